@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the program and the tests need.
+# Does nothing when they are all there already.
+set -euo pipefail
+pkgs=(cmake g++ make ccache pkg-config qt6-base-dev libgl-dev firebird-dev libfbclient2
+      firebird3.0-server-core firebird3.0-utils fonts-liberation xvfb xauth poppler-utils)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,72 @@
+#pragma once
+// Connection to one Firebird database in SQL dialect 1.
+//
+// A plain path opens the file with the embedded engine in this process;
+// "host:/path" reaches a Firebird server. The database character set is
+// WIN1252, the connection works in UTF8 and the program in QString.
+#include <QString>
+#include <QList>
+#include <memory>
+
+namespace Firebird {
+class IAttachment;
+class IMaster;
+class IUtil;
+class IProvider;
+}
+
+namespace db {
+
+class Transaction;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();  // closes: every transaction ends with its default action
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setDatabaseName(const QString& name) { m_databaseName = name; }
+    QString databaseName() const { return m_databaseName; }
+    void setUser(const QString& user) { m_user = user; }
+    void setPassword(const QString& password) { m_password = password; }
+    QString user() const { return m_user; }
+    QString password() const { return m_password; }
+
+    // Attach. Throws db::Error with the server's text.
+    void open();
+    // Create a new, empty database file (dialect 1, WIN1252) and stay attached.
+    void create();
+    // End every transaction with its default action, then detach.
+    void close();
+    bool isOpen() const { return m_attachment != nullptr; }
+
+    // The connection's default transaction (created with the connection).
+    Transaction* defaultTransaction() const { return m_defaultTransaction; }
+
+    // Run one statement in its own short transaction that is committed at once
+    // (for DDL of tools and tests).
+    void executeImmediate(const QString& sql);
+
+    Firebird::IAttachment* attachment() const { return m_attachment; }
+
+    // Used by Transaction to register/unregister itself.
+    void addTransaction(Transaction* t);
+    void removeTransaction(Transaction* t);
+
+    static Firebird::IMaster* master();
+    static Firebird::IUtil* util();
+    static Firebird::IProvider* provider();
+
+private:
+    QByteArray dpb(bool forCreate) const;
+
+    QString m_databaseName;
+    QString m_user = QStringLiteral("sysdba");
+    QString m_password = QStringLiteral("quendelix");
+    Firebird::IAttachment* m_attachment = nullptr;
+    Transaction* m_defaultTransaction = nullptr;
+    QList<Transaction*> m_transactions;
+};
+
+} // namespace db

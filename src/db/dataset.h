@@ -1,0 +1,311 @@
+#pragma once
+// Datasets: the rows of one table or query, with a current row, the states
+// inactive / browse / edit / insert, navigation, editing, master-detail links
+// and server-side filters and orders.
+//
+// Rows are read lazily: opening fetches one packet, more are fetched as they
+// are needed (navigation, grids asking through fetchMore()).
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "db/field.h"
+
+namespace db {
+
+class Connection;
+class Transaction;
+class Statement;
+class DataSource;
+
+enum class DatasetState { Inactive, Browse, Edit, Insert };
+
+class Dataset : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void(Dataset*)>;
+
+    explicit Dataset(Connection* connection, Transaction* transaction, QObject* parent = nullptr);
+    ~Dataset() override;
+
+    Connection* connection() const { return m_connection; }
+    Transaction* transaction() const { return m_transaction; }
+
+    // --- events (one handler each) ---
+    Handler beforeOpen, afterOpen, beforeClose, afterClose;
+    Handler beforeInsert, afterInsert, beforeEdit, afterEdit;
+    Handler beforePost, afterPost, beforeCancel, afterCancel;
+    Handler beforeDelete, afterDelete, beforeScroll, afterScroll;
+    Handler onCalcFields;
+
+    // --- open / close ---
+    void open();
+    void close();
+    bool isActive() const { return m_state != DatasetState::Inactive; }
+    void setActive(bool a) { a ? open() : close(); }
+    DatasetState state() const { return m_state; }
+    bool isEditing() const {
+        return m_state == DatasetState::Edit || m_state == DatasetState::Insert;
+    }
+    // Re-read the rows from the server; the current row stays current when it
+    // is still there (matched by key), else the first row is current.
+    void refresh();
+
+    // --- fields ---
+    // Fields exist once the dataset was prepared or opened; asking for them
+    // before prepares the statement.
+    const QVector<Field*>& fields();
+    Field* fieldByName(const QString& name);  // throws Error when absent
+    Field* findField(const QString& name);    // nullptr when absent
+    int fieldCount() { return fields().size(); }
+    // Settings applied when the fields are created.
+    Field* addCalculatedField(const QString& name, FieldType type, int size = 0);
+    Field* addLookupField(const QString& name, FieldType type, int size, Dataset* lookupDataset,
+                          const QString& keyField, const QString& lookupKeyField,
+                          const QString& resultField);
+    // Restrict the data fields to these columns (default: all columns).
+    void setFieldNames(const QStringList& columns) { m_fieldNames = columns; }
+    // Create the fields now (prepares the select).
+    void createFields();
+
+    // --- navigation ---
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int distance);
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const;
+    // Index of the current row in the fetched rows, -1 when there is none.
+    int recNo() const { return m_current; }
+    void setRecNo(int row);
+    // Rows fetched so far (the dataset may hold more on the server).
+    int recordCount() const { return int(m_rows.size()); }
+    bool allFetched() const { return m_allFetched; }
+    bool canFetchMore() const { return isActive() && !m_allFetched; }
+    // Fetch up to n more rows; returns how many came.
+    int fetchMore(int n);
+    void fetchAll();
+
+    // Locate: make the first row whose fields equal the values current.
+    // `fields` is a ";"-separated list; `values` a QVariant or QVariantList.
+    bool locate(const QString& fields, const QVariant& values, bool caseInsensitive = false,
+                bool partialKey = false);
+    // Value of `resultField` in the first row matching, without moving.
+    QVariant lookup(const QString& fields, const QVariant& values, const QString& resultField);
+
+    // --- editing ---
+    void edit();     // on an empty dataset this inserts
+    void insert();   // new row before the current row
+    void append();   // new row at the end
+    void post();
+    void cancel();
+    void deleteRecord();
+    // Bring back to browse state: post a modified edit, cancel an unmodified.
+    void checkBrowseMode();
+    bool modified() const { return m_modified; }
+    void setModified(bool m) { m_modified = m; }
+    // Ask the bound controls to write their content into the fields.
+    void updateRecord();
+
+    // --- rows for grids (no move) ---
+    QVariant valueAt(int row, int fieldIndex) const;
+    // Whether the given row is the current row in edit/insert state.
+    bool isRowEditing(int row) const { return isEditing() && row == m_current; }
+
+    // --- controls ---
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    // --- data sources ---
+    void attachDataSource(DataSource* ds);
+    void detachDataSource(DataSource* ds);
+
+    // --- filter (evaluated by the server as WHERE) ---
+    void setFilter(const QString& f);
+    QString filter() const { return m_filter; }
+    void setFiltered(bool f);
+    bool filtered() const { return m_filtered; }
+
+    // Packet size of the lazy fetch.
+    void setFetchPacket(int n) { m_packet = n; }
+
+    // --- used by Field ---
+    QVariant currentValue(int fieldIndex) const;
+    void setCurrentValue(Field* field, const QVariant& v);
+    bool inCalcFields() const { return m_calculating; }
+
+    // Number of statements the dataset sent to the server (for tests that
+    // check that something was not re-read).
+    int selectCount() const { return m_selectCount; }
+
+    // Called by the transaction when it ends: the dataset closes.
+    void transactionEnded();
+
+protected:
+    // The select to run; `params` receives the values of its parameters.
+    virtual QString selectSql(QVector<QPair<QString, QVariant>>* params) = 0;
+    // Writing rows; table datasets implement these.
+    virtual void writeInsert(QVector<QVariant>& row, QByteArray* rowId);
+    virtual void writeUpdate(const QVector<QVariant>& oldRow, const QVector<QVariant>& newRow,
+                             const QByteArray& rowId);
+    virtual void writeDelete(const QVector<QVariant>& row, const QByteArray& rowId);
+    // Whether the select returns a row id column in front (RDB$DB_KEY).
+    virtual bool hasRowIdColumn() const { return false; }
+    // Master-detail: value of a new detail row's link fields.
+    virtual void initDetailRow() {}
+    // Whether the rows must be re-read because the master row changed.
+    virtual void masterChanged() {}
+
+    // Re-read when the select would change.
+    void reopen();
+    Statement* selectStatement();
+
+    // Event plumbing shared with subclasses.
+    void notifyDataSetChanged();
+    void notifyScrolled();
+    void notifyRecordChanged(Field* f);
+    void notifyStateChanged();
+    void notifyActiveChanged();
+    void setState(DatasetState s);
+
+    QVector<Field*> m_fields;
+
+private:
+    struct Row {
+        QVector<QVariant> values;  // one per field (data, calculated, lookup)
+        QByteArray rowId;          // RDB$DB_KEY for key-less tables
+    };
+
+    void openCursor();
+    void closeCursor();
+    bool fetchRow();
+    void calculate(Row& r);
+    void doScroll(int newRow);
+    void checkActive() const;
+    void checkNotEmpty() const;
+    void clearState();
+    void beginInsert(bool append);
+    void checkRequired();
+
+    Connection* m_connection;
+    Transaction* m_transaction;
+    std::unique_ptr<Statement> m_select;
+    std::vector<Row> m_rows;
+    Row m_buffer;        // edit buffer of the current row while editing
+    int m_current = -1;
+    int m_insertedAt = -1;
+    bool m_eof = true, m_bof = true;
+    bool m_allFetched = true;
+    bool m_modified = false;
+    bool m_calculating = false;
+    int m_disableCount = 0;
+    bool m_changedWhileDisabled = false;
+    int m_packet = 60;
+    int m_selectCount = 0;
+    DatasetState m_state = DatasetState::Inactive;
+    QString m_filter;
+    bool m_filtered = false;
+    QStringList m_fieldNames;
+    QList<DataSource*> m_dataSources;
+    bool m_fieldsCreated = false;
+    int m_dataFieldCount = 0;
+    struct PendingField {
+        QString name;
+        FieldType type;
+        int size;
+        FieldKind kind;
+        Dataset* lookupDataset;
+        QString keyField, lookupKeyField, resultField;
+    };
+    friend class Field;
+};
+
+// A table: all columns of one table; filter and master link become the
+// WHERE, the index field names the ORDER BY. Rows are written by primary key,
+// or by RDB$DB_KEY when the table has none.
+class Table : public Dataset {
+    Q_OBJECT
+public:
+    Table(Connection* connection, Transaction* transaction, const QString& tableName,
+          QObject* parent = nullptr);
+    ~Table() override;
+
+    QString tableName() const { return m_tableName; }
+    // Order, ";"-separated ("KNDNR;HUNDNR").
+    void setIndexFieldNames(const QString& names) { m_indexFieldNames = names; }
+    QString indexFieldNames() const { return m_indexFieldNames; }
+    // Master link: the detail shows the rows whose `detailFields` equal the
+    // master's `masterFields` (";"-separated, pairwise).
+    void setMasterSource(DataSource* master, const QString& masterFields,
+                         const QString& detailFields);
+    DataSource* masterSource() const { return m_master; }
+
+    QStringList primaryKey();
+
+protected:
+    QString selectSql(QVector<QPair<QString, QVariant>>* params) override;
+    void writeInsert(QVector<QVariant>& row, QByteArray* rowId) override;
+    void writeUpdate(const QVector<QVariant>& oldRow, const QVector<QVariant>& newRow,
+                     const QByteArray& rowId) override;
+    void writeDelete(const QVector<QVariant>& row, const QByteArray& rowId) override;
+    bool hasRowIdColumn() const override;
+    void initDetailRow() override;
+
+private:
+    void readKeyInfo();
+    void onMasterChange(Field* f);
+    QVector<QVariant> masterValues();
+
+    QString m_tableName;
+    QString m_indexFieldNames;
+    DataSource* m_master = nullptr;
+    QStringList m_masterFields, m_detailFields;
+    QVector<QVariant> m_lastMasterValues;
+    bool m_keyInfoRead = false;
+    QStringList m_primaryKey;
+    std::unique_ptr<Statement> m_insert, m_update, m_delete;
+};
+
+// A query: SQL text held as lines, parameters taken from the master data
+// source's fields of the same name (re-read when the master row changes) or
+// set with setParam.
+class Query : public Dataset {
+    Q_OBJECT
+public:
+    Query(Connection* connection, Transaction* transaction, QObject* parent = nullptr);
+    ~Query() override;
+
+    QStringList sql() const { return m_sql; }
+    void setSql(const QStringList& lines);
+    void clearSql() { setSql({}); }
+    void addLine(const QString& line);
+    QString sqlText() const { return m_sql.join('\n'); }
+
+    void setDataSource(DataSource* master);
+    DataSource* dataSource() const { return m_master; }
+    void setParam(const QString& name, const QVariant& value);
+
+    // Run a statement that returns no rows (INSERT, UPDATE, DDL).
+    void execSql();
+    int rowsAffected() const { return m_rowsAffected; }
+
+protected:
+    QString selectSql(QVector<QPair<QString, QVariant>>* params) override;
+
+private:
+    void onMasterChange(Field* f);
+
+    QStringList m_sql;
+    DataSource* m_master = nullptr;
+    QMap<QString, QVariant> m_paramValues;
+    int m_rowsAffected = 0;
+};
+
+}  // namespace db

@@ -1,0 +1,45 @@
+#pragma once
+// Error types of the database layer.
+//
+// Error        a database error; carries the server's message text and the
+//              statement that failed.
+// ConvertError a value that cannot be converted ("'abc' ist kein gültiger
+//              Integerwert"); the field keeps its old value.
+// Abort        the silent abort: leaves an event handler without any message
+//              (the application's error box ignores it).
+#include <QString>
+#include <stdexcept>
+
+namespace db {
+
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString& message, const QString& sql = QString(), int sqlCode = 0,
+                   long gdsCode = 0);
+    QString message() const { return m_message; }
+    QString sql() const { return m_sql; }
+    int sqlCode() const { return m_sqlCode; }
+    long gdsCode() const { return m_gdsCode; }
+
+private:
+    QString m_message;
+    QString m_sql;
+    int m_sqlCode;
+    long m_gdsCode;
+};
+
+class ConvertError : public std::runtime_error {
+public:
+    explicit ConvertError(const QString& message);
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+class Abort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Abort"; }
+};
+
+} // namespace db

@@ -1,0 +1,124 @@
+#pragma once
+// A prepared SQL statement with parameters, in dialect 1.
+//
+// Parameters are written as "?" or as ":name"; named parameters are turned
+// into positional ones when the text is prepared (string literals, which
+// dialect 1 writes in double or single quotes, are left alone).
+// Values travel as QVariant: NULL is an invalid QVariant, INTEGER an int,
+// FLOAT/DOUBLE a double, DATE (dialect 1: date and time) a QDateTime with
+// Qt::UTC spec holding the stored wall-clock time, text a QString, octets
+// (RDB$DB_KEY) a QByteArray.
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+namespace Firebird {
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+}
+
+namespace db {
+
+class Connection;
+class Transaction;
+
+enum class ColumnType { Integer, SmallInt, BigInt, Float, Double, Char, VarChar, Timestamp,
+                        Date, Time, Blob, Octets, Boolean, Other };
+
+struct ColumnInfo {
+    QString name;       // alias as returned (upper case for unquoted names)
+    QString field;      // the underlying column name, empty for expressions
+    QString relation;   // table of the column, empty for expressions
+    ColumnType type = ColumnType::Other;
+    int size = 0;       // characters for text, bytes otherwise
+    int scale = 0;
+    bool nullable = true;
+};
+
+class Statement {
+public:
+    Statement(Connection* connection, Transaction* transaction);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Transaction* transaction() const { return m_transaction; }
+    void setTransaction(Transaction* t);
+
+    // Prepare (again only when the text changed).
+    void prepare(const QString& sql);
+    QString sql() const { return m_sql; }
+    bool isPrepared() const { return m_statement != nullptr; }
+    void unprepare();
+
+    int paramCount() const { return m_paramNames.size(); }
+    // Names of the parameters in order; positional ones have an empty name.
+    QStringList paramNames() const { return m_paramNames; }
+    void setParam(int index, const QVariant& value);
+    // Sets every parameter of that name (case-insensitive).
+    void setParam(const QString& name, const QVariant& value);
+    void clearParams();
+
+    // Columns of the result (valid after prepare).
+    int columnCount() const { return m_columns.size(); }
+    const QVector<ColumnInfo>& columns() const { return m_columns; }
+    int columnIndex(const QString& name) const;  // -1 when absent
+
+    bool isSelect() const;
+
+    // Execute a statement without a cursor. For "... RETURNING" the returned
+    // row is readable with value() afterwards.
+    void execute();
+    // Open a cursor for a select.
+    void open();
+    // Fetch the next row; false at the end (the cursor is closed then).
+    bool fetch();
+    bool isOpen() const { return m_cursor != nullptr; }
+    void close();
+
+    QVariant value(int column) const;
+    QVector<QVariant> row() const;
+
+    int rowsAffected() const { return m_rowsAffected; }
+
+    // Convenience: prepare, open, fetch the first row and return its first
+    // column (invalid QVariant when there is no row); the cursor is closed.
+    QVariant scalar(const QString& sql);
+
+    // Called by the transaction when it ends (the cursor is gone then).
+    void transactionEnding();
+
+private:
+    QByteArray encodeInput();
+    void decodeColumns();
+
+    Connection* m_connection;
+    Transaction* m_transaction;
+    QString m_sql;
+    QStringList m_paramNames;
+    QVector<QVariant> m_params;
+    QVector<ColumnInfo> m_columns;
+    Firebird::IStatement* m_statement = nullptr;
+    Firebird::IResultSet* m_cursor = nullptr;
+    Firebird::IMessageMetadata* m_inMeta = nullptr;
+    Firebird::IMessageMetadata* m_outMeta = nullptr;
+    QByteArray m_outBuffer;
+    bool m_hasRow = false;
+    int m_rowsAffected = 0;
+    unsigned m_type = 0;
+};
+
+// Replaces ":name" parameters by "?" and returns their names in order.
+QString convertNamedParams(const QString& sql, QStringList* names);
+
+// Quote a text as an SQL string literal in double quotes (dialect 1),
+// doubling every double quote inside.
+QString quoteString(const QString& text);
+// The body of a string literal in apostrophes: every apostrophe doubled, so
+// that "'%" + escapeApostrophes(t) + "%'" is always one literal.
+QString escapeApostrophes(const QString& text);
+
+} // namespace db

@@ -1,0 +1,65 @@
+#pragma once
+// A transaction on one connection. It starts on first use and ends by commit,
+// rollback or when the connection closes (with its default action).
+// A full commit or a rollback closes every dataset that uses it; commit
+// retaining keeps them open.
+#include <QList>
+
+namespace Firebird {
+class ITransaction;
+}
+
+namespace db {
+
+class Connection;
+class Dataset;
+class Statement;
+
+class Transaction {
+public:
+    enum class Isolation { Snapshot, ReadCommitted };
+    enum class DefaultAction { Commit, CommitRetaining, Rollback };
+
+    explicit Transaction(Connection* connection, Isolation isolation = Isolation::Snapshot,
+                         bool wait = true);
+    ~Transaction();  // ends an active transaction with its default action
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    Connection* connection() const { return m_connection; }
+    void setDefaultAction(DefaultAction a) { m_defaultAction = a; }
+    DefaultAction defaultAction() const { return m_defaultAction; }
+
+    void start();
+    bool inTransaction() const { return m_handle != nullptr; }
+    void commit();
+    void commitRetaining();
+    void rollback();
+    void rollbackRetaining();
+    // End with the default action (used when the connection closes).
+    void endWithDefaultAction();
+
+    // The handle, starting the transaction when it is not active.
+    Firebird::ITransaction* handle();
+
+    void addDataset(Dataset* d);
+    void removeDataset(Dataset* d);
+    void addStatement(Statement* s);
+    void removeStatement(Statement* s);
+
+    // Called by the connection when it detaches.
+    void connectionClosing();
+
+private:
+    void closeUsers();
+
+    Connection* m_connection;
+    Isolation m_isolation;
+    bool m_wait;
+    DefaultAction m_defaultAction = DefaultAction::Commit;
+    Firebird::ITransaction* m_handle = nullptr;
+    QList<Dataset*> m_datasets;
+    QList<Statement*> m_statements;
+};
+
+} // namespace db

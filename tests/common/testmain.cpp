@@ -1,0 +1,38 @@
+// Runs every registered test class. "tests_x Class1 Class2" runs only those;
+// further arguments after "--" go to Qt Test.
+#include <QApplication>
+#include <QTest>
+#include <cstdio>
+
+#include "testregistry.h"
+
+namespace kyntest {
+std::vector<Entry>& registry() {
+    static std::vector<Entry> r;
+    return r;
+}
+}  // namespace kyntest
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QStringList only;
+    QStringList qtArgs{QString::fromLocal8Bit(argv[0])};
+    bool rest = false;
+    for (int i = 1; i < argc; ++i) {
+        QString a = QString::fromLocal8Bit(argv[i]);
+        if (rest) qtArgs << a;
+        else if (a == "--") rest = true;
+        else only << a;
+    }
+    int failedClasses = 0, passedClasses = 0;
+    for (auto& e : kyntest::registry()) {
+        if (!only.isEmpty() && !only.contains(QString::fromLatin1(e.name))) continue;
+        QObject* o = e.make();
+        int rc = QTest::qExec(o, qtArgs);
+        delete o;
+        if (rc != 0) ++failedClasses;
+        else ++passedClasses;
+    }
+    std::printf("%d passed, %d failed\n", passedClasses, failedClasses);
+    return failedClasses == 0 ? 0 : 1;
+}
