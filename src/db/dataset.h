@@ -6,6 +6,8 @@
 // Rows are read lazily: opening fetches one packet, more are fetched as they
 // are needed (navigation, grids asking through fetchMore()).
 #include <QObject>
+#include <QPointer>
+#include <QMap>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
@@ -41,6 +43,8 @@ public:
     Handler beforePost, afterPost, beforeCancel, afterCancel;
     Handler beforeDelete, afterDelete, beforeScroll, afterScroll;
     Handler onCalcFields;
+    // Runs each time the fields are created (labels, formats, sizes).
+    Handler onFieldsCreated;
 
     // --- open / close ---
     void open();
@@ -141,6 +145,12 @@ public:
     void setCurrentValue(Field* field, const QVariant& v);
     bool inCalcFields() const { return m_calculating; }
 
+    // Details register here so that they post before the master moves.
+    void addDetail(Dataset* d);
+    void removeDetail(Dataset* d);
+    // Fields must be created again (the select changed its columns).
+    void resetFields();
+
     // Number of statements the dataset sent to the server (for tests that
     // check that something was not re-read).
     int selectCount() const { return m_selectCount; }
@@ -158,13 +168,18 @@ protected:
     virtual void writeDelete(const QVector<QVariant>& row, const QByteArray& rowId);
     // Whether the select returns a row id column in front (RDB$DB_KEY).
     virtual bool hasRowIdColumn() const { return false; }
+    // Whether the row with these values (or row id) is still part of the
+    // selection on the server.
+    virtual bool rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId);
     // Master-detail: value of a new detail row's link fields.
     virtual void initDetailRow() {}
     // Whether the rows must be re-read because the master row changed.
     virtual void masterChanged() {}
 
     // Re-read when the select would change.
-    void reopen();
+    void reopen(bool keepPosition = true);
+    // Queries: a new text brings new fields.
+    virtual bool fieldsFollowSql() const { return false; }
     Statement* selectStatement();
 
     // Event plumbing shared with subclasses.
@@ -215,6 +230,15 @@ private:
     QStringList m_fieldNames;
     QList<DataSource*> m_dataSources;
     bool m_fieldsCreated = false;
+    Row* m_calcTarget = nullptr;
+    int m_rowBeforeInsert = -1;
+    QString m_preparedSql;
+    QString m_fieldsSql;
+    QVector<Field*> m_retiredFields;  // kept alive: controls may still point at them
+    QList<QPointer<Dataset>> m_details;
+    void checkDetailsBrowseMode();
+    int findRow(const QVector<QVariant>& values, const QByteArray& rowId);
+    void calculateBuffer();
     int m_dataFieldCount = 0;
     struct PendingField {
         QString name;
@@ -258,10 +282,16 @@ protected:
     bool hasRowIdColumn() const override;
     void initDetailRow() override;
 
+    bool rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId) override;
+
 private:
     void readKeyInfo();
     void onMasterChange(Field* f);
     QVector<QVariant> masterValues();
+    QString whereClause(QVector<QPair<QString, QVariant>>* params);
+    QStringList dataColumns();
+    QString keyCondition(int* firstParam);
+    void bindKey(Statement* st, int first, const QVector<QVariant>& row, const QByteArray& rowId);
 
     QString m_tableName;
     QString m_indexFieldNames;
@@ -298,9 +328,12 @@ public:
 
 protected:
     QString selectSql(QVector<QPair<QString, QVariant>>* params) override;
+    bool fieldsFollowSql() const override { return true; }
 
 private:
     void onMasterChange(Field* f);
+    QVector<QPair<QString, QVariant>> paramValues();
+    QVector<QPair<QString, QVariant>> m_lastParams;
 
     QStringList m_sql;
     DataSource* m_master = nullptr;

@@ -105,6 +105,13 @@ private:
     Firebird::IResultSet* m_cursor = nullptr;
     Firebird::IMessageMetadata* m_inMeta = nullptr;
     Firebird::IMessageMetadata* m_outMeta = nullptr;
+    struct Layout {
+        unsigned offset = 0, nullOffset = 0, type = 0, length = 0, charset = 0;
+        int scale = 0;
+    };
+    static QVector<Layout> layoutOf(Firebird::IMessageMetadata* meta);
+    QVector<Layout> m_inLayout, m_outLayout;
+    unsigned m_inLength = 0;
     QByteArray m_outBuffer;
     bool m_hasRow = false;
     int m_rowsAffected = 0;

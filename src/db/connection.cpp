@@ -1,0 +1,162 @@
+#include "db/connection.h"
+
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "db/error.h"
+#include "db/fbstatus.h"
+#include "db/statement.h"
+#include "db/transaction.h"
+
+using namespace Firebird;
+
+namespace db {
+
+namespace detail {
+
+Status::Status() : m_status(Connection::master()->getStatus()), m_wrapper(m_status) {}
+Status::~Status() { m_status->dispose(); }
+
+bool Status::failed() const {
+    return (const_cast<CheckStatusWrapper&>(m_wrapper).getState() & IStatus::STATE_ERRORS) != 0;
+}
+
+QString Status::text() const {
+    char buf[2048];
+    Connection::util()->formatStatus(buf, sizeof buf, const_cast<CheckStatusWrapper*>(&m_wrapper));
+    QString s = QString::fromUtf8(buf).trimmed();
+    return s;
+}
+
+void Status::check(const QString& sql) {
+    if (failed()) raise(sql);
+}
+
+void Status::raise(const QString& sql) {
+    const ISC_STATUS* v = m_wrapper.getErrors();
+    long gds = (v && v[0] == isc_arg_gds) ? long(v[1]) : 0;
+    int sqlcode = v ? int(isc_sqlcode(v)) : 0;
+    QString msg = text();
+    m_wrapper.init();
+    throw Error(msg, sql, sqlcode, gds);
+}
+
+}  // namespace detail
+
+IMaster* Connection::master() {
+    static IMaster* m = fb_get_master_interface();
+    return m;
+}
+
+IUtil* Connection::util() { return master()->getUtilInterface(); }
+
+IProvider* Connection::provider() {
+    static IProvider* p = master()->getDispatcher();
+    return p;
+}
+
+Connection::Connection() { m_defaultTransaction = new Transaction(this); }
+
+Connection::~Connection() {
+    try {
+        close();
+    } catch (...) {
+    }
+    delete m_defaultTransaction;
+    m_defaultTransaction = nullptr;
+    // Transactions created by users are owned by them; they only unregister.
+    for (Transaction* t : m_transactions) t->connectionClosing();
+}
+
+void Connection::addTransaction(Transaction* t) {
+    if (!m_transactions.contains(t)) m_transactions.append(t);
+}
+
+void Connection::removeTransaction(Transaction* t) { m_transactions.removeAll(t); }
+
+QByteArray Connection::dpb(bool forCreate) const {
+    detail::Status st;
+    IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    st.check();
+    b->insertString(&st, isc_dpb_user_name, m_user.toUtf8().constData());
+    b->insertString(&st, isc_dpb_password, m_password.toUtf8().constData());
+    b->insertString(&st, isc_dpb_lc_ctype, "UTF8");
+    b->insertInt(&st, isc_dpb_sql_dialect, 1);
+    if (forCreate) {
+        b->insertInt(&st, isc_dpb_set_db_sql_dialect, 1);
+        b->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
+        b->insertInt(&st, isc_dpb_page_size, 8192);
+    }
+    st.check();
+    QByteArray out(reinterpret_cast<const char*>(b->getBuffer(&st)), int(b->getBufferLength(&st)));
+    b->dispose();
+    return out;
+}
+
+void Connection::open() {
+    if (m_attachment) return;
+    QByteArray d = dpb(false);
+    detail::Status st;
+    QByteArray path = m_databaseName.toUtf8();
+    m_attachment = provider()->attachDatabase(&st, path.constData(), d.size(),
+                                              reinterpret_cast<const unsigned char*>(d.constData()));
+    if (st.failed()) {
+        m_attachment = nullptr;
+        st.raise();
+    }
+}
+
+void Connection::create() {
+    if (m_attachment) throw Error(QStringLiteral("Die Verbindung ist bereits geöffnet."));
+    QByteArray d = dpb(true);
+    detail::Status st;
+    QByteArray path = m_databaseName.toUtf8();
+    m_attachment = provider()->createDatabase(&st, path.constData(), d.size(),
+                                              reinterpret_cast<const unsigned char*>(d.constData()));
+    if (st.failed()) {
+        m_attachment = nullptr;
+        st.raise();
+    }
+}
+
+void Connection::close() {
+    if (!m_attachment) return;
+    // Every transaction ends with its default action (commit for the
+    // program's transaction), so posted changes are kept.
+    QString firstError;
+    auto endOne = [&](Transaction* t) {
+        try {
+            t->endWithDefaultAction();
+        } catch (const Error& e) {
+            if (firstError.isEmpty()) firstError = e.message();
+            try {
+                t->rollback();
+            } catch (...) {
+            }
+        }
+    };
+    for (Transaction* t : QList<Transaction*>(m_transactions))
+        if (t != m_defaultTransaction) endOne(t);
+    endOne(m_defaultTransaction);
+    detail::Status st;
+    m_attachment->detach(&st);
+    if (st.failed()) {
+        // A detach that fails still must not leave the interface behind.
+        m_attachment->release();
+    }
+    m_attachment = nullptr;
+    if (!firstError.isEmpty()) throw Error(firstError);
+}
+
+void Connection::executeImmediate(const QString& sql) {
+    Transaction t(this);
+    Statement s(this, &t);
+    s.prepare(sql);
+    s.execute();
+    t.commit();
+}
+
+}  // namespace db

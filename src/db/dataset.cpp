@@ -1,0 +1,846 @@
+#include "db/dataset.h"
+
+#include <QDateTime>
+
+#include "db/connection.h"
+#include "db/datasource.h"
+#include "db/error.h"
+#include "db/statement.h"
+#include "db/transaction.h"
+
+namespace db {
+
+namespace {
+
+FieldType fieldTypeOf(const ColumnInfo& c) {
+    switch (c.type) {
+    case ColumnType::Integer:
+    case ColumnType::SmallInt:
+        return c.scale < 0 ? FieldType::Float : FieldType::Integer;
+    case ColumnType::BigInt:
+        return c.scale < 0 ? FieldType::Float : FieldType::BigInt;
+    case ColumnType::Float:
+    case ColumnType::Double:
+        return FieldType::Float;
+    case ColumnType::Char:
+        return FieldType::FixedChar;
+    case ColumnType::Timestamp:
+    case ColumnType::Date:
+        return FieldType::DateTime;
+    case ColumnType::Time:
+        return FieldType::Time;
+    case ColumnType::Octets:
+        return FieldType::Bytes;
+    default:
+        return FieldType::String;
+    }
+}
+
+bool isNullValue(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+bool isNumber(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Equality of two field values as locate and master links need it.
+bool sameValue(const QVariant& a, const QVariant& b, bool caseInsensitive = false,
+               bool partial = false) {
+    if (isNullValue(a) || isNullValue(b)) return isNullValue(a) && isNullValue(b);
+    if (isNumber(a) && isNumber(b)) return a.toDouble() == b.toDouble();
+    if (a.typeId() == QMetaType::QDateTime && b.typeId() == QMetaType::QDateTime)
+        return a.toDateTime() == b.toDateTime();
+    QString sa = a.toString(), sb = b.toString();
+    Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    if (partial) return sa.startsWith(sb, cs);
+    return sa.compare(sb, cs) == 0;
+}
+
+QStringList splitNames(const QString& s) {
+    QStringList out;
+    for (const QString& p : s.split(QLatin1Char(';'), Qt::SkipEmptyParts)) out << p.trimmed();
+    return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- DataSource
+
+DataSource::~DataSource() {
+    if (m_dataset) m_dataset->detachDataSource(this);
+}
+
+void DataSource::setDataset(Dataset* d) {
+    if (m_dataset == d) return;
+    if (m_dataset) m_dataset->detachDataSource(this);
+    m_dataset = d;
+    if (d) d->attachDataSource(this);
+    emit activeChanged();
+    emit dataSetChanged();
+    emit dataChange(nullptr);
+}
+
+// ---------------------------------------------------------------- Dataset
+
+Dataset::Dataset(Connection* connection, Transaction* transaction, QObject* parent)
+    : QObject(parent), m_connection(connection), m_transaction(transaction) {}
+
+Dataset::~Dataset() {
+    if (m_transaction) m_transaction->removeDataset(this);
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) ds->m_dataset = nullptr;
+    qDeleteAll(m_fields);
+    qDeleteAll(m_retiredFields);
+}
+
+void Dataset::attachDataSource(DataSource* ds) {
+    if (!m_dataSources.contains(ds)) m_dataSources.append(ds);
+}
+
+void Dataset::detachDataSource(DataSource* ds) { m_dataSources.removeAll(ds); }
+
+void Dataset::addDetail(Dataset* d) {
+    for (auto& p : m_details)
+        if (p == d) return;
+    m_details.append(d);
+}
+
+void Dataset::removeDetail(Dataset* d) {
+    m_details.removeIf([d](const QPointer<Dataset>& p) { return p.isNull() || p == d; });
+}
+
+Statement* Dataset::selectStatement() {
+    if (!m_select) m_select = std::make_unique<Statement>(m_connection, m_transaction);
+    return m_select.get();
+}
+
+void Dataset::resetFields() {
+    if (!m_fieldsCreated) return;
+    // Calculated and lookup fields added by the program are declared again
+    // from their settings; data fields follow the new select.
+    for (Field* f : m_fields) m_retiredFields.append(f);
+    m_fields.clear();
+    m_fieldsCreated = false;
+}
+
+Field* Dataset::addCalculatedField(const QString& name, FieldType type, int size) {
+    Field* f = new Field(this, name, type, size, FieldKind::Calculated);
+    f->m_index = m_fields.size();
+    m_fields.append(f);
+    return f;
+}
+
+Field* Dataset::addLookupField(const QString& name, FieldType type, int size, Dataset* lookupDataset,
+                               const QString& keyField, const QString& lookupKeyField,
+                               const QString& resultField) {
+    Field* f = new Field(this, name, type, size, FieldKind::Lookup);
+    f->setLookup(lookupDataset, keyField, lookupKeyField, resultField);
+    f->m_index = m_fields.size();
+    m_fields.append(f);
+    return f;
+}
+
+void Dataset::createFields() {
+    QVector<QPair<QString, QVariant>> params;
+    QString sql = selectSql(&params);
+    if (m_fieldsCreated) {
+        if (!fieldsFollowSql() || sql == m_fieldsSql) return;
+        resetFields();
+    }
+    m_fieldsSql = sql;
+    Statement* st = selectStatement();
+    st->prepare(sql);
+    m_preparedSql = sql;
+    // Calculated and lookup fields declared before the data fields existed
+    // keep their objects; data fields are created in front of them.
+    QVector<Field*> extra;
+    for (Field* f : m_fields)
+        if (f->kind() != FieldKind::Data) extra.append(f);
+        else m_retiredFields.append(f);
+    m_fields.clear();
+    const auto& cols = st->columns();
+    int first = hasRowIdColumn() ? 1 : 0;
+    for (int i = first; i < cols.size(); ++i) {
+        const ColumnInfo& c = cols[i];
+        if (!m_fieldNames.isEmpty()) {
+            bool wanted = false;
+            for (const QString& n : m_fieldNames)
+                if (n.compare(c.name, Qt::CaseInsensitive) == 0) wanted = true;
+            if (!wanted) continue;
+        }
+        FieldType t = fieldTypeOf(c);
+        int size = (t == FieldType::String || t == FieldType::FixedChar) ? c.size : 0;
+        Field* f = new Field(this, c.name, t, size, FieldKind::Data);
+        f->m_column = i;
+        f->m_required = !c.nullable && !c.relation.isEmpty();
+        m_fields.append(f);
+    }
+    m_dataFieldCount = m_fields.size();
+    for (Field* f : extra) m_fields.append(f);
+    for (int i = 0; i < m_fields.size(); ++i) m_fields[i]->m_index = i;
+    m_fieldsCreated = true;
+    if (onFieldsCreated) onFieldsCreated(this);
+}
+
+const QVector<Field*>& Dataset::fields() {
+    if (!m_fieldsCreated || fieldsFollowSql()) createFields();
+    return m_fields;
+}
+
+Field* Dataset::findField(const QString& name) {
+    if (!m_fieldsCreated || (fieldsFollowSql() && !isActive())) createFields();
+    for (Field* f : m_fields)
+        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0) return f;
+    return nullptr;
+}
+
+Field* Dataset::fieldByName(const QString& name) {
+    Field* f = findField(name);
+    if (!f) throw Error(QStringLiteral("%1: Feld '%2' nicht gefunden.").arg(objectName(), name));
+    return f;
+}
+
+// ---- notification
+
+void Dataset::notifyDataSetChanged() {
+    if (m_disableCount > 0) {
+        m_changedWhileDisabled = true;
+        return;
+    }
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) {
+        emit ds->dataSetChanged();
+        emit ds->dataChange(nullptr);
+    }
+}
+
+void Dataset::notifyScrolled() {
+    if (m_disableCount > 0) {
+        m_changedWhileDisabled = true;
+        return;
+    }
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) {
+        emit ds->dataSetScrolled();
+        emit ds->dataChange(nullptr);
+    }
+}
+
+void Dataset::notifyRecordChanged(Field* f) {
+    if (m_disableCount > 0) {
+        m_changedWhileDisabled = true;
+        return;
+    }
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) {
+        emit ds->recordChanged(f);
+        emit ds->dataChange(f);
+    }
+}
+
+void Dataset::notifyStateChanged() {
+    if (m_disableCount > 0) return;
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->stateChanged();
+}
+
+void Dataset::notifyActiveChanged() {
+    if (m_disableCount > 0) {
+        m_changedWhileDisabled = true;
+        return;
+    }
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->activeChanged();
+}
+
+void Dataset::setState(DatasetState s) {
+    if (m_state == s) return;
+    m_state = s;
+    notifyStateChanged();
+}
+
+void Dataset::disableControls() { ++m_disableCount; }
+
+void Dataset::enableControls() {
+    if (m_disableCount == 0) return;
+    if (--m_disableCount == 0 && m_changedWhileDisabled) {
+        m_changedWhileDisabled = false;
+        for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->activeChanged();
+        notifyStateChanged();
+        notifyDataSetChanged();
+    }
+}
+
+// ---- open / close
+
+void Dataset::checkActive() const {
+    if (!isActive())
+        throw Error(QStringLiteral("%1: Operation bei geschlossener Datenmenge nicht möglich.")
+                        .arg(objectName()));
+}
+
+void Dataset::checkNotEmpty() const {
+    if (m_rows.empty() || m_current < 0)
+        throw Error(QStringLiteral("%1: Operation bei leerer Datenmenge nicht möglich.").arg(objectName()));
+}
+
+void Dataset::openCursor() {
+    QVector<QPair<QString, QVariant>> params;
+    QString sql = selectSql(&params);
+    createFields();
+    Statement* st = selectStatement();
+    st->prepare(sql);
+    m_preparedSql = sql;
+    st->clearParams();
+    for (const auto& p : params) st->setParam(p.first, p.second);
+    st->open();
+    ++m_selectCount;
+    m_allFetched = false;
+}
+
+void Dataset::closeCursor() {
+    if (m_select) m_select->close();
+    m_allFetched = true;
+}
+
+bool Dataset::fetchRow() {
+    if (m_allFetched) return false;
+    Statement* st = m_select.get();
+    if (!st->fetch()) {
+        m_allFetched = true;
+        return false;
+    }
+    Row r;
+    r.values.resize(m_fields.size());
+    for (Field* f : m_fields)
+        if (f->kind() == FieldKind::Data) r.values[f->m_index] = st->value(f->m_column);
+    if (hasRowIdColumn()) r.rowId = st->value(0).toByteArray();
+    if (m_fields.size() > m_dataFieldCount) calculate(r);
+    m_rows.push_back(std::move(r));
+    return true;
+}
+
+int Dataset::fetchMore(int n) {
+    if (!isActive() || m_allFetched) return 0;
+    int first = int(m_rows.size());
+    int got = 0;
+    while (got < n && fetchRow()) ++got;
+    if (got > 0 && m_disableCount == 0)
+        for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->rowsFetched(first, first + got - 1);
+    return got;
+}
+
+void Dataset::fetchAll() {
+    while (canFetchMore()) fetchMore(1000);
+}
+
+void Dataset::calculate(Row& r) {
+    Row* saved = m_calcTarget;
+    bool wasCalculating = m_calculating;
+    m_calcTarget = &r;
+    m_calculating = true;
+    try {
+        for (Field* f : m_fields) {
+            if (f->kind() == FieldKind::Calculated) {
+                r.values[f->m_index] = QVariant();
+            } else if (f->kind() == FieldKind::Lookup) {
+                QVariant v;
+                Dataset* ld = f->lookupDataset();
+                Field* key = findField(f->keyField());
+                if (ld && ld->isActive() && key) {
+                    QVariant k = r.values[key->m_index];
+                    if (!isNullValue(k)) v = ld->lookup(f->lookupKeyField(), k, f->lookupResultField());
+                }
+                r.values[f->m_index] = f->convert(v);
+            }
+        }
+        if (onCalcFields) onCalcFields(this);
+    } catch (...) {
+        m_calcTarget = saved;
+        m_calculating = wasCalculating;
+        throw;
+    }
+    m_calcTarget = saved;
+    m_calculating = wasCalculating;
+}
+
+void Dataset::calculateBuffer() {
+    if (m_fields.size() > m_dataFieldCount) calculate(m_buffer);
+}
+
+void Dataset::clearState() {
+    m_rows.clear();
+    m_buffer = Row();
+    m_current = -1;
+    m_eof = m_bof = true;
+    m_modified = false;
+}
+
+void Dataset::open() {
+    if (isActive()) return;
+    if (beforeOpen) beforeOpen(this);
+    if (m_transaction) m_transaction->addDataset(this);
+    clearState();
+    try {
+        openCursor();
+        fetchMore(m_packet);
+    } catch (...) {
+        closeCursor();
+        clearState();
+        if (m_transaction) m_transaction->removeDataset(this);
+        throw;
+    }
+    m_state = DatasetState::Browse;
+    m_current = m_rows.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.empty();
+    notifyActiveChanged();
+    notifyStateChanged();
+    notifyDataSetChanged();
+    if (afterOpen) afterOpen(this);
+    if (afterScroll) afterScroll(this);
+}
+
+void Dataset::close() {
+    if (!isActive()) return;
+    if (beforeClose) beforeClose(this);
+    closeCursor();
+    clearState();
+    m_state = DatasetState::Inactive;
+    if (m_transaction) m_transaction->removeDataset(this);
+    notifyActiveChanged();
+    notifyStateChanged();
+    notifyDataSetChanged();
+    if (afterClose) afterClose(this);
+}
+
+void Dataset::transactionEnded() {
+    // The cursor ended with the transaction; pending edits are gone with it.
+    if (isActive()) close();
+}
+
+void Dataset::reopen(bool keepPosition) {
+    if (!isActive()) return;
+    // Remember the current row by its data values so that it stays current
+    // when the new selection still holds it.
+    QVector<QVariant> key;
+    QByteArray rowId;
+    if (keepPosition && m_current >= 0 && m_current < int(m_rows.size()) && !isEditing()) {
+        key = m_rows[m_current].values;
+        rowId = m_rows[m_current].rowId;
+    }
+    if (isEditing()) cancel();
+    closeCursor();
+    clearState();
+    try {
+        openCursor();
+        fetchMore(m_packet);
+    } catch (...) {
+        closeCursor();
+        clearState();
+        m_state = DatasetState::Inactive;
+        if (m_transaction) m_transaction->removeDataset(this);
+        notifyActiveChanged();
+        notifyDataSetChanged();
+        throw;
+    }
+    m_current = m_rows.empty() ? -1 : 0;
+    if (!key.isEmpty()) {
+        int found = findRow(key, rowId);
+        if (found >= 0) m_current = found;
+    }
+    m_bof = m_current <= 0;
+    m_eof = m_rows.empty();
+    notifyDataSetChanged();
+    if (afterScroll) afterScroll(this);
+}
+
+void Dataset::refresh() {
+    checkActive();
+    checkBrowseMode();
+    reopen();
+}
+
+// ---- navigation
+
+void Dataset::checkDetailsBrowseMode() {
+    for (const QPointer<Dataset>& d : QList<QPointer<Dataset>>(m_details))
+        if (d && d->isActive()) d->checkBrowseMode();
+}
+
+void Dataset::doScroll(int newRow) {
+    if (beforeScroll) beforeScroll(this);
+    m_current = newRow;
+    notifyScrolled();
+    if (afterScroll) afterScroll(this);
+}
+
+void Dataset::first() {
+    checkActive();
+    checkBrowseMode();
+    if (m_rows.empty()) fetchMore(m_packet);
+    doScroll(m_rows.empty() ? -1 : 0);
+    m_bof = true;
+    m_eof = m_rows.empty();
+}
+
+void Dataset::last() {
+    checkActive();
+    checkBrowseMode();
+    fetchAll();
+    doScroll(m_rows.empty() ? -1 : int(m_rows.size()) - 1);
+    m_eof = true;
+    m_bof = m_rows.empty();
+}
+
+void Dataset::next() {
+    checkActive();
+    checkBrowseMode();
+    if (m_current + 1 >= int(m_rows.size())) fetchMore(m_packet);
+    if (m_current + 1 < int(m_rows.size())) {
+        doScroll(m_current + 1);
+        m_bof = false;
+        m_eof = false;
+    } else {
+        m_eof = true;
+    }
+}
+
+void Dataset::prior() {
+    checkActive();
+    checkBrowseMode();
+    if (m_current > 0) {
+        doScroll(m_current - 1);
+        m_eof = false;
+        m_bof = false;
+    } else {
+        m_bof = true;
+    }
+}
+
+int Dataset::moveBy(int distance) {
+    int moved = 0;
+    while (distance > 0 && !eof()) {
+        int before = m_current;
+        next();
+        if (m_current != before) ++moved;
+        --distance;
+    }
+    while (distance < 0 && !bof()) {
+        int before = m_current;
+        prior();
+        if (m_current != before) --moved;
+        ++distance;
+    }
+    return moved;
+}
+
+bool Dataset::isEmpty() const { return m_rows.empty(); }
+
+void Dataset::setRecNo(int row) {
+    checkActive();
+    if (row == m_current) return;
+    checkBrowseMode();
+    while (row >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
+    if (row < 0 || row >= int(m_rows.size())) return;
+    doScroll(row);
+    m_bof = row == 0;
+    m_eof = false;
+}
+
+int Dataset::findRow(const QVector<QVariant>& values, const QByteArray& rowId) {
+    auto matches = [&](const Row& r) {
+        if (!rowId.isEmpty()) return r.rowId == rowId;
+        for (int i = 0; i < m_dataFieldCount && i < values.size(); ++i)
+            if (!sameValue(r.values[i], values[i])) return false;
+        return true;
+    };
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        if (matches(m_rows[i])) return i;
+    // Not among the fetched rows: ask the server first whether it is there at
+    // all, so that a row that left the selection costs no full fetch.
+    if (!m_allFetched && rowStillSelected(values, rowId)) {
+        while (canFetchMore()) {
+            int from = int(m_rows.size());
+            fetchMore(m_packet);
+            for (int i = from; i < int(m_rows.size()); ++i)
+                if (matches(m_rows[i])) return i;
+        }
+    }
+    return -1;
+}
+
+bool Dataset::locate(const QString& fieldNames, const QVariant& values, bool caseInsensitive,
+                     bool partialKey) {
+    checkActive();
+    checkBrowseMode();
+    QStringList names = splitNames(fieldNames);
+    QVariantList vals = values.typeId() == QMetaType::QVariantList ? values.toList() : QVariantList{values};
+    QVector<Field*> fs;
+    for (const QString& n : names) fs.append(fieldByName(n));
+    auto matches = [&](const Row& r) {
+        for (int i = 0; i < fs.size(); ++i) {
+            QVariant want = i < vals.size() ? vals[i] : QVariant();
+            if (!sameValue(r.values[fs[i]->index()], want, caseInsensitive, partialKey)) return false;
+        }
+        return true;
+    };
+    int i = 0;
+    for (;;) {
+        for (; i < int(m_rows.size()); ++i)
+            if (matches(m_rows[i])) {
+                doScroll(i);
+                m_bof = i == 0;
+                m_eof = false;
+                return true;
+            }
+        if (!canFetchMore()) return false;
+        fetchMore(m_packet);
+    }
+}
+
+QVariant Dataset::lookup(const QString& fieldNames, const QVariant& values, const QString& resultField) {
+    if (!isActive()) return QVariant();
+    QStringList names = splitNames(fieldNames);
+    QVariantList vals = values.typeId() == QMetaType::QVariantList ? values.toList() : QVariantList{values};
+    QVector<Field*> fs;
+    for (const QString& n : names) fs.append(fieldByName(n));
+    Field* result = fieldByName(resultField);
+    fetchAll();
+    for (int r = 0; r < int(m_rows.size()); ++r) {
+        bool ok = true;
+        for (int i = 0; i < fs.size() && ok; ++i)
+            ok = sameValue(valueAt(r, fs[i]->index()), i < vals.size() ? vals[i] : QVariant());
+        if (ok) return valueAt(r, result->index());
+    }
+    return QVariant();
+}
+
+// ---- values
+
+QVariant Dataset::currentValue(int fieldIndex) const {
+    if (fieldIndex < 0) return QVariant();
+    if (m_calculating && m_calcTarget) return m_calcTarget->values.value(fieldIndex);
+    if (isEditing()) return m_buffer.values.value(fieldIndex);
+    if (m_current < 0 || m_current >= int(m_rows.size())) return QVariant();
+    return m_rows[m_current].values.value(fieldIndex);
+}
+
+QVariant Dataset::valueAt(int row, int fieldIndex) const {
+    if (isRowEditing(row)) return m_buffer.values.value(fieldIndex);
+    if (row < 0 || row >= int(m_rows.size())) return QVariant();
+    return m_rows[row].values.value(fieldIndex);
+}
+
+void Dataset::setCurrentValue(Field* field, const QVariant& v) {
+    if (m_calculating && m_calcTarget) {
+        m_calcTarget->values[field->index()] = v;
+        return;
+    }
+    if (!isEditing())
+        throw Error(QStringLiteral("%1: Datenmenge befindet sich nicht im Editier- oder Einfügemodus")
+                        .arg(objectName()));
+    m_buffer.values[field->index()] = v;
+    m_modified = true;
+    if (field->kind() == FieldKind::Data) {
+        // Lookup fields keyed on this field follow it.
+        for (Field* f : m_fields)
+            if (f->kind() == FieldKind::Lookup &&
+                f->keyField().compare(field->fieldName(), Qt::CaseInsensitive) == 0) {
+                Dataset* ld = f->lookupDataset();
+                QVariant r;
+                if (ld && ld->isActive() && !isNullValue(v))
+                    r = ld->lookup(f->lookupKeyField(), v, f->lookupResultField());
+                m_buffer.values[f->index()] = f->convert(r);
+            }
+    }
+    if (field->kind() != FieldKind::Calculated && onCalcFields) {
+        Row* saved = m_calcTarget;
+        m_calcTarget = &m_buffer;
+        m_calculating = true;
+        for (Field* f : m_fields)
+            if (f->kind() == FieldKind::Calculated) m_buffer.values[f->index()] = QVariant();
+        try {
+            onCalcFields(this);
+        } catch (...) {
+            m_calculating = false;
+            m_calcTarget = saved;
+            throw;
+        }
+        m_calculating = false;
+        m_calcTarget = saved;
+    }
+    notifyRecordChanged(field);
+}
+
+// ---- editing
+
+void Dataset::updateRecord() {
+    if (!isEditing() || m_disableCount > 0) return;
+    for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->updateData();
+}
+
+void Dataset::checkBrowseMode() {
+    if (!isActive()) return;
+    checkDetailsBrowseMode();
+    if (!isEditing()) return;
+    updateRecord();
+    if (m_modified) post();
+    else cancel();
+}
+
+void Dataset::beginInsert(bool append) {
+    checkActive();
+    checkBrowseMode();
+    if (beforeInsert) beforeInsert(this);
+    int pos;
+    if (append) {
+        fetchAll();
+        pos = int(m_rows.size());
+    } else {
+        pos = m_current < 0 ? 0 : m_current;
+    }
+    m_rowBeforeInsert = m_current;
+    Row r;
+    r.values.resize(m_fields.size());
+    m_rows.insert(m_rows.begin() + pos, r);
+    m_current = pos;
+    m_buffer = r;
+    m_state = DatasetState::Insert;
+    m_eof = m_bof = false;
+    initDetailRow();
+    calculateBuffer();
+    m_modified = false;
+    notifyStateChanged();
+    notifyDataSetChanged();
+    if (afterInsert) afterInsert(this);
+    // Defaults given by the handlers do not count as a change by the user: a
+    // new row left untouched is dropped when the user moves on.
+    if (m_state == DatasetState::Insert) {
+        m_modified = false;
+        if (afterScroll) afterScroll(this);
+    }
+}
+
+void Dataset::insert() { beginInsert(false); }
+void Dataset::append() { beginInsert(true); }
+
+void Dataset::edit() {
+    checkActive();
+    if (isEditing()) return;
+    if (m_rows.empty()) {
+        append();
+        return;
+    }
+    if (beforeEdit) beforeEdit(this);
+    m_buffer = m_rows[m_current];
+    m_state = DatasetState::Edit;
+    m_modified = false;
+    notifyStateChanged();
+    if (afterEdit) afterEdit(this);
+}
+
+void Dataset::checkRequired() {
+    for (Field* f : m_fields)
+        if (f->kind() == FieldKind::Data && f->required() && isNullValue(m_buffer.values[f->index()]))
+            throw Error(QStringLiteral("Feld '%1' muss einen Wert haben.").arg(f->displayLabel()));
+}
+
+void Dataset::post() {
+    updateRecord();
+    if (!isEditing()) return;
+    checkDetailsBrowseMode();
+    if (beforePost) beforePost(this);
+    checkRequired();
+    if (m_state == DatasetState::Insert) {
+        QByteArray rowId;
+        writeInsert(m_buffer.values, &rowId);
+        m_buffer.rowId = rowId;
+    } else {
+        writeUpdate(m_rows[m_current].values, m_buffer.values, m_buffer.rowId);
+    }
+    m_rows[m_current] = m_buffer;
+    m_buffer = Row();
+    m_modified = false;
+    m_state = DatasetState::Browse;
+    notifyStateChanged();
+    notifyDataSetChanged();
+    if (afterPost) afterPost(this);
+}
+
+void Dataset::cancel() {
+    if (!isEditing()) return;
+    if (beforeCancel) beforeCancel(this);
+    if (m_state == DatasetState::Insert) {
+        m_rows.erase(m_rows.begin() + m_current);
+        int back = m_rowBeforeInsert;
+        if (back >= int(m_rows.size())) back = int(m_rows.size()) - 1;
+        m_current = m_rows.empty() ? -1 : (back < 0 ? 0 : back);
+    }
+    m_buffer = Row();
+    m_modified = false;
+    m_state = DatasetState::Browse;
+    m_eof = m_rows.empty();
+    m_bof = m_current <= 0;
+    notifyStateChanged();
+    notifyDataSetChanged();
+    if (afterCancel) afterCancel(this);
+    if (afterScroll) afterScroll(this);
+}
+
+void Dataset::deleteRecord() {
+    checkActive();
+    if (m_state == DatasetState::Insert) {
+        cancel();
+        return;
+    }
+    checkNotEmpty();
+    if (m_state == DatasetState::Edit) cancel();
+    checkDetailsBrowseMode();
+    if (beforeDelete) beforeDelete(this);
+    writeDelete(m_rows[m_current].values, m_rows[m_current].rowId);
+    m_rows.erase(m_rows.begin() + m_current);
+    if (m_current >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
+    if (m_current >= int(m_rows.size())) m_current = int(m_rows.size()) - 1;
+    m_eof = m_rows.empty();
+    m_bof = m_current <= 0;
+    notifyDataSetChanged();
+    if (afterDelete) afterDelete(this);
+    if (afterScroll) afterScroll(this);
+}
+
+void Dataset::writeInsert(QVector<QVariant>&, QByteArray*) {
+    throw Error(QStringLiteral("%1: Die Datenmenge kann nicht geändert werden.").arg(objectName()));
+}
+void Dataset::writeUpdate(const QVector<QVariant>&, const QVector<QVariant>&, const QByteArray&) {
+    throw Error(QStringLiteral("%1: Die Datenmenge kann nicht geändert werden.").arg(objectName()));
+}
+void Dataset::writeDelete(const QVector<QVariant>&, const QByteArray&) {
+    throw Error(QStringLiteral("%1: Die Datenmenge kann nicht geändert werden.").arg(objectName()));
+}
+
+bool Dataset::rowStillSelected(const QVector<QVariant>&, const QByteArray&) { return true; }
+
+// ---- filter
+
+void Dataset::setFilter(const QString& f) {
+    if (f == m_filter) return;
+    m_filter = f;
+    if (m_filtered && isActive()) {
+        checkBrowseMode();
+        reopen();
+    }
+}
+
+void Dataset::setFiltered(bool f) {
+    if (f == m_filtered) return;
+    m_filtered = f;
+    if (isActive()) {
+        checkBrowseMode();
+        reopen();
+    }
+}
+
+}  // namespace db

@@ -1,0 +1,327 @@
+#include <QDateTime>
+
+#include "db/connection.h"
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "db/error.h"
+#include "db/statement.h"
+#include "db/transaction.h"
+
+namespace db {
+
+namespace {
+QStringList splitFields(const QString& s) {
+    QStringList out;
+    for (const QString& p : s.split(QLatin1Char(';'), Qt::SkipEmptyParts)) out << p.trimmed();
+    return out;
+}
+}  // namespace
+
+Table::Table(Connection* connection, Transaction* transaction, const QString& tableName, QObject* parent)
+    : Dataset(connection, transaction, parent), m_tableName(tableName.toUpper()) {}
+
+Table::~Table() {
+    if (m_master && m_master->dataset()) m_master->dataset()->removeDetail(this);
+}
+
+void Table::setMasterSource(DataSource* master, const QString& masterFields, const QString& detailFields) {
+    if (m_master) {
+        disconnect(m_master, nullptr, this, nullptr);
+        if (m_master->dataset()) m_master->dataset()->removeDetail(this);
+    }
+    m_master = master;
+    m_masterFields = splitFields(masterFields);
+    m_detailFields = splitFields(detailFields);
+    if (!m_master) return;
+    if (m_master->dataset()) m_master->dataset()->addDetail(this);
+    connect(m_master, &DataSource::dataSetChanged, this, [this] { onMasterChange(nullptr); });
+    connect(m_master, &DataSource::dataSetScrolled, this, [this] { onMasterChange(nullptr); });
+    connect(m_master, &DataSource::activeChanged, this, [this] { onMasterChange(nullptr); });
+    connect(m_master, &DataSource::recordChanged, this, [this](Field* f) { onMasterChange(f); });
+}
+
+QVector<QVariant> Table::masterValues() {
+    QVector<QVariant> out;
+    Dataset* md = m_master ? m_master->dataset() : nullptr;
+    for (const QString& mf : m_masterFields) {
+        QVariant v;
+        if (md && md->isActive()) {
+            Field* f = md->findField(mf);
+            if (f) v = f->value();
+        }
+        out.append(v);
+    }
+    return out;
+}
+
+void Table::onMasterChange(Field* f) {
+    if (!isActive()) return;
+    if (f) {
+        bool linkField = false;
+        for (const QString& mf : m_masterFields)
+            if (mf.compare(f->fieldName(), Qt::CaseInsensitive) == 0) linkField = true;
+        if (!linkField) return;
+    }
+    QVector<QVariant> vals = masterValues();
+    if (vals.size() == m_lastMasterValues.size()) {
+        bool same = true;
+        for (int i = 0; i < vals.size() && same; ++i) {
+            const QVariant& a = vals[i];
+            const QVariant& b = m_lastMasterValues[i];
+            bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
+            same = (an && bn) || (!an && !bn && a.toString() == b.toString());
+        }
+        if (same) return;
+    }
+    checkBrowseMode();
+    reopen(false);
+}
+
+void Table::readKeyInfo() {
+    if (m_keyInfoRead) return;
+    Statement st(connection(), transaction());
+    st.prepare(QStringLiteral(
+        "select s.rdb$field_name from rdb$relation_constraints c "
+        "join rdb$index_segments s on s.rdb$index_name = c.rdb$index_name "
+        "where c.rdb$relation_name = ? and c.rdb$constraint_type = 'PRIMARY KEY' "
+        "order by s.rdb$field_position"));
+    st.setParam(0, m_tableName);
+    st.open();
+    m_primaryKey.clear();
+    while (st.fetch()) m_primaryKey << st.value(0).toString().trimmed();
+    m_keyInfoRead = true;
+}
+
+QStringList Table::primaryKey() {
+    readKeyInfo();
+    return m_primaryKey;
+}
+
+bool Table::hasRowIdColumn() const { return m_keyInfoRead && m_primaryKey.isEmpty(); }
+
+QString Table::whereClause(QVector<QPair<QString, QVariant>>* params) {
+    QStringList conds;
+    if (filtered() && !filter().trimmed().isEmpty()) conds << QLatin1Char('(') + filter() + QLatin1Char(')');
+    if (m_master) {
+        QVector<QVariant> vals = masterValues();
+        m_lastMasterValues = vals;
+        for (int i = 0; i < m_detailFields.size() && i < vals.size(); ++i) {
+            QString name = QStringLiteral("kyn_master_%1").arg(i);
+            conds << m_detailFields[i] + QStringLiteral(" = :") + name;
+            if (params) params->append({name, vals[i]});
+        }
+    }
+    return conds.isEmpty() ? QString() : QStringLiteral(" where ") + conds.join(QStringLiteral(" and "));
+}
+
+QString Table::selectSql(QVector<QPair<QString, QVariant>>* params) {
+    readKeyInfo();
+    QString sql = hasRowIdColumn()
+                      ? QStringLiteral("select %1.RDB$DB_KEY, %1.* from %1").arg(m_tableName)
+                      : QStringLiteral("select * from %1").arg(m_tableName);
+    sql += whereClause(params);
+    QStringList order = splitFields(m_indexFieldNames);
+    if (!order.isEmpty()) sql += QStringLiteral(" order by ") + order.join(QLatin1Char(','));
+    return sql;
+}
+
+bool Table::rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId) {
+    QVector<QPair<QString, QVariant>> params;
+    QString where = whereClause(&params);
+    QStringList conds;
+    if (!rowId.isEmpty()) {
+        conds << QStringLiteral("RDB$DB_KEY = :kyn_rowid");
+        params.append({QStringLiteral("kyn_rowid"), rowId});
+    } else {
+        const QStringList pk = primaryKey();
+        if (pk.isEmpty()) return true;
+        for (int i = 0; i < pk.size(); ++i) {
+            Field* f = findField(pk[i]);
+            if (!f || f->index() >= values.size()) return true;
+            QString name = QStringLiteral("kyn_key_%1").arg(i);
+            conds << pk[i] + QStringLiteral(" = :") + name;
+            params.append({name, values[f->index()]});
+        }
+    }
+    QString sql = QStringLiteral("select count(*) from %1").arg(m_tableName);
+    sql += where.isEmpty() ? QStringLiteral(" where ") : where + QStringLiteral(" and ");
+    sql += conds.join(QStringLiteral(" and "));
+    Statement st(connection(), transaction());
+    st.prepare(sql);
+    for (const auto& p : params) st.setParam(p.first, p.second);
+    st.open();
+    bool there = st.fetch() && st.value(0).toInt() > 0;
+    st.close();
+    return there;
+}
+
+void Table::initDetailRow() {
+    if (!m_master) return;
+    QVector<QVariant> vals = masterValues();
+    for (int i = 0; i < m_detailFields.size() && i < vals.size(); ++i) {
+        Field* f = findField(m_detailFields[i]);
+        if (f) f->setValue(vals[i]);
+    }
+}
+
+QStringList Table::dataColumns() {
+    QStringList cols;
+    for (Field* f : fields())
+        if (f->kind() == FieldKind::Data) cols << f->fieldName();
+    return cols;
+}
+
+void Table::writeInsert(QVector<QVariant>& row, QByteArray* rowId) {
+    const QStringList cols = dataColumns();
+    if (!m_insert) {
+        QStringList marks;
+        for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+        QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
+                          .arg(m_tableName, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        if (hasRowIdColumn()) sql += QStringLiteral(" returning RDB$DB_KEY");
+        m_insert = std::make_unique<Statement>(connection(), transaction());
+        m_insert->prepare(sql);
+    }
+    int p = 0;
+    for (Field* f : fields())
+        if (f->kind() == FieldKind::Data) m_insert->setParam(p++, row[f->index()]);
+    m_insert->execute();
+    if (hasRowIdColumn() && rowId) *rowId = m_insert->value(0).toByteArray();
+}
+
+QString Table::keyCondition(int* firstParam) {
+    if (hasRowIdColumn()) return QStringLiteral("RDB$DB_KEY = ?");
+    QStringList conds;
+    for (const QString& k : primaryKey()) conds << k + QStringLiteral(" = ?");
+    if (firstParam) *firstParam = 0;
+    return conds.join(QStringLiteral(" and "));
+}
+
+void Table::bindKey(Statement* st, int first, const QVector<QVariant>& row, const QByteArray& rowId) {
+    if (hasRowIdColumn()) {
+        st->setParam(first, rowId);
+        return;
+    }
+    int i = first;
+    for (const QString& k : primaryKey()) {
+        Field* f = fieldByName(k);
+        st->setParam(i++, row[f->index()]);
+    }
+}
+
+void Table::writeUpdate(const QVector<QVariant>& oldRow, const QVector<QVariant>& newRow,
+                        const QByteArray& rowId) {
+    const QStringList cols = dataColumns();
+    if (!m_update) {
+        QStringList sets;
+        for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
+        QString sql = QStringLiteral("update %1 set %2 where %3")
+                          .arg(m_tableName, sets.join(QLatin1Char(',')), keyCondition(nullptr));
+        m_update = std::make_unique<Statement>(connection(), transaction());
+        m_update->prepare(sql);
+    }
+    int p = 0;
+    for (Field* f : fields())
+        if (f->kind() == FieldKind::Data) m_update->setParam(p++, newRow[f->index()]);
+    bindKey(m_update.get(), p, oldRow, rowId);
+    m_update->execute();
+    if (m_update->rowsAffected() == 0)
+        throw Error(QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht oder "
+                                   "geändert."),
+                    m_update->sql());
+}
+
+void Table::writeDelete(const QVector<QVariant>& row, const QByteArray& rowId) {
+    if (!m_delete) {
+        m_delete = std::make_unique<Statement>(connection(), transaction());
+        m_delete->prepare(QStringLiteral("delete from %1 where %2").arg(m_tableName, keyCondition(nullptr)));
+    }
+    bindKey(m_delete.get(), 0, row, rowId);
+    m_delete->execute();
+}
+
+// ---------------------------------------------------------------- Query
+
+Query::Query(Connection* connection, Transaction* transaction, QObject* parent)
+    : Dataset(connection, transaction, parent) {}
+
+Query::~Query() = default;
+
+void Query::setSql(const QStringList& lines) {
+    if (isActive()) close();
+    m_sql = lines;
+}
+
+void Query::addLine(const QString& line) {
+    if (isActive()) close();
+    m_sql << line;
+}
+
+void Query::setDataSource(DataSource* master) {
+    if (m_master) disconnect(m_master, nullptr, this, nullptr);
+    m_master = master;
+    if (!m_master) return;
+    connect(m_master, &DataSource::dataSetChanged, this, [this] { onMasterChange(nullptr); });
+    connect(m_master, &DataSource::dataSetScrolled, this, [this] { onMasterChange(nullptr); });
+    connect(m_master, &DataSource::activeChanged, this, [this] { onMasterChange(nullptr); });
+    connect(m_master, &DataSource::recordChanged, this, [this](Field* f) { onMasterChange(f); });
+}
+
+void Query::setParam(const QString& name, const QVariant& value) { m_paramValues[name.toUpper()] = value; }
+
+QVector<QPair<QString, QVariant>> Query::paramValues() {
+    QStringList names;
+    convertNamedParams(sqlText(), &names);
+    QVector<QPair<QString, QVariant>> out;
+    Dataset* md = m_master ? m_master->dataset() : nullptr;
+    for (const QString& n : names) {
+        if (n.isEmpty()) continue;
+        bool seen = false;
+        for (const auto& p : out)
+            if (p.first.compare(n, Qt::CaseInsensitive) == 0) seen = true;
+        if (seen) continue;
+        QVariant v = m_paramValues.value(n.toUpper());
+        if (md && md->isActive()) {
+            if (Field* f = md->findField(n)) v = f->value();
+        }
+        out.append({n, v});
+    }
+    return out;
+}
+
+QString Query::selectSql(QVector<QPair<QString, QVariant>>* params) {
+    if (params) {
+        auto vals = paramValues();
+        *params = vals;
+        m_lastParams = vals;
+    }
+    return sqlText();
+}
+
+void Query::onMasterChange(Field* f) {
+    if (!isActive()) return;
+    auto vals = paramValues();
+    if (vals.size() == m_lastParams.size()) {
+        bool same = true;
+        for (int i = 0; i < vals.size() && same; ++i) {
+            const QVariant& a = vals[i].second;
+            const QVariant& b = m_lastParams[i].second;
+            bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
+            same = (an && bn) || (!an && !bn && a.toString() == b.toString());
+        }
+        if (same) return;
+    }
+    reopen(false);
+}
+
+void Query::execSql() {
+    if (isActive()) close();
+    Statement* st = selectStatement();
+    st->prepare(sqlText());
+    st->clearParams();
+    for (const auto& p : paramValues()) st->setParam(p.first, p.second);
+    st->execute();
+    m_rowsAffected = st->rowsAffected();
+}
+
+}  // namespace db
