@@ -323,7 +323,7 @@ bool Dataset::fetchRow() {
 }
 
 int Dataset::fetchMore(int n) {
-    if (!isActive() || m_allFetched) return 0;
+    if (m_allFetched || !m_select) return 0;
     int first = int(m_rows.size());
     int got = 0;
     while (got < n && fetchRow()) ++got;

@@ -132,3 +132,4 @@ QDateTime currentDateTime();
 QDateTime makeDateTime(const QDate& d, const QTime& t = QTime(0, 0));
 
 }  // namespace db
+Q_DECLARE_METATYPE(db::Field*)

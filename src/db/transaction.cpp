@@ -48,7 +48,6 @@ void Transaction::start() {
     detail::Status st;
     IXpbBuilder* b = Connection::util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
     st.check();
-    b->insertTag(&st, isc_tpb_version3);
     b->insertTag(&st, isc_tpb_write);
     if (m_isolation == Isolation::Snapshot) {
         b->insertTag(&st, isc_tpb_concurrency);
