@@ -1,0 +1,68 @@
+#pragma once
+// The page model: the result of laying out a report. Every page is a list of
+// placed items with their rectangles in millimetres from the paper's top left
+// corner. Preview, printer and PDF all paint this model, so they always show
+// the same pages; tests read it instead of pixels.
+#include <QColor>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace report {
+
+enum class Align { Left, Center, Right };
+
+// A font as the report layouts name it ("Arial", "Arial Narrow", "Arial
+// Black"); toQFont() (reportpaint.h) maps it to an installed font.
+struct Font {
+    QString family = QStringLiteral("Arial");
+    double pointSize = 10;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};
+
+struct PlacedItem {
+    enum class Kind { Band, Text, Line, Frame };
+    Kind kind = Kind::Text;
+    QRectF rect;             // mm on the page
+    QString text;            // Text: the full text
+    QStringList lines;       // Text: the text as the layout broke it into lines
+    double lineSpacing = 0;  // Text: mm from one line's top to the next
+    double lineHeight = 0;   // Text: mm of one line
+    Font font;
+    Align align = Align::Left;
+    bool wordWrap = false;
+    bool clip = false;       // Text: fixed width, no wrapping: cut at the right edge
+    QColor color;            // Band: background (invalid = none); others: ink
+    double penWidth = 0;     // Line, Frame: mm
+    QString name;            // the item's name, or the band's name for Kind::Band
+    QString band;            // name of the band the item belongs to
+};
+
+struct ReportPage {
+    std::vector<PlacedItem> items;
+
+    // Texts top to bottom, each line of items left to right (items whose tops
+    // lie within 1.5 mm of the line's first item count as one line).
+    QStringList texts() const;
+    const PlacedItem* findText(const QString& text) const;  // first, or nullptr
+    std::vector<const PlacedItem*> findAll(const QString& text) const;
+    std::vector<const PlacedItem*> byName(const QString& name) const;  // texts, lines, frames
+    std::vector<const PlacedItem*> bands(const QString& name = {}) const;  // in print order
+};
+
+struct ReportPages {
+    QSizeF pageSizeMM{210, 297};
+    std::vector<ReportPage> pages;
+
+    int count() const { return int(pages.size()); }
+    QStringList texts(int page) const;  // empty list for a page that does not exist
+    QStringList allTexts() const;       // all pages, one after the other
+    int pageOf(const QString& text) const;   // first page holding the text, -1 if none
+    int countText(const QString& text) const;  // occurrences over all pages
+};
+
+}  // namespace report

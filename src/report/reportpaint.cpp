@@ -1,0 +1,142 @@
+#include "report/reportpaint.h"
+
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace report {
+
+// The report layouts name Windows fonts. Liberation Sans and Liberation Sans
+// Narrow have the same metrics as Arial and Arial Narrow and stand in for
+// them. There is no Liberation counterpart of Arial Black, so it becomes
+// Liberation Sans at QFont::Black, which selects its heaviest face (Bold).
+QString mappedFamily(const QString& family) {
+    const QString f = family.trimmed();
+    if (f.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0) return QStringLiteral("Liberation Sans");
+    if (f.compare(QLatin1String("Arial Narrow"), Qt::CaseInsensitive) == 0) return QStringLiteral("Liberation Sans Narrow");
+    if (f.compare(QLatin1String("Arial Black"), Qt::CaseInsensitive) == 0) return QStringLiteral("Liberation Sans");
+    return f;
+}
+
+QFont toQFont(const Font& font) {
+    QFont q(mappedFamily(font.family));
+    const bool black = font.family.trimmed().compare(QLatin1String("Arial Black"), Qt::CaseInsensitive) == 0;
+    q.setWeight(black ? QFont::Black : font.bold ? QFont::Bold : QFont::Normal);
+    q.setItalic(font.italic);
+    q.setUnderline(font.underline);
+    q.setPixelSize(qMax(1, qRound(font.pointSize * 25.4 / 72.0 * kUnitsPerMM)));
+    q.setHintingPreference(QFont::PreferNoHinting);
+    return q;
+}
+
+static int qtAlign(Align a) {
+    switch (a) {
+    case Align::Center: return Qt::AlignHCenter;
+    case Align::Right: return Qt::AlignRight;
+    default: return Qt::AlignLeft;
+    }
+}
+
+void paintPage(QPainter& painter, const ReportPage& page, const QRectF& target, const QSizeF& pageSizeMM) {
+    constexpr double U = kUnitsPerMM;
+    auto r = [](const QRectF& mm) { return QRectF(mm.x() * U, mm.y() * U, mm.width() * U, mm.height() * U); };
+    painter.save();
+    painter.translate(target.topLeft());
+    // One scale for both directions: a sheet of another shape never distorts the page.
+    const double scale = qMin(target.width() / (pageSizeMM.width() * U), target.height() / (pageSizeMM.height() * U));
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const PlacedItem& it : page.items) {
+        switch (it.kind) {
+        case PlacedItem::Kind::Band:
+            if (it.color.isValid()) painter.fillRect(r(it.rect), it.color);
+            break;
+        case PlacedItem::Kind::Line:
+            painter.setPen(QPen(it.color, it.penWidth * U));
+            painter.drawLine(QPointF(it.rect.left() * U, it.rect.top() * U),
+                             QPointF(it.rect.right() * U, it.rect.top() * U));
+            break;
+        case PlacedItem::Kind::Frame:
+            painter.setPen(QPen(it.color, it.penWidth * U));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(r(it.rect));
+            break;
+        case PlacedItem::Kind::Text: {
+            painter.setFont(toQFont(it.font));
+            painter.setPen(it.color.isValid() ? it.color : QColor(Qt::black));
+            const int flags = qtAlign(it.align) | Qt::AlignTop | Qt::TextSingleLine |
+                              (it.clip ? 0 : Qt::TextDontClip);
+            for (int i = 0; i < it.lines.size(); ++i) {
+                QRectF line(it.rect.left(), it.rect.top() + i * it.lineSpacing, it.rect.width(), it.lineHeight);
+                painter.drawText(r(line), flags, it.lines[i]);
+            }
+            break;
+        }
+        }
+    }
+    painter.restore();
+}
+
+void setupPrinter(QPrinter& printer) {
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+}
+
+bool printPages(QPrinter& printer, const ReportPages& pages) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    // Full-page mode: the painter's origin is the paper's corner.
+    const QRectF sheet(QPointF(0, 0), QSizeF(printer.pageLayout().fullRectPixels(printer.resolution()).size()));
+    for (int i = 0; i < pages.count(); ++i) {
+        if (i > 0) printer.newPage();
+        paintPage(painter, pages.pages[size_t(i)], sheet, pages.pageSizeMM);
+    }
+    return painter.end();
+}
+
+bool printToPdf(const ReportPages& pages, const QString& fileName) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    setupPrinter(printer);
+    return printPages(printer, pages);
+}
+
+static PreviewHook& hook() {
+    static PreviewHook h;
+    return h;
+}
+
+PreviewHook setPreviewHook(PreviewHook h) {
+    PreviewHook old = std::move(hook());
+    hook() = std::move(h);
+    return old;
+}
+
+void previewReport(const ReportPages& pages, const QString& title, QWidget* parent) {
+    if (hook()) {
+        hook()(pages, title);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    setupPrinter(printer);
+    printer.setDocName(title);
+    QPrintPreviewDialog dlg(&printer, parent);
+    dlg.setWindowTitle(title);
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg,
+                     [&pages](QPrinter* p) { printPages(*p, pages); });
+    dlg.exec();
+}
+
+PreviewCapture::PreviewCapture() {
+    previous_ = setPreviewHook([this](const ReportPages& pages, const QString& title) {
+        shown.emplace_back(title, pages);
+    });
+}
+
+PreviewCapture::~PreviewCapture() { setPreviewHook(std::move(previous_)); }
+
+}  // namespace report
