@@ -1,0 +1,42 @@
+#pragma once
+// The application object and its standard error box.
+//
+// Any exception that leaves an event handler is caught in notify() and shown
+// in the standard error box (platform::dialogs().errorBox), and the program
+// goes on:
+//   db::Abort          nothing is shown (the silent abort)
+//   db::Error          the server's message text
+//   db::ConvertError   the conversion message
+//   std::exception     what()
+// The event is marked as ignored, so a close whose handler failed is abandoned.
+//
+// Code that catches an exception itself can show the same box:
+//   try { ... } catch (...) { platform::handleCurrentException(); }
+#include <QApplication>
+#include <exception>
+
+namespace platform {
+
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    // Also calls initGerman().
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// The text the standard error box shows for the exception; empty for
+// db::Abort (and for a null pointer).
+QString exceptionText(std::exception_ptr e);
+// Shows the standard error box for the exception (nothing for db::Abort).
+void showException(std::exception_ptr e);
+// showException(std::current_exception()); for use inside a catch block.
+void handleCurrentException();
+
+// German formats for the whole program (QLocale default de_DE) and Qt's
+// German texts for its standard dialogs and buttons when the translation is
+// installed. Needs the application object; returns whether the translation
+// was loaded.
+bool initGerman();
+
+} // namespace platform

@@ -1,0 +1,99 @@
+#include "shell.h"
+
+#include "dialogs.h"
+#include "paths.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+Shell* g_installed = nullptr;
+}
+
+Shell& shell() {
+    static DesktopShell real;
+    return g_installed ? *g_installed : real;
+}
+
+Shell* setShell(Shell* s) {
+    Shell* previous = g_installed;
+    g_installed = s;
+    return previous;
+}
+
+QString resolveFile(const QString& path) {
+    if (path.isEmpty()) return QString();
+    QFileInfo given(path);
+    if (given.exists()) return given.absoluteFilePath();
+    QFileInfo mapped(mapPath(path));
+    if (mapped.exists()) return mapped.absoluteFilePath();
+    return QString();
+}
+
+ShellCommand openFileCommand(const QString& file) {
+    return {QStringLiteral("xdg-open"), {file}};
+}
+
+ShellCommand printFileCommand(const QString& file) {
+    return {QStringLiteral("lp"), {QStringLiteral("--"), file}};
+}
+
+ShellCommand openUrlCommand(const QString& url) {
+    QUrl u(url, QUrl::TolerantMode);
+    if (u.scheme().isEmpty()) u = QUrl::fromUserInput(url);
+    // A scheme starts with a letter, so the argument never looks like an option.
+    if (!u.isValid() || u.scheme().isEmpty()) return {};
+    return {QStringLiteral("xdg-open"), {QString::fromLatin1(u.toEncoded())}};
+}
+
+void reportMissingFile(const QString& path) {
+    dialogs().messageBox(QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path),
+                         Icon::Warning);
+}
+
+bool DesktopShell::launch(const ShellCommand& command) {
+    if (command.program.isEmpty()) return false;
+    return QProcess::startDetached(command.program, command.arguments);
+}
+
+bool DesktopShell::openFile(const QString& path) {
+    const QString file = resolveFile(path);
+    if (file.isEmpty()) {
+        reportMissingFile(path);
+        return false;
+    }
+    return launch(openFileCommand(file));
+}
+
+bool DesktopShell::printFile(const QString& path) {
+    const QString file = resolveFile(path);
+    if (file.isEmpty()) {
+        reportMissingFile(path);
+        return false;
+    }
+    return launch(printFileCommand(file));
+}
+
+bool DesktopShell::openUrl(const QString& url) {
+    const ShellCommand c = openUrlCommand(url);
+    if (c.program.isEmpty()) {
+        dialogs().messageBox(QStringLiteral("Die Adresse %1 kann nicht geöffnet werden.").arg(url),
+                             Icon::Warning);
+        return false;
+    }
+    return launch(c);
+}
+
+bool RecordingShell::record(const QString& verb, const QString& path, bool isFile) {
+    m_calls.append({verb, path});
+    if (isFile && m_checkFiles && resolveFile(path).isEmpty()) {
+        reportMissingFile(path);
+        return false;
+    }
+    return m_result;
+}
+
+} // namespace platform
