@@ -175,6 +175,7 @@ void Dataset::createFields() {
                 if (n.compare(c.name, Qt::CaseInsensitive) == 0) wanted = true;
             if (!wanted) continue;
         }
+        if (m_excludedFieldNames.contains(c.name, Qt::CaseInsensitive)) continue;
         FieldType t = fieldTypeOf(c);
         int size = (t == FieldType::String || t == FieldType::FixedChar) ? c.size : 0;
         Field* f = new Field(this, c.name, t, size, FieldKind::Data);

@@ -73,6 +73,8 @@ public:
                           const QString& resultField);
     // Restrict the data fields to these columns (default: all columns).
     void setFieldNames(const QStringList& columns) { m_fieldNames = columns; }
+    // Leave these columns without a field.
+    void setExcludedFieldNames(const QStringList& columns) { m_excludedFieldNames = columns; }
     // Create the fields now (prepares the select).
     void createFields();
 
@@ -228,6 +230,7 @@ private:
     QString m_filter;
     bool m_filtered = false;
     QStringList m_fieldNames;
+    QStringList m_excludedFieldNames;
     QList<DataSource*> m_dataSources;
     bool m_fieldsCreated = false;
     Row* m_calcTarget = nullptr;

@@ -1,0 +1,548 @@
+#include "data/datenmodul.h"
+
+#include <QDate>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include "db/error.h"
+#include "db/statement.h"
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+
+QPointer<Tdm> dm;
+
+using namespace db;
+
+namespace {
+
+struct FieldProps {
+    const char* name;
+    const char* label = nullptr;
+    const char* format = nullptr;
+    bool readOnly = false;
+    bool required = false;
+};
+
+void applyProps(Dataset* ds, std::initializer_list<FieldProps> props) {
+    for (const FieldProps& p : props) {
+        Field* f = ds->findField(QString::fromLatin1(p.name));
+        if (!f) continue;
+        if (p.label) f->setDisplayLabel(QString::fromUtf8(p.label));
+        if (p.format) f->setDisplayFormat(QString::fromUtf8(p.format));
+        if (p.readOnly) f->setReadOnly(true);
+        if (p.required) f->setRequired(true);
+    }
+}
+
+}  // namespace
+
+Tdm::Tdm(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("dm"));
+    idb = std::make_unique<Connection>();
+    idb->setUser(QStringLiteral("sysdba"));
+    idb->setPassword(QStringLiteral("quendelix"));
+    ibt = idb->defaultTransaction();
+    ibq = new Query(idb.get(), ibt, this);
+    ibq->setObjectName(QStringLiteral("ibq"));
+
+    ibt_kunde = table("ibt_kunde", "KUNDEN", &ds_kunde, "ds_kunde");
+    ibt_kunde_hunde = table("ibt_kunde_hunde", "HUNDE", &ds_kunde_hunde, "ds_kunde_hunde");
+    ibt_kunde_hunde->setMasterSource(ds_kunde, "KNDNR", "KNDNR");
+    ibt_kunde_hunde->setIndexFieldNames("KNDNR;HUNDNR");
+    ibt_hundetagebuch = table("ibt_hundetagebuch", "HUNDE_TAGEBUCH", &ds_hunde_tagebuch, "ds_hunde_tagebuch");
+    ibt_hundetagebuch->setMasterSource(ds_kunde_hunde, "HUNDNR", "HUNDNR");
+    ibt_hundetagebuch->setIndexFieldNames("HUNDNR");
+    ibt_hunde = table("ibt_hunde", "HUNDE", &ds_hunde, "ds_hunde");
+    ibt_hunde->setExcludedFieldNames({QStringLiteral("GEBOREN_AM")});
+    ibt_systemdaten = table("ibt_systemdaten", "SYSTEMDATEN", &ds_systemdaten, "ds_systemdaten");
+    ibt_trainer = table("ibt_trainer", "TRAINER", &ds_trainer, "ds_trainer");
+    ibt_kurse = table("ibt_kurse", "KURSE", &ds_kurse, "ds_kurse");
+    ibt_kurse->setFilter(QStringLiteral("kursnr>0"));
+    ibt_kurse->setFiltered(true);
+    ibt_kurse->addCalculatedField(QStringLiteral("KURSLEITER_ZEICHEN"), FieldType::String, 20)
+        ->setDisplayLabel(QStringLiteral("Kursleiter"));
+    ibt_kurstermine = table("ibt_kurstermine", "KURSTERMINE", &ds_kurstermine, "ds_kurstermine");
+    ibt_kurstermine->setMasterSource(ds_kurse, "KURSNR", "KURSNR");
+    ibt_kurstermine->setIndexFieldNames("KURSNR");
+    ibq_teilnehmer = query("ibq_teilnehmer", &ds_teilnehmer, "ds_teilnehmer");
+    ibq_teilnehmer->setSql(teilnehmerSql());
+    ibq_teilnehmer->setDataSource(ds_kurse);
+    ibt_teilnehmeredit = table("ibt_teilnehmeredit", "TEILNEHMER", &ds_teilnehmeredit, "ds_teilnehmeredit");
+    ibt_teilnehmeredit->setMasterSource(ds_teilnehmer, "ID", "ID");
+    ibt_teilnehmeredit->setIndexFieldNames("ID");
+    ibq_aktive_kurse = query("ibq_aktive_kurse", &ds_aktive_kurse, "ds_aktive_kurse");
+    ibq_aktive_kurse->setSql(aktiveKurseSql());
+    ibq_aktive_kurse->setDataSource(ds_kunde);
+    ibt_vorlagen_kurse = table("ibt_vorlagen_kurse", "VORLAGEN_KURSE", &ds_vorlagen_kurse, "ds_vorlagen_kurse");
+    ibt_vorlagen_kurstermine = table("ibt_vorlagen_kurstermine", "VORLAGEN_KURSTERMINE",
+                                     &ds_vorlagen_kurstermine, "ds_vorlagen_kurstermine");
+    ibt_vorlagen_kurstermine->setMasterSource(ds_vorlagen_kurse, "VORLAGENNR", "VORLAGENNR");
+    ibt_vorlagen_kurstermine->setIndexFieldNames("VORLAGENNR");
+    ibt_notizblock = table("ibt_notizblock", "NOTIZBLOCK", &ds_notizblock, "ds_notizblock");
+    ibq_kursedestages = query("ibq_kursedestages", &ds_kursedestages, "ds_kursedestages");
+    ibq_kursedestages->setSql(kursedestagesSql());
+    ibt_dokumente = table("ibt_dokumente", "DOKUMENTE", &ds_dokumente, "ds_dokumente");
+    IBT_kursdokumente = table("IBT_kursdokumente", "KURS_DOKUMENTE", &ds_kursdokumente, "ds_kursdokumente");
+    IBT_kursdokumente->setMasterSource(ds_kurse, "KURSNR", "KURSNR");
+    IBT_kursdokumente->setIndexFieldNames("KURSNR;DOKNR");
+    IBT_kursdokumente
+        ->addLookupField(QStringLiteral("BEZEICHNUNG"), FieldType::String, 20, ibt_dokumente,
+                         QStringLiteral("DOKNR"), QStringLiteral("DOKNR"), QStringLiteral("DOKUMENTNAME"))
+        ->setDisplayLabel(QStringLiteral("Dokument"));
+    IBT_kursdokumente->addLookupField(QStringLiteral("ART"), FieldType::String, 1, ibt_dokumente,
+                                      QStringLiteral("DOKNR"), QStringLiteral("DOKNR"),
+                                      QStringLiteral("DOKUMENTART"));
+    IBT_kursdokumente->addCalculatedField(QStringLiteral("ART_ANZEIGE"), FieldType::String, 20)
+        ->setDisplayLabel(QStringLiteral("Art"));
+
+    setupFields();
+    setupEvents();
+}
+
+Tdm::~Tdm() {
+    // Closing the connection ends the running transaction with its default
+    // action, commit: every posted change is kept.
+    try {
+        if (idb) idb->close();
+    } catch (...) {
+    }
+}
+
+Table* Tdm::table(const char* name, const QString& tableName, DataSource** ds, const char* dsName) {
+    auto* t = new Table(idb.get(), ibt, tableName, this);
+    t->setObjectName(QString::fromLatin1(name));
+    *ds = new DataSource(this);
+    (*ds)->setObjectName(QString::fromLatin1(dsName));
+    (*ds)->setDataset(t);
+    return t;
+}
+
+Query* Tdm::query(const char* name, DataSource** ds, const char* dsName) {
+    auto* q = new Query(idb.get(), ibt, this);
+    q->setObjectName(QString::fromLatin1(name));
+    *ds = new DataSource(this);
+    (*ds)->setObjectName(QString::fromLatin1(dsName));
+    (*ds)->setDataset(q);
+    return q;
+}
+
+QStringList Tdm::teilnehmerSql() {
+    return {QStringLiteral("select a.ID,a.kursnr, a.KNDNR, a.HUNDNR, a.BEZAHLT, a.KOMMENTAR, b.NAME, "
+                           "b.VNAME, b.TEL, b.MOBIL, b.FAX, b.EMAIL, b.ANREDE,"),
+            QStringLiteral("c.NAME hundname"), QStringLiteral("from TEILNEHMER a,  KUNDEN b, hunde c"),
+            QStringLiteral("where a.kursnr=:kursnr"), QStringLiteral("and a.kndnr=b.kndnr"),
+            QStringLiteral("and a.hundnr=c.hundnr"), QStringLiteral("order by name")};
+}
+
+QStringList Tdm::aktiveKurseSql() {
+    return {QStringLiteral("select a.KURSNR, a.KURSNAME, a.KURSART,b.bezahlt"),
+            QStringLiteral("from kurse a, teilnehmer b"), QStringLiteral("where b.KNDNR=:kndnr"),
+            QStringLiteral("and a.kursnr=b.kursnr"), QString(), QString()};
+}
+
+QStringList Tdm::kursedestagesSql() {
+    return {QStringLiteral("select b.KURSNR, b.kursart, a.THEMA, a.UHRZEIT,a.ort,a.kontakt "),
+            QStringLiteral("from KURSTERMINE a, KURSE b"), QStringLiteral("where a.kursnr=b.kursnr")};
+}
+
+void Tdm::setupFields() {
+    ibt_kunde->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"KNDNR", nullptr, "0000"}, {"AUFGENOMMEN_AM", nullptr, "dd.mm.yyyy"}});
+    };
+    ibt_kunde_hunde->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"HUNDNR", nullptr, "000"},
+                       {"KNDNR", nullptr, "0000"},
+                       {"ANAMESE_AUFGENOMMEN_AM", nullptr, "dd.mm.yyyy"}});
+    };
+    ibt_hunde->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"HUNDNR", "Hund-Nr.", "00"},
+                       {"KNDNR", "Knd-Nr.", "0000"},
+                       {"NAME", "Name"},
+                       {"RASSE", "Rasse"}});
+    };
+    ibt_hundetagebuch->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"HUNDNR", nullptr, "00"},
+                       {"DATUM", "Datum"},
+                       {"TERMINART", "Terminart"},
+                       {"GEPLANT", "Geplant"},
+                       {"DURCHGEFUEHRT", "Durchgeführt"},
+                       {"BEURTEILUNG", "Beurteilung"},
+                       {"VORAUSPLANUNG", "Vorausplanung"}});
+    };
+    ibt_trainer->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"TRAINERNR", "Nr.", "00", true},
+                       {"KURZZEICHEN", "Kurzzeichen"},
+                       {"VNAME", "Vorname"},
+                       {"NAME", "Name"},
+                       {"STR", "Straße"},
+                       {"PLZ", "Plz"},
+                       {"ORT", "Ort"},
+                       {"ANREDE", "Anrede"},
+                       {"TEL", "Tel."},
+                       {"MOBIL", "Mobiltel."},
+                       {"FAX", "Fax"},
+                       {"EMAIL", "E-Mail"},
+                       {"KOMMENTAR", "Kommentar"}});
+    };
+    ibt_kurse->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"KURSNR", "Kurs-Nr."},
+                       {"KURSART", "Kursart"},
+                       {"KURSNAME", "Kursname"},
+                       {"BESCHREIBUNG", "Beschreibung"},
+                       {"KURSLEITER", "Kursleiter"},
+                       {"MAXTEILNEHMER", "max. Teilnehmer"},
+                       {"ANZAHL_TEILNEHMER", "Anz. Teilnehmer"},
+                       {"GEBUEHR", "Kursgebühr"},
+                       {"STATUS", "Status"}});
+        if (Field* f = d->findField(QStringLiteral("GEBUEHR"))) f->setCurrency(true);
+    };
+    ibt_kurstermine->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"THEMA", "Thema / Treffpunkt"},
+                       {"DATUM", "Datum", "dddd, dd.mm.yyyy"},
+                       {"UHRZEIT", "Uhrzeit", "hh:nn"},
+                       {"ORT", "Ort"},
+                       {"KONTAKT", "Kontakt"}});
+    };
+    ibq_teilnehmer->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"ID", nullptr, nullptr, false, true},
+                       {"KURSNR", nullptr, "0000", false, true},
+                       {"KNDNR", nullptr, "0000", false, true},
+                       {"HUNDNR", nullptr, "00", false, true},
+                       {"BEZAHLT", "Bezahlt"},
+                       {"KOMMENTAR", "Kommentar"},
+                       {"NAME", "Name"},
+                       {"VNAME", "Vorname"},
+                       {"TEL", "Tel."},
+                       {"MOBIL", "Mobil"},
+                       {"FAX", "Fax"},
+                       {"EMAIL", "E-Mail"},
+                       {"ANREDE", "Anrede"},
+                       {"HUNDNAME", "Hund"}});
+    };
+    ibq_aktive_kurse->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"KURSNR", "Kurs-Nr.", "0000", false, true},
+                       {"KURSART", "Kursart"},
+                       {"KURSNAME", "Kursname"},
+                       {"BEZAHLT", "Bezahlt"}});
+    };
+    ibt_vorlagen_kurse->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"VORLAGENNR", "Vorlagen-Nr.", "000", true},
+                       {"BEZEICHNUNG", "Bezeichnung"},
+                       {"RYTHMUS", "alle n Tage"}});
+    };
+    ibt_vorlagen_kurstermine->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"VORLAGENNR", "Vorlagen-Nr.", "000", true},
+                       {"TERMINNR", "Termin-Nr.", "00", true},
+                       {"THEMA", "Thema/Ort/Treffpunkt"}});
+    };
+    ibt_notizblock->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"DATUMZEIT", nullptr, "dd.mm.yyyy hh:nn"}});
+    };
+    ibq_kursedestages->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"KURSNR", "Kurs"},
+                       {"KURSART", "Art"},
+                       {"THEMA", "Tagesthema"},
+                       {"UHRZEIT", "um", "hh:nn"},
+                       {"ORT", "Ort"},
+                       {"KONTAKT", "Kontakt"}});
+    };
+    ibt_dokumente->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"DOKNR", "Dok.-Nr.", nullptr, false, true},
+                       {"DOKUMENTNAME", "Bezeichnung"},
+                       {"DOKUMENTART", "Art"},
+                       {"VERTEILUNGSART", "Verteiler"},
+                       {"PFAD", "Pfad"}});
+    };
+    IBT_kursdokumente->onFieldsCreated = [](Dataset* d) {
+        applyProps(d, {{"KURSNR", nullptr, nullptr, false, true},
+                       {"DOKNR", "Dok.-Nr.", nullptr, false, true},
+                       {"VERTEILER", "Verteiler"}});
+    };
+}
+
+void Tdm::setupEvents() {
+    ibt_kunde->afterInsert = [this](Dataset* d) { ibt_kundeAfterInsert(d); };
+    ibt_kunde->afterOpen = [this](Dataset*) { count_kunden(); };
+    ibt_kunde->afterPost = [this](Dataset*) { count_kunden(); };
+    ibt_kunde->afterDelete = [this](Dataset*) { count_kunden(); };
+    ibt_kunde_hunde->beforeInsert = [this](Dataset* d) { ibt_kunde_hundeBeforeInsert(d); };
+    ibt_kunde_hunde->afterInsert = [this](Dataset* d) { ibt_kunde_hundeAfterInsert(d); };
+    connect(ds_kunde_hunde, &DataSource::dataChange, this, [this](Field* f) { ds_kunde_hundeDataChange(f); });
+    ibt_hundetagebuch->afterInsert = [this](Dataset* d) { ibt_hundetagebuchAfterInsert(d); };
+    ibt_hunde->afterInsert = [this](Dataset* d) {
+        // The dog search offers no command that inserts. A row inserted here
+        // anyway gets what a new dog gets: its number and the intake date
+        // (the customer's fields are not touched).
+        d->fieldByName(QStringLiteral("HUNDNR"))->setAsInteger(nextKey(QStringLiteral("Select max(hundnr) from hunde")));
+        d->fieldByName(QStringLiteral("ANAMESE_AUFGENOMMEN_AM"))->setAsDateTime(currentDateTime());
+    };
+    ibt_trainer->afterInsert = [this](Dataset* d) { ibt_trainerAfterInsert(d); };
+    ibt_kurse->afterInsert = [this](Dataset* d) { ibt_kurseAfterInsert(d); };
+    ibt_kurse->onCalcFields = [this](Dataset* d) { ibt_kurseCalcFields(d); };
+    ibt_kurstermine->afterScroll = [this](Dataset* d) { ibt_kurstermineAfterScroll(d); };
+    ibt_vorlagen_kurse->afterInsert = [this](Dataset* d) { ibt_vorlagen_kurseAfterInsert(d); };
+    ibt_vorlagen_kurstermine->afterInsert = [this](Dataset* d) { ibt_vorlagen_kurstermineAfterInsert(d); };
+    ibt_notizblock->afterInsert = [this](Dataset* d) { ibt_notizblockAfterInsert(d); };
+    ibt_dokumente->afterInsert = [this](Dataset* d) { ibt_dokumenteAfterInsert(d); };
+    IBT_kursdokumente->afterInsert = [this](Dataset* d) { IBT_kursdokumenteAfterInsert(d); };
+    IBT_kursdokumente->onCalcFields = [this](Dataset* d) { IBT_kursdokumenteCalcFields(d); };
+}
+
+bool Tdm::DataModuleCreate() {
+    connectTo(platform::databasePath());
+    return true;
+}
+
+void Tdm::connectTo(const QString& path) {
+    idb->setDatabaseName(path);
+    idb->open();
+}
+
+int Tdm::nextKey(const QString& sql) {
+    ibq->close();
+    ibq->setSql({sql});
+    ibq->open();
+    return ibq->fields().at(0)->asInteger() + 1;
+}
+
+QVariant Tdm::scalar(const QString& sql) {
+    ibq->close();
+    ibq->setSql({sql});
+    ibq->open();
+    return ibq->fields().at(0)->value();
+}
+
+void Tdm::count_kunden() {
+    ibq->close();
+    ibq->setSql({QStringLiteral("select count(*) from kunden")});
+    ibq->open();
+    QString text = ibq->fields().at(0)->asString() + QStringLiteral(" Kunden");
+    ibq->close();
+    emit kundenCountChanged(text);
+}
+
+void Tdm::ibt_kundeAfterInsert(Dataset*) {
+    ibt_kunde->fieldByName(QStringLiteral("KNDNR"))->setAsInteger(nextKey(QStringLiteral("Select max(kndnr) from kunden")));
+    ibt_kunde->fieldByName(QStringLiteral("AUFGENOMMEN_AM"))->setAsDateTime(currentDateTime());
+}
+
+void Tdm::ibt_kunde_hundeBeforeInsert(Dataset*) {
+    if (!ibt_kunde->isEditing()) return;
+    try {
+        ibt_kunde->checkBrowseMode();
+    } catch (const Error&) {
+    } catch (const ConvertError&) {
+    }
+    if (ibt_kunde->isEditing() && ibt_kunde->modified()) {
+        platform::dialogs().messageBox(
+            QStringLiteral("Vor dem Anlegen eines Hundes, müssen die Kundendaten komplett sein und "
+                           "gespeichert werden können. Das automatische Speichern der Kundendaten "
+                           "schlug jedoch fehl. Überprüfen Sie bitte die Kundendaten bevor Sie einen "
+                           "neuen Hund anlegen."),
+            platform::Icon::Warning);
+        throw Abort();
+    }
+}
+
+void Tdm::ibt_kunde_hundeAfterInsert(Dataset* d) {
+    d->fieldByName(QStringLiteral("HUNDNR"))->setAsInteger(nextKey(QStringLiteral("Select max(hundnr) from hunde")));
+    d->fieldByName(QStringLiteral("KNDNR"))->setValue(ibt_kunde->fieldByName(QStringLiteral("KNDNR"))->value());
+    d->fieldByName(QStringLiteral("ANAMESE_AUFGENOMMEN_AM"))->setAsDateTime(currentDateTime());
+}
+
+void Tdm::ibt_hundetagebuchAfterInsert(Dataset* d) {
+    d->fieldByName(QStringLiteral("HUNDNR"))->setValue(ibt_kunde_hunde->fieldByName(QStringLiteral("HUNDNR"))->value());
+    d->fieldByName(QStringLiteral("DATUM"))
+        ->setAsString(fmt::formatDateTime(currentDateTime(), QStringLiteral("dd.mm.yyyy")));
+}
+
+void Tdm::ibt_trainerAfterInsert(Dataset* d) {
+    d->fieldByName(QStringLiteral("TRAINERNR"))
+        ->setAsInteger(nextKey(QStringLiteral("Select max(trainernr) from trainer")));
+}
+
+void Tdm::ibt_kurseAfterInsert(Dataset* d) {
+    if (platform::dialogs().confirm(QStringLiteral("Neuen Kurs einfügen ?"), QStringLiteral("Bestätigung"),
+                                    platform::Buttons::JaNein) != platform::Answer::Ja) {
+        d->cancel();
+        return;
+    }
+    d->fieldByName(QStringLiteral("KURSNR"))
+        ->setAsInteger(nextKey(QStringLiteral("Select max(kursnr) from kurse where kursnr>0")));
+    d->fieldByName(QStringLiteral("STATUS"))->setAsString(QStringLiteral("Aktiv"));
+}
+
+void Tdm::ibt_kurseCalcFields(Dataset* d) {
+    Field* leiter = d->fieldByName(QStringLiteral("KURSLEITER"));
+    if (leiter->isNull()) return;
+    ibq->close();
+    ibq->setSql({QStringLiteral("select kurzzeichen from trainer where trainernr=") +
+                 QString::number(leiter->asInteger())});
+    ibq->open();
+    d->fieldByName(QStringLiteral("KURSLEITER_ZEICHEN"))->setAsString(ibq->fields().at(0)->asString());
+    ibq->close();
+}
+
+void Tdm::ibt_kurstermineAfterScroll(Dataset* d) {
+    if (!kursterminCalendar) return;
+    Field* datum = d->findField(QStringLiteral("DATUM"));
+    if (!datum || datum->isNull()) return;
+    kursterminCalendar(datum->asDateTime());
+}
+
+void Tdm::ibt_vorlagen_kurseAfterInsert(Dataset* d) {
+    if (platform::dialogs().confirm(QStringLiteral("Neue Vorlage einfügen ?"), QStringLiteral("Bestätigung"),
+                                    platform::Buttons::JaNein) != platform::Answer::Ja) {
+        d->cancel();
+        return;
+    }
+    d->fieldByName(QStringLiteral("VORLAGENNR"))
+        ->setAsInteger(nextKey(QStringLiteral("Select max(vorlagennr) from vorlagen_kurse")));
+}
+
+void Tdm::ibt_vorlagen_kurstermineAfterInsert(Dataset* d) {
+    int vorlage = ibt_vorlagen_kurse->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger();
+    d->fieldByName(QStringLiteral("TERMINNR"))
+        ->setAsInteger(nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
+                               QString::number(vorlage)));
+    d->fieldByName(QStringLiteral("VORLAGENNR"))->setAsInteger(vorlage);
+}
+
+void Tdm::ibt_notizblockAfterInsert(Dataset* d) {
+    d->fieldByName(QStringLiteral("DATUMZEIT"))->setAsDateTime(currentDateTime());
+}
+
+void Tdm::ibt_dokumenteAfterInsert(Dataset* d) {
+    d->fieldByName(QStringLiteral("DOKNR"))->setAsInteger(nextKey(QStringLiteral("Select max(doknr) from dokumente")));
+}
+
+void Tdm::IBT_kursdokumenteAfterInsert(Dataset* d) {
+    if (!auswahl) return;
+    QVariantList row;
+    bool ok = auswahl(QStringLiteral("Dokument auswählen..."),
+                      {QStringLiteral("select doknr,dokumentname,dokumentart,Verteilungsart"),
+                       QStringLiteral(" from dokumente ")},
+                      {QStringLiteral("Dok.-Nr."), QStringLiteral("Dokument"), QStringLiteral("Art"),
+                       QStringLiteral("Verteiler")},
+                      true, &row);
+    if (!ok || row.size() < 4) return;
+    d->fieldByName(QStringLiteral("DOKNR"))->setAsInteger(row[0].toInt());
+    d->fieldByName(QStringLiteral("BEZEICHNUNG"))->setValue(row[1]);
+    d->fieldByName(QStringLiteral("ART"))->setValue(row[2]);
+    d->fieldByName(QStringLiteral("VERTEILER"))->setValue(row[3]);
+}
+
+void Tdm::IBT_kursdokumenteCalcFields(Dataset* d) {
+    QString art = d->fieldByName(QStringLiteral("ART"))->asString();
+    QString word;
+    if (!art.isEmpty()) {
+        switch (art.at(0).unicode()) {
+        case 'A': word = QStringLiteral("Anmeldung"); break;
+        case 'B': word = QStringLiteral("Brief"); break;
+        case 'I': word = QStringLiteral("Infoblatt"); break;
+        case 'K': word = QStringLiteral("Kursdokument"); break;
+        case 'V': word = QStringLiteral("Vertrag"); break;
+        default: break;
+        }
+    }
+    d->fieldByName(QStringLiteral("ART_ANZEIGE"))->setAsString(word);
+}
+
+void Tdm::ds_kunde_hundeDataChange(Field*) { generate_anamesebogen_zusammenfassung(); }
+
+void Tdm::generate_anamesebogen_zusammenfassung() {
+    QTextEdit* re = anamneseTarget ? anamneseTarget() : nullptr;
+    if (!re) return;
+    auto text = [this](const char* col) -> QString {
+        if (!ibt_kunde_hunde->isActive()) return QString();
+        Field* f = ibt_kunde_hunde->findField(QString::fromLatin1(col));
+        if (!f) return QString();
+        QString s = f->displayText();
+        s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return s;
+    };
+    re->clear();
+    QTextCursor c(re->document());
+    QTextCharFormat plain;
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat underlined;
+    underlined.setFontUnderline(true);
+    QTextCharFormat style = plain;
+    auto append = [&](const QString& s) { c.insertText(s, style); };
+    auto endLine = [&] { c.insertText(QStringLiteral("\n"), style); };
+    // Every "add line" below happens on an empty last line: it fills that
+    // line and starts a new one.
+    auto addLine = [&](const QString& s) {
+        if (s.isEmpty()) {
+            endLine();
+            return;
+        }
+        c.insertText(s, style);
+        endLine();
+    };
+
+    style = plain;
+    append(QStringLiteral("Anamesebogen vom ") + text("ANAMESE_AUFGENOMMEN_AM") + QStringLiteral(" für den Hund "));
+    style = bold;
+    append(text("NAME"));
+    endLine();
+    endLine();
+    style = plain;
+    addLine(QStringLiteral("Probleme / Grund der Kontaktaufnahme:"));
+    style = bold;
+    append(text("PROBLEME"));
+    endLine();
+    endLine();
+    style = underlined;
+    addLine(QStringLiteral("Herkunft / Pflege:"));
+    endLine();
+    const std::pair<const char*, const char*> ident[] = {{"Chip-Nr.:", "CHIPNR"},
+                                                         {"  Haftpflicht:", "HAFTPFLICHTNR"},
+                                                         {"  Herkunft:", "HERKUNFT"},
+                                                         {"  Zwingername:", "ZWINGERNAME"}};
+    for (auto [label, col] : ident) {
+        style = plain;
+        append(QString::fromUtf8(label));
+        style = bold;
+        append(text(col));
+    }
+    endLine();
+    if (!text("KASTRATION").isEmpty()) {
+        style = plain;
+        append(QStringLiteral("Kastration:"));
+        style = bold;
+        append(text("KASTRATION"));
+        if (!text("KASTZEITPUNKT").isEmpty()) append(QStringLiteral("(am") + text("KASTZEITPUNKT") + QStringLiteral(")"));
+    }
+    if (!text("FUTTER").isEmpty() || !text("FUTTERMARKE").isEmpty()) {
+        style = plain;
+        append(QStringLiteral("  Futter:"));
+        style = bold;
+        append(text("FUTTER") + QStringLiteral(" (") + text("FUTTERMARKE") + QStringLiteral(" )"));
+    }
+    endLine();
+    endLine();
+    style = plain;
+    addLine(QStringLiteral("Vorbesitzer:"));
+    style = bold;
+    append(text("VORBESITZER"));
+    endLine();
+    endLine();
+    style = underlined;
+    addLine(QStringLiteral("Tierarzt / Krankheiten / Impfung"));
+    endLine();
+    if (!text("HAUT_FELL").isEmpty()) {
+        style = plain;
+        append(QStringLiteral("Auffälligkeiten Haut/Fell:"));
+        style = bold;
+        append(text("HAUT_FELL"));
+        endLine();
+    }
+    endLine();
+    style = plain;
+    addLine(QStringLiteral("Tierarzt:"));
+    style = bold;
+    append(text("TIERARZT"));
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The data module: the program's one connection `idb`, its transaction `ibt`,
+// the scratch query `ibq` and every dataset that more than one window uses,
+// with their master links, orders, fields and insert handlers.
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+#include "db/connection.h"
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "db/transaction.h"
+
+class QTextEdit;
+
+class Tdm : public QObject {
+    Q_OBJECT
+public:
+    explicit Tdm(QObject* parent = nullptr);
+    ~Tdm() override;  // closes the connection: the running transaction commits
+
+    // Opens the database (the fixed path mapped onto this machine) and brings
+    // the schema up to date. Returns false when the program must end.
+    bool DataModuleCreate();
+    // Attaches to `path` without any upgrade (tools and tests).
+    void connectTo(const QString& path);
+
+    // --- connection, transaction, scratch query ---
+    std::unique_ptr<db::Connection> idb;
+    db::Transaction* ibt = nullptr;
+    db::Query* ibq = nullptr;
+
+    // --- datasets and their data sources ---
+    db::Table* ibt_kunde = nullptr;
+    db::DataSource* ds_kunde = nullptr;
+    db::Table* ibt_kunde_hunde = nullptr;
+    db::DataSource* ds_kunde_hunde = nullptr;
+    db::Table* ibt_hundetagebuch = nullptr;
+    db::DataSource* ds_hunde_tagebuch = nullptr;
+    db::Table* ibt_hunde = nullptr;
+    db::DataSource* ds_hunde = nullptr;
+    db::Table* ibt_systemdaten = nullptr;
+    db::DataSource* ds_systemdaten = nullptr;
+    db::Table* ibt_trainer = nullptr;
+    db::DataSource* ds_trainer = nullptr;
+    db::Table* ibt_kurse = nullptr;
+    db::DataSource* ds_kurse = nullptr;
+    db::Table* ibt_kurstermine = nullptr;
+    db::DataSource* ds_kurstermine = nullptr;
+    db::Query* ibq_teilnehmer = nullptr;
+    db::DataSource* ds_teilnehmer = nullptr;
+    db::Table* ibt_teilnehmeredit = nullptr;
+    db::DataSource* ds_teilnehmeredit = nullptr;
+    db::Query* ibq_aktive_kurse = nullptr;
+    db::DataSource* ds_aktive_kurse = nullptr;
+    db::Table* ibt_vorlagen_kurse = nullptr;
+    db::DataSource* ds_vorlagen_kurse = nullptr;
+    db::Table* ibt_vorlagen_kurstermine = nullptr;
+    db::DataSource* ds_vorlagen_kurstermine = nullptr;
+    db::Table* ibt_notizblock = nullptr;
+    db::DataSource* ds_notizblock = nullptr;
+    db::Query* ibq_kursedestages = nullptr;
+    db::DataSource* ds_kursedestages = nullptr;
+    db::Table* ibt_dokumente = nullptr;
+    db::DataSource* ds_dokumente = nullptr;
+    db::Table* IBT_kursdokumente = nullptr;
+    db::DataSource* ds_kursdokumente = nullptr;
+
+    // The design texts of the queries.
+    static QStringList teilnehmerSql();
+    static QStringList aktiveKurseSql();
+    static QStringList kursedestagesSql();
+
+    // --- handlers ---
+    void count_kunden();
+    void ibt_kundeAfterInsert(db::Dataset* ds);
+    void ibt_kunde_hundeBeforeInsert(db::Dataset* ds);
+    void ibt_kunde_hundeAfterInsert(db::Dataset* ds);
+    void ibt_hundetagebuchAfterInsert(db::Dataset* ds);
+    void ibt_trainerAfterInsert(db::Dataset* ds);
+    void ibt_kurseAfterInsert(db::Dataset* ds);
+    void ibt_kurseCalcFields(db::Dataset* ds);
+    void ibt_kurstermineAfterScroll(db::Dataset* ds);
+    void ibt_vorlagen_kurseAfterInsert(db::Dataset* ds);
+    void ibt_vorlagen_kurstermineAfterInsert(db::Dataset* ds);
+    void ibt_notizblockAfterInsert(db::Dataset* ds);
+    void ibt_dokumenteAfterInsert(db::Dataset* ds);
+    void IBT_kursdokumenteAfterInsert(db::Dataset* ds);
+    void IBT_kursdokumenteCalcFields(db::Dataset* ds);
+    void ds_kunde_hundeDataChange(db::Field* field);
+    void generate_anamesebogen_zusammenfassung();
+
+    // Largest value of the statement's first column plus one (NULL reads 0),
+    // read through `ibq` in the running transaction.
+    int nextKey(const QString& sql);
+    // Runs `sql` in `ibq` and returns the first column of the first row.
+    QVariant scalar(const QString& sql);
+
+    // --- links to the windows (the data layer knows no window) ---
+    // The pick-list dialog: caption, query lines and column labels in, the
+    // chosen row out; returns false when the user did not choose.
+    std::function<bool(const QString& caption, const QStringList& sql, const QStringList& labels,
+                       bool hideSearch, QVariantList* row)>
+        auswahl;
+    // The customer window's summary control, or nullptr while that window
+    // does not exist.
+    std::function<QTextEdit*()> anamneseTarget;
+    // The course window's calendar, when that window exists.
+    std::function<void(const QDateTime&)> kursterminCalendar;
+
+signals:
+    // The second panel of the main window's status bar ("57 Kunden").
+    void kundenCountChanged(const QString& text);
+
+private:
+    db::Table* table(const char* name, const QString& tableName, db::DataSource** ds,
+                     const char* dsName);
+    db::Query* query(const char* name, db::DataSource** ds, const char* dsName);
+    void setupFields();
+    void setupEvents();
+};
+
+// The program-wide reference to the data module; empty until it exists.
+extern QPointer<Tdm> dm;
