@@ -4,6 +4,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "platform/application.h"
 #include "testregistry.h"
 
 namespace kyntest {
@@ -14,7 +15,9 @@ std::vector<Entry>& registry() {
 }  // namespace kyntest
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // The program's application object: exceptions leaving an event handler
+    // reach the standard error box (and a test's scripted dialogs); German locale.
+    platform::Application app(argc, argv);
     QStringList only;
     QStringList qtArgs{QString::fromLocal8Bit(argv[0])};
     bool rest = false;
