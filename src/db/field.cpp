@@ -9,6 +9,21 @@
 
 namespace db {
 
+bool win1252Representable(const QString& text) {
+    static const char16_t extra[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+                                     0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+    for (QChar ch : text) {
+        char16_t c = ch.unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) continue;
+        bool found = false;
+        for (char16_t e : extra)
+            if (e == c) found = true;
+        if (!found) return false;
+    }
+    return true;
+}
+
 QDateTime makeDateTime(const QDate& d, const QTime& t) { return QDateTime(d, t, Qt::UTC); }
 
 QDateTime currentDateTime() {
@@ -224,6 +239,10 @@ QVariant Field::convert(const QVariant& v) const {
         QString s = v.typeId() == QMetaType::QDateTime ? fmt::dateTimeToStr(v.toDateTime())
                     : (v.typeId() == QMetaType::Double ? fmt::floatToStr(v.toDouble()) : v.toString());
         if (m_size > 0 && s.size() > m_size) s.truncate(m_size);
+        if (!win1252Representable(s))
+            throw ConvertError(QStringLiteral("'%1' enthält Zeichen, die nicht gespeichert werden können "
+                                              "(nur westeuropäische Schrift).")
+                                   .arg(s));
         return s;
     }
     case FieldType::Integer:

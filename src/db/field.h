@@ -126,6 +126,10 @@ QString weekdayName(int dayOfWeek);  // 1 = Montag
 QString monthName(int month);         // 1 = Januar
 }  // namespace fmt
 
+// Whether every character of the text exists in the database's character
+// set (Windows-1252); others cannot be stored or compared with stored text.
+bool win1252Representable(const QString& text);
+
 // The program's notion of "now": local wall-clock time in a Qt::UTC
 // QDateTime, the form in which the database layer carries DATE values.
 QDateTime currentDateTime();

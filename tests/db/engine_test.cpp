@@ -129,6 +129,9 @@ private slots:
         }
         QCOMPARE(t.fieldByName("NR")->asInteger(), 1);
         QCOMPARE(t.state(), DatasetState::Insert);
+        // Text the WIN1252 database cannot hold is refused before the server sees it.
+        QVERIFY_THROWS_EXCEPTION(ConvertError, t.fieldByName("NAME")->setAsString(QString::fromUtf8("中文")));
+        t.fieldByName("NAME")->setAsString(QString::fromUtf8("€ Œuvre"));
         t.fieldByName("DATUM")->setAsString("5.12.2005 18:30");
         QCOMPARE(t.fieldByName("DATUM")->asString(), QString("05.12.2005 18:30:00"));
     }
