@@ -4,8 +4,10 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "data/upgrade.h"
 #include "db/error.h"
 #include "db/statement.h"
+#include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 
@@ -106,6 +108,10 @@ Tdm::~Tdm() {
         if (idb) idb->close();
     } catch (...) {
     }
+    // The datasets' statements belong to the connection's transaction, which
+    // goes with `idb`: they must go first (members are destroyed before the
+    // QObject children).
+    for (Dataset* d : findChildren<Dataset*>(Qt::FindDirectChildrenOnly)) delete d;
 }
 
 Table* Tdm::table(const char* name, const QString& tableName, DataSource** ds, const char* dsName) {
@@ -289,7 +295,33 @@ void Tdm::setupEvents() {
 }
 
 bool Tdm::DataModuleCreate() {
-    connectTo(platform::databasePath());
+    // Opening the database is the first thing; a database that cannot be
+    // opened or brought up to date ends the program.
+    if (!upgrade::openDatabase(*this, platform::databasePath())) return false;
+    return upgrade::runUpgrade(*this);
+}
+
+bool Tdm::finishPendingEdits() {
+    // Details before their masters, so that a master's post never meets a
+    // pending detail row of another window.
+    Dataset* const order[] = {ibt_hundetagebuch, ibt_kunde_hunde, ibt_kunde, ibt_hunde,
+                              ibt_teilnehmeredit, ibq_teilnehmer, ibq_aktive_kurse, ibt_kurstermine,
+                              IBT_kursdokumente, ibt_kurse, ibt_trainer, ibt_dokumente,
+                              ibt_vorlagen_kurstermine, ibt_vorlagen_kurse, ibt_notizblock,
+                              ibt_systemdaten, ibq_kursedestages};
+    QList<Dataset*> all(std::begin(order), std::end(order));
+    // Any dataset added to the module later, after the known ones.
+    for (Dataset* d : findChildren<Dataset*>(Qt::FindDirectChildrenOnly))
+        if (d != ibq && !all.contains(d)) all.append(d);
+    for (Dataset* d : all) {
+        if (!d->isActive()) continue;
+        try {
+            d->checkBrowseMode();
+        } catch (...) {
+            platform::handleCurrentException();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -328,12 +360,17 @@ void Tdm::ibt_kundeAfterInsert(Dataset*) {
 
 void Tdm::ibt_kunde_hundeBeforeInsert(Dataset*) {
     if (!ibt_kunde->isEditing()) return;
+    // Any failure of the save counts, also a value a control could not
+    // convert (the customer then need not be marked modified).
+    bool failed = false;
     try {
         ibt_kunde->checkBrowseMode();
     } catch (const Error&) {
+        failed = true;
     } catch (const ConvertError&) {
+        failed = true;
     }
-    if (ibt_kunde->isEditing() && ibt_kunde->modified()) {
+    if (failed || ibt_kunde->isEditing()) {
         platform::dialogs().messageBox(
             QStringLiteral("Vor dem Anlegen eines Hundes, müssen die Kundendaten komplett sein und "
                            "gespeichert werden können. Das automatische Speichern der Kundendaten "

@@ -27,6 +27,14 @@ public:
     bool DataModuleCreate();
     // Attaches to `path` without any upgrade (tools and tests).
     void connectTo(const QString& path);
+    // Asks whether the upgrade step with this label ("Update-Nr. 9") may run
+    // ("Ja"/"Abbrechen"); true for "Ja". Defined with the upgrade (upgrade.cpp).
+    bool ask_for_doing_update(const QString& label);
+    // Brings every open dataset back to browse state, details before their
+    // masters: a modified edit or insert is posted, an untouched one dropped.
+    // At the first failure the error is shown in the standard error box and
+    // false is returned (the failing edit stays pending).
+    bool finishPendingEdits();
 
     // --- connection, transaction, scratch query ---
     std::unique_ptr<db::Connection> idb;

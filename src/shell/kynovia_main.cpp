@@ -1,11 +1,70 @@
-// Program entry (filled in by the start-up sequence).
+// Program entry: the application object, then every long-lived object in a
+// fixed order, then the event loop.
+//
+// The objects are owned here and destroyed in the reverse order of their
+// creation when main() returns; the data module's connection then ends its
+// transaction with commit, so every posted change is kept.
 #include <QApplication>
-#include <QMainWindow>
+#include <memory>
+
+#include "courses/auswahl.h"
+#include "data/datamodultp.h"
+#include "data/datenmodul.h"
+#include "platform/application.h"
+#include "platform/paths.h"
+#include "shell/globals.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("Kynovia Version 1.3");
-    w.show();
-    return app.exec();
+    // The globals (installverzeichnis, programmversion) are set when their
+    // unit initialises, before this line.
+    platform::Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kynovia"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kynovia"));
+    app.setProperty("helpFile", QString::fromUtf16(platform::helpFileText));
+    platform::initGerman();
+
+    try {
+        // 1. frm_main (Tfrm_main): created first, so that it becomes the
+        //    application's main window; it needs no data module.
+
+        // 2. dm: opens the database and brings the schema up to date. When
+        //    the database cannot be used, or an upgrade step was declined or
+        //    needs a restart, the program ends here without any window.
+        auto dataModule = std::make_unique<Tdm>();
+        dm = dataModule.get();
+        if (!dataModule->DataModuleCreate()) return 0;
+
+        // 3. frm_wb_hilfe (Tfrm_wb_hilfe)
+        // 4. frm_teilnehmer_add (Tfrm_teilnehmer_add)
+
+        // 5. frm_auswahl: the pick-list dialog; the data module asks through
+        //    it for the document of a new course-document row.
+        auto auswahl = std::make_unique<Tfrm_auswahl>(dataModule.get());
+        frm_auswahl = auswahl.get();
+        connectAuswahl(*dataModule);
+
+        // 6. frm_qr_teilnehmerliste (Tfrm_qr_teilnehmerliste)
+        // 7. frm_qr_kundenkarte (Tfrm_qr_kundenkarte)
+        // 8. frm_vorlagen_kurse (Tfrm_vorlagen_kurse)
+        // 9. frm_notizblock (Tfrm_notizblock)
+
+        // 10. dmtp: the planner data module on dm's connection.
+        auto planner = std::make_unique<Tdmtp>(*dataModule);
+        dmtp = planner.get();
+        planner->DataModuleCreate();
+
+        // 11.-14. The appointment planner's dialogs and printout forms are
+        //    not created: nothing in the program shows them.
+
+        // 15. frm_about (Tfrm_about)
+        // 16. frm_stammdaten (Tfrm_stammdaten)
+        // 17. frm_datenimport (Tfrm_datenimport)
+
+        // The main window is shown as the loop starts; the program ends when
+        // it is closed.
+        return app.exec();
+    } catch (...) {
+        platform::handleCurrentException();
+        return 1;
+    }
 }

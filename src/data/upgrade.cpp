@@ -1,0 +1,459 @@
+#include "data/upgrade.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+#include <functional>
+
+#include "data/datenmodul.h"
+#include "data/schema.h"
+#include "db/error.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+
+using namespace db;
+
+namespace upgrade {
+
+namespace {
+
+const QChar cr = QLatin1Char('\r');
+
+// The support addresses named in the failure message.
+const char16_t supportMail1[] = u"support@kynovia.de";
+const char16_t supportMail2[] = u"hilfe@kynovia.de";
+
+QString currentReason() {
+    QString r = platform::exceptionText(std::current_exception());
+    return r.isEmpty() ? QStringLiteral("(keine Meldung)") : r;
+}
+
+// A sentence that explains the most common reasons in plain words.
+QString openHint(const QString& reason) {
+    if (reason.contains(QLatin1String("already opened with engine instance"), Qt::CaseInsensitive) ||
+        reason.contains(QLatin1String("\"lock\" operation"), Qt::CaseInsensitive))
+        return QStringLiteral(
+            "Die Datenbank wird bereits von einem anderen Programm verwendet (zum Beispiel von "
+            "einem zweiten, schon laufenden Kynovia). Beenden Sie dieses Programm und starten Sie "
+            "Kynovia danach erneut.");
+    if (reason.contains(QLatin1String("Is a directory"), Qt::CaseInsensitive))
+        return QStringLiteral("Unter diesem Namen liegt ein Ordner, keine Datenbankdatei.");
+    if (reason.contains(QLatin1String("Permission denied"), Qt::CaseInsensitive))
+        return QStringLiteral("Es fehlt die Berechtigung, die Datei zu lesen und zu schreiben.");
+    if (reason.contains(QLatin1String("network request"), Qt::CaseInsensitive) ||
+        reason.contains(QLatin1String("connection"), Qt::CaseInsensitive))
+        return QStringLiteral("Der Datenbankserver ist nicht erreichbar.");
+    return QString();
+}
+
+// One run of the upgrade steps.
+class Runner {
+public:
+    explicit Runner(Tdm& dm) : m(dm) {}
+
+    bool run() {
+        try {
+            if (!steps()) return false;
+            // The index creation below runs in a transaction of its own: it must
+            // see every table the steps created.
+            if (m_pending) m.ibt->commitRetaining();
+            m_pending = false;
+        } catch (...) {
+            // An unguarded step failed: its own statements are undone, the
+            // server's message is shown, the remaining steps are skipped and
+            // the start goes on with the schema as it is.
+            if (m_inStep) rollbackQuietly();
+            platform::handleCurrentException();
+            return true;
+        }
+        try {
+            schema::ensureDescendingIndexes(*m.idb);
+        } catch (...) {
+            // Only speed depends on these indexes; the next start tries again.
+            qWarning("upgrade: descending indexes not created: %s", qPrintable(currentReason()));
+        }
+        return true;
+    }
+
+private:
+    Tdm& m;
+    bool m_pending = false;  // statements of an earlier step not yet committed
+    bool m_inStep = false;   // between the first and the last statement of a step
+
+    // --- building blocks ---
+
+    bool probeFails(const QString& probe) {
+        m.ibq->close();
+        m.ibq->setSql({probe});
+        try {
+            m.ibq->open();
+            return false;
+        } catch (const Error&) {
+            return true;
+        }
+    }
+
+    // First column of the first row of `sql`; NULL or no row read as 0.
+    int readVersion(const QString& sql) {
+        m.ibq->close();
+        m.ibq->setSql({sql});
+        m.ibq->open();
+        if (m.ibq->isEmpty()) return 0;
+        return m.ibq->fields().at(0)->asInteger();
+    }
+
+    bool ask(int step) { return m.ask_for_doing_update(stepLabel(step)); }
+
+    // Before a step's statements: earlier uncommitted work is committed, so
+    // that a rollback takes back only this step; the query is closed and
+    // emptied.
+    void beginStep() {
+        if (m_pending) m.ibt->commitRetaining();
+        m_pending = false;
+        m_inStep = true;
+        closeQuery();
+    }
+    void endStep(bool committed) {
+        m_inStep = false;
+        m_pending = !committed;
+    }
+
+    void closeQuery() {
+        m.ibq->close();
+        m.ibq->clearSql();
+    }
+
+    void exec(const QStringList& lines) {
+        m.ibq->close();
+        m.ibq->setSql(lines);
+        m.ibq->execSql();
+        m.ibq->clearSql();
+    }
+    void exec(const QString& statement) { exec(QStringList{statement}); }
+
+    void inform(const QString& text) { platform::dialogs().messageBox(text, platform::Icon::Information); }
+
+    void rollbackQuietly() {
+        try {
+            m.ibt->rollback();
+        } catch (...) {
+        }
+        m_inStep = false;
+        m_pending = false;
+    }
+
+    // Steps 11 to 13: any error shows the failure message and ends the
+    // program. The step's uncommitted statements are rolled back first.
+    bool guarded(int step, const std::function<void()>& body) {
+        try {
+            beginStep();
+            body();
+            endStep(true);
+            return true;
+        } catch (...) {
+            qWarning("upgrade: step %d failed: %s", step, qPrintable(currentReason()));
+            rollbackQuietly();
+            platform::dialogs().messageBox(failureText(step), platform::Icon::Error,
+                                           QStringLiteral("Fehler"));
+            return false;
+        }
+    }
+
+    // --- the steps, strictly in this order ---
+
+    bool steps() {
+        if (probeFails(QStringLiteral("select count(*) from trainer"))) {
+            if (!ask(1)) return false;
+            beginStep();
+            exec({QStringLiteral("create table trainer ("),
+                  QStringLiteral("  trainernr integer not null,"),
+                  QStringLiteral("  kurzzeichen varchar(20),"),
+                  QStringLiteral("  vname varchar(20),"),
+                  QStringLiteral("  name varchar(30),"),
+                  QStringLiteral("  str varchar(80),"),
+                  QStringLiteral("  plz varchar(10),"),
+                  QStringLiteral("  ort varchar(80),"),
+                  QStringLiteral("  anrede varchar(10),"),
+                  QStringLiteral("  tel varchar(30),"),
+                  QStringLiteral("  mobil varchar(30),"),
+                  QStringLiteral("  fax varchar(30),"),
+                  QStringLiteral("  email varchar(30),"),
+                  QStringLiteral("  kommentar varchar(500),"),
+                  QStringLiteral("  primary key (trainernr)"),
+                  QStringLiteral(");")});
+            inform(successText());
+            endStep(false);
+        }
+
+        if (probeFails(QStringLiteral("select anzahl_teilnehmer from kurse"))) {
+            if (!ask(2)) return false;
+            beginStep();
+            exec(QStringLiteral("alter table kurse drop minteilnehmer, add anzahl_teilnehmer integer ;"));
+            inform(successText());
+            endStep(false);
+        }
+
+        if (probeFails(QStringLiteral("select count(*) from kurstermine"))) {
+            if (!ask(3)) return false;
+            beginStep();
+            exec({QStringLiteral("create table kurstermine ("),
+                  QStringLiteral("  kursnr integer not null,"),
+                  QStringLiteral("  datum date not null,"),
+                  QStringLiteral("  thema varchar(80),"),
+                  QStringLiteral("  primary key (kursnr,datum)"),
+                  QStringLiteral(");")});
+            inform(successText());
+            endStep(false);
+        }
+
+        if (probeFails(QStringLiteral("select gebuehr from kurse"))) {
+            if (!ask(4)) return false;
+            beginStep();
+            exec(QStringLiteral("alter table kurse add gebuehr float;"));
+            exec(QStringLiteral("alter table systemdaten add last_update integer;"));
+            // The new version column is known only after a restart.
+            inform(restartText());
+            m.ibt->commit();
+            endStep(true);
+            return false;
+        }
+
+        {
+            m.ibq->close();
+            m.ibq->setSql({QStringLiteral("select last_update from systemdaten")});
+            m.ibq->open();
+            if (m.ibq->isEmpty() || m.ibq->fields().at(0)->isNull()) {
+                if (!ask(5)) return false;
+                beginStep();
+                exec(QStringLiteral("update systemdaten set last_update=5;"));
+                inform(successText());
+                endStep(false);
+            }
+        }
+
+        if (probeFails(QStringLiteral("select uhrzeit from kurstermine"))) {
+            if (!ask(6)) return false;
+            beginStep();
+            exec(QStringLiteral("alter table kurstermine add uhrzeit date;"));
+            exec({QStringLiteral("create table vorlagen_kurse ("),
+                  QStringLiteral("  vorlagennr integer not null,"),
+                  QStringLiteral("  bezeichnung varchar(80),"),
+                  QStringLiteral("  primary key (vorlagennr)"),
+                  QStringLiteral(");")});
+            exec({QStringLiteral("create table vorlagen_kurstermine ("),
+                  QStringLiteral("  vorlagennr integer not null,"),
+                  QStringLiteral("  terminnr integer not null,"),
+                  QStringLiteral("  thema varchar(80),"),
+                  QStringLiteral("  primary key (vorlagennr,terminnr)"),
+                  QStringLiteral(");")});
+            exec(QStringLiteral("update systemdaten set last_update=6;"));
+            inform(successText());
+            m.ibt->commit();
+            endStep(true);
+        }
+
+        if (probeFails(QStringLiteral("select rythmus from vorlagen_kurse"))) {
+            if (!ask(7)) return false;
+            beginStep();
+            exec(QStringLiteral("alter table vorlagen_kurse add rythmus integer;"));
+            exec(QStringLiteral("update systemdaten set last_update=7;"));
+            inform(successText());
+            m.ibt->commit();
+            endStep(true);
+        }
+
+        if (probeFails(QStringLiteral("select erststarthilfe from systemdaten"))) {
+            if (!ask(9)) return false;
+            beginStep();
+            exec(QStringLiteral("alter table systemdaten add erststarthilfe integer;"));
+            // A column added in this transaction is unknown to its later
+            // statements until it is committed.
+            m.ibt->commitRetaining();
+            exec(QStringLiteral("update systemdaten set erststarthilfe=1;"));
+            exec(QStringLiteral("update systemdaten set last_update=9;"));
+            inform(successText());
+            m.ibt->commit();
+            endStep(true);
+        }
+
+        if (probeFails(QStringLiteral("select ort from kurstermine"))) {
+            if (!ask(10)) return false;
+            beginStep();
+            exec(QStringLiteral("alter table kurstermine add ort varchar(200), add kontakt varchar(200);"));
+            exec(QStringLiteral(
+                "insert into kurse (kursnr,kursart,beschreibung) values (-1,\"EB\",\"Einzelstunde/Beratung\");"));
+            exec(QStringLiteral("update systemdaten set last_update=10;"));
+            inform(successText());
+            m.ibt->commit();
+            endStep(true);
+        }
+
+        if (readVersion(QStringLiteral("select last_update from systemdaten ")) == 10) {
+            if (!ask(11)) return false;
+            bool ok = guarded(11, [this] {
+                exec(QStringLiteral("alter table dokumente drop kursnr;"));
+                exec({QStringLiteral("create table vorlagen_dokumente ("),
+                      QStringLiteral("  vorlagennr integer not null,"),
+                      QStringLiteral("  doknr integer not null,"),
+                      QStringLiteral("  verteiler varchar(10),"),
+                      QStringLiteral("  primary key (vorlagennr,doknr)"),
+                      QStringLiteral(");")});
+                exec({QStringLiteral("create table kurs_dokumente ("),
+                      QStringLiteral("  kursnr integer not null,"),
+                      QStringLiteral("  doknr integer not null,"),
+                      QStringLiteral("  verteiler varchar(10),"),
+                      QStringLiteral("  primary key (kursnr,doknr)"),
+                      QStringLiteral(");")});
+                exec(QStringLiteral("update systemdaten set last_update=11;"));
+                inform(successText(11));
+                m.ibt->commit();
+            });
+            if (!ok) return false;
+        }
+
+        if (readVersion(QStringLiteral("select last_update from systemdaten ")) == 11) {
+            if (!ask(12)) return false;
+            bool ok = guarded(12, [this] {
+                exec(QStringLiteral("alter table kurse add status char(1)"));
+                exec(QStringLiteral("update systemdaten set last_update=12;"));
+                inform(successText(12));
+                m.ibt->commit();
+            });
+            if (!ok) return false;
+        }
+
+        const int step13 = 13;
+        if (readVersion(QStringLiteral("select last_update from systemdaten ")) < step13) {
+            if (!ask(step13)) return false;
+            bool ok = guarded(step13, [this, step13] {
+                exec(QStringLiteral("alter table hunde add geboren_am date"));
+                m.ibq->close();
+                m.ibt->commit();
+                exec(QStringLiteral(
+                    "update hunde set geboren_am=\"01.01.\"||geburtsjahr where geburtsjahr is not null"));
+                m.ibq->close();
+                m.ibt->commit();
+                exec(QStringLiteral("update systemdaten set last_update=") + QString::number(step13) +
+                     QStringLiteral(";"));
+                inform(successText(step13));
+                m.ibt->commit();
+            });
+            if (!ok) return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+QString stepLabel(int step) { return QStringLiteral("Update-Nr. ") + QString::number(step); }
+
+QString confirmationText(const QString& label) {
+    return QStringLiteral("Es muss ein Datenbankupdate (") + label + QStringLiteral(") durchgeführt werden.") +
+           cr + cr + QStringLiteral("Stellen Sie bitte sicher, daß Sie eine aktuelle Sicherung der") + cr +
+           QStringLiteral("Datenbank haben. Wenn das Update durchgeführt werden soll") + cr +
+           QStringLiteral("betätigen Sie bitte den JA-Button und warten Sie, das Update ") + cr +
+           QStringLiteral("kann je nach Umfang ein paar Sekunden oder auch einige Minuten") + cr +
+           QStringLiteral("dauern. Wenn das Update nicht durchgeführt werden soll, ") + cr +
+           QStringLiteral("betätigen Sie bitte den ABBRUCH-Button.");
+}
+
+QString successText() { return QStringLiteral("Das Update wurde erfolgreich durchgeführt."); }
+
+QString successText(int step) {
+    return QStringLiteral("Das Update ") + QString::number(step) +
+           QStringLiteral(" wurde erfolgreich durchgeführt.");
+}
+
+QString restartText() {
+    return QStringLiteral(
+        "Das Update wurde erfolgreich durchgeführt, erfordert jedoch einen Neustart des Programms. "
+        "Starten Sie das Programm, nachdem es sich selber beendet hat, bitte erneut, danach wird "
+        "Update 5 durchgeführt.");
+}
+
+QString failureText(int step) {
+    return QStringLiteral(
+               "Es trat ein Fehler beim Updaten der Datenbank auf. Bitte starten Sie Ihren Rechner neu "
+               "und versuchen Sie es noch einmal. Schlägt auch der nächste Versuch fehl, spielen Sie "
+               "bitte die Sicherung ein, starten Sie Ihren Rechner erneut und versuchen Sie es ein "
+               "drittes Mal. Schlägt auch dieser Versuch fehl, nehmen Sie bitte über Email (") +
+           QString::fromUtf16(supportMail1) + QStringLiteral(" oder ") + QString::fromUtf16(supportMail2) +
+           QStringLiteral(") Kontakt mit dem Hersteller dieser Software auf. Geben Sie dabei an: 'Update ") +
+           QString::number(step) + QStringLiteral(" fehlgeschlagen.'");
+}
+
+QString missingDatabaseQuestion(const QString& path) {
+    return QStringLiteral("Die Datenbank \"") + path + QStringLiteral("\" ist nicht vorhanden.") + cr + cr +
+           QStringLiteral("Soll dort eine neue, leere Datenbank angelegt werden?");
+}
+
+QString missingDatabaseEndText(const QString& path) {
+    return QStringLiteral("Die Datenbank \"") + path + QStringLiteral("\" ist nicht vorhanden.") + cr + cr +
+           QStringLiteral("Ohne Datenbank kann Kynovia nicht arbeiten; das Programm wird beendet.");
+}
+
+QString createFailedText(const QString& path, const QString& reason) {
+    return QStringLiteral("Die neue Datenbank \"") + path + QStringLiteral("\" konnte nicht angelegt werden.") +
+           cr + cr + QStringLiteral("Meldung des Datenbankservers:") + cr + reason + cr + cr +
+           QStringLiteral("Das Programm wird beendet.");
+}
+
+QString openFailedText(const QString& path, const QString& reason) {
+    QString text = QStringLiteral("Die Datenbank \"") + path + QStringLiteral("\" konnte nicht geöffnet werden.") +
+                   cr + cr;
+    const QString hint = openHint(reason);
+    if (!hint.isEmpty()) text += hint + cr + cr;
+    return text + QStringLiteral("Meldung des Datenbankservers:") + cr + reason + cr + cr +
+           QStringLiteral("Das Programm wird beendet.");
+}
+
+bool isLocalPath(const QString& name) {
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('.'))) return true;
+    const int colon = name.indexOf(QLatin1Char(':'));
+    if (colon < 0) return true;
+    // "c:\..." or "c:/..." is a drive, not a host.
+    if (colon == 1 && name.at(0).isLetter() &&
+        (name.size() == 2 || name.at(2) == QLatin1Char('\\') || name.at(2) == QLatin1Char('/')))
+        return true;
+    return false;
+}
+
+bool openDatabase(Tdm& dm, const QString& path) {
+    dm.idb->setDatabaseName(path);
+    if (isLocalPath(path)) {
+        QFileInfo fi(path);
+        if (!fi.exists() && !fi.isSymLink()) {
+            if (platform::dialogs().confirm(missingDatabaseQuestion(path), QStringLiteral("Bestätigung"),
+                                            platform::Buttons::JaNein) != platform::Answer::Ja) {
+                platform::dialogs().messageBox(missingDatabaseEndText(path), platform::Icon::Warning);
+                return false;
+            }
+            try {
+                QDir().mkpath(fi.absolutePath());
+                schema::createDatabase(path);
+            } catch (...) {
+                platform::dialogs().messageBox(createFailedText(path, currentReason()),
+                                               platform::Icon::Error);
+                return false;
+            }
+        }
+    }
+    try {
+        dm.idb->open();
+    } catch (...) {
+        platform::dialogs().messageBox(openFailedText(path, currentReason()), platform::Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool runUpgrade(Tdm& dm) { return Runner(dm).run(); }
+
+}  // namespace upgrade
+
+bool Tdm::ask_for_doing_update(const QString& label) {
+    return platform::dialogs().confirm(upgrade::confirmationText(label), QStringLiteral("Bestätigung"),
+                                       platform::Buttons::JaAbbrechen, platform::Icon::Question,
+                                       platform::Answer::Ja) == platform::Answer::Ja;
+}
