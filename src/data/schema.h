@@ -23,4 +23,9 @@ void createComplete(db::Connection& connection);
 // as largest + 1 (MAX uses only descending indexes). Silent; safe to repeat.
 void ensureDescendingIndexes(db::Connection& connection);
 
+// Creates the missing indexes of the detail links (a customer's dogs, a
+// course's participants, a customer's courses, a dog's diary) unless an
+// index led by that column already serves it. Silent; safe to repeat.
+void ensureLookupIndexes(db::Connection& connection);
+
 }  // namespace schema

@@ -1,0 +1,480 @@
+#include "data/schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <iterator>
+
+#include "db/connection.h"
+#include "db/error.h"
+#include "db/statement.h"
+#include "db/transaction.h"
+
+namespace schema {
+
+namespace {
+
+// The complete schema, in creation order: TRAINER before TP_TERMIN, whose
+// PERSONNR refers to it, and KUNDEN before HUNDE.
+//
+// Delete rules: the foreign keys have no action, so the database refuses to
+// delete a customer who still has dogs (no window deletes the dogs first, and
+// silently removing a dog together with its questionnaire would lose records)
+// and a trainer who still has planner appointments. The constraints carry
+// names, so that the server's refusal says which link stands in the way.
+//
+// TP_TERMIN.PERSONNR refers to TRAINER: the planner's datasets link an
+// appointment to the trainer whose TRAINERNR equals PERSONNR. TP_PERSON is
+// kept only because older databases have it.
+//
+// TEILNEHMER.ID and DOKUMENTE.DOKNR are declared primary keys, so the
+// database guards the uniqueness that "largest + 1" numbering relies on.
+// HUNDE_TAGEBUCH and NOTIZBLOCK have no key; their rows are addressed by
+// RDB$DB_KEY.
+const char* const kTables[] = {
+    R"(create table kunden (
+  kndnr integer not null,
+  aufgenommen_am date,
+  name varchar(30),
+  vname varchar(20),
+  plz varchar(10),
+  ort varchar(50),
+  str varchar(50),
+  anrede varchar(50),
+  tel varchar(30),
+  mobil varchar(30),
+  fax varchar(30),
+  email varchar(30),
+  kommentar varchar(500),
+  primary key (kndnr)
+))",
+    R"(create table hunde (
+  hundnr integer not null,
+  kndnr integer not null,
+  name varchar(30),
+  rasse varchar(30),
+  geschlecht varchar(10),
+  geburtsjahr integer,
+  geboren_am date,
+  impfung varchar(1),
+  impfung_text varchar(150),
+  chipnr varchar(50),
+  haftpflichtnr varchar(50),
+  herkunft varchar(20),
+  zwingername varchar(150),
+  vorbesitzer varchar(320),
+  futter varchar(20),
+  futtermarke varchar(20),
+  kastration varchar(20),
+  kastzeitpunkt varchar(10),
+  allergien varchar(1),
+  allergien_text varchar(150),
+  krankheiten varchar(150),
+  haut_fell varchar(150),
+  tierarzt varchar(320),
+  letzte_hundeschule varchar(240),
+  welpenschule varchar(1),
+  welpenschule_bei varchar(150),
+  junghundekurs varchar(1),
+  junghundekurs_bei varchar(150),
+  einzelstunden varchar(1),
+  einzelstunden_bei varchar(150),
+  pruefung varchar(100),
+  pruefung_bei varchar(150),
+  clicker varchar(1),
+  clicker_bei varchar(150),
+  verein varchar(1),
+  verein_text varchar(320),
+  vorherige_hundeschule varchar(320),
+  verhalten_leine_ruede varchar(30),
+  verhalten_leine_huendin varchar(30),
+  verhalten_leine_mensch varchar(30),
+  verhalten_leine_kind varchar(30),
+  verhalten_leine_kleintier varchar(30),
+  leine_besonderheiten varchar(500),
+  verhalten_freilauf_ruede varchar(30),
+  verhalten_freilauf_huendin varchar(30),
+  verhalten_freilauf_mensch varchar(30),
+  verhalten_freilauf_kind varchar(30),
+  verhalten_freilauf_kleintier varchar(30),
+  freilauf_besonderheiten varchar(500),
+  verhalten_haus_ruede varchar(30),
+  verhalten_haus_huendin varchar(30),
+  verhalten_haus_mensch varchar(30),
+  verhalten_haus_kinde varchar(30),
+  verhalten_haus_kleintier varchar(30),
+  haus_besonderheiten varchar(500),
+  verhalten_garten_ruede varchar(30),
+  verhalten_garten_huendin varchar(30),
+  verhalten_garten_mensch varchar(30),
+  verhalten_garten_kinde varchar(30),
+  verhalten_garten_kleintier varchar(30),
+  garten_besonderheiten varchar(500),
+  jagd_bei_sicht varchar(1),
+  jagd_auf_faehrte varchar(1),
+  abrufbar varchar(1),
+  jagd_besonderheiten varchar(500),
+  anspringen_bekannte varchar(1),
+  anspringen_fremde varchar(1),
+  anspringen_besonderheiten varchar(100),
+  anbellen_bekannte varchar(1),
+  anbellen_fremde varchar(1),
+  anbellen_besonderheiten varchar(100),
+  verhalten_imhaus varchar(30),
+  imhaus_besonderheiten varchar(150),
+  verhalten_tierarzt varchar(30),
+  autofahren_gerne varchar(1),
+  futteraufnahme varchar(30),
+  futterausderhand varchar(30),
+  futterverteidigen varchar(1),
+  kommentar varchar(500),
+  probleme varchar(500),
+  therapievorschlag varchar(500),
+  anamese_aufgenommen_am date,
+  primary key (hundnr),
+  constraint fk_hunde_kunden foreign key (kndnr) references kunden (kndnr)
+))",
+    R"(create table hunde_tagebuch (
+  hundnr integer,
+  datum date,
+  terminart varchar(20),
+  geplant varchar(200),
+  durchgefuehrt varchar(200),
+  beurteilung varchar(200),
+  vorausplanung varchar(200)
+))",
+    R"(create table trainer (
+  trainernr integer not null,
+  kurzzeichen varchar(20),
+  vname varchar(20),
+  name varchar(30),
+  str varchar(80),
+  plz varchar(10),
+  ort varchar(80),
+  anrede varchar(10),
+  tel varchar(30),
+  mobil varchar(30),
+  fax varchar(30),
+  email varchar(30),
+  kommentar varchar(500),
+  primary key (trainernr)
+))",
+    R"(create table kurse (
+  kursnr integer not null,
+  kursart varchar(2),
+  kursname varchar(30),
+  beschreibung varchar(500),
+  kursleiter integer,
+  maxteilnehmer integer,
+  anzahl_teilnehmer integer,
+  gebuehr float,
+  status char(1),
+  primary key (kursnr)
+))",
+    R"(create table kurstermine (
+  kursnr integer not null,
+  datum date not null,
+  thema varchar(80),
+  uhrzeit date,
+  ort varchar(200),
+  kontakt varchar(200),
+  primary key (kursnr, datum)
+))",
+    R"(create table teilnehmer (
+  id integer not null,
+  kursnr integer not null,
+  kndnr integer not null,
+  hundnr integer not null,
+  bezahlt varchar(1),
+  kennzeichen varchar(10),
+  kommentar varchar(100),
+  primary key (id)
+))",
+    R"(create table vorlagen_kurse (
+  vorlagennr integer not null,
+  bezeichnung varchar(80),
+  rythmus integer,
+  primary key (vorlagennr)
+))",
+    R"(create table vorlagen_kurstermine (
+  vorlagennr integer not null,
+  terminnr integer not null,
+  thema varchar(80),
+  primary key (vorlagennr, terminnr)
+))",
+    R"(create table dokumente (
+  doknr integer not null,
+  dokumentname varchar(50),
+  dokumentart varchar(1),
+  verteilungsart varchar(10),
+  pfad varchar(200),
+  primary key (doknr)
+))",
+    R"(create table kurs_dokumente (
+  kursnr integer not null,
+  doknr integer not null,
+  verteiler varchar(10),
+  primary key (kursnr, doknr)
+))",
+    R"(create table vorlagen_dokumente (
+  vorlagennr integer not null,
+  doknr integer not null,
+  verteiler varchar(10),
+  primary key (vorlagennr, doknr)
+))",
+    R"(create table notizblock (
+  notiz varchar(500),
+  datumzeit date
+))",
+    R"(create table systemdaten (
+  hundeschule varchar(50),
+  strasse varchar(50),
+  plz varchar(10),
+  ort varchar(50),
+  last_update integer,
+  erststarthilfe integer
+))",
+    R"(create table tp_person (
+  personnr integer,
+  name varchar(50),
+  funktion varchar(50)
+))",
+    R"(create table tp_termin (
+  personnr integer not null,
+  von date not null,
+  bis date not null,
+  beschreibung varchar(255),
+  art integer,
+  terminnr varchar(30),
+  ort char(30),
+  mahnzeit_vor_termin date,
+  taetigkeit char(30),
+  vorlaeufig varchar(1),
+  constraint fk_tp_termin_trainer foreign key (personnr) references trainer (trainernr)
+))",
+};
+
+struct IndexSpec {
+    const char* table;
+    QStringList columns;
+    const char* name;
+};
+
+// Columns whose next key is read as MAX + 1. Firebird answers MAX only from
+// a descending index; without one every new row scans the whole table.
+// Course-template dates are numbered per template ("select max(terminnr)
+// from vorlagen_kurstermine where vorlagennr=N"): the composite index
+// (VORLAGENNR, TERMINNR) descending answers that by navigation within the
+// one template, where an index on TERMINNR alone would walk the dates of
+// every template.
+const IndexSpec kDescending[] = {
+    {"KUNDEN", {"KNDNR"}, "KUNDEN_KNDNR_DESC"},
+    {"HUNDE", {"HUNDNR"}, "HUNDE_HUNDNR_DESC"},
+    {"TRAINER", {"TRAINERNR"}, "TRAINER_TRAINERNR_DESC"},
+    {"KURSE", {"KURSNR"}, "KURSE_KURSNR_DESC"},
+    {"DOKUMENTE", {"DOKNR"}, "DOKUMENTE_DOKNR_DESC"},
+    {"VORLAGEN_KURSE", {"VORLAGENNR"}, "VORLAGEN_KURSE_VORLAGENNR_DESC"},
+    {"VORLAGEN_KURSTERMINE", {"VORLAGENNR", "TERMINNR"}, "VORLAGEN_KURSTERMINE_DESC"},
+    {"TEILNEHMER", {"ID"}, "TEILNEHMER_ID_DESC"},
+};
+
+// Detail links that select by a column without a key index of their own:
+// the dogs of a customer (served by the foreign key's index where the key
+// is declared), the participants of a course, the courses of a customer and
+// the diary of a dog.
+const IndexSpec kLookup[] = {
+    {"HUNDE", {"KNDNR"}, "HUNDE_KNDNR"},
+    {"TEILNEHMER", {"KURSNR"}, "TEILNEHMER_KURSNR"},
+    {"TEILNEHMER", {"KNDNR"}, "TEILNEHMER_KNDNR"},
+    {"HUNDE_TAGEBUCH", {"HUNDNR"}, "HUNDE_TAGEBUCH_HUNDNR"},
+};
+
+void exec(db::Connection& c, db::Transaction& t, const QString& sql) {
+    db::Statement s(&c, &t);
+    s.prepare(sql);
+    s.execute();
+}
+
+bool tableExists(db::Connection& c, db::Transaction& t, const QString& table) {
+    db::Statement s(&c, &t);
+    s.prepare(QStringLiteral("select count(*) from rdb$relations where rdb$relation_name = ?"));
+    s.setParam(0, table);
+    s.open();
+    bool found = s.fetch() && s.value(0).toInt() > 0;
+    s.close();
+    return found;
+}
+
+bool columnExists(db::Connection& c, db::Transaction& t, const QString& table, const QString& column) {
+    db::Statement s(&c, &t);
+    s.prepare(QStringLiteral("select count(*) from rdb$relation_fields "
+                             "where rdb$relation_name = ? and rdb$field_name = ?"));
+    s.setParam(0, table);
+    s.setParam(1, column);
+    s.open();
+    bool found = s.fetch() && s.value(0).toInt() > 0;
+    s.close();
+    return found;
+}
+
+struct IndexInfo {
+    QString name;
+    bool descending = false;
+    QStringList segments;
+};
+
+QList<IndexInfo> indexesOf(db::Connection& c, db::Transaction& t, const QString& table) {
+    db::Statement s(&c, &t);
+    s.prepare(QStringLiteral(
+        "select trim(i.rdb$index_name), i.rdb$index_type, trim(sg.rdb$field_name) "
+        "from rdb$indices i join rdb$index_segments sg on sg.rdb$index_name = i.rdb$index_name "
+        "where i.rdb$relation_name = ? "
+        "order by i.rdb$index_name, sg.rdb$field_position"));
+    s.setParam(0, table);
+    s.open();
+    QList<IndexInfo> out;
+    while (s.fetch()) {
+        const QString name = s.value(0).toString();
+        if (out.isEmpty() || out.last().name != name) {
+            IndexInfo info;
+            info.name = name;
+            info.descending = s.value(1).toInt() == 1;  // NULL or 0: ascending
+            out.append(info);
+        }
+        out.last().segments.append(s.value(2).toString());
+    }
+    return out;
+}
+
+bool indexNameTaken(db::Connection& c, db::Transaction& t, const QString& name) {
+    db::Statement s(&c, &t);
+    s.prepare(QStringLiteral("select count(*) from rdb$indices where rdb$index_name = ?"));
+    s.setParam(0, name);
+    s.open();
+    bool taken = s.fetch() && s.value(0).toInt() > 0;
+    s.close();
+    return taken;
+}
+
+// A free index name: the wanted one, or with a number appended when some
+// other index of an older database already carries it.
+QString freeIndexName(db::Connection& c, db::Transaction& t, const QString& wanted) {
+    if (!indexNameTaken(c, t, wanted)) return wanted;
+    for (int i = 2;; ++i) {
+        QString suffix = QStringLiteral("_%1").arg(i);
+        QString name = wanted.left(31 - suffix.size()) + suffix;
+        if (!indexNameTaken(c, t, name)) return name;
+    }
+}
+
+enum class Need { Descending, Lookup };
+
+void ensureIndexes(db::Connection& connection, const IndexSpec* begin, const IndexSpec* end, Need need) {
+    db::Transaction t(&connection);
+    t.setDefaultAction(db::Transaction::DefaultAction::Rollback);
+    bool created = false;
+    for (const IndexSpec* spec = begin; spec != end; ++spec) {
+        const QString table = QString::fromLatin1(spec->table);
+        if (!tableExists(connection, t, table)) continue;
+        bool columnsPresent = true;
+        for (const QString& col : spec->columns)
+            columnsPresent = columnsPresent && columnExists(connection, t, table, col);
+        if (!columnsPresent) continue;
+
+        bool present = false;
+        for (const IndexInfo& ix : indexesOf(connection, t, table)) {
+            if (need == Need::Descending) {
+                // Exactly these columns in this order, descending.
+                present = ix.descending && ix.segments == spec->columns;
+            } else {
+                // Any index led by the column serves an equality lookup
+                // (a foreign key's index included).
+                present = !ix.segments.isEmpty() && ix.segments.first() == spec->columns.first();
+            }
+            if (present) break;
+        }
+        if (present) continue;
+
+        const QString name = freeIndexName(connection, t, QString::fromLatin1(spec->name));
+        const QString sql = QStringLiteral("create %1index %2 on %3 (%4)")
+                                .arg(need == Need::Descending ? QStringLiteral("descending ") : QString(),
+                                     name.toLower(), table.toLower(), spec->columns.join(QStringLiteral(", ")).toLower());
+        exec(connection, t, sql);
+        created = true;
+    }
+    if (created) t.commit();
+    else t.rollback();
+}
+
+bool isServerPath(const QString& path) {
+    // "host:/path" or "host:C:\..." reaches a server; a plain path is a file.
+    const int colon = path.indexOf(QLatin1Char(':'));
+    if (colon <= 0) return false;
+    const int slash = path.indexOf(QLatin1Char('/'));
+    return slash < 0 || colon < slash;
+}
+
+}  // namespace
+
+void createDatabase(const QString& path) {
+    const bool local = !isServerPath(path);
+    if (local) {
+        const QFileInfo info(path);
+        if (info.exists())
+            throw db::Error(QStringLiteral("Die Datei \"%1\" existiert bereits.").arg(path));
+        QDir dir = info.absoluteDir();
+        if (!dir.exists() && !QDir().mkpath(dir.absolutePath()))
+            throw db::Error(QStringLiteral("Der Ordner \"%1\" konnte nicht angelegt werden.")
+                                .arg(QDir::toNativeSeparators(dir.absolutePath())));
+    }
+    db::Connection connection;
+    connection.setDatabaseName(path);
+    connection.create();
+    try {
+        createComplete(connection);
+        connection.close();
+    } catch (...) {
+        // A half-built database must not stay behind: it would look like a
+        // valid one to the next start and block a new attempt.
+        try {
+            connection.close();
+        } catch (...) {
+        }
+        if (local) QFile::remove(path);
+        throw;
+    }
+}
+
+void createComplete(db::Connection& connection) {
+    {
+        db::Transaction t(&connection);
+        t.setDefaultAction(db::Transaction::DefaultAction::Rollback);
+        for (const char* ddl : kTables) exec(connection, t, QString::fromUtf8(ddl));
+        // The new tables are known to later statements only once committed.
+        t.commit();
+    }
+    {
+        db::Transaction t(&connection);
+        t.setDefaultAction(db::Transaction::DefaultAction::Rollback);
+        exec(connection, t,
+             QStringLiteral("insert into systemdaten (last_update, erststarthilfe) values (%1, 1)")
+                 .arg(currentVersion));
+        exec(connection, t,
+             QStringLiteral("insert into kurse (kursnr, kursart, beschreibung) "
+                            "values (-1, \"EB\", \"Einzelstunde/Beratung\")"));
+        t.commit();
+    }
+    ensureDescendingIndexes(connection);
+    ensureLookupIndexes(connection);
+}
+
+void ensureDescendingIndexes(db::Connection& connection) {
+    ensureIndexes(connection, std::begin(kDescending), std::end(kDescending), Need::Descending);
+}
+
+void ensureLookupIndexes(db::Connection& connection) {
+    ensureIndexes(connection, std::begin(kLookup), std::end(kLookup), Need::Lookup);
+}
+
+}  // namespace schema
