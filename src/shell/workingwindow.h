@@ -1,0 +1,105 @@
+#pragma once
+// How the working windows plug into the main window's open functions.
+//
+// The main window opens every working window through one open function per
+// window (Tfrm_main::kundenanzeigen(mode) and so on). Those functions know
+// the windows only through two things:
+//
+// 1. A WindowPlug per window kind: how to read the window's program-wide
+//    reference and how to create the window and store it there. The plugs
+//    of the real windows are set in one place, plugWorkingWindows()
+//    (workingwindows.cpp); a window is plugged in with one line there:
+//
+//        #include "customers/kundenstamm.h"
+//        ...
+//        m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
+//
+//    plugWindow<W>(QPointer<W>& ref) creates `new W` (no parent, no owner)
+//    and stores it in ref. A kind without a plug opens nothing.
+//
+// 2. The WorkingWindow interface, which the window class inherits beside
+//    QWidget:
+//
+//        class Tfrm_kunden : public QWidget, public WorkingWindow {
+//            ...
+//            bool check_sichern() override;   // the window's save check
+//        };
+//
+//    check_sichern() brings the window's datasets back to browse state and
+//    returns false after showing the window's own message. The mode steps
+//    (pages, search box, focus) are done by the open functions through the
+//    controls' object names (pg_kunde / ts_kundedetail, gb_suchen,
+//    dbc_anrede, suchtext_kunde, dbg_kurse); the hooks below do that by
+//    default and a window may override them when its controls are built
+//    differently. A window without the interface has no save check (it
+//    counts as passed) and gets the default hooks.
+//
+// The open function makes the window a child window of the main window's
+// child-window area (a QMdiSubWindow that deletes itself and the window
+// when it is closed, so the QPointer reference empties and the next request
+// creates the window again) and shows it maximised. A window that must only
+// be minimised when closed (the dog search window) ignores its close event
+// and calls parentWidget()->showMinimized().
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class WorkingWindow {
+public:
+    virtual ~WorkingWindow() = default;
+
+    // The save check: pending edits with changes are posted, without changes
+    // cancelled; false (after the window's message) when posting failed.
+    virtual bool check_sichern() { return true; }
+
+    // Mode hooks of the open functions (defaults: by object name below the
+    // window).
+    // Make `page` the current page of the page control `pageControl`
+    // (a QTabWidget or QStackedWidget).
+    virtual void zeigeSeite(const QString& pageControl, const QString& page);
+    // Show or hide the control `name`.
+    virtual void zeigeSteuerelement(const QString& name, bool visible);
+    // Give the focus to the control `name`.
+    virtual void setzeFokus(const QString& name);
+};
+
+// The default hooks, for windows without the interface.
+namespace workingwindow {
+void zeigeSeite(QWidget* window, const QString& pageControl, const QString& page);
+void zeigeSteuerelement(QWidget* window, const QString& name, bool visible);
+void setzeFokus(QWidget* window, const QString& name);
+}  // namespace workingwindow
+
+enum class WindowKind {
+    Kunden,        // Tfrm_kunden / frm_kunden
+    Hunde,         // Tfrm_hunde / frm_hunde
+    Kurse,         // Tfrm_kurse / frm_kurse
+    Beratungen,    // Tfrm_beratungen / frm_beratungen
+    Trainer,       // Tfrm_trainer / frm_trainer
+    Dokumente,     // Tfrm_dokumente / frm_dokumente
+    Datenimport,   // Tfrm_datenimport / frm_datenimport
+    VorlagenKurse  // Tfrm_vorlagen_kurse / frm_vorlagen_kurse (a modal dialog, created at start)
+};
+
+struct WindowPlug {
+    // The window the reference holds, nullptr while it is empty.
+    std::function<QWidget*()> instance;
+    // Creates the window (no owner), stores it in the reference, returns it.
+    std::function<QWidget*()> create;
+    explicit operator bool() const { return instance && create; }
+};
+
+template <class W>
+WindowPlug plugWindow(QPointer<W>& ref) {
+    return {[&ref]() -> QWidget* { return ref.data(); },
+            [&ref]() -> QWidget* {
+                ref = new W;
+                return ref.data();
+            }};
+}
+
+class Tfrm_main;
+// Plugs every existing working window into the main window (called by its
+// constructor).
+void plugWorkingWindows(Tfrm_main& m);

@@ -1,0 +1,51 @@
+// The working windows that the main window's open functions create: one
+// plug per window (see workingwindow.h).
+#include "shell/workingwindow.h"
+
+#include <QStackedWidget>
+#include <QTabWidget>
+
+// Window headers, one per plugged window:
+
+void plugWorkingWindows(Tfrm_main& m) {
+    // One line per window, e.g.
+    //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
+    (void)m;
+}
+
+namespace workingwindow {
+
+void zeigeSeite(QWidget* window, const QString& pageControl, const QString& page) {
+    if (!window) return;
+    QWidget* p = window->findChild<QWidget*>(page);
+    if (!p) return;
+    if (auto* tabs = window->findChild<QTabWidget*>(pageControl)) {
+        if (tabs->indexOf(p) >= 0) tabs->setCurrentWidget(p);
+    } else if (auto* stack = window->findChild<QStackedWidget*>(pageControl)) {
+        if (stack->indexOf(p) >= 0) stack->setCurrentWidget(p);
+    }
+}
+
+void zeigeSteuerelement(QWidget* window, const QString& name, bool visible) {
+    if (!window) return;
+    if (QWidget* w = window->findChild<QWidget*>(name)) w->setVisible(visible);
+}
+
+void setzeFokus(QWidget* window, const QString& name) {
+    if (!window) return;
+    if (QWidget* w = window->findChild<QWidget*>(name)) w->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace workingwindow
+
+void WorkingWindow::zeigeSeite(const QString& pageControl, const QString& page) {
+    workingwindow::zeigeSeite(dynamic_cast<QWidget*>(this), pageControl, page);
+}
+
+void WorkingWindow::zeigeSteuerelement(const QString& name, bool visible) {
+    workingwindow::zeigeSteuerelement(dynamic_cast<QWidget*>(this), name, visible);
+}
+
+void WorkingWindow::setzeFokus(const QString& name) {
+    workingwindow::setzeFokus(dynamic_cast<QWidget*>(this), name);
+}
