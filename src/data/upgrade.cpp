@@ -66,11 +66,14 @@ public:
             platform::handleCurrentException();
             return true;
         }
+        // Older databases lack the indexes that keep "largest + 1" and the
+        // detail lists fast. Only speed depends on them: a failure is not
+        // shown, and the next start tries again.
         try {
             schema::ensureDescendingIndexes(*m.idb);
+            schema::ensureLookupIndexes(*m.idb);
         } catch (...) {
-            // Only speed depends on these indexes; the next start tries again.
-            qWarning("upgrade: descending indexes not created: %s", qPrintable(currentReason()));
+            qWarning("upgrade: indexes not created: %s", qPrintable(currentReason()));
         }
         return true;
     }

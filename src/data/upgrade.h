@@ -12,7 +12,8 @@
 // runs its statements through the data module's scratch query `ibq` in the
 // transaction `ibt`, reports the result and commits where it must. Declining
 // a step, the restart after step 4 and a failed step 11 to 13 end the
-// program (false). Afterwards every missing descending key index is created.
+// program (false). Afterwards every missing descending key index (and index
+// of a detail link) is created.
 //
 // Work of earlier steps that is still uncommitted is committed (retaining)
 // before a step runs its statements, so that a failing step can roll back

@@ -12,7 +12,9 @@
 #include "data/datenmodul.h"
 #include "platform/application.h"
 #include "platform/paths.h"
+#include "shell/about.h"
 #include "shell/globals.h"
+#include "shell/wb_hilfe.h"
 
 int main(int argc, char** argv) {
     // The globals (installverzeichnis, programmversion) are set when their
@@ -34,7 +36,10 @@ int main(int argc, char** argv) {
         dm = dataModule.get();
         if (!dataModule->DataModuleCreate()) return 0;
 
-        // 3. frm_wb_hilfe (Tfrm_wb_hilfe)
+        // 3. frm_wb_hilfe: the separate help window.
+        auto wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
+        frm_wb_hilfe = wbHilfe.get();
+
         // 4. frm_teilnehmer_add (Tfrm_teilnehmer_add)
 
         // 5. frm_auswahl: the pick-list dialog; the data module asks through
@@ -56,7 +61,10 @@ int main(int argc, char** argv) {
         // 11.-14. The appointment planner's dialogs and printout forms are
         //    not created: nothing in the program shows them.
 
-        // 15. frm_about (Tfrm_about)
+        // 15. frm_about: the about window.
+        auto about = std::make_unique<Tfrm_about>();
+        frm_about = about.get();
+
         // 16. frm_stammdaten (Tfrm_stammdaten)
         // 17. frm_datenimport (Tfrm_datenimport)
 

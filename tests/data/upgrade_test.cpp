@@ -103,6 +103,11 @@ private slots:
         auto c = env.connect();
         for (const char* table : {"KUNDEN", "HUNDE", "TRAINER", "KURSE", "DOKUMENTE", "VORLAGEN_KURSE"})
             QVERIFY2(hasDescendingIndex(*c, table), table);
+        // and the detail lists theirs.
+        QVERIFY(sqlutil::value(*c, "select count(*) from rdb$index_segments s join rdb$indices i "
+                                   "on i.rdb$index_name = s.rdb$index_name where i.rdb$relation_name = "
+                                   "'HUNDE_TAGEBUCH' and s.rdb$field_name = 'HUNDNR'")
+                    .toInt() > 0);
     }
 
     void baseSchemaNeedsTwoStarts() {
