@@ -244,10 +244,16 @@ private slots:
             sqlutil::exec(*c, "insert into hunde (hundnr, kndnr, name, geburtsjahr) values (3, 1, \"Luna\", 2003)");
         }
         platform::ScopedScriptedDialogs d;
-        QVERIFY(start(d, {Answer::Ja}));
+        d.setAcknowledgeMessages(true);
+        d.expectConfirm(Answer::Ja);
+        Tdm m;
+        QVERIFY(m.DataModuleCreate());
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(seen(d), applied({13}));
+        // Committed by the step itself: another attachment sees it while the
+        // program still runs.
         auto c = env.connect();
+        QCOMPARE(lastUpdate(*c), 13);
         QCOMPARE(sqlutil::value(*c, "select geboren_am from hunde where hundnr = 1").toDateTime(),
                  makeDateTime(QDate(1999, 1, 1)));
         QVERIFY(sqlutil::value(*c, "select geboren_am from hunde where hundnr = 2").isNull());
