@@ -91,7 +91,14 @@ void DataSource::setDataset(Dataset* d) {
 // ---------------------------------------------------------------- Dataset
 
 Dataset::Dataset(Connection* connection, Transaction* transaction, QObject* parent)
-    : QObject(parent), m_connection(connection), m_transaction(transaction) {}
+    : QObject(parent), m_connection(connection), m_transaction(transaction) {
+    if (m_transaction) m_transaction->addDataset(this);
+}
+
+void Dataset::transactionDestroyed() {
+    if (isActive()) close();
+    m_transaction = nullptr;
+}
 
 Dataset::~Dataset() {
     if (m_transaction) m_transaction->removeDataset(this);
@@ -382,7 +389,7 @@ void Dataset::clearState() {
 void Dataset::open() {
     if (isActive()) return;
     if (beforeOpen) beforeOpen(this);
-    if (m_transaction) m_transaction->addDataset(this);
+    if (!m_transaction) throw Error(QStringLiteral("%1: keine Transaktion.").arg(objectName()));
     clearState();
     try {
         openCursor();
@@ -390,7 +397,6 @@ void Dataset::open() {
     } catch (...) {
         closeCursor();
         clearState();
-        if (m_transaction) m_transaction->removeDataset(this);
         throw;
     }
     m_state = DatasetState::Browse;
@@ -410,7 +416,6 @@ void Dataset::close() {
     closeCursor();
     clearState();
     m_state = DatasetState::Inactive;
-    if (m_transaction) m_transaction->removeDataset(this);
     notifyActiveChanged();
     notifyStateChanged();
     notifyDataSetChanged();
@@ -442,7 +447,6 @@ void Dataset::reopen(bool keepPosition) {
         closeCursor();
         clearState();
         m_state = DatasetState::Inactive;
-        if (m_transaction) m_transaction->removeDataset(this);
         notifyActiveChanged();
         notifyDataSetChanged();
         throw;

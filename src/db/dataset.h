@@ -159,6 +159,8 @@ public:
 
     // Called by the transaction when it ends: the dataset closes.
     void transactionEnded();
+    // Called by the transaction's destructor.
+    void transactionDestroyed();
 
 protected:
     // The select to run; `params` receives the values of its parameters.

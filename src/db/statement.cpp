@@ -174,6 +174,7 @@ void Statement::prepare(const QString& sql) {
     QString positional = convertNamedParams(sql, &names);
     QByteArray text = positional.toUtf8();
     detail::Status st;
+    if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), sql);
     ITransaction* tra = m_transaction->handle();
     m_statement = m_connection->attachment()->prepare(&st, tra, text.size(), text.constData(), kDialect,
                                                       IStatement::PREPARE_PREFETCH_METADATA);
@@ -416,6 +417,7 @@ void Statement::execute() {
     close();
     QByteArray in = encodeInput();
     detail::Status st;
+    if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), m_sql);
     ITransaction* tra = m_transaction->handle();
     bool hasOut = !m_columns.isEmpty();
     m_statement->execute(&st, tra, m_inMeta, in.data(), hasOut ? m_outMeta : nullptr,
@@ -431,6 +433,7 @@ void Statement::open() {
     close();
     QByteArray in = encodeInput();
     detail::Status st;
+    if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), m_sql);
     ITransaction* tra = m_transaction->handle();
     m_cursor = m_statement->openCursor(&st, tra, m_inMeta, in.data(), m_outMeta, 0);
     if (st.failed()) {
@@ -469,6 +472,11 @@ void Statement::close() {
         if (st.failed()) m_cursor->release();
         m_cursor = nullptr;
     }
+}
+
+void Statement::transactionDestroyed() {
+    close();
+    m_transaction = nullptr;
 }
 
 void Statement::transactionEnding() {

@@ -90,6 +90,8 @@ public:
 
     // Called by the transaction when it ends (the cursor is gone then).
     void transactionEnding();
+    // Called by the transaction's destructor.
+    void transactionDestroyed();
 
 private:
     QByteArray encodeInput();

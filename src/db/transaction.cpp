@@ -27,7 +27,9 @@ Transaction::~Transaction() {
         } catch (...) {
         }
     }
-    for (Dataset* d : QList<Dataset*>(m_datasets)) d->transactionEnded();
+    // Whoever still points here must not reach a deleted transaction.
+    for (Dataset* d : QList<Dataset*>(m_datasets)) d->transactionDestroyed();
+    for (Statement* s : QList<Statement*>(m_statements)) s->transactionDestroyed();
     if (m_connection) m_connection->removeTransaction(this);
 }
 
@@ -68,7 +70,8 @@ void Transaction::start() {
 }
 
 void Transaction::closeUsers() {
-    for (Dataset* d : QList<Dataset*>(m_datasets)) d->transactionEnded();
+    for (Dataset* d : QList<Dataset*>(m_datasets))
+        if (d->isActive()) d->transactionEnded();
     for (Statement* s : QList<Statement*>(m_statements)) s->transactionEnding();
 }
 
