@@ -4,7 +4,9 @@
 //
 //   bench_dataset build N PATH        create the database
 //   bench_dataset MODE PATH           run one scenario, print time and peak memory
-// MODE: open | plain-open | search | plain-search
+// MODE: open | search (through the data module's ibt_kunde, which counts the
+// customers after opening) | table-open | table-search (the engine's table
+// alone) | plain-open | plain-search (prepared statements)
 // Every scenario is its own process (bench/run_dataset.sh), so the figures
 // are whole-process figures.
 #include <QCoreApplication>
@@ -115,6 +117,21 @@ int main(int argc, char** argv) {
         for (; rows < kScreen && !m.ibt_kunde->eof(); ++rows) {
             m.ibt_kunde->fieldByName("NAME")->asString();
             m.ibt_kunde->next();
+        }
+    } else if (mode == "table-open" || mode == "table-search") {
+        db::Connection c;
+        c.setDatabaseName(path);
+        c.open();
+        db::Table t(&c, c.defaultTransaction(), "KUNDEN");
+        timer.start();
+        if (mode == "table-search") {
+            t.setFilter(searchCondition(kSearch));
+            t.setFiltered(true);
+        }
+        t.open();
+        for (; rows < kScreen && !t.eof(); ++rows) {
+            t.fieldByName("NAME")->asString();
+            t.next();
         }
     } else if (mode == "plain-open" || mode == "plain-search") {
         db::Connection c;

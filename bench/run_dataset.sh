@@ -10,7 +10,7 @@ mkdir -p "$dir"
 for n in 10000 100000; do
   db="$dir/kunden$n.fdb"
   [ -f "$db" ] || "$bin" build "$n" "$db"
-  for mode in plain-open open plain-search search; do
+  for mode in plain-open table-open open plain-search table-search search; do
     for i in 1 2 3 4 5; do "$bin" "$mode" "$db"; done | sort -t= -k3 -g | sed -n 3p | sed "s/^/n=$n /"
   done
 done

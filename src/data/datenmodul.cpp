@@ -3,10 +3,12 @@
 #include <QDate>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "data/upgrade.h"
 #include "db/error.h"
 #include "db/statement.h"
+#include "platform/application.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
@@ -268,9 +270,9 @@ void Tdm::setupFields() {
 
 void Tdm::setupEvents() {
     ibt_kunde->afterInsert = [this](Dataset* d) { ibt_kundeAfterInsert(d); };
-    ibt_kunde->afterOpen = [this](Dataset*) { count_kunden(); };
-    ibt_kunde->afterPost = [this](Dataset*) { count_kunden(); };
-    ibt_kunde->afterDelete = [this](Dataset*) { count_kunden(); };
+    ibt_kunde->afterOpen = [this](Dataset*) { request_count_kunden(); };
+    ibt_kunde->afterPost = [this](Dataset*) { request_count_kunden(); };
+    ibt_kunde->afterDelete = [this](Dataset*) { request_count_kunden(); };
     ibt_kunde_hunde->beforeInsert = [this](Dataset* d) { ibt_kunde_hundeBeforeInsert(d); };
     ibt_kunde_hunde->afterInsert = [this](Dataset* d) { ibt_kunde_hundeAfterInsert(d); };
     connect(ds_kunde_hunde, &DataSource::dataChange, this, [this](Field* f) { ds_kunde_hundeDataChange(f); });
@@ -342,6 +344,29 @@ QVariant Tdm::scalar(const QString& sql) {
     ibq->setSql({sql});
     ibq->open();
     return ibq->fields().at(0)->value();
+}
+
+void Tdm::request_count_kunden() {
+    if (!m_countTimer) {
+        m_countTimer = new QTimer(this);
+        m_countTimer->setSingleShot(true);
+        m_countTimer->setInterval(150);
+        connect(m_countTimer, &QTimer::timeout, this, [this] {
+            try {
+                count_kunden();
+            } catch (...) {
+                platform::handleCurrentException();
+            }
+        });
+    }
+    m_countTimer->start();
+}
+
+void Tdm::flush_count_kunden() {
+    if (m_countTimer && m_countTimer->isActive()) {
+        m_countTimer->stop();
+        count_kunden();
+    }
 }
 
 void Tdm::count_kunden() {

@@ -15,6 +15,7 @@
 #include "db/transaction.h"
 
 class QTextEdit;
+class QTimer;
 
 class Tdm : public QObject {
     Q_OBJECT
@@ -84,6 +85,14 @@ public:
 
     // --- handlers ---
     void count_kunden();
+    // Asks for a count soon: requests that follow each other closely (an
+    // import posts thousands of customers) are answered by one count when
+    // the program next waits for the user. A count is a full scan of
+    // KUNDEN, so counting after every single post would make an import
+    // grow quadratically.
+    void request_count_kunden();
+    // Runs a requested count now (tests and the end of long operations).
+    void flush_count_kunden();
     void ibt_kundeAfterInsert(db::Dataset* ds);
     void ibt_kunde_hundeBeforeInsert(db::Dataset* ds);
     void ibt_kunde_hundeAfterInsert(db::Dataset* ds);
@@ -124,6 +133,7 @@ signals:
     void kundenCountChanged(const QString& text);
 
 private:
+    QTimer* m_countTimer = nullptr;
     db::Table* table(const char* name, const QString& tableName, db::DataSource** ds,
                      const char* dsName);
     db::Query* query(const char* name, db::DataSource** ds, const char* dsName);
