@@ -492,6 +492,8 @@ void Tdm::IBT_kursdokumenteAfterInsert(Dataset* d) {
     d->fieldByName(QStringLiteral("BEZEICHNUNG"))->setValue(row[1]);
     d->fieldByName(QStringLiteral("ART"))->setValue(row[2]);
     d->fieldByName(QStringLiteral("VERTEILER"))->setValue(row[3]);
+    // The user chose a document: the row is theirs, not an untouched default.
+    d->setModified(true);
 }
 
 void Tdm::IBT_kursdokumenteCalcFields(Dataset* d) {

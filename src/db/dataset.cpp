@@ -718,13 +718,14 @@ void Dataset::beginInsert(bool append) {
     initDetailRow();
     calculateBuffer();
     m_modified = false;
+    m_keepInsertModified = false;
     notifyStateChanged();
     notifyDataSetChanged();
     if (afterInsert) afterInsert(this);
     // Defaults given by the handlers do not count as a change by the user: a
     // new row left untouched is dropped when the user moves on.
     if (m_state == DatasetState::Insert) {
-        m_modified = false;
+        if (!m_keepInsertModified) m_modified = false;
         if (afterScroll) afterScroll(this);
     }
 }

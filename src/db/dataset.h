@@ -115,7 +115,13 @@ public:
     // Bring back to browse state: post a modified edit, cancel an unmodified.
     void checkBrowseMode();
     bool modified() const { return m_modified; }
-    void setModified(bool m) { m_modified = m; }
+    // Marking a row modified from an after-insert handler makes the new row
+    // count as changed by the user (it is posted, not dropped, when the user
+    // moves on); values the handler merely assigns are defaults.
+    void setModified(bool m) {
+        m_modified = m;
+        m_keepInsertModified = m;
+    }
     // Ask the bound controls to write their content into the fields.
     void updateRecord();
 
@@ -223,6 +229,7 @@ private:
     bool m_eof = true, m_bof = true;
     bool m_allFetched = true;
     bool m_modified = false;
+    bool m_keepInsertModified = false;
     bool m_calculating = false;
     int m_disableCount = 0;
     bool m_changedWhileDisabled = false;

@@ -102,6 +102,14 @@ private slots:
         t.fieldByName("NAME")->setAsString("x");
         t.checkBrowseMode();
         QCOMPARE(d.scalar("select name from herr where nr = 7").toString(), QString("x"));
+        // A handler that marks the row modified keeps it.
+        t.afterInsert = [](Dataset* ds) {
+            ds->fieldByName("NR")->setAsInteger(8);
+            ds->setModified(true);
+        };
+        t.append();
+        t.checkBrowseMode();
+        QCOMPARE(d.scalar("select count(*) from herr where nr = 8").toInt(), 1);
     }
 
     void conversionErrorsAreGermanAndKeepValue() {
