@@ -240,11 +240,15 @@ int DbGrid::firstVisibleColumn() const {
 
 int DbGrid::selectedIndex() const {
     const QModelIndex c = currentIndex();
-    return c.isValid() ? c.column() : firstVisibleColumn();
+    if (c.isValid()) return c.column();
+    if (m_lastColumn >= 0 && m_lastColumn < m_model->columnCount()) return m_lastColumn;
+    return firstVisibleColumn();
 }
 
 void DbGrid::setSelectedIndex(int column) {
-    if (column < 0 || column >= m_model->columnCount()) return;
+    if (column < 0) return;
+    m_lastColumn = column;
+    if (column >= m_model->columnCount()) return;
     const QModelIndex c = currentIndex();
     if (!c.isValid()) return;
     ++m_syncing;
@@ -293,15 +297,18 @@ void DbGrid::syncCurrent() {
     const int r = d->recNo();
     if (r < 0 || r >= m_model->rowCount()) return;
     const QModelIndex cur = currentIndex();
-    int col = cur.isValid() ? cur.column() : firstVisibleColumn();
-    if (col >= m_model->columnCount()) col = firstVisibleColumn();
+    // A reset of the rows keeps the column the user was in.
+    int col = cur.isValid() ? cur.column() : m_lastColumn;
+    if (col < 0 || col >= m_model->columnCount() || isColumnHidden(col)) col = firstVisibleColumn();
     const QModelIndex idx = m_model->index(r, col);
     if (!idx.isValid()) return;
     ++m_syncing;
     auto done = qScopeGuard([this] { --m_syncing; });
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
     if (m_rowSelect) flags |= QItemSelectionModel::Rows;
-    if (cur != idx || !selectionModel()->isSelected(idx)) selectionModel()->setCurrentIndex(idx, flags);
+    const bool selected = m_rowSelect ? selectionModel()->isRowSelected(r, QModelIndex())
+                                      : selectionModel()->isSelected(idx);
+    if (cur != idx || !selected) selectionModel()->setCurrentIndex(idx, flags);
     scrollTo(idx);
 }
 
@@ -568,6 +575,7 @@ void DbGrid::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     m_commitFailed = false;
+    if (current.isValid()) m_lastColumn = current.column();
     QTableView::currentChanged(current, previous);
     if (m_commitFailed) {
         // The cell editor's text was refused: back to its cell.

@@ -106,6 +106,7 @@ private:
     bool m_autoAppend = true;
     bool m_confirmDelete = true;
     int m_syncing = 0;
+    int m_lastColumn = -1;
     bool m_committing = false;
     bool m_hooksApplied = false;
     bool m_commitFailed = false;
