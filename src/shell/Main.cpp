@@ -1,0 +1,848 @@
+#include "shell/Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "data/datenmodul.h"
+#include "db/dataset.h"
+#include "platform/application.h"
+#include "platform/helpviewer.h"
+#include "platform/paths.h"
+#include "shell/about.h"
+#include "shell/globals.h"
+#include "shell/htmlbrowser.h"
+#include "shell/notizblock.h"
+#include "shell/stammdaten.h"
+#include "widgets/captionpanel.h"
+
+using widgets::CaptionPanel;
+
+QPointer<Tfrm_main> frm_main;
+
+namespace {
+
+constexpr int kNavigatorBreite = 185;
+constexpr int kNavigatorStreifen = 30;
+constexpr int kNavigatorFuehler = 15;
+constexpr int kAssistentBreite = 200;
+
+// Hot tracking: the item under the mouse is drawn underlined in the link
+// colour, as the navigator of the original desktop did.
+class HotTrackDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->state & QStyle::State_MouseOver) {
+            option->font.setUnderline(true);
+            option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Link));
+        }
+    }
+};
+
+// The long part of a hint: the text after "|", or the whole hint.
+QString langerHinweis(const QString& hint) {
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+// The short part: the text before "|", or the whole hint.
+QString kurzerHinweis(const QString& hint) {
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.left(bar);
+}
+
+void setHinweis(QWidget* w, const QString& hint, bool tooltip = true) {
+    w->setStatusTip(hint);
+    if (tooltip) w->setToolTip(kurzerHinweis(hint));
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    a->setStatusTip(hint);
+    return a;
+}
+
+void filterAus(db::Dataset* ds) {
+    ds->setFiltered(false);
+    ds->setFilter(QString());
+}
+
+void oeffnen(std::initializer_list<db::Dataset*> list) {
+    for (db::Dataset* ds : list)
+        if (!ds->isActive()) ds->open();
+}
+
+// Shows a window modally: a dialog runs its own loop, another window is
+// made application-modal.
+void modalZeigen(QWidget* w) {
+    if (auto* d = qobject_cast<QDialog*>(w)) {
+        d->exec();
+        return;
+    }
+    w->setWindowModality(Qt::ApplicationModal);
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// NavigatorTree
+
+NavigatorTree::NavigatorTree(QWidget* parent) : QTreeWidget(parent) {}
+
+void NavigatorTree::mouseReleaseEvent(QMouseEvent* e) {
+    QTreeWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton) emit mouseClicked();
+}
+
+// ---------------------------------------------------------------------------
+// Creation
+
+Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent), m_hilfeanzeige(this) {
+    setObjectName(QStringLiteral("frm_main"));
+    setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));
+    beenden = [] { QCoreApplication::quit(); };
+
+    // FormCreate: caption and first status panel.
+    m_versionText = QStringLiteral("Kynovia Version ") + programmversion;
+    setWindowTitle(m_versionText);
+
+    StatusLine = new QStatusBar(this);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusPanel0 = new QLabel(m_versionText, StatusLine);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setFixedWidth(500);
+    StatusPanel1 = new QLabel(QStringLiteral("Kunden"), StatusLine);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(50);  // the last panel takes the rest of the bar
+    StatusLine->addWidget(StatusPanel0, 0);
+    StatusLine->addWidget(StatusPanel1, 1);
+    setStatusBar(StatusLine);
+
+    auto* mitte = new QWidget(this);
+    mitte->setObjectName(QStringLiteral("Mitte"));
+    auto* layout = new QHBoxLayout(mitte);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    buildNavigator();
+    ClientArea = new QMdiArea(mitte);
+    ClientArea->setObjectName(QStringLiteral("ClientArea"));
+    ClientArea->setViewMode(QMdiArea::SubWindowView);
+    buildAssistent();
+
+    layout->addWidget(jcp_navigator);
+    layout->addWidget(ClientArea, 1);
+    layout->addWidget(jcp_assistent);
+    setCentralWidget(mitte);
+
+    buildMenus();
+    setAssistentMitte(false);
+
+    // The help menu's viewer, unless one was installed already (tests).
+    platform::HelpViewer* previous = platform::setHelpViewer(&m_hilfeanzeige);
+    if (previous) platform::setHelpViewer(previous);
+    else m_hilfeanzeigeInstalled = true;
+
+    plugWorkingWindows(*this);
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+Tfrm_main::~Tfrm_main() {
+    if (m_hilfeanzeigeInstalled) {
+        platform::HelpViewer* current = platform::setHelpViewer(nullptr);
+        if (current != &m_hilfeanzeige) platform::setHelpViewer(current);
+    }
+}
+
+void Tfrm_main::buildMenus() {
+    MainMenu = new QMenuBar(this);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    setMenuBar(MainMenu);
+
+    QMenu* datei = MainMenu->addMenu(QStringLiteral("Datei"));
+    datei->setObjectName(QStringLiteral("Datei1"));
+    Dateiimportieren1 = menuItem(datei, "Dateiimportieren1", QStringLiteral("Datei importieren"), QString());
+    connect(Dateiimportieren1, &QAction::triggered, this, [this] { Dateiimportieren1Click(); });
+
+    QMenu* vorlagen = MainMenu->addMenu(QStringLiteral("Vorlagen"));
+    vorlagen->setObjectName(QStringLiteral("Vorlagen1"));
+    vorlagen->menuAction()->setStatusTip(QStringLiteral("Hier können Sie Vorlagen anlegen."));
+    VorlagenKurse1 = menuItem(vorlagen, "VorlagenKurse1", QStringLiteral("Vorlagen Kurse"),
+                              QStringLiteral("Definieren Sie hier Vorlagen um Kurse schneller anzulegen."));
+    connect(VorlagenKurse1, &QAction::triggered, this, [this] { VorlagenKurse1Click(); });
+
+    QMenu* konfiguration = MainMenu->addMenu(QStringLiteral("Konfiguration"));
+    konfiguration->setObjectName(QStringLiteral("Konfiguration1"));
+    konfiguration->menuAction()->setStatusTip(QStringLiteral("Dies ist das Konfigurationsmenue."));
+    Stammdaten1 = menuItem(konfiguration, "Stammdaten1", QStringLiteral("Stammdaten"),
+                           QStringLiteral("Hier tragen Sie die Stammdaten Ihres Unternehmens eins."));
+    connect(Stammdaten1, &QAction::triggered, this, [this] { Stammdaten1Click(); });
+
+    QMenu* fenster = MainMenu->addMenu(QStringLiteral("Fenster"));
+    fenster->setObjectName(QStringLiteral("Fenster1"));
+    fenster->menuAction()->setStatusTip(QStringLiteral("Steuert die Anordnung der Fenster."));
+    Nebeneinander1 = menuItem(fenster, "Nebeneinander1", QStringLiteral("Nebeneinander"),
+                              QStringLiteral("Alle Fenster nebeneinander"));
+    Hintereinander1 = menuItem(fenster, "Hintereinander1", QStringLiteral("Hintereinander"),
+                               QStringLiteral("Alle Fenster hintereinander"));
+    AlleAnordnen1 = menuItem(fenster, "AlleAnordnen1", QStringLiteral("Alle Anordnen"),
+                             QStringLiteral("Automatisch anordnen"));
+    connect(Nebeneinander1, &QAction::triggered, this, [this] { Nebeneinander1Click(); });
+    connect(Hintereinander1, &QAction::triggered, this, [this] { Hintereinander1Click(); });
+    connect(AlleAnordnen1, &QAction::triggered, this, [this] { AlleAnordnen1Click(); });
+
+    QMenu* hilfe = MainMenu->addMenu(QStringLiteral("&Hilfe"));
+    hilfe->setObjectName(QStringLiteral("Hilfe1"));
+    Inhalt1 = menuItem(hilfe, "Inhalt1", QStringLiteral("Inhalt..."), QStringLiteral("Ruft die Hilfe auf."));
+    InderHilfeSuchennach1 = menuItem(hilfe, "InderHilfeSuchennach1",
+                                     QStringLiteral("In der Hilfe &Suchen nach..."),
+                                     QStringLiteral("In der Hilfe suchen."));
+    hilfe->addSeparator();
+    Ueber1 = menuItem(hilfe, "Ueber1", QStringLiteral("Über..."),
+                      QStringLiteral("Informationen über dieses Programm."));
+    connect(Inhalt1, &QAction::triggered, this, [this] { Inhalt1Click(); });
+    connect(InderHilfeSuchennach1, &QAction::triggered, this, [this] { InderHilfeSuchennach1Click(); });
+    connect(Ueber1, &QAction::triggered, this, [this] { Ueber1Click(); });
+
+    // The notepad button. A button in the title bar itself is not possible
+    // on every window manager, so it sits at the right end of the menu bar.
+    JvaCaptionButton1 = new QToolButton(MainMenu);
+    JvaCaptionButton1->setObjectName(QStringLiteral("JvaCaptionButton1"));
+    JvaCaptionButton1->setIcon(QIcon(QStringLiteral(":/icons/16/notizblock.png")));
+    JvaCaptionButton1->setAutoRaise(true);
+    JvaCaptionButton1->setToolTip(QStringLiteral("Notizblock"));
+    JvaCaptionButton1->setStatusTip(QStringLiteral("Notizblock"));
+    JvaCaptionButton1->setFocusPolicy(Qt::NoFocus);
+    connect(JvaCaptionButton1, &QToolButton::clicked, this, [this] { JvaCaptionButton1Click(); });
+    MainMenu->setCornerWidget(JvaCaptionButton1, Qt::TopRightCorner);
+}
+
+void Tfrm_main::buildNavigator() {
+    jcp_navigator = new CaptionPanel(this);
+    jcp_navigator->setObjectName(QStringLiteral("jcp_navigator"));
+    jcp_navigator->setCaption(QStringLiteral("Navigator"));
+    jcp_navigator->setButtons(CaptionPanel::MaximizeButton | CaptionPanel::MinimizeButton);
+    QFont cf = jcp_navigator->captionFont();
+    cf.setBold(true);
+    cf.setPixelSize(13);
+    jcp_navigator->setCaptionFont(cf);
+    jcp_navigator->setCaptionTextColor(Qt::white);
+    jcp_navigator->setFixedWidth(kNavigatorBreite);
+    connect(jcp_navigator, &CaptionPanel::maximizeClicked, this, [this] { jcp_navigatorMaximize(); });
+    connect(jcp_navigator, &CaptionPanel::minimizeClicked, this, [this] { jcp_navigatorMinimize(); });
+    connect(jcp_navigator, &CaptionPanel::mouseMoved, this,
+            [this](const QPoint& pos) { jcp_navigatorMouseMove(pos.x()); });
+
+    auto* inhalt = new QWidget(jcp_navigator);
+    inhalt->setObjectName(QStringLiteral("NavigatorInhalt"));
+    auto* v = new QVBoxLayout(inhalt);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+
+    auto* leiste = new QWidget(inhalt);
+    leiste->setObjectName(QStringLiteral("Panel1"));
+    auto* h = new QHBoxLayout(leiste);
+    h->setContentsMargins(2, 2, 2, 2);
+    h->setSpacing(2);
+    JvHTButton2 = new QPushButton(QIcon(QStringLiteral(":/icons/16/hilfe.png")), QStringLiteral("Assistent"), leiste);
+    JvHTButton2->setObjectName(QStringLiteral("JvHTButton2"));
+    setHinweis(JvHTButton2, QStringLiteral("Ruft den Assistenten auf."));
+    JvHTButton1 = new QPushButton(QIcon(QStringLiteral(":/icons/16/inhalt.png")), QStringLiteral("Inhalt"), leiste);
+    JvHTButton1->setObjectName(QStringLiteral("JvHTButton1"));
+    setHinweis(JvHTButton1, QStringLiteral("Zeigt die Hilfe im Assistenten an."));
+    for (QPushButton* b : {JvHTButton2, JvHTButton1}) {
+        b->setFlat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        h->addWidget(b);
+    }
+    h->addStretch(1);
+    connect(JvHTButton1, &QPushButton::clicked, this, [this] { JvHTButton1Click(); });
+    connect(JvHTButton2, &QPushButton::clicked, this, [this] { JvHTButton2Click(); });
+    v->addWidget(leiste);
+
+    buildTree();
+    tv_navigator->setParent(inhalt);
+    v->addWidget(tv_navigator, 1);
+    jcp_navigator->setContentWidget(inhalt);
+}
+
+void Tfrm_main::buildTree() {
+    tv_navigator = new NavigatorTree(jcp_navigator);
+    tv_navigator->setObjectName(QStringLiteral("tv_navigator"));
+    tv_navigator->setHeaderHidden(true);
+    tv_navigator->setColumnCount(1);
+    tv_navigator->setFrameShape(QFrame::NoFrame);
+    tv_navigator->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tv_navigator->setIndentation(19);
+    tv_navigator->setMouseTracking(true);
+    tv_navigator->setAttribute(Qt::WA_Hover);
+    tv_navigator->setItemDelegate(new HotTrackDelegate(tv_navigator));
+    tv_navigator->setSelectionMode(QAbstractItemView::SingleSelection);
+    tv_navigator->setIconSize(QSize(16, 16));
+    QPalette p = tv_navigator->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Button));
+    tv_navigator->setPalette(p);
+    // The hint goes to the status bar only.
+    tv_navigator->setStatusTip(QStringLiteral("Wählen Sie die gewünschte Funktion im Navigator."));
+
+    struct Gruppe {
+        const char* text;
+        const char* icon;
+        std::vector<std::pair<const char*, const char*>> eintraege;
+    };
+    const std::vector<Gruppe> baum = {
+        {"Kunden", "kunden",
+         {{"Übersicht", "uebersicht"}, {"Suchen", "suchen"}, {"Bearbeiten", "bearbeiten"}, {"Neu aufnehmen", "neu"}}},
+        {"Hunde", "hunde", {{"Suchen", "suchen"}}},
+        {"Termine", "termine", {{"Anzeigen", "anzeigen"}, {"Suchen", "suchen"}}},
+        {"Kurse", "kurse",
+         {{"Anzeigen", "anzeigen"}, {"Neu anlegen", "neu"}, {"Verschieben", "verschieben"}, {"Stornieren", "stornieren"}}},
+        {"Trainer", "trainer", {{"Übersicht", "uebersicht"}, {"Neu anlegen", "neu"}}},
+        {"Dokumente", "dokumente", {{"Verwaltung", "verwaltung"}}},
+    };
+    auto icon = [](const char* name) {
+        return QIcon(QStringLiteral(":/icons/16/") + QLatin1String(name) + QStringLiteral(".png"));
+    };
+    for (const Gruppe& g : baum) {
+        auto* gi = new QTreeWidgetItem(tv_navigator, {QString::fromUtf8(g.text)});
+        gi->setIcon(0, icon(g.icon));
+        for (const auto& [text, ic] : g.eintraege) {
+            auto* ei = new QTreeWidgetItem(gi, {QString::fromUtf8(text)});
+            ei->setIcon(0, icon(ic));
+        }
+    }
+    tv_navigator->collapseAll();
+
+    connect(tv_navigator, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { tv_navigatorChange(current); });
+    connect(tv_navigator, &NavigatorTree::mouseClicked, this, [this] { tv_navigatorClick(); });
+}
+
+void Tfrm_main::buildAssistent() {
+    jcp_assistent = new CaptionPanel(this);
+    jcp_assistent->setObjectName(QStringLiteral("jcp_assistent"));
+    jcp_assistent->setCaption(QStringLiteral("Schnellhilfe"));
+    jcp_assistent->setButtons(CaptionPanel::CloseButton | CaptionPanel::MaximizeButton | CaptionPanel::MinimizeButton);
+    QFont cf = jcp_assistent->captionFont();
+    cf.setBold(true);
+    cf.setPixelSize(13);
+    jcp_assistent->setCaptionFont(cf);
+    jcp_assistent->setCaptionTextColor(Qt::white);
+    jcp_assistent->setCaptionColor(palette().color(QPalette::Dark));  // application workspace
+    const QString hint = QStringLiteral("Dieser Assistent zeigt Infos zum jeweiligen Bildschirm an.");
+    jcp_assistent->setHint(hint);
+    connect(jcp_assistent, &CaptionPanel::closeClicked, this, [this] { jcp_assistentClose(); });
+    connect(jcp_assistent, &CaptionPanel::maximizeClicked, this, [this] { jcp_assistentMaximize(); });
+    connect(jcp_assistent, &CaptionPanel::minimizeClicked, this, [this] { jcp_assistentMinimize(); });
+
+    wb_assistent = new HtmlBrowser(jcp_assistent);
+    wb_assistent->setObjectName(QStringLiteral("wb_assistent"));
+    wb_assistent->setFrameShape(QFrame::NoFrame);
+    wb_assistent->setStatusTip(hint);
+    wb_assistent->beforeNavigate = [this](const QString& target, bool& cancel) {
+        wb_assistentBeforeNavigate2(target, cancel);
+    };
+    jcp_assistent->setContentWidget(wb_assistent);
+
+    jcp_assistent->installEventFilter(this);
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+bool Tfrm_main::event(QEvent* e) {
+    if (e->type() == QEvent::StatusTip) {
+        // Application hint: its long part in the first panel; back to the
+        // version text when the mouse leaves the control.
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        StatusPanel0->setText(tip.isEmpty() ? m_versionText : langerHinweis(tip));
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+bool Tfrm_main::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == jcp_assistent && (e->type() == QEvent::Show || e->type() == QEvent::Hide))
+        updateMiddle();
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void Tfrm_main::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (m_shown) return;
+    m_shown = true;
+    FormShow();
+}
+
+void Tfrm_main::connectDataModule() {
+    if (!dm || m_connectedDm == dm) return;
+    m_connectedDm = dm;
+    connect(dm.data(), &Tdm::kundenCountChanged, StatusPanel1, &QLabel::setText);
+}
+
+void Tfrm_main::FormShow() {
+    connectDataModule();
+    if (!dm) return;
+    try {
+        // First-start decision.
+        if (!dm->ibt_systemdaten->isActive()) dm->ibt_systemdaten->open();
+        const int erststart = dm->ibt_systemdaten->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->asInteger();
+        if (erststart == -1) {
+            jcp_assistent->hide();
+        } else {
+            setAssistentMitte(true);
+            hilfeseite_laden(QStringLiteral("\\help\\ersterstart.htm"));
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::closeEvent(QCloseEvent* e) {
+    if (dm) {
+        // Every open dataset back to browse state; a failure has been shown
+        // and the program keeps running with the edit pending.
+        if (!dm->finishPendingEdits()) {
+            e->ignore();
+            return;
+        }
+        try {
+            for (db::Dataset* ds : {static_cast<db::Dataset*>(dm->ibt_kunde),
+                                    static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
+                                    static_cast<db::Dataset*>(dm->ibt_hundetagebuch)})
+                if (ds->isActive()) ds->checkBrowseMode();
+        } catch (...) {
+            platform::handleCurrentException();
+            e->ignore();
+            return;
+        }
+    }
+    e->accept();
+    if (beenden) beenden();
+}
+
+// ---------------------------------------------------------------------------
+// Quick-help panel
+
+void Tfrm_main::setAssistentMitte(bool fill) {
+    m_assistentMitte = fill;
+    auto* layout = static_cast<QHBoxLayout*>(centralWidget()->layout());
+    if (fill) {
+        jcp_assistent->setMinimumWidth(0);
+        jcp_assistent->setMaximumWidth(QWIDGETSIZE_MAX);
+        layout->setStretchFactor(jcp_assistent, 1);
+    } else {
+        jcp_assistent->setFixedWidth(kAssistentBreite);
+        layout->setStretchFactor(jcp_assistent, 0);
+    }
+    updateMiddle();
+}
+
+void Tfrm_main::updateMiddle() {
+    // A panel that fills the middle area covers the child windows.
+    const bool covered = m_assistentMitte && !jcp_assistent->isHidden();
+    ClientArea->setVisible(!covered);
+}
+
+void Tfrm_main::hilfeseite_laden(const QString& relPath) {
+    wb_assistent->navigate(platform::mapPath(installverzeichnis + relPath));
+}
+
+void Tfrm_main::wb_assistentBeforeNavigate2(const QString& target, bool& cancel) {
+    if (!target.contains(QLatin1String("erststartaus"))) return;
+    cancel = true;
+    jcp_assistent->hide();
+    if (!dm) return;
+    try {
+        db::Table* t = dm->ibt_systemdaten;
+        if (!t->isActive()) t->open();
+        t->edit();
+        t->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->setAsInteger(-1);
+        t->post();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::JvHTButton1Click() {
+    jcp_assistent->show();
+    hilfeseite_laden(QStringLiteral("\\help\\inhalt.htm"));
+}
+
+void Tfrm_main::JvHTButton2Click() {
+    hilfeseite_laden(QStringLiteral("\\help\\inhalt.htm"));
+    jcp_assistent->show();
+}
+
+void Tfrm_main::jcp_assistentClose() { jcp_assistent->hide(); }
+void Tfrm_main::jcp_assistentMaximize() { setAssistentMitte(true); }
+void Tfrm_main::jcp_assistentMinimize() { setAssistentMitte(false); }
+
+// ---------------------------------------------------------------------------
+// Navigator panel
+
+void Tfrm_main::jcp_navigatorMaximize() { jcp_navigator->setFixedWidth(kNavigatorBreite); }
+void Tfrm_main::jcp_navigatorMinimize() { jcp_navigator->setFixedWidth(kNavigatorStreifen); }
+
+void Tfrm_main::jcp_navigatorMouseMove(int x) {
+    if (jcp_navigator->width() == kNavigatorStreifen && x < kNavigatorFuehler)
+        jcp_navigator->setFixedWidth(kNavigatorBreite);
+}
+
+void Tfrm_main::tv_navigatorChange(QTreeWidgetItem* item) {
+    // End the editing in the active child window: a bound edit writes its
+    // text into its field as it loses the focus.
+    if (QMdiSubWindow* sub = ClientArea->currentSubWindow()) {
+        if (QWidget* w = sub->widget())
+            if (QWidget* f = w->focusWidget()) f->clearFocus();
+    }
+    if (!item) return;
+    nav_eintrag = item->text(0);
+    if (QTreeWidgetItem* parent = item->parent()) nav_gruppe = parent->text(0);
+    else item->setExpanded(true);
+}
+
+void Tfrm_main::tv_navigatorClick() {
+    struct Zeile {
+        const char* gruppe;
+        const char* eintrag;
+        void (Tfrm_main::*aktion)(int);
+        int mode;
+    };
+    static const Zeile tabelle[] = {
+        {"Kunden", "Übersicht", &Tfrm_main::kundenanzeigen, 0},
+        {"Kunden", "Suchen", &Tfrm_main::kundenanzeigen, 5},
+        {"Kunden", "Bearbeiten", &Tfrm_main::kundenanzeigen, 1},
+        {"Kunden", "Neu aufnehmen", &Tfrm_main::kundenanzeigen, 4},
+        {"Kunden", "ausgehändigte Dokumente", &Tfrm_main::kundenanzeigen, 2},
+        {"Hunde", "Suchen", &Tfrm_main::hundeanzeigen, 5},
+        {"Termine", "Anzeigen", &Tfrm_main::beratungenanzeigen, 1},
+        {"Termine", "Suchen", nullptr, 0},
+        {"Kurse", "Anzeigen", &Tfrm_main::kurseanzeigen, 0},
+        {"Kurse", "Neu anlegen", &Tfrm_main::kurseanzeigen, 4},
+        {"Kurse", "Verschieben", nullptr, 0},
+        {"Kurse", "Stornieren", nullptr, 0},
+        {"Trainer", "Übersicht", &Tfrm_main::traineranzeigen, 0},
+        {"Trainer", "Neu anlegen", &Tfrm_main::traineranzeigen, 4},
+        {"Dokumente", "Verwaltung", &Tfrm_main::dokumenteverwaltunganzeigen, 1},
+    };
+    for (const Zeile& z : tabelle) {
+        if (nav_gruppe == QString::fromUtf8(z.gruppe) && nav_eintrag == QString::fromUtf8(z.eintrag)) {
+            if (z.aktion) (this->*z.aktion)(z.mode);
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Open functions
+
+void Tfrm_main::plug(WindowKind kind, const WindowPlug& p) {
+    if (p) m_plugs.insert(kind, p);
+    else m_plugs.remove(kind);
+}
+
+QWidget* Tfrm_main::workingWindow(WindowKind kind) const {
+    const WindowPlug p = m_plugs.value(kind);
+    return p ? p.instance() : nullptr;
+}
+
+QMdiSubWindow* Tfrm_main::subWindowOf(QWidget* window) const {
+    if (!window) return nullptr;
+    for (QMdiSubWindow* sub : ClientArea->subWindowList())
+        if (sub->widget() == window) return sub;
+    return nullptr;
+}
+
+QWidget* Tfrm_main::prepareWindow(WindowKind kind) {
+    const WindowPlug p = m_plugs.value(kind);
+    if (!p) return nullptr;
+    QWidget* w = p.instance();
+    if (!w) w = p.create();
+    if (!w) return nullptr;
+    QMdiSubWindow* sub = subWindowOf(w);
+    if (!sub) {
+        sub = ClientArea->addSubWindow(w);
+        if (w->windowIcon().isNull() || w->windowIcon().cacheKey() == QApplication::windowIcon().cacheKey())
+            sub->setWindowIcon(windowIcon());
+        w->show();
+        sub->showMaximized();
+    } else if (sub->isHidden() || sub->isMinimized()) {
+        w->show();
+        sub->showMaximized();
+    } else if (sub == ClientArea->activeSubWindow() && !sub->isMaximized()) {
+        sub->showMaximized();
+    }
+    // A child window behind the active one stays where it is: the area
+    // shows it maximised as soon as it comes to the front.
+    return w;
+}
+
+void Tfrm_main::showWindow(QWidget* w) {
+    QMdiSubWindow* sub = subWindowOf(w);
+    if (!sub) return;
+    ClientArea->setActiveSubWindow(sub);
+    if (!sub->isMaximized()) sub->showMaximized();
+    sub->raise();
+}
+
+bool Tfrm_main::saveCheck(QWidget* w) {
+    if (auto* ww = dynamic_cast<WorkingWindow*>(w)) return ww->check_sichern();
+    return true;
+}
+
+void Tfrm_main::page(QWidget* w, const QString& pageControl, const QString& pageName) {
+    if (auto* ww = dynamic_cast<WorkingWindow*>(w)) ww->zeigeSeite(pageControl, pageName);
+    else workingwindow::zeigeSeite(w, pageControl, pageName);
+}
+
+void Tfrm_main::control(QWidget* w, const QString& name, bool visible) {
+    if (auto* ww = dynamic_cast<WorkingWindow*>(w)) ww->zeigeSteuerelement(name, visible);
+    else workingwindow::zeigeSteuerelement(w, name, visible);
+}
+
+void Tfrm_main::focus(QWidget* w, const QString& name) {
+    if (auto* ww = dynamic_cast<WorkingWindow*>(w)) ww->setzeFokus(name);
+    else workingwindow::setzeFokus(w, name);
+}
+
+void Tfrm_main::kundenanzeigen(int mode) {
+    emit openRequested(QStringLiteral("kundenanzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Kunden);
+        if (!w || !dm) return;
+        oeffnen({dm->ibt_kunde, dm->ibt_kunde_hunde, dm->ibt_hundetagebuch});
+        showWindow(w);
+        const QString pg = QStringLiteral("pg_kunde");
+        switch (mode) {
+        case 0:
+            if (!saveCheck(w)) return;
+            control(w, QStringLiteral("gb_suchen"), false);
+            filterAus(dm->ibt_kunde);
+            page(w, pg, QStringLiteral("ts_kundenuebersicht"));
+            hilfeseite_laden(QStringLiteral("\\help\\kundenuebersicht.htm"));
+            break;
+        case 1:
+            if (!saveCheck(w)) return;
+            page(w, pg, QStringLiteral("ts_kundedetail"));
+            hilfeseite_laden(QStringLiteral("\\help\\kundenbearbeiten.htm"));
+            break;
+        case 2:
+            if (!saveCheck(w)) return;
+            page(w, pg, QStringLiteral("ts_kundedetail"));
+            page(w, QStringLiteral("pg_kundendaten"), QStringLiteral("ts_dokumente"));
+            break;
+        case 3:
+            if (!saveCheck(w)) return;
+            page(w, pg, QStringLiteral("ts_kundedetail"));
+            page(w, QStringLiteral("pg_kundendaten"), QStringLiteral("ts_kundehunde"));
+            break;
+        case 4:
+            if (!saveCheck(w)) return;
+            dm->ibt_kunde->append();
+            page(w, pg, QStringLiteral("ts_kundedetail"));
+            hilfeseite_laden(QStringLiteral("\\help\\kundeneu.htm"));
+            focus(w, QStringLiteral("dbc_anrede"));
+            break;
+        case 5:
+            if (!saveCheck(w)) return;
+            control(w, QStringLiteral("gb_suchen"), true);
+            page(w, pg, QStringLiteral("ts_kundenuebersicht"));
+            hilfeseite_laden(QStringLiteral("\\help\\kundesuchen.htm"));
+            focus(w, QStringLiteral("suchtext_kunde"));
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::hundeanzeigen(int mode) {
+    emit openRequested(QStringLiteral("hundeanzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Hunde);
+        if (!w || !dm) return;
+        oeffnen({dm->ibt_hunde});
+        showWindow(w);
+        if (mode == 5) {
+            if (!saveCheck(w)) return;
+            filterAus(dm->ibt_hunde);
+            hilfeseite_laden(QStringLiteral("\\help\\hundsuchen.htm"));
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::kurseanzeigen(int mode) {
+    emit openRequested(QStringLiteral("kurseanzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Kurse);
+        if (!w || !dm) return;
+        oeffnen({dm->ibt_kurse, dm->ibt_kurstermine, dm->ibt_trainer});
+        // No general show step.
+        if (mode == 0) {
+            if (!saveCheck(w)) return;
+            hilfeseite_laden(QStringLiteral("\\help\\kurseuebersicht.htm"));
+            showWindow(w);
+            focus(w, QStringLiteral("dbg_kurse"));
+        } else if (mode == 4) {
+            // The page comes first, whatever the save check says.
+            hilfeseite_laden(QStringLiteral("\\help\\kurseneu.htm"));
+            if (!saveCheck(w)) return;
+            dm->ibt_kurse->append();
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::beratungenanzeigen(int mode) {
+    emit openRequested(QStringLiteral("beratungenanzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Beratungen);
+        if (!w || !dm) return;
+        oeffnen({dm->ibt_kunde, dm->ibt_kurstermine, dm->ibt_trainer});
+        if (mode == 1) {
+            showWindow(w);
+            hilfeseite_laden(QStringLiteral("\\help\\terminberatung.htm"));
+            focus(w, QStringLiteral("suchtext_kunde"));
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::traineranzeigen(int mode) {
+    emit openRequested(QStringLiteral("traineranzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Trainer);
+        if (!w || !dm) return;
+        oeffnen({dm->ibt_trainer});
+        showWindow(w);
+        if (mode == 0) {
+            saveCheck(w);  // its result changes nothing
+        } else if (mode == 4) {
+            if (!saveCheck(w)) return;
+            dm->ibt_trainer->append();
+            focus(w, QStringLiteral("dbc_anrede"));
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::dokumenteverwaltunganzeigen(int mode) {
+    emit openRequested(QStringLiteral("dokumenteverwaltunganzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Dokumente);
+        if (!w || !dm) return;
+        oeffnen({dm->ibt_dokumente});
+        showWindow(w);
+        if (mode == 1) {
+            if (!saveCheck(w)) return;
+            filterAus(dm->ibt_dokumente);
+            hilfeseite_laden(QStringLiteral("\\help\\dokumenteverwaltung.htm"));
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::Dateiimportieren1Click() {
+    emit openRequested(QStringLiteral("Dateiimportieren1Click"), -1);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Datenimport);
+        if (!w || !dm) return;
+        for (db::Dataset* ds : {static_cast<db::Dataset*>(dm->ibt_kunde),
+                                static_cast<db::Dataset*>(dm->ibt_kunde_hunde)}) {
+            if (!ds->isActive()) ds->open();
+            ds->checkBrowseMode();
+        }
+        showWindow(w);
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+void Tfrm_main::VorlagenKurse1Click() {
+    const WindowPlug p = m_plugs.value(WindowKind::VorlagenKurse);
+    if (!p) return;
+    QWidget* w = p.instance();
+    if (!w) w = p.create();
+    if (w) modalZeigen(w);
+}
+
+void Tfrm_main::Stammdaten1Click() {
+    if (!frm_stammdaten) frm_stammdaten = new Tfrm_stammdaten(this);
+    frm_stammdaten->zeigen();
+}
+
+void Tfrm_main::Nebeneinander1Click() { ClientArea->tileSubWindows(); }
+void Tfrm_main::Hintereinander1Click() { ClientArea->cascadeSubWindows(); }
+
+void Tfrm_main::AlleAnordnen1Click() {
+    // The minimised child windows in a row along the bottom edge.
+    int x = 0;
+    int y = ClientArea->viewport()->height();
+    for (QMdiSubWindow* sub : ClientArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized()) continue;
+        const QSize s = sub->size();
+        if (x > 0 && x + s.width() > ClientArea->viewport()->width()) {
+            x = 0;
+            y -= s.height();
+        }
+        sub->move(x, y - s.height());
+        x += s.width();
+    }
+}
+
+void Tfrm_main::Inhalt1Click() {
+    platform::helpViewer().showContents(QString::fromUtf16(platform::helpFileText));
+}
+
+void Tfrm_main::InderHilfeSuchennach1Click() {
+    platform::helpViewer().search(QString::fromUtf16(platform::helpFileText), QString());
+}
+
+void Tfrm_main::Ueber1Click() {
+    if (!frm_about) frm_about = new Tfrm_about(this);
+    frm_about->show();
+    frm_about->raise();
+    frm_about->activateWindow();
+}
+
+void Tfrm_main::JvaCaptionButton1Click() {
+    if (!frm_notizblock) frm_notizblock = new Tfrm_notizblock(this);
+    frm_notizblock->show();
+    frm_notizblock->raise();
+    frm_notizblock->activateWindow();
+}

@@ -1,0 +1,178 @@
+#pragma once
+// The program's frame window: the child-window area for the working windows,
+// the navigator on the left, the quick-help panel on the right, the menu bar
+// and the status bar. It owns the open functions through which every working
+// window comes into existence (see workingwindow.h for how a window plugs in).
+#include <QLabel>
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <QTreeWidget>
+#include <functional>
+
+#include "shell/hilfesuche.h"
+#include "shell/workingwindow.h"
+
+class HtmlBrowser;
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+class Tdm;
+namespace widgets {
+class CaptionPanel;
+}
+
+// The navigator tree: reports every left mouse click anywhere in the tree
+// (on an item, its expand button or the empty area) after the tree has
+// handled it, so that a selection change caused by the same click comes
+// first.
+class NavigatorTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit NavigatorTree(QWidget* parent = nullptr);
+signals:
+    void mouseClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+class Tfrm_main : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tfrm_main(QWidget* parent = nullptr);
+    ~Tfrm_main() override;
+
+    // --- open functions (window mode: 0 overview, 1 edit/show, 2 documents
+    // page, 3 dogs page, 4 new record, 5 search) ---
+    void kundenanzeigen(int mode);
+    void hundeanzeigen(int mode);
+    void kurseanzeigen(int mode);
+    void beratungenanzeigen(int mode);
+    void traineranzeigen(int mode);
+    void dokumenteverwaltunganzeigen(int mode);
+    void Dateiimportieren1Click();
+
+    // Loads a help page, given relative to the installation directory
+    // ("\help\kundeneu.htm"), into the quick-help browser; neither shows
+    // nor resizes the panel.
+    void hilfeseite_laden(const QString& relPath);
+
+    // Plugs a working window into its open function (workingwindow.h).
+    void plug(WindowKind kind, const WindowPlug& p);
+    WindowPlug plugOf(WindowKind kind) const { return m_plugs.value(kind); }
+    // The window the kind's reference holds (nullptr while empty or unplugged).
+    QWidget* workingWindow(WindowKind kind) const;
+    // The child window (frame) of a working window in the child-window area.
+    QMdiSubWindow* subWindowOf(QWidget* window) const;
+
+    // Shows the customer count in the status bar's second panel whenever the
+    // data module reports it. Done by the show handler; safe to repeat.
+    void connectDataModule();
+
+    // The last tree item selected: its text and its parent's text.
+    QString nav_eintrag;
+    QString nav_gruppe;
+
+    // --- controls ---
+    QMenuBar* MainMenu = nullptr;
+    QStatusBar* StatusLine = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    widgets::CaptionPanel* jcp_navigator = nullptr;
+    QPushButton* JvHTButton1 = nullptr;  // "Inhalt"
+    QPushButton* JvHTButton2 = nullptr;  // "Assistent"
+    NavigatorTree* tv_navigator = nullptr;
+    widgets::CaptionPanel* jcp_assistent = nullptr;
+    HtmlBrowser* wb_assistent = nullptr;
+    QMdiArea* ClientArea = nullptr;
+    QToolButton* JvaCaptionButton1 = nullptr;  // the notepad button (menu bar corner)
+
+    // --- menu items ---
+    QAction* Dateiimportieren1 = nullptr;
+    QAction* VorlagenKurse1 = nullptr;
+    QAction* Stammdaten1 = nullptr;
+    QAction* Nebeneinander1 = nullptr;
+    QAction* Hintereinander1 = nullptr;
+    QAction* AlleAnordnen1 = nullptr;
+    QAction* Inhalt1 = nullptr;
+    QAction* InderHilfeSuchennach1 = nullptr;
+    QAction* Ueber1 = nullptr;
+
+    // Whether the quick-help panel fills the whole middle area (else it is
+    // the 200-pixel strip on the right).
+    bool assistentFuelltMitte() const { return m_assistentMitte; }
+
+    // --- handlers ---
+    void FormShow();
+    void tv_navigatorChange(QTreeWidgetItem* item);
+    void tv_navigatorClick();
+    void JvHTButton1Click();
+    void JvHTButton2Click();
+    void wb_assistentBeforeNavigate2(const QString& target, bool& cancel);
+    void jcp_navigatorMaximize();
+    void jcp_navigatorMinimize();
+    void jcp_navigatorMouseMove(int x);
+    void jcp_assistentClose();
+    void jcp_assistentMaximize();
+    void jcp_assistentMinimize();
+    void VorlagenKurse1Click();
+    void Stammdaten1Click();
+    void Nebeneinander1Click();
+    void Hintereinander1Click();
+    void AlleAnordnen1Click();
+    void Inhalt1Click();
+    void InderHilfeSuchennach1Click();
+    void Ueber1Click();
+    void JvaCaptionButton1Click();
+
+    // What ends the program after a successful close (default: quit the
+    // application's event loop). Tests replace it.
+    std::function<void()> beenden;
+
+signals:
+    // Every call of an open function, before it does anything: the
+    // function's name and the mode ("kundenanzeigen", 5).
+    void openRequested(const QString& function, int mode);
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildNavigator();
+    void buildAssistent();
+    void buildTree();
+    // Sets the quick-help panel's alignment (true: the whole middle area).
+    void setAssistentMitte(bool fill);
+    void updateMiddle();
+
+    // The shared first steps of an open function: the window (created when
+    // the reference is empty), as maximised child window. nullptr when the
+    // kind is not plugged in.
+    QWidget* prepareWindow(WindowKind kind);
+    void showWindow(QWidget* w);
+    bool saveCheck(QWidget* w);
+    void page(QWidget* w, const QString& pageControl, const QString& pageName);
+    void control(QWidget* w, const QString& name, bool visible);
+    void focus(QWidget* w, const QString& name);
+
+    QMap<WindowKind, WindowPlug> m_plugs;
+    bool m_assistentMitte = false;
+    bool m_shown = false;
+    QPointer<Tdm> m_connectedDm;
+    QString m_versionText;
+    Hilfeanzeige m_hilfeanzeige;
+    bool m_hilfeanzeigeInstalled = false;
+};
+
+// The program-wide reference to the main window.
+extern QPointer<Tfrm_main> frm_main;

@@ -1,0 +1,91 @@
+#include "shell/notizblock.h"
+
+#include <QLabel>
+
+#include "data/datenmodul.h"
+#include "platform/application.h"
+#include "widgets/dbedit.h"
+#include "widgets/dbmemo.h"
+#include "widgets/dbnavigator.h"
+
+QPointer<Tfrm_notizblock> frm_notizblock;
+
+Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
+    // A dialog border, always on top; only the close button.
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frm_notizblock"));
+    setWindowTitle(QStringLiteral("Notizblock"));
+    setFixedSize(325, 241);
+    setModal(false);
+
+    // Everything in the info-tip colour.
+    QPalette info = palette();
+    const QColor back = info.color(QPalette::ToolTipBase);
+    const QColor text = info.color(QPalette::ToolTipText);
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        info.setColor(role, back);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        info.setColor(role, text);
+    setPalette(info);
+    setAutoFillBackground(true);
+
+    l_vom = new QLabel(QStringLiteral("Vom:"), this);
+    l_vom->setObjectName(QStringLiteral("l_vom"));
+    l_vom->setGeometry(6, 6, 30, 20);
+
+    dbe_datumzeit = new widgets::DbEdit(this);
+    dbe_datumzeit->setObjectName(QStringLiteral("dbe_datumzeit"));
+    dbe_datumzeit->setDataField(QStringLiteral("DATUMZEIT"));
+    dbe_datumzeit->setReadOnly(true);
+    dbe_datumzeit->setFrame(false);  // flat
+    dbe_datumzeit->setFocusPolicy(Qt::ClickFocus);
+    dbe_datumzeit->setGeometry(38, 6, 140, 20);
+
+    dbm_notiz = new widgets::DbMemo(this);
+    dbm_notiz->setObjectName(QStringLiteral("dbm_notiz"));
+    dbm_notiz->setDataField(QStringLiteral("NOTIZ"));
+    dbm_notiz->setMaxLength(500);
+    dbm_notiz->setWantTabs(true);
+    dbm_notiz->setFrameShape(QFrame::NoFrame);
+    dbm_notiz->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    dbm_notiz->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QFont f = dbm_notiz->font();
+    f.setBold(true);
+    f.setPixelSize(13);
+    dbm_notiz->setFont(f);
+    dbm_notiz->setGeometry(0, 30, 325, 186);
+
+    dbn_notizblock = new widgets::DbNavigator(this);
+    dbn_notizblock->setObjectName(QStringLiteral("dbn_notizblock"));
+    dbn_notizblock->setVisibleButtons(widgets::DbNavigator::EditButtons);
+    dbn_notizblock->setConfirmDelete(true);
+    dbn_notizblock->setGeometry(0, 216, 325, 25);
+    // The buttons keep the platform's own colours.
+    dbn_notizblock->setPalette(QPalette());
+
+    setTabOrder(dbm_notiz, dbn_notizblock);
+    binden();
+}
+
+void Tfrm_notizblock::binden() {
+    db::DataSource* ds = dm ? dm->ds_notizblock : nullptr;
+    if (dbe_datumzeit->dataSource() != ds) dbe_datumzeit->setDataSource(ds);
+    if (dbm_notiz->dataSource() != ds) dbm_notiz->setDataSource(ds);
+    if (dbn_notizblock->dataSource() != ds) dbn_notizblock->setDataSource(ds);
+}
+
+void Tfrm_notizblock::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!e->spontaneous()) FormShow();
+}
+
+void Tfrm_notizblock::FormShow() {
+    binden();
+    if (!dm) return;
+    try {
+        if (!dm->ibt_notizblock->isActive()) dm->ibt_notizblock->open();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
