@@ -20,6 +20,7 @@
 
 #include "db/dataset.h"  // datasource.h needs the complete Dataset
 #include "db/datasource.h"
+#include "widgets/common.h"
 
 class QToolButton;
 class QHBoxLayout;
@@ -44,7 +45,7 @@ public:
     Q_DECLARE_FLAGS(Buttons, Button)
     static constexpr Buttons AllButtons = Buttons(0x3FF);
     // first, prior, next, last, insert, delete, post, cancel
-    static constexpr Buttons EditButtons = Buttons(0x0BF);
+    static constexpr Buttons EditButtons = Buttons(0x1BF);
     static constexpr Buttons MoveButtons = Buttons(0x00F);
 
     explicit DbNavigator(QWidget* parent = nullptr);
