@@ -69,6 +69,9 @@ void DbComboBox::setItems(const QStringList& items) {
     const QString keep = lineEdit()->text();
     clear();
     addItems(items);
+    int widest = 0;
+    for (const QString& item : items) widest = std::max(widest, fontMetrics().horizontalAdvance(item));
+    view()->setMinimumWidth(widest + 30);
     lineEdit()->setText(keep);
     m_loading = false;
     showField();
@@ -91,9 +94,9 @@ void DbComboBox::updateEditable() {
     db::Field* f = m_link->field();
     int max = 32767;
     if (f && f->isText() && f->size() > 0) max = f->size();
-    // An item longer than the field is still chosen whole; the field cuts it.
-    max = std::max(max, 256);
-    // Setting it anew would drop the selection.
+    // No more can be typed than the field holds; an item longer than that
+    // shows cut, as the field stores it. (Setting it anew would drop the
+    // selection.)
     if (lineEdit()->maxLength() != max) lineEdit()->setMaxLength(max);
 }
 

@@ -1,5 +1,6 @@
 #include "widgets/dbgrid.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -120,6 +121,11 @@ public:
         if (!c.pickList.isEmpty()) {
             auto* combo = new CellComboBox(m_grid, parent);
             combo->addItems(c.pickList);
+            // The list is as wide as its longest entry, also in a narrow column.
+            int widest = 0;
+            for (const QString& item : c.pickList)
+                widest = std::max(widest, combo->fontMetrics().horizontalAdvance(item));
+            combo->view()->setMinimumWidth(widest + 30);
             line = combo->lineEdit();
             ed = combo;
         } else {
@@ -133,7 +139,9 @@ public:
             }
         }
         line->setReadOnly(!writable);
-        if (f && f->isText() && f->size() > 0) line->setMaxLength(std::max(f->size(), 256));
+        // No more can be typed than the field holds; a longer pick-list entry
+        // shows cut, as the field stores it.
+        if (f && f->isText() && f->size() > 0) line->setMaxLength(f->size());
         ed->index = index;
         ed->writable = writable;
         m_grid->editorCreated(ed);
