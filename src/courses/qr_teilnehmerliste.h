@@ -1,0 +1,47 @@
+#pragma once
+// The participant list of the current course: one line per participant with
+// name, dog, payment status and telephone numbers, the participant's comment
+// under it. The title with the course line and the column headings prints
+// once, at the top of the first page; the footer on every page.
+//
+// The report reads the data module's datasets where they stand: the current
+// course of `ibt_kurse`, its participants `ibq_teilnehmer` from the first to
+// the last row (and leaves them on the last), and each participant's own row
+// `ibt_teilnehmeredit` for the comment.
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "report/report.h"
+
+class QWidget;
+
+class Tfrm_qr_teilnehmerliste : public QObject {
+    Q_OBJECT
+public:
+    explicit Tfrm_qr_teilnehmerliste(QObject* parent = nullptr);
+    ~Tfrm_qr_teilnehmerliste() override;
+
+    report::Report qr;
+
+    // Runs the report over the current course and returns its pages.
+    report::ReportPages layout();
+    // Runs the report and shows it in the print preview; returns when the
+    // preview is closed. The printer gets the same pages.
+    void preview(QWidget* parent = nullptr);
+
+    // The name column: NAME, and ", " VNAME when there is a first name.
+    void QRDBText4Print(QString& value);
+
+private:
+    bool needData();
+    int m_calls = 0;
+    QDateTime m_runTime;
+};
+
+// The program-wide reference to the report form; empty until it exists.
+extern QPointer<Tfrm_qr_teilnehmerliste> frm_qr_teilnehmerliste;
+// The participant list form: `frm_qr_teilnehmerliste`, created (owned by the
+// application object) when the program has not made it yet.
+Tfrm_qr_teilnehmerliste* qr_teilnehmerliste();

@@ -1,0 +1,219 @@
+#include "customers/qr_kundenkarte.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <stdexcept>
+
+#include "data/datenmodul.h"
+#include "db/dataset.h"
+#include "db/field.h"
+#include "report/reportpaint.h"
+
+QPointer<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;
+
+using report::Align;
+using report::Band;
+using report::BandKind;
+using report::Font;
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+const Font kRegular{QStringLiteral("Arial"), 10};
+const Font kBold{QStringLiteral("Arial"), 10, true};
+const Font kSmall{QStringLiteral("Arial"), 8};
+const Font kTitle{QStringLiteral("Arial Black"), 14};
+
+// The text of a field in its display format; empty when the dataset has no
+// such field or no current row.
+QString text(db::Dataset* ds, const char* name) {
+    db::Field* f = ds ? ds->findField(QString::fromLatin1(name)) : nullptr;
+    return f ? f->displayText() : QString();
+}
+
+// Disables the controls of a dataset for as long as it lives.
+struct ControlsDisabled {
+    db::Dataset* ds;
+    explicit ControlsDisabled(db::Dataset* d) : ds(d) { ds->disableControls(); }
+    ~ControlsDisabled() { ds->enableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+};
+
+}  // namespace
+
+Tfrm_qr_kundenkarte::Tfrm_qr_kundenkarte(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("frm_qr_kundenkarte"));
+    build();
+}
+
+Tfrm_qr_kundenkarte::~Tfrm_qr_kundenkarte() = default;
+
+// A4 portrait, 10 mm margins all round, measures in mm from each band's top
+// left corner. Values get the room up to the next item of their line, so a
+// long value is cut there instead of running into its neighbour.
+void Tfrm_qr_kundenkarte::build() {
+    qr.setMargins(10);
+
+    Band& title = qr.setBand(BandKind::Title, 11.4, QStringLiteral("TitleBand1"));
+    title.color = kSilver;
+    title.addLabel(QStringLiteral("Kundekarte"), 6.3, 2.1, kTitle);
+    title.addData(QStringLiteral("HUNDESCHULE"), 69, 0.8, kSmall, 120, Align::Right);
+    title.addData(QStringLiteral("QRDBText14"), 69, 5.6, kSmall, 120, Align::Right);
+    title.beforePrint = [this](Band& b) { fillTitle(b); };
+
+    Band& detail = qr.setBand(BandKind::Detail, 36, QStringLiteral("DetailBand1"));
+    detail.color = Qt::white;
+    detail.keepTogether = true;  // the card and its strip on one page
+    detail.addLabel(QStringLiteral("Kunden-Nr. :"), 6.3, 4.2, kRegular);
+    detail.addData(QStringLiteral("KNDNR"), 27.5, 4.2, kBold, 14.5);
+    detail.addData(QStringLiteral("QRDBText2"), 42.3, 4.2, kBold, 68);
+    detail.addLabel(QStringLiteral("aufgenommen am:"), 136.0, 4.2, kRegular);
+    detail.addData(QStringLiteral("AUFGENOMMEN_AM"), 165.6, 4.2, kBold, 24.4);
+    detail.addData(QStringLiteral("QRDBText6"), 42.3, 10.6, kBold, 146.6);
+    detail.addLabel(QStringLiteral("Tel.:"), 6.3, 16.9, kRegular);
+    detail.addData(QStringLiteral("TEL"), 19.1, 16.9, kBold, 92.8);
+    detail.addLabel(QStringLiteral("Fax:"), 112.2, 16.9, kRegular);
+    detail.addData(QStringLiteral("FAX"), 122.8, 16.9, kBold, 67.2);
+    detail.addLabel(QStringLiteral("Mobil:"), 6.3, 23.3, kRegular);
+    detail.addData(QStringLiteral("MOBIL"), 19.1, 23.3, kBold, 92.8);
+    detail.addLabel(QStringLiteral("Email"), 112.2, 23.3, kRegular);
+    detail.addData(QStringLiteral("EMAIL"), 122.8, 23.3, kBold, 67.2);
+    // The comment breaks into lines; the band grows for every further line.
+    detail.addData(QStringLiteral("KOMMENTAR"), 6.3, 29.6, kRegular, 182.7, Align::Left, true);
+    detail.beforePrint = [this](Band& b) { fillDetail(b); };
+    detail.addChild(1.3, QStringLiteral("ChildBand1")).color = kSilver;
+
+    Band& dog = detail.addSubDetail(5.8, [this] { return dogNeedData(); }, QStringLiteral("QRSubDetail1"));
+    dog.color = Qt::white;
+    dog.keepTogether = true;
+    dog.addLabel(QStringLiteral("Hund-Nr. :"), 6.3, 0.5, kRegular);
+    dog.addData(QStringLiteral("HUNDNR"), 23.3, 0.5, kBold, 18.7);
+    dog.addData(QStringLiteral("NAME"), 42.3, 0.5, kBold, 69.6);
+    dog.addLabel(QStringLiteral("Rasse :"), 112.2, 0.5, kRegular);
+    dog.addData(QStringLiteral("RASSE"), 129.1, 0.5, kBold, 60.9);
+    dog.beforePrint = [this](Band& b) { fillDog(b); };
+    dog.addChild(1.3, QStringLiteral("ChildBand2")).color = kSilver;
+
+    Band& footer = qr.setBand(BandKind::PageFooter, 8.5, QStringLiteral("PageFooterBand1"));
+    footer.addData(QStringLiteral("QRSysData1"), 88, 2.1, kSmall, 100, Align::Right);
+    footer.beforePrint = [this](Band& b) {
+        b.setText(QStringLiteral("QRSysData1"),
+                  QStringLiteral("Gedruckt am: ") + db::fmt::formatDateTime(m_runTime, QStringLiteral("dd.mm.yyyy hh:nn:ss")));
+    };
+
+    qr.needData = [this] {
+        bool more = m_needDataCalls++ == 0;
+        qrNeedData(more);
+        return more;
+    };
+}
+
+report::ReportPages Tfrm_qr_kundenkarte::layout() {
+    m_needDataCalls = 0;
+    m_runTime = db::currentDateTime();
+    qrBeforePrint();
+    try {
+        if (!dm) throw std::runtime_error("Das Datenmodul fehlt.");
+        for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kunde), static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
+                               static_cast<db::Dataset*>(dm->ibt_systemdaten)})
+            if (!d->isActive()) d->open();
+        // The dogs follow every customer of a list; what hangs on them (the
+        // diary, the summary of the questionnaire, the dog page) follows once,
+        // when the run is over.
+        ControlsDisabled quiet(dm->ibt_kunde_hunde);
+        return qr.layout();
+    } catch (...) {
+        // A run that failed leaves no flag behind for the next one.
+        karte_drucken = liste_drucken = false;
+        throw;
+    }
+}
+
+void Tfrm_qr_kundenkarte::preview(QWidget* parent) {
+    const QString title = liste_drucken && !karte_drucken ? QStringLiteral("Kundenliste") : QStringLiteral("Kundenkarte");
+    const report::ReportPages pages = layout();
+    report::previewReport(pages, title, parent ? parent : QApplication::activeWindow());
+}
+
+void Tfrm_qr_kundenkarte::qrBeforePrint() { erster_datensatz = true; }
+
+void Tfrm_qr_kundenkarte::qrNeedData(bool& moreData) {
+    if (karte_drucken) {
+        moreData = true;
+        karte_drucken = false;
+    }
+    if (!liste_drucken) return;
+    if (erster_datensatz) erster_datensatz = false;
+    else dm->ibt_kunde->next();
+    if (dm->ibt_kunde->eof()) {
+        moreData = false;
+        liste_drucken = false;
+    } else {
+        moreData = true;
+    }
+}
+
+void Tfrm_qr_kundenkarte::QRDBText2Print(QString& value) {
+    const QString vname = text(dm->ibt_kunde, "VNAME");
+    if (!vname.isEmpty()) value = vname + QLatin1Char(' ') + value;
+    const QString anrede = text(dm->ibt_kunde, "ANREDE");
+    if (!anrede.isEmpty()) value = anrede + QLatin1Char(' ') + value;
+}
+
+void Tfrm_qr_kundenkarte::QRDBText6Print(QString& value) {
+    value = value + QStringLiteral(", ") + text(dm->ibt_kunde, "PLZ") + QLatin1Char(' ') + text(dm->ibt_kunde, "ORT");
+}
+
+void Tfrm_qr_kundenkarte::QRDBText14Print(QString& value) {
+    value = value + QStringLiteral(", ") + text(dm->ibt_systemdaten, "PLZ") + QLatin1Char(' ') +
+            text(dm->ibt_systemdaten, "ORT");
+}
+
+void Tfrm_qr_kundenkarte::fillTitle(Band& b) {
+    b.setText(QStringLiteral("HUNDESCHULE"), text(dm->ibt_systemdaten, "HUNDESCHULE"));
+    QString address = text(dm->ibt_systemdaten, "STRASSE");
+    QRDBText14Print(address);
+    b.setText(QStringLiteral("QRDBText14"), address);
+}
+
+void Tfrm_qr_kundenkarte::fillDetail(Band& b) {
+    db::Table* k = dm->ibt_kunde;
+    b.setText(QStringLiteral("KNDNR"), text(k, "KNDNR"));
+    QString name = text(k, "NAME");
+    QRDBText2Print(name);
+    b.setText(QStringLiteral("QRDBText2"), name);
+    b.setText(QStringLiteral("AUFGENOMMEN_AM"), text(k, "AUFGENOMMEN_AM"));
+    QString address = text(k, "STR");
+    QRDBText6Print(address);
+    b.setText(QStringLiteral("QRDBText6"), address);
+    for (const char* f : {"TEL", "FAX", "MOBIL", "EMAIL", "KOMMENTAR"})
+        b.setText(QString::fromLatin1(f), text(k, f));
+    // The dog bands of this card start again with the first dog.
+    m_dogCalls = 0;
+    m_dogsEmpty = false;
+}
+
+// One dog band per dog of the current customer; a customer without dogs
+// gets one band with the labels and no values.
+bool Tfrm_qr_kundenkarte::dogNeedData() {
+    db::Table* h = dm->ibt_kunde_hunde;
+    if (m_dogCalls++ == 0) {
+        h->first();
+        m_dogsEmpty = h->eof();
+        return true;
+    }
+    if (m_dogsEmpty) return false;
+    h->next();
+    return !h->eof();
+}
+
+void Tfrm_qr_kundenkarte::fillDog(Band& b) {
+    db::Table* h = m_dogsEmpty ? nullptr : dm->ibt_kunde_hunde;
+    for (const char* f : {"HUNDNR", "NAME", "RASSE"}) b.setText(QString::fromLatin1(f), text(h, f));
+}
+
+Tfrm_qr_kundenkarte* qr_kundenkarte() {
+    if (!frm_qr_kundenkarte) frm_qr_kundenkarte = new Tfrm_qr_kundenkarte(QCoreApplication::instance());
+    return frm_qr_kundenkarte;
+}
