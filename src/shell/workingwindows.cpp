@@ -6,11 +6,17 @@
 #include <QTabWidget>
 
 // Window headers, one per plugged window:
+#include "shell/Main.h"
+#include "staff_docs/dokumente.h"
+#include "staff_docs/pflege_vorlagen_kurse.h"
+#include "staff_docs/trainer.h"
 
 void plugWorkingWindows(Tfrm_main& m) {
     // One line per window, e.g.
     //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
-    (void)m;
+    m.plug(WindowKind::Trainer, plugWindow(frm_trainer));
+    m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente));
+    m.plug(WindowKind::VorlagenKurse, plugWindow(frm_vorlagen_kurse));
 }
 
 namespace workingwindow {
