@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 // Window headers, one per plugged window:
+#include "import/datenimport.h"
 #include "shell/Main.h"
 #include "staff_docs/dokumente.h"
 #include "staff_docs/pflege_vorlagen_kurse.h"
@@ -14,6 +15,7 @@
 void plugWorkingWindows(Tfrm_main& m) {
     // One line per window, e.g.
     //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
+    m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport));
     m.plug(WindowKind::Trainer, plugWindow(frm_trainer));
     m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente));
     m.plug(WindowKind::VorlagenKurse, plugWindow(frm_vorlagen_kurse));

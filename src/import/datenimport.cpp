@@ -1,0 +1,627 @@
+#include "import/datenimport.h"
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QVarLengthArray>
+#include <exception>
+
+#include "data/datenmodul.h"
+#include "db/dataset.h"
+#include "db/field.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "widgets/captionpanel.h"
+#include "widgets/dbgrid.h"
+#include "widgets/dbnavigator.h"
+
+QPointer<Tfrm_datenimport> frm_datenimport;
+
+namespace {
+
+constexpr int kSpaltenbreite = 100;
+constexpr int kZeilenhoehe = 18;
+
+const QString kKunde = QStringLiteral("kunde");
+const QString kHund = QStringLiteral("hund");
+
+// The menu order of the targets: the dataset's fields, with these first and
+// these last (the order the users know from the original forms, whatever
+// order the columns have in this database).
+struct MenuOrder {
+    QStringList first;
+    QStringList last;
+};
+
+QStringList ordered(db::Dataset* ds, const MenuOrder& order) {
+    QStringList names;
+    for (db::Field* f : ds->fields())
+        if (f->kind() == db::FieldKind::Data) names << f->fieldName().toUpper();
+    QStringList out;
+    for (const QString& n : order.first)
+        if (names.contains(n)) out << n;
+    for (const QString& n : names)
+        if (!order.first.contains(n) && !order.last.contains(n)) out << n;
+    for (const QString& n : order.last)
+        if (names.contains(n)) out << n;
+    return out;
+}
+
+MenuOrder kundeOrder() {
+    return {{"KNDNR", "NAME", "VNAME", "PLZ", "ORT", "STR", "ANREDE", "TEL", "MOBIL", "FAX", "EMAIL",
+             "KOMMENTAR", "AUFGENOMMEN_AM"},
+            {}};
+}
+
+MenuOrder hundOrder() {
+    return {{"HUNDNR", "KNDNR", "NAME", "RASSE", "GESCHLECHT", "GEBURTSJAHR", "GEBOREN_AM"},
+            {"ANAMESE_AUFGENOMMEN_AM", "VERHALTEN_FREILAUF_KIND"}};
+}
+
+widgets::CaptionPanel* captionPanel(const QString& name, const QString& caption, QWidget* parent) {
+    auto* p = new widgets::CaptionPanel(caption, parent);
+    p->setObjectName(name);
+    p->setCaptionPosition(widgets::CaptionPanel::Top);
+    return p;
+}
+
+QPlainTextEdit* helpMemo(const QString& name, QWidget* parent) {
+    auto* m = new QPlainTextEdit(parent);
+    m->setObjectName(name);
+    m->setReadOnly(true);
+    m->setFrameShape(QFrame::NoFrame);
+    m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QPalette pal = m->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
+    pal.setColor(QPalette::Text, pal.color(QPalette::ToolTipText));
+    m->setPalette(pal);
+    return m;
+}
+
+// Blank-only cells count as empty: they carry nothing to import.
+bool leer(const QString& s) {
+    for (QChar c : s)
+        if (!c.isSpace()) return false;
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The file grid's model
+
+ImportFileModel::ImportFileModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ImportFileModel::setTable(csv::Table table) {
+    beginResetModel();
+    m_table = std::move(table);
+    m_loaded = true;
+    m_columns = int(m_table.columnCount());
+    endResetModel();
+}
+
+int ImportFileModel::dataLineCount() const {
+    return m_loaded && m_table.rowCount() > 1 ? int(m_table.rowCount() - 1) : 0;
+}
+
+QStringList ImportFileModel::titles() const {
+    QStringList t;
+    for (int c = 0; c < m_columns; ++c) t << m_table.cell(0, c);
+    return t;
+}
+
+int ImportFileModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return m_loaded ? dataLineCount() : 1;
+}
+
+int ImportFileModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant ImportFileModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+    return m_table.cell(index.row() + 1, index.column());
+}
+
+QVariant ImportFileModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) return m_table.cell(0, section);
+    return section + 1;
+}
+
+// ---------------------------------------------------------------------------
+// The window
+
+Tfrm_datenimport::Tfrm_datenimport(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frm_datenimport"));
+    setWindowTitle(QStringLiteral("Datenimport"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildUi();
+    setReady(true);
+}
+
+Tfrm_datenimport::~Tfrm_datenimport() = default;
+
+QString Tfrm_datenimport::memo1Text() {
+    return QStringLiteral(
+        "Die Datei muss eine CSV-Datei sein, in der die Felder mittels ';'-Zeichen getrennt sind. Dies "
+        "ist in der Regel bei Standardexportdateien der Fall. In der ersten Zeile müssen die Titel der "
+        "Spalten der Datei benannt sein. Nachdem Sie die Datei ausgewählt haben, sehen Sie unten die "
+        "Spaltennamen Ihrer Datei. Ordnen Sie diese Spalten nun einfach durch eintragen der jeweiligen "
+        "Nummer in der darunter befindlichen Tabelle den Datenbankfelder von Kynovia zu. Anschließend "
+        "führen Sie den Datenimport durch. Erfolgte dieser zu Ihrer Zufriedenheit schließen Sie den "
+        "Import durch die Übernahme der Daten ab. Schlug der Datenimport fehl oder müssen Sie "
+        "Feldzuordnungen korrigieren, so verwerfen Sie die importierten Daten wieder.");
+}
+
+QString Tfrm_datenimport::memo2Text() {
+    return QStringLiteral(
+        "Klicken Sie dazu zunächst in das Feld unter den Feld- bzw. Spaltennamen den Sie übernehmen "
+        "möchten. Klicken Sie anschließend mit der rechten Maustaste in das Feld und wählen Sie das "
+        "Feld aus Kynovia, daß die Information übernehmen soll. Sie können Felder mehrfach benennen. "
+        "Die Daten werden dann zusammengefügt.");
+}
+
+void Tfrm_datenimport::buildUi() {
+    auto* v = new QVBoxLayout(this);
+    v->setContentsMargins(2, 2, 2, 2);
+    v->setSpacing(3);
+
+    // 1. The file.
+    jcp_datei = captionPanel(QStringLiteral("jcp_datei"), QStringLiteral("Wählen Sie die zu importierende Datei:"), this);
+    {
+        auto* box = new QWidget(jcp_datei);
+        auto* bv = new QVBoxLayout(box);
+        bv->setContentsMargins(4, 4, 4, 4);
+        bv->setSpacing(4);
+        auto* h = new QHBoxLayout;
+        jve_filename = new QLineEdit(box);
+        jve_filename->setObjectName(QStringLiteral("jve_filename"));
+        JvBitBtn1 = new QPushButton(QStringLiteral("Datei auswählen"), box);
+        JvBitBtn1->setObjectName(QStringLiteral("JvBitBtn1"));
+        connect(JvBitBtn1, &QPushButton::clicked, this, [this] { JvBitBtn1Click(); });
+        h->addWidget(jve_filename, 1);
+        h->addWidget(JvBitBtn1);
+        bv->addLayout(h);
+        Memo1 = helpMemo(QStringLiteral("Memo1"), box);
+        Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 8);
+        bv->addWidget(Memo1);
+        jcp_datei->setContentWidget(box);
+    }
+    v->addWidget(jcp_datei);
+
+    // 2. The file as read.
+    const QString darstellung = QStringLiteral(
+        "Dies ist die Darstellung der Importdatei. Folgende Felder/Spalten und Daten wurden erkannt:");
+    jcp_importdatei = captionPanel(QStringLiteral("jcp_importdatei"), darstellung, this);
+    jvsg1 = new QTableView(jcp_importdatei);
+    jvsg1->setObjectName(QStringLiteral("jvsg1"));
+    dateiModell = new ImportFileModel(jvsg1);
+    jvsg1->setModel(dateiModell);
+    jvsg1->verticalHeader()->hide();
+    jvsg1->verticalHeader()->setMinimumSectionSize(kZeilenhoehe);
+    jvsg1->verticalHeader()->setDefaultSectionSize(kZeilenhoehe);
+    jvsg1->horizontalHeader()->setDefaultSectionSize(kSpaltenbreite);
+    jvsg1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    jvsg1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    jvsg1->setWordWrap(false);
+    jcp_importdatei->setContentWidget(jvsg1);
+    v->addWidget(jcp_importdatei, 2);
+
+    // 3. The mapping: the file's titles as header, one row of targets.
+    jcp_zuordnung = captionPanel(QStringLiteral("jcp_zuordnung"), darstellung, this);
+    jvsg2 = new QTableWidget(1, 2, jcp_zuordnung);
+    jvsg2->setObjectName(QStringLiteral("jvsg2"));
+    jvsg2->verticalHeader()->hide();
+    jvsg2->verticalHeader()->setMinimumSectionSize(kZeilenhoehe);
+    jvsg2->verticalHeader()->setDefaultSectionSize(kZeilenhoehe);
+    jvsg2->horizontalHeader()->setDefaultSectionSize(kSpaltenbreite);
+    jvsg2->setHorizontalHeaderLabels({QString(), QString()});
+    jvsg2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    jvsg2->setSelectionMode(QAbstractItemView::SingleSelection);
+    jvsg2->setWordWrap(false);
+    jvsg2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    jvsg2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    jvsg2->setContextMenuPolicy(Qt::CustomContextMenu);
+    jvsg2->setFixedHeight(jvsg2->horizontalHeader()->sizeHint().height() + kZeilenhoehe +
+                          jvsg2->horizontalScrollBar()->sizeHint().height() + 2 * jvsg2->frameWidth() + 2);
+    connect(jvsg2, &QWidget::customContextMenuRequested, this, &Tfrm_datenimport::showMappingMenu);
+    jcp_zuordnung->setContentWidget(jvsg2);
+    v->addWidget(jcp_zuordnung);
+    // The two grids scroll sideways together, so that each mapping cell
+    // stays under its file column.
+    connect(jvsg1->horizontalScrollBar(), &QScrollBar::valueChanged, jvsg2->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(jvsg2->horizontalScrollBar(), &QScrollBar::valueChanged, jvsg1->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(jvsg1->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (section < jvsg2->columnCount()) jvsg2->setColumnWidth(section, size);
+            });
+
+    pm = new QMenu(this);
+    pm->setObjectName(QStringLiteral("pm"));
+    Kunde1 = pm->addMenu(QStringLiteral("Kunde"));
+    Kunde1->setObjectName(QStringLiteral("Kunde1"));
+    Hund1 = pm->addMenu(QStringLiteral("Hund"));
+    Hund1->setObjectName(QStringLiteral("Hund1"));
+    Lschen1 = pm->addAction(QStringLiteral("Löschen"));
+    Lschen1->setObjectName(QStringLiteral("Lschen1"));
+    connect(Lschen1, &QAction::triggered, this, [this] { Lschen1Click(); });
+
+    // 4. How to map.
+    Memo2 = helpMemo(QStringLiteral("Memo2"), this);
+    Memo2->setFixedHeight(Memo2->fontMetrics().lineSpacing() * 3 + 8);
+    v->addWidget(Memo2);
+
+    // 5. The customers and their dogs.
+    jcp_kynovia = captionPanel(QStringLiteral("jcp_kynovia"), QStringLiteral("Hier sehen Sie die Kynovia Datensätze."), this);
+    {
+        auto* box = new QWidget(jcp_kynovia);
+        auto* bv = new QVBoxLayout(box);
+        bv->setContentsMargins(0, 0, 0, 0);
+        bv->setSpacing(2);
+        dbg_kunde = new widgets::DbGrid(box);
+        dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
+        auto spalte = [](const char* feld, const char* titel, int zeichen) {
+            widgets::DbGridColumn c;
+            c.fieldName = QString::fromLatin1(feld);
+            c.title = QString::fromUtf8(titel);
+            c.widthChars = zeichen;
+            return c;
+        };
+        widgets::DbGridColumn nr = spalte("KNDNR", "Knd-Nr", 6);
+        nr.readOnly = true;
+        nr.color = widgets::DatasetModel::readOnlyColor();
+        widgets::DbGridColumn anrede = spalte("ANREDE", "Anrede", 8);
+        anrede.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
+        dbg_kunde->setColumns({nr, spalte("NAME", "Name", 16), spalte("VNAME", "Vorname", 12),
+                               spalte("PLZ", "Plz", 6), spalte("ORT", "Ort", 14), spalte("STR", "Strasse", 18),
+                               anrede, spalte("TEL", "Telefon", 13), spalte("MOBIL", "Mobiltelefon", 13),
+                               spalte("FAX", "Fax", 12), spalte("EMAIL", "E-Mail", 20),
+                               spalte("KOMMENTAR", "Kommentar", 30)});
+        bv->addWidget(dbg_kunde, 3);
+
+        DBNavigator1 = new widgets::DbNavigator(box);
+        DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+        DBNavigator1->setVisibleButtons(widgets::DbNavigator::AllButtons);
+        auto* nh = new QHBoxLayout;
+        nh->addWidget(DBNavigator1);
+        nh->addStretch(1);
+        bv->addLayout(nh);
+
+        DBGrid1 = new widgets::DbGrid(box);
+        DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+        bv->addWidget(DBGrid1, 2);
+        jcp_kynovia->setContentWidget(box);
+
+        if (dm) {
+            dbg_kunde->setDataSource(dm->ds_kunde);
+            DBNavigator1->setDataSource(dm->ds_kunde);
+            // Every column of the dogs, the number on button-face background.
+            QList<widgets::DbGridColumn> spalten;
+            try {
+                for (db::Field* f : dm->ibt_kunde_hunde->fields()) {
+                    widgets::DbGridColumn c;
+                    c.fieldName = f->fieldName();
+                    if (f->fieldName().compare(QStringLiteral("HUNDNR"), Qt::CaseInsensitive) == 0)
+                        c.color = palette().color(QPalette::Button);
+                    spalten << c;
+                }
+            } catch (...) {
+                spalten.clear();  // not connected: the grid shows whatever fields there are
+            }
+            DBGrid1->setColumns(spalten);
+            DBGrid1->setDataSource(dm->ds_kunde_hunde);
+        }
+    }
+    v->addWidget(jcp_kynovia, 5);
+
+    // 6. The buttons.
+    auto* leiste = new QHBoxLayout;
+    b_import = new QPushButton(QStringLiteral("Datenimport starten"), this);
+    b_import->setObjectName(QStringLiteral("b_import"));
+    b_commit = new QPushButton(QStringLiteral("Letzten Datenimport endgültig übernehmen"), this);
+    b_commit->setObjectName(QStringLiteral("b_commit"));
+    b_rollback = new QPushButton(QStringLiteral("Letzten Datenimport verwerfen."), this);
+    b_rollback->setObjectName(QStringLiteral("b_rollback"));
+    connect(b_import, &QPushButton::clicked, this, [this] { b_importClick(); });
+    connect(b_commit, &QPushButton::clicked, this, [this] { b_commitClick(); });
+    connect(b_rollback, &QPushButton::clicked, this, [this] { b_rollbackClick(); });
+    leiste->addWidget(b_import);
+    leiste->addWidget(b_commit);
+    leiste->addWidget(b_rollback);
+    leiste->addStretch(1);
+    v->addLayout(leiste);
+}
+
+void Tfrm_datenimport::buildMenus() {
+    if (!dm) return;
+    for (const QString& name : ordered(dm->ibt_kunde, kundeOrder())) {
+        QAction* a = Kunde1->addAction(kKunde + QLatin1Char('.') + name);
+        a->setData(a->text());
+        connect(a, &QAction::triggered, this, [this, a] { feldnameinsert(a); });
+    }
+    for (const QString& name : ordered(dm->ibt_kunde_hunde, hundOrder())) {
+        QAction* a = Hund1->addAction(kHund + QLatin1Char('.') + name);
+        a->setData(a->text());
+        connect(a, &QAction::triggered, this, [this, a] { feldnameinsert(a); });
+    }
+}
+
+QStringList Tfrm_datenimport::kundeZiele() const {
+    QStringList out;
+    for (QAction* a : Kunde1->actions()) out << a->data().toString();
+    return out;
+}
+
+QStringList Tfrm_datenimport::hundZiele() const {
+    QStringList out;
+    for (QAction* a : Hund1->actions()) out << a->data().toString();
+    return out;
+}
+
+void Tfrm_datenimport::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    try {
+        FormShow();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_datenimport::FormShow() {
+    Memo1->setPlainText(memo1Text());
+    Memo2->setPlainText(memo2Text());
+    if (Kunde1->actions().isEmpty()) buildMenus();
+}
+
+void Tfrm_datenimport::showMappingMenu(const QPoint& pos) {
+    pm->popup(jvsg2->viewport()->mapToGlobal(pos));
+}
+
+// ---------------------------------------------------------------------------
+// File and mapping
+
+void Tfrm_datenimport::JvBitBtn1Click() {
+    const QString path = platform::dialogs().openFileName(QStringLiteral("Importdatei auswählen"));
+    if (path.isEmpty()) return;
+    dateiLaden(path);
+}
+
+bool Tfrm_datenimport::dateiLaden(const QString& path) {
+    csv::Table table;
+    try {
+        table = csv::readFile(path);
+    } catch (const csv::ReadError& e) {
+        // The grids keep what they show, and so does the file name.
+        platform::dialogs().errorBox(e.message());
+        return false;
+    }
+    jve_filename->setText(path);
+    dateiModell->setTable(std::move(table));
+    const QStringList titel = dateiModell->titles();
+    // The mapping cells of the columns that still exist keep their targets.
+    jvsg2->setColumnCount(int(titel.size()));
+    jvsg2->setHorizontalHeaderLabels(titel);
+    for (int c = 0; c < jvsg2->columnCount(); ++c) jvsg2->setColumnWidth(c, jvsg1->columnWidth(c));
+    return true;
+}
+
+QString Tfrm_datenimport::zuordnung(int column) const {
+    QTableWidgetItem* it = jvsg2->item(0, column);
+    return it ? it->text() : QString();
+}
+
+void Tfrm_datenimport::setZuordnung(int column, const QString& target) {
+    if (column < 0 || column >= jvsg2->columnCount()) return;
+    QTableWidgetItem* it = jvsg2->item(0, column);
+    if (!it) {
+        it = new QTableWidgetItem;
+        it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        jvsg2->setItem(0, column, it);
+    }
+    it->setText(target);
+}
+
+void Tfrm_datenimport::feldnameinsert(QAction* entry) {
+    if (!entry) return;
+    const int c = jvsg2->currentColumn();
+    if (c < 0) return;
+    setZuordnung(c, entry->data().toString());
+}
+
+void Tfrm_datenimport::Lschen1Click() {
+    const int c = jvsg2->currentColumn();
+    if (c < 0) return;
+    setZuordnung(c, QString());
+}
+
+// ---------------------------------------------------------------------------
+// Import, commit, rollback
+
+void Tfrm_datenimport::setReady(bool ready) {
+    b_import->setEnabled(ready);
+    b_commit->setEnabled(!ready);
+    b_rollback->setEnabled(!ready);
+}
+
+void Tfrm_datenimport::oeffneDatasets() {
+    if (!dm) return;
+    if (!dm->ibt_kunde->isActive()) dm->ibt_kunde->open();
+    if (!dm->ibt_kunde_hunde->isActive()) dm->ibt_kunde_hunde->open();
+}
+
+QList<Tfrm_datenimport::Ziel> Tfrm_datenimport::zieleFuer(const QString& prefix, db::Dataset* ds) {
+    QList<Ziel> out;
+    for (int c = 0; c < jvsg2->columnCount(); ++c) {
+        const QString text = zuordnung(c);
+        if (text.isEmpty()) continue;
+        const qsizetype punkt = text.indexOf(QLatin1Char('.'));
+        if (punkt < 0 || text.left(punkt) != prefix) continue;
+        const QString name = text.mid(punkt + 1);
+        db::Field* f = ds->fieldByName(name);
+        const bool datum =
+            (prefix == kKunde && name.compare(QStringLiteral("AUFGENOMMEN_AM"), Qt::CaseInsensitive) == 0) ||
+            (prefix == kHund && name.compare(QStringLiteral("ANAMESE_AUFGENOMMEN_AM"), Qt::CaseInsensitive) == 0);
+        out.append({c, f, datum});
+    }
+    return out;
+}
+
+void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line) {
+    // The intake dates already replaced in this line: a second column with
+    // the same target is joined onto the first one's value.
+    QVarLengthArray<db::Field*, 4> ersetzt;
+    for (const Ziel& z : ziele) {
+        const QString wert = table.cell(line, z.column);
+        if (leer(wert)) continue;
+        if (z.ersetztVorgabe && !ersetzt.contains(z.field)) {
+            ersetzt.append(z.field);
+            z.field->setAsString(wert);
+            continue;
+        }
+        const QString bisher = z.field->asString();
+        z.field->setAsString(bisher.isEmpty() ? wert : bisher + QLatin1Char(' ') + wert);
+    }
+}
+
+void Tfrm_datenimport::b_importClick() {
+    try {
+        oeffneDatasets();
+        setReady(false);
+        importieren();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_datenimport::importieren() {
+    m_importiert = 0;
+    m_unterbrochen = false;
+    if (!dm) return;
+    db::Table* kunde = dm->ibt_kunde;
+    db::Table* hund = dm->ibt_kunde_hunde;
+    const csv::Table& table = dateiModell->table();
+    const int zeilen = dateiModell->dataLineCount();
+    const QList<Ziel> kundeZiele = zieleFuer(kKunde, kunde);
+    const QList<Ziel> hundZiele = zieleFuer(kHund, hund);
+    if (zeilen == 0) return;
+
+    QProgressDialog fortschritt(QStringLiteral("Datenimport läuft ..."), QStringLiteral("Abbrechen"), 0,
+                                zeilen, this);
+    fortschritt.setObjectName(QStringLiteral("fortschritt"));
+    fortschritt.setWindowTitle(QStringLiteral("Datenimport"));
+    fortschritt.setWindowModality(Qt::WindowModal);
+    fortschritt.setMinimumDuration(progressMinimumDuration);
+    fortschritt.setValue(0);
+
+    // The grids and the other windows' controls see the import as one
+    // change at its end, not one per line (a grid re-laid out per line would
+    // make the import grow with the square of its size). The dogs follow
+    // the customer explicitly meanwhile, as the master link would.
+    kunde->disableControls();
+    hund->disableControls();
+    std::exception_ptr fehler;
+    bool abgebrochen = false;
+    QElapsedTimer takt;
+    takt.start();
+    try {
+        for (int z = 1; z <= zeilen; ++z) {
+            kunde->append();
+            fuelle(kundeZiele, table, z);
+            kunde->post();
+            hund->refresh();
+            hund->append();
+            fuelle(hundZiele, table, z);
+            hund->post();
+            ++m_importiert;
+            if (z == zeilen) break;
+            if (takt.elapsed() >= progressInterval) {
+                takt.restart();
+                fortschritt.setLabelText(
+                    QStringLiteral("Datenimport läuft: Zeile %1 von %2").arg(z).arg(zeilen));
+                fortschritt.setValue(z);
+            }
+            if (fortschritt.wasCanceled()) {
+                abgebrochen = true;
+                break;
+            }
+        }
+    } catch (...) {
+        fehler = std::current_exception();
+    }
+    try {
+        hund->enableControls();
+        kunde->enableControls();
+    } catch (...) {
+        if (!fehler) fehler = std::current_exception();
+    }
+    fortschritt.reset();
+    m_unterbrochen = abgebrochen || fehler;
+    if (fehler) std::rethrow_exception(fehler);
+    if (abgebrochen)
+        platform::dialogs().messageBox(
+            QStringLiteral("Der Datenimport wurde abgebrochen: %1 von %2 Zeilen wurden importiert. "
+                           "Übernehmen oder verwerfen Sie die importierten Daten.")
+                .arg(m_importiert)
+                .arg(zeilen),
+            platform::Icon::Information);
+}
+
+void Tfrm_datenimport::b_commitClick() {
+    if (!dm) return;
+    try {
+        dm->ibt->commitRetaining();
+        setReady(true);
+        oeffneDatasets();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_datenimport::b_rollbackClick() {
+    if (!dm) return;
+    try {
+        dm->ibt->rollback();
+        setReady(true);
+        oeffneDatasets();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Closing
+
+bool Tfrm_datenimport::FormClose() {
+    if (!dm) return true;
+    try {
+        if (dm->ibt_kunde->isActive()) dm->ibt_kunde->checkBrowseMode();
+        if (dm->ibt_kunde_hunde->isActive()) dm->ibt_kunde_hunde->checkBrowseMode();
+    } catch (...) {
+        platform::handleCurrentException();
+        return false;
+    }
+    return true;
+}
+
+void Tfrm_datenimport::closeEvent(QCloseEvent* e) {
+    if (!FormClose()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}

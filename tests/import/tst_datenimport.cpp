@@ -1,0 +1,577 @@
+// The import window: loading a file into the grids, the popup menu of
+// targets, the import of one customer and one dog per data line with the
+// join rule, commit and rollback with the button states, the progress dialog
+// and its cancel button, the close handler and the main window's menu item.
+#include <QFile>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QLineEdit>
+
+#include "data/datenmodul.h"
+#include "db/connection.h"
+#include "db/statement.h"
+#include "import/datenimport.h"
+#include "platform/scripteddialogs.h"
+#include "shell/Main.h"
+#include "testenv.h"
+#include "testregistry.h"
+#include "widgets/dbgrid.h"
+
+namespace {
+
+// A database, the data module on it and a shown import window.
+struct Fixture {
+    TestEnv env;
+    std::unique_ptr<Tdm> module;
+    QPointer<Tfrm_datenimport> f;
+
+    Fixture() {
+        env.createDatabase();
+        module = std::make_unique<Tdm>();
+        module->connectTo(env.databasePath());
+        dm = module.get();
+        f = new Tfrm_datenimport;
+        f->resize(1200, 850);
+        f->show();
+    }
+    ~Fixture() {
+        delete f.data();
+        module.reset();
+    }
+
+    // Writes a file into the test's directory; returns its path.
+    QString file(const QString& name, const QByteArray& content) const {
+        const QString path = env.home() + QLatin1Char('/') + name;
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) out.write(content);
+        return path;
+    }
+
+    // Chooses the file through "Datei auswählen" and the file dialog.
+    void choose(const QString& path) {
+        platform::ScopedScriptedDialogs d;
+        d.expectOpenFile(path);
+        QTest::mouseClick(f->JvBitBtn1, Qt::LeftButton);
+        QVERIFY2(d.ok(), qPrintable(d.report()));
+    }
+
+    // Assigns a target as the user does: click the mapping cell, pick the
+    // entry from the popup menu.
+    void map(int column, const QString& target) {
+        f->jvsg2->setCurrentCell(0, column);
+        QMenu* sub = target.startsWith(QLatin1String("kunde.")) ? f->Kunde1 : f->Hund1;
+        for (QAction* a : sub->actions())
+            if (a->text() == target) {
+                a->trigger();
+                return;
+            }
+        QFAIL(qPrintable("no menu entry " + target));
+    }
+
+    int count(const QString& sql) { return dm->scalar(sql).toInt(); }
+};
+
+bool ready(Tfrm_datenimport* f) {
+    return f->b_import->isEnabled() && !f->b_commit->isEnabled() && !f->b_rollback->isEnabled();
+}
+bool imported(Tfrm_datenimport* f) {
+    return !f->b_import->isEnabled() && f->b_commit->isEnabled() && f->b_rollback->isEnabled();
+}
+
+// Customers joined with their dogs as "NAME|VNAME|ORT|dog NAME|GEBURTSJAHR|GEBOREN_AM",
+// in number order; every customer must have exactly one dog.
+QStringList rows(Tdm& m) {
+    db::Statement s(m.idb.get(), m.ibt);
+    s.prepare(QStringLiteral(
+        "select k.name, k.vname, k.ort, h.name, h.geburtsjahr, h.geboren_am from kunden k "
+        "join hunde h on h.kndnr = k.kndnr order by k.kndnr"));
+    s.open();
+    QStringList out;
+    while (s.fetch()) {
+        QStringList r;
+        for (int i = 0; i < 5; ++i) r << s.value(i).toString();
+        const QVariant g = s.value(5);
+        r << (g.isNull() ? QString() : g.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy")));
+        out << r.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+}  // namespace
+
+class DatenimportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowAtStart() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        QCOMPARE(f->windowTitle(), QString("Datenimport"));
+        QCOMPARE(f->Memo1->toPlainText(), Tfrm_datenimport::memo1Text());
+        QCOMPARE(f->Memo2->toPlainText(), Tfrm_datenimport::memo2Text());
+        QVERIFY(f->Memo1->isReadOnly() && f->Memo2->isReadOnly());
+        QVERIFY(ready(f));
+        QCOMPARE(f->b_import->text(), QString("Datenimport starten"));
+        QCOMPARE(f->b_commit->text(), QString("Letzten Datenimport endgültig übernehmen"));
+        QCOMPARE(f->b_rollback->text(), QString("Letzten Datenimport verwerfen."));
+        QCOMPARE(f->jvsg1->model()->columnCount(), 2);
+        QCOMPARE(f->jvsg1->model()->rowCount(), 1);
+        QCOMPARE(f->jvsg1->columnWidth(0), 100);
+        QCOMPARE(f->jvsg2->columnCount(), 2);
+        QCOMPARE(f->jvsg2->rowCount(), 1);
+        QCOMPARE(f->dbg_kunde->dataSource(), dm->ds_kunde);
+        QCOMPARE(f->DBGrid1->dataSource(), dm->ds_kunde_hunde);
+        QCOMPARE(f->dbg_kunde->columns().size(), 12);
+        QCOMPARE(f->dbg_kunde->columns().at(5).title, QString("Strasse"));
+        QCOMPARE(f->DBGrid1->columns().first().fieldName, QString("HUNDNR"));
+
+        // Nothing loaded: the import creates nothing.
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        QVERIFY(imported(f));
+        QCOMPARE(x.count("select count(*) from kunden"), 0);
+    }
+
+    void popupMenu() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        const QStringList kunde = f->kundeZiele();
+        QCOMPARE(kunde, (QStringList{"kunde.KNDNR", "kunde.NAME", "kunde.VNAME", "kunde.PLZ", "kunde.ORT",
+                                     "kunde.STR", "kunde.ANREDE", "kunde.TEL", "kunde.MOBIL", "kunde.FAX",
+                                     "kunde.EMAIL", "kunde.KOMMENTAR", "kunde.AUFGENOMMEN_AM"}));
+        const QStringList hund = f->hundZiele();
+        QCOMPARE(hund.size(), 82);
+        QCOMPARE(hund.mid(0, 7), (QStringList{"hund.HUNDNR", "hund.KNDNR", "hund.NAME", "hund.RASSE",
+                                              "hund.GESCHLECHT", "hund.GEBURTSJAHR", "hund.GEBOREN_AM"}));
+        QCOMPARE(hund.mid(80), (QStringList{"hund.ANAMESE_AUFGENOMMEN_AM", "hund.VERHALTEN_FREILAUF_KIND"}));
+        // The captions are exactly the targets: no accelerator characters.
+        for (QMenu* sub : {f->Kunde1, f->Hund1})
+            for (QAction* a : sub->actions()) {
+                QVERIFY2(!a->text().contains('&'), qPrintable(a->text()));
+                QVERIFY(QKeySequence::mnemonic(a->text()).isEmpty());
+                QCOMPARE(a->text(), a->data().toString());
+            }
+        QCOMPARE(f->pm->actions().size(), 3);
+        QCOMPARE(f->pm->actions().at(0)->text(), QString("Kunde"));
+        QCOMPARE(f->pm->actions().at(1)->text(), QString("Hund"));
+        QCOMPARE(f->pm->actions().at(2)->text(), QString("Löschen"));
+
+        // Built once: showing again adds nothing.
+        f->hide();
+        f->show();
+        QCOMPARE(f->kundeZiele().size(), 13);
+
+        // An entry writes its caption into the current cell, "Löschen" empties it.
+        x.map(1, "kunde.NAME");
+        QCOMPARE(f->zuordnung(1), QString("kunde.NAME"));
+        QCOMPARE(f->zuordnung(0), QString());
+        x.map(1, "hund.RASSE");
+        QCOMPARE(f->zuordnung(1), QString("hund.RASSE"));
+        f->jvsg2->setCurrentCell(0, 1);
+        f->Lschen1->trigger();
+        QCOMPARE(f->zuordnung(1), QString());
+        // The cells cannot be typed into.
+        QCOMPARE(f->jvsg2->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    void import_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("mapping");  // one target per file column, "" = none
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("drei Zeilen, erste Spalte zugeordnet")
+            << QByteArray("Name;Vorname;Ort;Hund\nMeier;Hans;Bonn;Rex\nSchulz;Eva;K\xf6ln;Bello\n"
+                          "Bauer;Udo;Trier;Struppi\n")
+            << QStringList{"kunde.NAME", "kunde.VNAME", "kunde.ORT", "hund.NAME"}
+            << QStringList{"Meier|Hans|Bonn|Rex||", "Schulz|Eva|Köln|Bello||", "Bauer|Udo|Trier|Struppi||"};
+        QTest::newRow("Semikolon in Anführungszeichen, mitten und am Ende")
+            << QByteArray("Name;Ort;Hund\nMeier;\"Bonn; Zentrum\";Rex\nSchulz;K\xc3\xb6ln;\"Bello; der Zweite\"\n")
+            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"}
+            << QStringList{"Meier||Bonn; Zentrum|Rex||", "Schulz||Köln|Bello; der Zweite||"};
+        QTest::newRow("zwei Spalten in NAME")
+            << QByteArray("Vorname;Nachname\nHans;Meier\n") << QStringList{"kunde.NAME", "kunde.NAME"}
+            << QStringList{"Hans Meier|||||"};
+        QTest::newRow("leere Teile beim Zusammenfügen")
+            << QByteArray("A;B;C\n;Hans;\nEva;;Meier\n  ;Udo; \n")
+            << QStringList{"kunde.NAME", "kunde.NAME", "kunde.NAME"}
+            << QStringList{"Hans|||||", "Eva Meier|||||", "Udo|||||"};
+        QTest::newRow("leere Zelle für Zahl und Datum")
+            << QByteArray("Name;Jahr;Geboren\nMeier;;\nSchulz;2015;03.04.2015\n")
+            << QStringList{"kunde.NAME", "hund.GEBURTSJAHR", "hund.GEBOREN_AM"}
+            << QStringList{"Meier|||||", "Schulz||||2015|03.04.2015"};
+        QTest::newRow("ohne Zuordnung") << QByteArray("Name;Ort\nMeier;Bonn\nSchulz;Trier\n") << QStringList{}
+                                        << QStringList{"|||||", "|||||"};
+        QTest::newRow("Zeilen unterschiedlicher Länge")
+            << QByteArray("Name;Ort\nMeier\nSchulz;Trier;\xdc" "berzahl\n\n")
+            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"}
+            << QStringList{"Meier|||||", "Schulz||Trier|Überzahl||", "|||||"};
+    }
+
+    void import() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, mapping);
+        QFETCH(QStringList, expected);
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("import.csv", content));
+        for (int c = 0; c < mapping.size(); ++c)
+            if (!mapping[c].isEmpty()) x.map(c, mapping[c]);
+        platform::ScopedScriptedDialogs d;
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(imported(f));
+        QCOMPARE(f->importierteZeilen(), expected.size());
+        QCOMPARE(rows(*x.module), expected);
+        // The numbers and the intake dates are the data module's.
+        QCOMPARE(x.count("select count(*) from kunden where aufgenommen_am is null"), 0);
+        QCOMPARE(x.count("select count(*) from hunde where anamese_aufgenommen_am is null"), 0);
+        QCOMPARE(x.count("select max(kndnr) from kunden"), expected.size());
+        QCOMPARE(x.count("select max(hundnr) from hunde"), expected.size());
+        // The last customer is current, and the dog grid shows its dog.
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
+        QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), expected.size());
+        QCOMPARE(dm->ibt_kunde_hunde->recordCount(), 1);
+        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), expected.size());
+        QCOMPARE(f->DBGrid1->model()->rowCount(), 1);
+        QCOMPARE(f->dbg_kunde->model()->rowCount(), expected.size());
+        // The link keeps working after the import.
+        dm->ibt_kunde->first();
+        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 1);
+    }
+
+    void intakeDatesReplaced() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("d.csv", "Name;Kunde seit;Anamnese\nMeier;01.02.2003;05.06.2007 10:30\nSchulz;;\n"));
+        x.map(0, "kunde.NAME");
+        x.map(1, "kunde.AUFGENOMMEN_AM");
+        x.map(2, "hund.ANAMESE_AUFGENOMMEN_AM");
+        const QDate today = QDate::currentDate();
+        platform::ScopedScriptedDialogs d;
+        f->b_importClick();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f->importierteZeilen(), 2);
+        QCOMPARE(dm->scalar("select aufgenommen_am from kunden where kndnr = 1").toDateTime(),
+                 QDateTime(QDate(2003, 2, 1), QTime(0, 0), Qt::UTC));
+        QCOMPARE(dm->scalar("select anamese_aufgenommen_am from hunde where hundnr = 1").toDateTime(),
+                 QDateTime(QDate(2007, 6, 5), QTime(10, 30), Qt::UTC));
+        // Empty cells keep the defaults.
+        QVERIFY(dm->scalar("select aufgenommen_am from kunden where kndnr = 2").toDateTime().date() >= today);
+        QVERIFY(dm->scalar("select anamese_aufgenommen_am from hunde where hundnr = 2").toDateTime().date() >= today);
+    }
+
+    void keyColumnStopsAtFirstRow() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("k.csv", "Nr;Name\n5;Meier\n6;Schulz\n"));
+        x.map(0, "kunde.KNDNR");
+        x.map(1, "kunde.NAME");
+        platform::ScopedScriptedDialogs d;
+        d.expectError("'1 5' ist kein gültiger Integerwert");
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(imported(f));
+        QVERIFY(f->importUnterbrochen());
+        QCOMPARE(f->importierteZeilen(), 0);
+        QCOMPARE(x.count("select count(*) from kunden"), 0);
+        // The record being filled stays unposted.
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Insert);
+        QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), 1);
+        QTest::mouseClick(f->b_rollback, Qt::LeftButton);
+        QVERIFY(ready(f));
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
+        QVERIFY(dm->ibt_kunde_hunde->isActive());
+    }
+
+    void errorInLaterRowKeepsEarlierRows() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("j.csv", "Name;Jahr\nMeier;2010\nSchulz;zwanzig\nBauer;2012\n"));
+        x.map(0, "kunde.NAME");
+        x.map(1, "hund.GEBURTSJAHR");
+        platform::ScopedScriptedDialogs d;
+        d.expectError("'zwanzig' ist kein gültiger Integerwert");
+        f->b_importClick();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f->importierteZeilen(), 1);
+        // Row 2's customer is posted, its dog is the record left unposted.
+        QCOMPARE(x.count("select count(*) from kunden"), 2);
+        QCOMPARE(x.count("select count(*) from hunde"), 1);
+        QCOMPARE(dm->ibt_kunde_hunde->state(), db::DatasetState::Insert);
+        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 2);
+        QVERIFY(imported(f));
+        f->b_rollbackClick();
+        QCOMPARE(x.count("select count(*) from kunden"), 0);
+    }
+
+    void rollbackUndoesEditsElsewhere() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        {
+            db::Statement s(dm->idb.get(), dm->ibt);
+            s.prepare("insert into kunden (kndnr, name) values (1, 'Alt')");
+            s.execute();
+        }
+        dm->ibt->commitRetaining();
+        // A customer changed and posted somewhere else since the last commit.
+        dm->ibt_kunde->open();
+        dm->ibt_kunde->edit();
+        dm->ibt_kunde->fieldByName("NAME")->setAsString("Neu");
+        dm->ibt_kunde->post();
+        x.choose(x.file("r.csv", "Name\nMeier\nSchulz\n"));
+        x.map(0, "kunde.NAME");
+        f->b_importClick();
+        QCOMPARE(x.count("select count(*) from kunden"), 3);
+        QTest::mouseClick(f->b_rollback, Qt::LeftButton);
+        QVERIFY(ready(f));
+        QCOMPARE(x.count("select count(*) from kunden"), 1);
+        QCOMPARE(dm->scalar("select name from kunden where kndnr = 1").toString(), QString("Alt"));
+        QVERIFY(dm->ibt_kunde->isActive());
+        QVERIFY(dm->ibt_kunde_hunde->isActive());
+        QCOMPARE(f->dbg_kunde->model()->rowCount(), 1);
+    }
+
+    void commitMakesImportPermanent() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("c.csv", "Name;Hund\nMeier;Rex\nSchulz;Bello\n"));
+        x.map(0, "kunde.NAME");
+        x.map(1, "hund.NAME");
+        f->b_importClick();
+        QTest::mouseClick(f->b_commit, Qt::LeftButton);
+        QVERIFY(ready(f));
+        QVERIFY(dm->ibt_kunde->isActive());
+        QVERIFY(dm->ibt_kunde_hunde->isActive());
+        // Another connection sees what was committed.
+        auto other = x.env.connect();
+        db::Statement s(other.get(), other->defaultTransaction());
+        s.prepare("select count(*) from hunde h join kunden k on k.kndnr = h.kndnr");
+        s.open();
+        QVERIFY(s.fetch());
+        QCOMPARE(s.value(0).toInt(), 2);
+        s.close();
+        other->close();
+        // A rollback now takes nothing back.
+        f->b_rollbackClick();
+        QCOMPARE(x.count("select count(*) from kunden"), 2);
+    }
+
+    void secondShorterFile() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("lang.csv", "Name;Vorname;Ort\nMeier;Hans;Bonn\nSchulz;Eva;Trier\nBauer;Udo;Mainz\n"));
+        QCOMPARE(f->jvsg1->model()->rowCount(), 3);
+        x.map(0, "kunde.NAME");
+        x.map(1, "kunde.VNAME");
+        x.map(2, "kunde.ORT");
+        x.choose(x.file("kurz.csv", "Nachname;Rufname\nKlein;Ida\n"));
+        QCOMPARE(f->jve_filename->text(), x.env.home() + "/kurz.csv");
+        // Exactly the new file.
+        QCOMPARE(f->jvsg1->model()->rowCount(), 1);
+        QCOMPARE(f->jvsg1->model()->columnCount(), 2);
+        QCOMPARE(f->jvsg1->model()->headerData(1, Qt::Horizontal).toString(), QString("Rufname"));
+        QCOMPARE(f->jvsg1->model()->index(0, 0).data().toString(), QString("Klein"));
+        // The mapping: the new titles, the cells of the remaining columns kept.
+        QCOMPARE(f->jvsg2->columnCount(), 2);
+        QCOMPARE(f->jvsg2->horizontalHeaderItem(0)->text(), QString("Nachname"));
+        QCOMPARE(f->zuordnung(0), QString("kunde.NAME"));
+        QCOMPARE(f->zuordnung(1), QString("kunde.VNAME"));
+        f->b_importClick();
+        QCOMPARE(rows(*x.module), QStringList{"Klein|Ida||||"});
+    }
+
+    void titleOnlyFile() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("voll.csv", "Name\nMeier\nSchulz\n"));
+        x.map(0, "kunde.NAME");
+        x.choose(x.file("titel.csv", "Name;Ort\r\n"));
+        QCOMPARE(f->jvsg1->model()->rowCount(), 0);
+        QCOMPARE(f->jvsg2->columnCount(), 2);
+        platform::ScopedScriptedDialogs d;
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(imported(f));
+        QCOMPARE(f->importierteZeilen(), 0);
+        QCOMPARE(x.count("select count(*) from kunden"), 0);
+        QCOMPARE(x.count("select count(*) from hunde"), 0);
+    }
+
+    void unreadableFile() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        const QString gut = x.file("gut.csv", "Name\nMeier\n");
+        x.choose(gut);
+        for (const QString& path : {x.env.home() + "/fehlt.csv", x.env.home()}) {
+            platform::ScopedScriptedDialogs d;
+            d.expectOpenFile(path);
+            d.expectError();
+            QTest::mouseClick(f->JvBitBtn1, Qt::LeftButton);
+            KYN_VERIFY_DIALOGS(d);
+            QVERIFY2(d.lastText().startsWith("Die Datei ") && d.lastText().contains("kann nicht gelesen werden"),
+                     qPrintable(d.lastText()));
+            // Everything stays as it was.
+            QCOMPARE(f->jve_filename->text(), gut);
+            QCOMPARE(f->jvsg1->model()->rowCount(), 1);
+            QCOMPARE(f->jvsg1->model()->index(0, 0).data().toString(), QString("Meier"));
+        }
+        // Cancelling the file dialog changes nothing either.
+        platform::ScopedScriptedDialogs d;
+        d.expectOpenFile(QString());
+        QTest::mouseClick(f->JvBitBtn1, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f->jve_filename->text(), gut);
+    }
+
+    void cancelThroughProgressDialog() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        QByteArray content("Name;Hund\n");
+        const int lines = 400;
+        for (int i = 1; i <= lines; ++i) content += "Kunde " + QByteArray::number(i) + ";Hund\n";
+        x.choose(x.file("viel.csv", content));
+        x.map(0, "kunde.NAME");
+        x.map(1, "hund.NAME");
+        f->progressMinimumDuration = 0;
+        f->progressInterval = 0;
+
+        // Clicks "Abbrechen" as soon as the progress dialog shows.
+        bool sawDialog = false;
+        QString label;
+        std::function<void()> watch = [&] {
+            auto* p = f->findChild<QProgressDialog*>();
+            if (p && p->isVisible()) {
+                sawDialog = true;
+                label = p->labelText();
+                for (QPushButton* b : p->findChildren<QPushButton*>())
+                    if (b->text() == "Abbrechen") QTest::mouseClick(b, Qt::LeftButton);
+                return;
+            }
+            QTimer::singleShot(0, f, watch);
+        };
+        QTimer::singleShot(0, f, watch);
+        platform::ScopedScriptedDialogs d;
+        d.expectMessage();
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(sawDialog);
+        QVERIFY2(label.startsWith("Datenimport läuft"), qPrintable(label));
+        const int done = f->importierteZeilen();
+        QVERIFY2(done >= 1 && done < lines, qPrintable(QString::number(done)));
+        QCOMPARE(d.lastText(), QString("Der Datenimport wurde abgebrochen: %1 von %2 Zeilen wurden importiert. "
+                                       "Übernehmen oder verwerfen Sie die importierten Daten.")
+                                   .arg(done)
+                                   .arg(lines));
+        QVERIFY(f->importUnterbrochen());
+        // Whole lines only, all posted, pending in the transaction.
+        QCOMPARE(x.count("select count(*) from kunden"), done);
+        QCOMPARE(x.count("select count(*) from hunde"), done);
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
+        QCOMPARE(dm->ibt_kunde_hunde->state(), db::DatasetState::Browse);
+        QVERIFY(imported(f));
+        QVERIFY(!f->findChild<QProgressDialog*>());
+        f->b_rollbackClick();
+        QCOMPARE(x.count("select count(*) from kunden"), 0);
+    }
+
+    void closePostsPendingEdits() {
+        Fixture x;
+        QPointer<Tfrm_datenimport> f = x.f;
+        dm->ibt_kunde->open();
+        dm->ibt_kunde_hunde->open();
+        dm->ibt_kunde->append();
+        dm->ibt_kunde->fieldByName("NAME")->setAsString("Schäfer");
+        frm_datenimport = f;
+        QVERIFY(f->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(f.isNull());
+        QVERIFY(frm_datenimport.isNull());
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
+        QCOMPARE(x.count("select count(*) from kunden where name = 'Schäfer'"), 1);
+
+        // A customer that cannot be saved: the error, the window stays open.
+        x.f = new Tfrm_datenimport;
+        x.f->show();
+        dm->ibt_kunde->append();
+        dm->ibt_kunde->fieldByName("KNDNR")->setAsInteger(1);  // taken
+        dm->ibt_kunde->fieldByName("NAME")->setAsString("Doppelt");
+        platform::ScopedScriptedDialogs d;
+        d.expectError();
+        QVERIFY(!x.f->close());
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(!x.f.isNull());
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Insert);
+        dm->ibt_kunde->cancel();
+    }
+
+    void mainWindowMenuOpensWindow() {
+        TestEnv env;
+        env.createDatabase();
+        Tdm m;
+        m.connectTo(env.databasePath());
+        dm = &m;
+        m.ibq->setSql({QStringLiteral("update systemdaten set erststarthilfe = -1")});
+        m.ibq->execSql();
+        {
+            Tfrm_main w;
+            frm_main = &w;
+            w.resize(1200, 800);
+            w.show();
+            QVERIFY(frm_datenimport.isNull());
+            w.Dateiimportieren1->trigger();
+            QVERIFY(!frm_datenimport.isNull());
+            QMdiSubWindow* sub = w.subWindowOf(frm_datenimport);
+            QVERIFY(sub);
+            QVERIFY(sub->isMaximized());
+            QVERIFY(m.ibt_kunde->isActive());
+            QVERIFY(m.ibt_kunde_hunde->isActive());
+            QCOMPARE(frm_datenimport->Memo1->toPlainText(), Tfrm_datenimport::memo1Text());
+            QPointer<Tfrm_datenimport> first = frm_datenimport.data();
+            w.Dateiimportieren1Click();
+            QCOMPARE(frm_datenimport.data(), first.data());
+            // Closing destroys the window; the next request creates a new one.
+            sub->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(frm_datenimport.isNull());
+            w.Dateiimportieren1Click();
+            QVERIFY(!frm_datenimport.isNull());
+        }
+        frm_main = nullptr;
+        delete frm_datenimport.data();
+    }
+
+    // KYN_SHOT=/path/shot.png saves a picture of the window with a loaded
+    // file and a mapping (for looking at it under Xvfb).
+    void screenshot() {
+        const QString shot = qEnvironmentVariable("KYN_SHOT");
+        if (shot.isEmpty()) QSKIP("KYN_SHOT not set");
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        f->setWindowState(Qt::WindowMaximized);
+        x.choose(x.file("beispiel.csv",
+                        "Anrede;Vorname;Nachname;Straße;PLZ;Ort;Telefon;Hund;Rasse;Geboren\n"
+                        "Frau;Anna;Schmidt;Lindenweg 3;53111;Bonn;0228 12345;Rex;Schäferhund;03.04.2015\n"
+                        "Herr;Bernd;Meier;\"Am Markt 1; Hinterhaus\";54290;Trier;0651 9876;Bello;Labrador;\n"
+                        "Familie;;Klein;Hauptstr. 7;55116;Mainz;;Struppi;Mischling;12.12.2019\n"));
+        const QStringList ziele{"kunde.ANREDE", "kunde.VNAME", "kunde.NAME", "kunde.STR", "kunde.PLZ",
+                                "kunde.ORT",    "kunde.TEL",   "hund.NAME",  "hund.RASSE", "hund.GEBOREN_AM"};
+        for (int c = 0; c < ziele.size(); ++c) x.map(c, ziele[c]);
+        f->b_importClick();
+        f->jvsg2->setCurrentCell(0, 2);
+        QTest::qWait(300);
+        f->grab().save(shot);
+        if (qEnvironmentVariableIsSet("KYN_SHOT_WAIT")) QTest::qWait(qEnvironmentVariableIntValue("KYN_SHOT_WAIT"));
+    }
+};
+
+KYN_TEST(DatenimportTest)
+#include "tst_datenimport.moc"
