@@ -11,10 +11,15 @@
 #include "data/datamodultp.h"
 #include "data/datenmodul.h"
 #include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "shell/Main.h"
 #include "shell/about.h"
+#include "shell/notizblock.h"
+#include "shell/stammdaten.h"
 #include "shell/globals.h"
 #include "shell/wb_hilfe.h"
+#include "widgets/common.h"
 
 int main(int argc, char** argv) {
     // The globals (installverzeichnis, programmversion) are set when their
@@ -24,10 +29,18 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kynovia"));
     app.setProperty("helpFile", QString::fromUtf16(platform::helpFileText));
     platform::initGerman();
+    // The record navigators' and grids' delete question goes through the
+    // program's confirmation box ("Bestätigung", "Ja"/"Nein").
+    widgets::setConfirmHandler([](const QString& text) {
+        return platform::dialogs().confirm(text) == platform::Answer::Ja;
+    });
 
     try {
         // 1. frm_main (Tfrm_main): created first, so that it becomes the
-        //    application's main window; it needs no data module.
+        //    application's main window; it needs no data module. It is
+        //    destroyed last.
+        auto mainWindow = std::make_unique<Tfrm_main>();
+        frm_main = mainWindow.get();
 
         // 2. dm: opens the database and brings the schema up to date. When
         //    the database cannot be used, or an upgrade step was declined or
@@ -51,7 +64,9 @@ int main(int argc, char** argv) {
         // 6. frm_qr_teilnehmerliste (Tfrm_qr_teilnehmerliste)
         // 7. frm_qr_kundenkarte (Tfrm_qr_kundenkarte)
         // 8. frm_vorlagen_kurse (Tfrm_vorlagen_kurse)
-        // 9. frm_notizblock (Tfrm_notizblock)
+        // 9. frm_notizblock: the notepad.
+        auto notizblock = std::make_unique<Tfrm_notizblock>();
+        frm_notizblock = notizblock.get();
 
         // 10. dmtp: the planner data module on dm's connection.
         auto planner = std::make_unique<Tdmtp>(*dataModule);
@@ -65,11 +80,14 @@ int main(int argc, char** argv) {
         auto about = std::make_unique<Tfrm_about>();
         frm_about = about.get();
 
-        // 16. frm_stammdaten (Tfrm_stammdaten)
+        // 16. frm_stammdaten: the master data dialog.
+        auto stammdaten = std::make_unique<Tfrm_stammdaten>(mainWindow.get());
+        frm_stammdaten = stammdaten.get();
         // 17. frm_datenimport (Tfrm_datenimport)
 
         // The main window is shown as the loop starts; the program ends when
         // it is closed.
+        mainWindow->showMaximized();
         return app.exec();
     } catch (...) {
         platform::handleCurrentException();

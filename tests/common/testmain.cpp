@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "platform/application.h"
+#include "platform/dialogs.h"
+#include "widgets/common.h"
 #include "testregistry.h"
 
 namespace kyntest {
@@ -18,6 +20,11 @@ int main(int argc, char** argv) {
     // The program's application object: exceptions leaving an event handler
     // reach the standard error box (and a test's scripted dialogs); German locale.
     platform::Application app(argc, argv);
+    // As in the program: the delete question goes through the dialogs seam,
+    // which a test answers with its scripted dialogs.
+    widgets::setConfirmHandler([](const QString& text) {
+        return platform::dialogs().confirm(text) == platform::Answer::Ja;
+    });
     QStringList only;
     QStringList qtArgs{QString::fromLocal8Bit(argv[0])};
     bool rest = false;
