@@ -194,7 +194,14 @@ DbGrid::DbGrid(QWidget* parent)
     verticalHeader()->setHighlightSections(false);
     updateTriggers();
     connect(m_model, &DatasetModel::columnsChanged, this, &DbGrid::applyColumnLayout);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &DbGrid::syncCurrent);
+    // While the rows are reset the view's own moves (the current cell of a
+    // closing editor) do not move the dataset; the grid follows the dataset
+    // once the reset is done.
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { ++m_resetting; });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        --m_resetting;
+        syncCurrent();
+    });
 }
 
 DbGrid::~DbGrid() = default;
@@ -462,7 +469,8 @@ bool DbGrid::handleNavigationKey(QKeyEvent* e) {
         if (row + 1 >= d->recordCount() && d->canFetchMore()) d->fetchMore(60);
         if (row + 1 >= d->recordCount()) {
             // Below the last row: a new row, unless the last row is an
-            // untouched new one.
+            // untouched new one. Text typed into the cell editor counts.
+            commitEditor();
             if (!m_readOnly && m_autoAppend &&
                 !(d->state() == db::DatasetState::Insert && !d->modified())) {
                 d->checkBrowseMode();
@@ -583,7 +591,7 @@ void DbGrid::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     m_commitFailed = false;
-    if (current.isValid()) m_lastColumn = current.column();
+    if (current.isValid() && !m_resetting) m_lastColumn = current.column();
     QTableView::currentChanged(current, previous);
     if (m_commitFailed) {
         // The cell editor's text was refused: back to its cell.
@@ -600,7 +608,7 @@ void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
             Qt::QueuedConnection);
         return;
     }
-    if (m_syncing || !current.isValid()) return;
+    if (m_syncing || m_resetting || !current.isValid()) return;
     db::Dataset* d = dataset();
     if (!d || !d->isActive() || current.row() == d->recNo()) return;
     try {
@@ -609,6 +617,17 @@ void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         QMetaObject::invokeMethod(this, &DbGrid::syncCurrent, Qt::QueuedConnection);
         raiseLater(std::current_exception());
     }
+}
+
+bool DbGrid::focusNextPrevChild(bool next) {
+    // A cell editor hidden by a reset of the rows hands the focus back to
+    // the grid instead of moving to the next cell (with tab navigation on,
+    // the view would otherwise act on a Tab key nobody pressed).
+    if (m_resetting) {
+        setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return QTableView::focusNextPrevChild(next);
 }
 
 void DbGrid::commitData(QWidget* editor) {

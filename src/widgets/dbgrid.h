@@ -81,6 +81,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool focusNextPrevChild(bool next) override;
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
@@ -106,6 +107,7 @@ private:
     bool m_autoAppend = true;
     bool m_confirmDelete = true;
     int m_syncing = 0;
+    int m_resetting = 0;  // the model is resetting its rows
     int m_lastColumn = -1;
     bool m_committing = false;
     bool m_hooksApplied = false;
