@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
@@ -56,6 +57,8 @@ void Tfrm_dokumente::aufbauen() {
     //    as its first letter (the column holds one character).
     dbg_dokumente = new widgets::DbGrid(Splitter1);
     dbg_dokumente->setObjectName(QStringLiteral("dbg_dokumente"));
+    // The kind column is narrower than the style's smallest section.
+    dbg_dokumente->horizontalHeader()->setMinimumSectionSize(16);
     widgets::DbGridColumn nr = staff_docs::nummernspalte(QStringLiteral("DOKNR"), QStringLiteral("Dok.-Nr."), 43);
     widgets::DbGridColumn name = staff_docs::spalte(QStringLiteral("DOKUMENTNAME"), QStringLiteral("Bezeichnung"), 231);
     widgets::DbGridColumn art = staff_docs::spalte(QStringLiteral("DOKUMENTART"), QStringLiteral("Art"), 31);

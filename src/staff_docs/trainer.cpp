@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
@@ -67,6 +68,8 @@ void Tfrm_trainer::aufbauen() {
     // 1. The list of trainers, editable in place.
     DBGrid1 = new widgets::DbGrid(Splitter1);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    // The number column is narrower than the style's smallest section.
+    DBGrid1->horizontalHeader()->setMinimumSectionSize(16);
     DBGrid1->setColumns({staff_docs::spalte(QStringLiteral("TRAINERNR"), {}, 25),
                          staff_docs::spalte(QStringLiteral("KURZZEICHEN"), {}, 63),
                          staff_docs::spalte(QStringLiteral("VNAME"), {}, 71),
