@@ -1,6 +1,8 @@
 #include "courses/qr_teilnehmerliste.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QWidget>
 #include <stdexcept>
 
@@ -29,6 +31,22 @@ QString text(db::Dataset* ds, const char* name) {
     return f ? f->displayText() : QString();
 }
 
+// Sets a value; one longer than its item's fixed width ends in "…" at the
+// item's edge instead of being cut off in the middle of a letter.
+void setFitted(Band& b, const QString& name, const QString& value) {
+    report::Item& it = b.item(name);
+    it.text = value;
+    if (it.width <= 0 || it.wordWrap || value.isEmpty()) return;
+    // Kept for the whole run of the program (fonts outlive no application).
+    static auto* metrics = new QHash<QString, QFontMetricsF>;
+    const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
+                        (it.font.bold ? QStringLiteral("/b") : QString());
+    auto m = metrics->find(key);
+    if (m == metrics->end()) m = metrics->insert(key, QFontMetricsF(report::toQFont(it.font)));
+    const double w = it.width * report::kUnitsPerMM;
+    if (m->horizontalAdvance(value) > w) it.text = m->elidedText(value, Qt::ElideRight, w);
+}
+
 }  // namespace
 
 // A4 portrait, 10 mm margins all round, a band 190 mm wide; measures in mm
@@ -51,7 +69,7 @@ Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(pare
     kurs.addData(QStringLiteral("KURSART"), 169.3, 1.9, kRegular, 20.7);
     kurs.beforePrint = [](Band& b) {
         for (const char* f : {"KURSNR", "KURSNAME", "KURSART"})
-            b.setText(QString::fromLatin1(f), text(dm->ibt_kurse, f));
+            setFitted(b, QString::fromLatin1(f), text(dm->ibt_kurse, f));
     };
 
     Band& heads = title.addChild(10.6, QStringLiteral("ChildBand2"));
@@ -74,21 +92,21 @@ Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(pare
         db::Query* t = dm->ibq_teilnehmer;
         QString name = text(t, "NAME");
         QRDBText4Print(name);
-        b.setText(QStringLiteral("QRDBText4"), name);
+        setFitted(b, QStringLiteral("QRDBText4"), name);
         for (const char* f : {"HUNDNAME", "BEZAHLT", "TEL", "MOBIL", "FAX", "EMAIL"})
-            b.setText(QString::fromLatin1(f), text(t, f));
+            setFitted(b, QString::fromLatin1(f), text(t, f));
     };
 
     // The participant's own row carries the comment. A comment that needs
     // more than one line makes its band taller.
     Band& comment = detail.addChild(6.3, QStringLiteral("ChildBand3"));
     comment.addData(QStringLiteral("KOMMENTAR"), 6.3, 0.3, kNarrow, 173.8, Align::Left, true);
-    comment.beforePrint = [](Band& b) { b.setText(QStringLiteral("KOMMENTAR"), text(dm->ibt_teilnehmeredit, "KOMMENTAR")); };
+    comment.beforePrint = [](Band& b) { setFitted(b, QStringLiteral("KOMMENTAR"), text(dm->ibt_teilnehmeredit, "KOMMENTAR")); };
 
     Band& footer = qr.setBand(BandKind::PageFooter, 6.3, QStringLiteral("PageFooterBand1"));
     footer.addData(QStringLiteral("QRSysData1"), 87.3, 1.5, kSmall, 100, Align::Right);
     footer.beforePrint = [this](Band& b) {
-        b.setText(QStringLiteral("QRSysData1"),
+        setFitted(b, QStringLiteral("QRSysData1"),
                   QStringLiteral("Gedruckt am:") + db::fmt::formatDateTime(m_runTime, QStringLiteral("dd.mm.yyyy hh:nn:ss")));
     };
 

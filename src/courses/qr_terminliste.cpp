@@ -1,6 +1,8 @@
 #include "courses/qr_terminliste.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QWidget>
 #include <stdexcept>
 
@@ -29,6 +31,22 @@ QString text(db::Dataset* ds, const char* name) {
     return f ? f->displayText() : QString();
 }
 
+// Sets a value; one longer than its item's fixed width ends in "…" at the
+// item's edge instead of being cut off in the middle of a letter.
+void setFitted(Band& b, const QString& name, const QString& value) {
+    report::Item& it = b.item(name);
+    it.text = value;
+    if (it.width <= 0 || it.wordWrap || value.isEmpty()) return;
+    // Kept for the whole run of the program (fonts outlive no application).
+    static auto* metrics = new QHash<QString, QFontMetricsF>;
+    const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
+                        (it.font.bold ? QStringLiteral("/b") : QString());
+    auto m = metrics->find(key);
+    if (m == metrics->end()) m = metrics->insert(key, QFontMetricsF(report::toQFont(it.font)));
+    const double w = it.width * report::kUnitsPerMM;
+    if (m->horizontalAdvance(value) > w) it.text = m->elidedText(value, Qt::ElideRight, w);
+}
+
 }  // namespace
 
 // A4 portrait, 10 mm margins all round, a band 190 mm wide; measures in mm
@@ -51,7 +69,7 @@ Tfrm_qr_terminliste::Tfrm_qr_terminliste(QObject* parent) : QObject(parent) {
     kurs.addData(QStringLiteral("KURSART"), 169.3, 3.3, kRegular, 20.7);
     kurs.beforePrint = [](Band& b) {
         for (const char* f : {"KURSNR", "KURSNAME", "KURSART"})
-            b.setText(QString::fromLatin1(f), text(dm->ibt_kurse, f));
+            setFitted(b, QString::fromLatin1(f), text(dm->ibt_kurse, f));
     };
 
     Band& heads = title.addChild(10.6, QStringLiteral("ChildBand2"));
@@ -65,14 +83,14 @@ Tfrm_qr_terminliste::Tfrm_qr_terminliste(QObject* parent) : QObject(parent) {
     detail.addData(QStringLiteral("DATUM"), 6.3, 1.2, kRegular, 42.1);
     detail.addData(QStringLiteral("THEMA"), 48.7, 1.2, kRegular, 118.8, Align::Left, true);
     detail.beforePrint = [](Band& b) {
-        b.setText(QStringLiteral("DATUM"), text(dm->ibt_kurstermine, "DATUM"));
-        b.setText(QStringLiteral("THEMA"), text(dm->ibt_kurstermine, "THEMA"));
+        setFitted(b, QStringLiteral("DATUM"), text(dm->ibt_kurstermine, "DATUM"));
+        setFitted(b, QStringLiteral("THEMA"), text(dm->ibt_kurstermine, "THEMA"));
     };
 
     Band& footer = qr.setBand(BandKind::PageFooter, 8.5, QStringLiteral("PageFooterBand1"));
     footer.addData(QStringLiteral("QRSysData1"), 88.1, 2.1, kSmall, 100, Align::Right);
     footer.beforePrint = [this](Band& b) {
-        b.setText(QStringLiteral("QRSysData1"),
+        setFitted(b, QStringLiteral("QRSysData1"),
                   QStringLiteral("Gedruckt am: ") + db::fmt::formatDateTime(m_runTime, QStringLiteral("dd.mm.yyyy hh:nn:ss")));
     };
 

@@ -1,6 +1,8 @@
 #include "customers/qr_kundenkarte.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QWidget>
 #include <stdexcept>
 
@@ -39,6 +41,22 @@ struct ControlsDisabled {
     ControlsDisabled(const ControlsDisabled&) = delete;
     ControlsDisabled& operator=(const ControlsDisabled&) = delete;
 };
+
+// Sets a value; one longer than its item's fixed width ends in "…" at the
+// item's edge instead of being cut off in the middle of a letter.
+void setFitted(Band& b, const QString& name, const QString& value) {
+    report::Item& it = b.item(name);
+    it.text = value;
+    if (it.width <= 0 || it.wordWrap || value.isEmpty()) return;
+    // Kept for the whole run of the program (fonts outlive no application).
+    static auto* metrics = new QHash<QString, QFontMetricsF>;
+    const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
+                        (it.font.bold ? QStringLiteral("/b") : QString());
+    auto m = metrics->find(key);
+    if (m == metrics->end()) m = metrics->insert(key, QFontMetricsF(report::toQFont(it.font)));
+    const double w = it.width * report::kUnitsPerMM;
+    if (m->horizontalAdvance(value) > w) it.text = m->elidedText(value, Qt::ElideRight, w);
+}
 
 }  // namespace
 
@@ -98,7 +116,7 @@ void Tfrm_qr_kundenkarte::build() {
     Band& footer = qr.setBand(BandKind::PageFooter, 8.5, QStringLiteral("PageFooterBand1"));
     footer.addData(QStringLiteral("QRSysData1"), 88, 2.1, kSmall, 100, Align::Right);
     footer.beforePrint = [this](Band& b) {
-        b.setText(QStringLiteral("QRSysData1"),
+        setFitted(b, QStringLiteral("QRSysData1"),
                   QStringLiteral("Gedruckt am: ") + db::fmt::formatDateTime(m_runTime, QStringLiteral("dd.mm.yyyy hh:nn:ss")));
     };
 
@@ -171,24 +189,24 @@ void Tfrm_qr_kundenkarte::QRDBText14Print(QString& value) {
 }
 
 void Tfrm_qr_kundenkarte::fillTitle(Band& b) {
-    b.setText(QStringLiteral("HUNDESCHULE"), text(dm->ibt_systemdaten, "HUNDESCHULE"));
+    setFitted(b, QStringLiteral("HUNDESCHULE"), text(dm->ibt_systemdaten, "HUNDESCHULE"));
     QString address = text(dm->ibt_systemdaten, "STRASSE");
     QRDBText14Print(address);
-    b.setText(QStringLiteral("QRDBText14"), address);
+    setFitted(b, QStringLiteral("QRDBText14"), address);
 }
 
 void Tfrm_qr_kundenkarte::fillDetail(Band& b) {
     db::Table* k = dm->ibt_kunde;
-    b.setText(QStringLiteral("KNDNR"), text(k, "KNDNR"));
+    setFitted(b, QStringLiteral("KNDNR"), text(k, "KNDNR"));
     QString name = text(k, "NAME");
     QRDBText2Print(name);
-    b.setText(QStringLiteral("QRDBText2"), name);
-    b.setText(QStringLiteral("AUFGENOMMEN_AM"), text(k, "AUFGENOMMEN_AM"));
+    setFitted(b, QStringLiteral("QRDBText2"), name);
+    setFitted(b, QStringLiteral("AUFGENOMMEN_AM"), text(k, "AUFGENOMMEN_AM"));
     QString address = text(k, "STR");
     QRDBText6Print(address);
-    b.setText(QStringLiteral("QRDBText6"), address);
+    setFitted(b, QStringLiteral("QRDBText6"), address);
     for (const char* f : {"TEL", "FAX", "MOBIL", "EMAIL", "KOMMENTAR"})
-        b.setText(QString::fromLatin1(f), text(k, f));
+        setFitted(b, QString::fromLatin1(f), text(k, f));
     // The dog bands of this card start again with the first dog.
     m_dogCalls = 0;
     m_dogsEmpty = false;
@@ -210,7 +228,7 @@ bool Tfrm_qr_kundenkarte::dogNeedData() {
 
 void Tfrm_qr_kundenkarte::fillDog(Band& b) {
     db::Table* h = m_dogsEmpty ? nullptr : dm->ibt_kunde_hunde;
-    for (const char* f : {"HUNDNR", "NAME", "RASSE"}) b.setText(QString::fromLatin1(f), text(h, f));
+    for (const char* f : {"HUNDNR", "NAME", "RASSE"}) setFitted(b, QString::fromLatin1(f), text(h, f));
 }
 
 Tfrm_qr_kundenkarte* qr_kundenkarte() {

@@ -3,14 +3,17 @@
 // under every participant, headings on the first page only, the footer on
 // every page, positions and fonts, and where the datasets stand afterwards.
 #include <QDir>
+#include <QPushButton>
 #include <QFontMetricsF>
 #include <QRegularExpression>
 #include <QTest>
 
+#include "courses/kurse.h"
 #include "courses/qr_teilnehmerliste.h"
 #include "courses/qr_terminliste.h"
 #include "data/datenmodul.h"
 #include "db/statement.h"
+#include "platform/scripteddialogs.h"
 #include "report/reportpaint.h"
 #include "testenv.h"
 #include "testregistry.h"
@@ -136,7 +139,7 @@ private slots:
         f.addTeilnehmer(6, {"Fremd", "Kurt", "Hasso", "N", "anderer Kurs"});
         for (int i = 0; i < 25; ++i) {
             const QString name = QString("Name%1").arg(25 - i, 2, 10, QChar('0'));
-            f.addTeilnehmer(5, {name, i % 3 == 0 ? QString() : QString("Vorname%1").arg(i), QString("Hund%1").arg(i),
+            f.addTeilnehmer(5, {name, i % 3 == 0 ? QString() : QString("Vn%1").arg(i), QString("Hund%1").arg(i),
                                 i % 2 ? "B" : "N", i % 4 == 0 ? QString() : QString("Kommentar zu %1").arg(name)});
         }
         f.open(5);
@@ -150,7 +153,7 @@ private slots:
         }
         const QStringList names = textsOf(pages, "QRDBText4");
         QCOMPARE(names.size(), 25);
-        QCOMPARE(names.mid(0, 3), QStringList({"Name01", "Name02, Vorname23", "Name03, Vorname22"}));
+        QCOMPARE(names.mid(0, 3), QStringList({"Name01", "Name02, Vn23", "Name03, Vn22"}));
         QVERIFY(std::is_sorted(names.begin(), names.end()));
         QCOMPARE(names.last(), QString("Name25"));
         QVERIFY(!names.contains("Fremd, Kurt"));
@@ -266,12 +269,13 @@ private slots:
         verifyNothingOverlaps(pages);
     }
 
-    // A comment with line breaks makes its line taller; nothing is lost.
-    void multiLineParticipantComment() {
+    // A comment with line breaks makes its line taller; nothing is lost. A
+    // name longer than its column ends in an ellipsis at the column's edge.
+    void longCommentAndLongName() {
         Fixture f;
         f.addKurs(5, "Ju", "Junghunde Montag");
         f.addTeilnehmer(5, {"Meier", "Hans", "Rex", "B", "Zieht an der Leine.\r\nBellt Radfahrer an."});
-        f.addTeilnehmer(5, {"Schulz", "Ute", "Luna", "N", "Ruhig."});
+        f.addTeilnehmer(5, {"Schneider-Lüdenscheidt", "Hans-Peter", "Luna", "N", "Ruhig."});
         f.open(5);
         Tfrm_qr_teilnehmerliste form;
         const ReportPages pages = f.preview(form, "Teilnehmerliste");
@@ -282,6 +286,12 @@ private slots:
         QVERIFY(near(comments[0]->rect.height(), 6.3 + c->lineSpacing));
         QVERIFY(near(comments[1]->rect.height(), 6.3));
         QVERIFY(near(p.bands("DetailBand1")[1]->rect.top(), comments[0]->rect.bottom()));
+        const PlacedItem* name = p.byName("QRDBText4").at(1);
+        QVERIFY2(name->text.endsWith(QChar(0x2026)) && name->text.startsWith("Schneider-L"), qPrintable(name->text));
+        const QFontMetricsF fm(toQFont(name->font));
+        QVERIFY(fm.horizontalAdvance(name->text) / kUnitsPerMM <= name->rect.width() + 0.01);
+        QVERIFY(name->rect.right() < 10 + 33.9);
+        QCOMPARE(p.byName("QRDBText4").at(0)->text, QString("Meier, Hans"));
         verifyNothingOverlaps(pages);
     }
 
@@ -368,6 +378,51 @@ private slots:
         verifyNothingOverlaps(pages);
         // Read from the first date to the last, and left there.
         QCOMPARE(f.m->ibt_kurstermine->fieldByName("DATUM")->displayText(), tableOrder.last());
+    }
+
+    // The course window's button bar: "Terminliste" and "Anmeldung" show the
+    // date list, "Teilnehmerliste" posts the comment being typed and shows
+    // the participant list, each for the current course.
+    void courseWindowButtons() {
+        Fixture f;
+        platform::ScopedScriptedDialogs dialogs;
+        f.addKurs(5, "Ju", "Junghunde Montag");
+        f.addKurs(6, "Ag", "Agility");
+        f.addTeilnehmer(6, {"Meier", "Hans", "Rex", "N", ""});
+        f.addTeilnehmer(6, {"Schulz", "Ute", "Luna", "N", ""});
+        f.addTermin(6, db::makeDateTime(QDate(2005, 12, 5), QTime(18, 30)), "Parcours");
+        f.open(6);
+        Tfrm_kurse* w = new Tfrm_kurse;
+        const struct {
+            const char* button;
+            const char* title;
+            const char* line;
+        } cases[] = {{"BitBtn1", "Terminliste", "Montag, 05.12.2005"},
+                     {"BitBtn5", "Terminliste", "Parcours"},
+                     {"BitBtn2", "Teilnehmerliste", "Schulz, Ute"}};
+        for (const auto& c : cases) {
+            auto* button = w->findChild<QPushButton*>(c.button);
+            QVERIFY2(button, c.button);
+            f.m->ibq_teilnehmer->first();
+            // A comment typed for the first participant, not yet posted.
+            f.m->ibt_teilnehmeredit->edit();
+            f.m->ibt_teilnehmeredit->fieldByName("KOMMENTAR")->setAsString("Neu getippt");
+            PreviewCapture capture;
+            button->click();
+            QCOMPARE(capture.shown.size(), size_t(1));
+            QCOMPARE(capture.shown[0].first, QString(c.title));
+            const ReportPages& pages = capture.shown[0].second;
+            QCOMPARE(pages.countText("Agility"), 1);
+            QCOMPARE(pages.countText(QString::fromUtf8(c.line)), 1);
+            if (QString(c.button) == "BitBtn2") {
+                QCOMPARE(pages.countText("Neu getippt"), 1);
+                QCOMPARE(f.m->ibt_teilnehmeredit->state(), db::DatasetState::Browse);
+            } else {
+                f.m->ibt_teilnehmeredit->cancel();
+            }
+        }
+        KYN_VERIFY_DIALOGS(dialogs);
+        delete w;
     }
 
     // Writes both lists as PDF to look at:

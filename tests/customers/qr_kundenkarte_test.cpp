@@ -3,12 +3,16 @@
 // name and address lines, the need-data rules of card and list, and the
 // comment that makes a card taller.
 #include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
+#include "customers/kundenstamm.h"
 #include "customers/qr_kundenkarte.h"
 #include "data/datenmodul.h"
 #include "db/statement.h"
+#include "platform/scripteddialogs.h"
 #include "report/reportpaint.h"
 #include "testenv.h"
 #include "testregistry.h"
@@ -407,6 +411,53 @@ private slots:
                                             "PageFooterBand1"}));
         QVERIFY(near(details[1]->rect.top(), details[0]->rect.bottom() + 1.3 + 5.8 + 1.3));
         verifyNothingOverlaps(pages);
+    }
+
+    // The customer window's buttons: the card of the current customer; the
+    // list of the filtered table from its first customer, after which the
+    // customer who was current is current again.
+    void customerWindowButtons() {
+        Fixture f;
+        platform::ScopedScriptedDialogs dialogs;
+        const QString oldDir = QDir::currentPath();
+        QDir::setCurrent(f.env.home());
+        QFile::copy(QString::fromLocal8Bit(qgetenv("KYNOVIA_SOURCE_DIR")) + "/resources/rassen.txt", "rassen.txt");
+        for (int i = 1; i <= 5; ++i)
+            addKunde(*f.m, {i, "Frau", "Eva", QString("Name%1").arg(i), "Weg 1", "24103", i == 2 ? "Lübeck" : "Kiel", ""});
+        addHund(*f.m, 1, 4, "Bello", "Boxer");
+        f.open();
+        f.m->ibt_kunde->setFilter("ort = \"Kiel\"");
+        f.m->ibt_kunde->setFiltered(true);
+        Tfrm_kunden* w = new Tfrm_kunden;
+        frm_kunden = w;
+        Tfrm_qr_kundenkarte* form = new Tfrm_qr_kundenkarte;
+        frm_qr_kundenkarte = form;
+        QStringList tableOrder;
+        for (f.m->ibt_kunde->first(); !f.m->ibt_kunde->eof(); f.m->ibt_kunde->next())
+            tableOrder << f.m->ibt_kunde->fieldByName("KNDNR")->displayText();
+        QCOMPARE(tableOrder.size(), 4);
+        QVERIFY(f.m->ibt_kunde->locate("KNDNR", 4));
+        {
+            PreviewCapture capture;
+            w->findChild<QPushButton*>("bb_kndkarte_drucken")->click();
+            QCOMPARE(capture.shown.size(), size_t(1));
+            QCOMPARE(capture.shown[0].first, QString("Kundenkarte"));
+            QCOMPARE(customerNumbers(capture.shown[0].second), QStringList({"0004"}));
+            QCOMPARE(capture.shown[0].second.countText("Bello"), 1);
+        }
+        {
+            PreviewCapture capture;
+            w->findChild<QPushButton*>("bb_kndliste_drucken")->click();
+            QCOMPARE(capture.shown.size(), size_t(1));
+            QCOMPARE(capture.shown[0].first, QString("Kundenliste"));
+            QCOMPARE(customerNumbers(capture.shown[0].second), tableOrder);
+        }
+        QCOMPARE(f.m->ibt_kunde->fieldByName("KNDNR")->asInteger(), 4);
+        QVERIFY(!form->karte_drucken && !form->liste_drucken);
+        KYN_VERIFY_DIALOGS(dialogs);
+        delete w;
+        delete form;
+        QDir::setCurrent(oldDir);
     }
 
     // Writes a card and a list page as PDF to look at:
