@@ -2,6 +2,7 @@
 // targets, the import of one customer and one dog per data line with the
 // join rule, commit and rollback with the button states, the progress dialog
 // and its cancel button, the close handler and the main window's menu item.
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -181,6 +182,19 @@ private slots:
         QCOMPARE(f->zuordnung(1), QString());
         // The cells cannot be typed into.
         QCOMPARE(f->jvsg2->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+        // The right mouse button on a mapping cell makes it current and opens
+        // the menu there.
+        const QPoint at = f->jvsg2->visualRect(f->jvsg2->model()->index(0, 0)).center();
+        QTest::mousePress(f->jvsg2->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, f->jvsg2->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(f->jvsg2->viewport(), &menuEvent);
+        QTest::mouseRelease(f->jvsg2->viewport(), Qt::RightButton, {}, at);
+        QCOMPARE(f->jvsg2->currentColumn(), 0);
+        QVERIFY(f->pm->isVisible());
+        f->Hund1->actions().at(2)->trigger();
+        f->pm->hide();
+        QCOMPARE(f->zuordnung(0), QString("hund.NAME"));
     }
 
     void import_data() {
@@ -569,6 +583,17 @@ private slots:
         f->jvsg2->setCurrentCell(0, 2);
         QTest::qWait(300);
         f->grab().save(shot);
+        // The popup menu with the customer targets, as the whole screen shows it.
+        const QRect cell = f->jvsg2->visualRect(f->jvsg2->model()->index(0, 2));
+        f->pm->popup(f->jvsg2->viewport()->mapToGlobal(cell.center()));
+        QTest::qWait(200);
+        f->pm->setActiveAction(f->Kunde1->menuAction());
+        QTest::keyClick(f->pm, Qt::Key_Right);
+        QTest::qWait(400);
+        QString menuShot = shot;
+        menuShot.replace(".png", "-menu.png");
+        QGuiApplication::primaryScreen()->grabWindow(0).save(menuShot);
+        f->pm->hide();
         if (qEnvironmentVariableIsSet("KYN_SHOT_WAIT")) QTest::qWait(qEnvironmentVariableIntValue("KYN_SHOT_WAIT"));
     }
 };
