@@ -1,0 +1,443 @@
+#include "courses/beratungen.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "courses/keyedit.h"
+#include "courses/kurse.h"
+#include "customers/kundensuche.h"
+#include "data/datenmodul.h"
+#include "db/error.h"
+#include "db/field.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "widgets/captionpanel.h"
+#include "widgets/dbgrid.h"
+#include "widgets/dbnavigator.h"
+#include "widgets/monthcalendar.h"
+
+QPointer<Tfrm_beratungen> frm_beratungen;
+
+using widgets::DbGridColumn;
+
+namespace {
+
+template <class F>
+void guarded(F&& f) {
+    try {
+        f();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+QString datumText(const QDate& d) {
+    return QStringLiteral("%1.%2.%3")
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.year(), 4, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+QString Tfrm_beratungen::meldungDatum() {
+    return QStringLiteral("Es wurde kein Datum für den Termin eingetragen oder es ist ein ungültiges Datum. Benutzen "
+                          "Sie am besten den Kalender um das Datum des Termins zu bestimmen.");
+}
+
+Tfrm_beratungen::Tfrm_beratungen(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frm_beratungen"));
+    setWindowTitle(QStringLiteral("Beratungstermine / Einzelstunden"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildUi();
+
+    m_fettTimer = new QTimer(this);
+    m_fettTimer->setSingleShot(true);
+    m_fettTimer->setInterval(0);
+    connect(m_fettTimer, &QTimer::timeout, this, [this] { guarded([this] { mc_kursterminplaner->refreshBoldDays(); }); });
+    if (dm) connect(dm->ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
+}
+
+Tfrm_beratungen::~Tfrm_beratungen() = default;
+
+void Tfrm_beratungen::buildUi() {
+    auto* root = new QHBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+
+    // Everything but the calendar on the left, the calendar on the right.
+    Splitter2 = new QSplitter(Qt::Horizontal, this);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setChildrenCollapsible(false);
+    root->addWidget(Splitter2);
+
+    Splitter1 = new QSplitter(Qt::Vertical, Splitter2);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+
+    // --- customer search and list ---
+    auto* oben = new QWidget(Splitter1);
+    auto* obenLayout = new QVBoxLayout(oben);
+    obenLayout->setContentsMargins(2, 2, 2, 2);
+    gb_suchen = new QGroupBox(QStringLiteral("Suchen nach..."), oben);
+    gb_suchen->setObjectName(QStringLiteral("gb_suchen"));
+    auto* gbLayout = new QHBoxLayout(gb_suchen);
+    gbLayout->setContentsMargins(4, 2, 4, 4);
+    suchtext_kunde = new KeyLineEdit(gb_suchen);
+    suchtext_kunde->setObjectName(QStringLiteral("suchtext_kunde"));
+    suchtext_kunde->onKeyDown = [this](int& key, Qt::KeyboardModifiers) {
+        guarded([this, &key] { suchtext_kundeKeyDown(key); });
+    };
+    suchtext_kunde->onKeyPress = [this](QChar& ch) { suchtext_kundeKeyPress(ch); };
+    gbLayout->addWidget(suchtext_kunde, 1);
+    SpeedButton2 = new QToolButton(gb_suchen);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton2->setText(QStringLiteral("C"));
+    SpeedButton2->setStyleSheet(QStringLiteral("QToolButton { color: maroon; font-weight: bold; }"));
+    gbLayout->addWidget(SpeedButton2);
+    obenLayout->addWidget(gb_suchen);
+
+    dbg_kunde = new widgets::DbGrid(oben);
+    dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
+    if (dm) dbg_kunde->setDataSource(dm->ds_kunde);
+    {
+        QList<DbGridColumn> cols;
+        struct S {
+            const char* feld;
+            const char* titel;
+            int breite;
+        };
+        const S spalten[] = {{"KNDNR", "Knd-Nr", 6},      {"NAME", "Name", 16},       {"VNAME", "Vorname", 12},
+                             {"PLZ", "Plz", 6},           {"ORT", "Ort", 14},         {"STR", "Strasse", 18},
+                             {"ANREDE", "Anrede", 8},     {"TEL", "Telefon", 13},     {"MOBIL", "Mobiltelefon", 13},
+                             {"FAX", "Fax", 12},          {"EMAIL", "E-Mail", 20},    {"KOMMENTAR", "Kommentar", 30}};
+        for (const S& s : spalten) {
+            DbGridColumn c;
+            c.fieldName = QString::fromLatin1(s.feld);
+            c.title = QString::fromUtf8(s.titel);
+            c.widthChars = s.breite;
+            if (c.fieldName == QLatin1String("KNDNR")) c.readOnly = true;
+            if (c.fieldName == QLatin1String("ANREDE"))
+                c.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
+            cols << c;
+        }
+        dbg_kunde->setColumns(cols);
+    }
+    connect(dbg_kunde, &widgets::DbGrid::rowDoubleClicked, this, [this] { guarded([this] { dbg_kundeDblClick(); }); });
+    obenLayout->addWidget(dbg_kunde, 1);
+    DBNavigator1 = new widgets::DbNavigator(oben);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    if (dm) DBNavigator1->setDataSource(dm->ds_kunde);
+    obenLayout->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+
+    // --- the appointment and the day list ---
+    auto* unten = new QWidget(Splitter1);
+    auto* untenLayout = new QVBoxLayout(unten);
+    untenLayout->setContentsMargins(2, 2, 2, 2);
+
+    jcp_termin = new widgets::CaptionPanel(QStringLiteral("Beratungstermin / Einzelstunde"), unten);
+    jcp_termin->setObjectName(QStringLiteral("jcp_termin"));
+    jcp_termin->setCaptionPosition(widgets::CaptionPanel::Top);
+    jcp_termin->setCaptionColor(palette().color(QPalette::Mid));
+    auto* termin = new QWidget;
+    auto* g = new QGridLayout(termin);
+    g->setContentsMargins(4, 4, 4, 4);
+    auto edit = [&](const char* name) {
+        auto* e = new KeyLineEdit(termin);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    e_termin_am = edit("e_termin_am");
+    e_termin_am->setFixedWidth(130);
+    e_uhrzeit = edit("e_uhrzeit");
+    e_uhrzeit->setFixedWidth(70);
+    e_uhrzeit->onKeyPress = [this](QChar& ch) { e_uhrzeitKeyPress(ch); };
+    e_thema = edit("e_thema");
+    e_thema->setMaxLength(80);
+    e_ort = edit("e_ort");
+    e_ort->setMaxLength(200);
+    e_kontakt = edit("e_kontakt");
+    e_kontakt->setMaxLength(200);
+
+    auto* zeile1 = new QHBoxLayout;
+    zeile1->addWidget(new QLabel(QStringLiteral("am"), termin));
+    zeile1->addWidget(e_termin_am);
+    zeile1->addSpacing(6);
+    zeile1->addWidget(new QLabel(QStringLiteral("um"), termin));
+    zeile1->addWidget(e_uhrzeit);
+    zeile1->addWidget(new QLabel(QStringLiteral("Uhr"), termin));
+    zeile1->addSpacing(6);
+    zeile1->addWidget(new QLabel(QStringLiteral("Thema"), termin));
+    zeile1->addWidget(e_thema, 1);
+    DBNavigator2 = new widgets::DbNavigator(termin);
+    DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
+    DBNavigator2->setVisibleButtons(widgets::DbNavigator::MoveButtons);
+    if (dm) DBNavigator2->setDataSource(dm->ds_kursedestages);
+    connect(DBNavigator2, &widgets::DbNavigator::clicked, this,
+            [this](widgets::DbNavigator::Button) { guarded([this] { DBNavigator2Click(); }); });
+    zeile1->addWidget(DBNavigator2);
+    g->addLayout(zeile1, 0, 0);
+
+    auto* zeile2 = new QHBoxLayout;
+    zeile2->addWidget(new QLabel(QStringLiteral("Ort"), termin));
+    zeile2->addWidget(e_ort, 2);
+    zeile2->addSpacing(6);
+    zeile2->addWidget(new QLabel(QStringLiteral("Kontakt"), termin));
+    zeile2->addWidget(e_kontakt, 2);
+    auto bild = [&](const char* name, const QString& zeichen, const QString& tip, const QColor& farbe) {
+        auto* b = new QPushButton(zeichen, termin);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        b->setFixedSize(28, 24);
+        b->setStyleSheet(QStringLiteral("QPushButton { font-weight: bold; font-size: 14px; color: %1; } "
+                                        "QPushButton:disabled { color: gray; }")
+                             .arg(farbe.name()));
+        zeile2->addWidget(b);
+        return b;
+    };
+    BitBtn4 = bild("BitBtn4", QStringLiteral("+"), QStringLiteral("Neuer Termin"), QColor(0, 110, 0));
+    BitBtn3 = bild("BitBtn3", QStringLiteral("\u2212"), QStringLiteral("Termin löschen"), QColor(150, 0, 0));
+    BitBtn2 = bild("BitBtn2", QStringLiteral("\u2713"), QStringLiteral("Termin speichern"), QColor(0, 110, 0));
+    BitBtn1 = bild("BitBtn1", QStringLiteral("\u2717"), QStringLiteral("Abbrechen"), QColor(150, 0, 0));
+    BitBtn3->setEnabled(false);  // appointments cannot be removed here
+    g->addLayout(zeile2, 1, 0);
+    jcp_termin->setContentWidget(termin);
+    untenLayout->addWidget(jcp_termin);
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn4Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+
+    jcp_tagesansicht = new widgets::CaptionPanel(QStringLiteral("Termine am <datum>"), unten);
+    jcp_tagesansicht->setObjectName(QStringLiteral("jcp_tagesansicht"));
+    jcp_tagesansicht->setCaptionPosition(widgets::CaptionPanel::Top);
+    jcp_tagesansicht->setCaptionColor(palette().color(QPalette::Mid));
+    DBGrid3 = new widgets::DbGrid;
+    DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
+    DBGrid3->setReadOnly(true);
+    DBGrid3->setRowSelect(true);
+    if (dm) DBGrid3->setDataSource(dm->ds_kursedestages);
+    {
+        QList<DbGridColumn> cols;
+        const char* const spalten[][2] = {{"UHRZEIT", "um"},       {"KURSNR", "Kurs"}, {"KURSART", "Art"},
+                                          {"THEMA", "Tagesthema"}, {"ORT", "Ort"},     {"KONTAKT", "Kontakt"}};
+        const int breiten[] = {6, 5, 4, 26, 30, 30};
+        int i = 0;
+        for (const auto& s : spalten) {
+            DbGridColumn c;
+            c.fieldName = QString::fromLatin1(s[0]);
+            c.title = QString::fromUtf8(s[1]);
+            c.widthChars = breiten[i++];
+            cols << c;
+        }
+        DBGrid3->setColumns(cols);
+    }
+    jcp_tagesansicht->setContentWidget(DBGrid3);
+    untenLayout->addWidget(jcp_tagesansicht, 1);
+
+    Splitter1->addWidget(oben);
+    Splitter1->addWidget(unten);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 1);
+
+    // --- the calendar ---
+    jcp_kalender = new widgets::CaptionPanel(QStringLiteral("Kalender"), Splitter2);
+    jcp_kalender->setObjectName(QStringLiteral("jcp_kalender"));
+    jcp_kalender->setCaptionPosition(widgets::CaptionPanel::Top);
+    jcp_kalender->setCaptionColor(palette().color(QPalette::Mid));
+    auto* kal = new QWidget;
+    auto* kalLayout = new QVBoxLayout(kal);
+    kalLayout->setContentsMargins(0, 0, 0, 0);
+    mc_kursterminplaner = new widgets::MonthCalendar(kal);
+    mc_kursterminplaner->setObjectName(QStringLiteral("mc_kursterminplaner"));
+    mc_kursterminplaner->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    kalLayout->addWidget(mc_kursterminplaner);
+    kalLayout->addStretch(1);
+    jcp_kalender->setContentWidget(kal);
+    connect(mc_kursterminplaner, &QCalendarWidget::clicked, this,
+            [this](const QDate&) { guarded([this] { mc_kursterminplanerClick(); }); });
+    connect(mc_kursterminplaner, &QCalendarWidget::activated, this,
+            [this](const QDate&) { guarded([this] { mc_kursterminplanerDblClick(); }); });
+
+    Splitter2->addWidget(Splitter1);
+    Splitter2->addWidget(jcp_kalender);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Showing and closing
+
+void Tfrm_beratungen::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (m_formShown) return;
+    m_formShown = true;
+    guarded([this] { FormShow(); });
+}
+
+void Tfrm_beratungen::FormShow() {
+    if (!dm) return;
+    for (db::Dataset* d :
+         {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibt_kurstermine),
+          static_cast<db::Dataset*>(dm->ibt_trainer), static_cast<db::Dataset*>(dm->ibq_teilnehmer),
+          static_cast<db::Dataset*>(dm->ibt_teilnehmeredit)})
+        if (!d->isActive()) d->open();
+    mc_kursterminplaner->setBoldDaysHandler([this](int year, int month) { return setbolddays(year, month); });
+    tagesliste(QDate::currentDate());
+}
+
+bool Tfrm_beratungen::FormClose() {
+    if (!dm) return true;
+    try {
+        if (dm->ibt_kurstermine->isActive()) dm->ibt_kurstermine->checkBrowseMode();
+        if (dm->ibt_kurse->isActive()) dm->ibt_kurse->checkBrowseMode();
+    } catch (...) {
+        platform::handleCurrentException();
+        return false;
+    }
+    return true;
+}
+
+void Tfrm_beratungen::closeEvent(QCloseEvent* e) {
+    if (!FormClose()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Customer search and taking over a customer
+
+void Tfrm_beratungen::suchtext_kundeKeyDown(int& key) {
+    if (!istEingabetaste(key)) return;
+    key = 0;  // Enter makes no character
+    if (!dm) return;
+    db::Table* kunde = dm->ibt_kunde;
+    const QString bedingung = kundensuche_bedingung(suchtext_kunde->text());
+    if (bedingung.isEmpty()) {
+        kunde->setFiltered(false);
+        kunde->setFilter(QString());
+        return;
+    }
+    kunde->setFilter(bedingung);
+    kunde->setFiltered(true);
+}
+
+void Tfrm_beratungen::suchtext_kundeKeyPress(QChar& ch) {
+    if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) ch = QChar();
+}
+
+void Tfrm_beratungen::dbg_kundeDblClick() {
+    if (!dm) return;
+    db::Table* k = dm->ibt_kunde;
+    if (!k->isActive() || k->isEmpty()) return;
+    auto text = [k](const char* name) { return k->fieldByName(QString::fromLatin1(name))->asString(); };
+    e_ort->setText(text("NAME") + QStringLiteral(", ") + text("PLZ") + QLatin1Char(' ') + text("ORT"));
+    e_kontakt->setText(QStringLiteral("Tel:") + text("TEL") + QStringLiteral(", ") + text("MOBIL"));
+}
+
+// ---------------------------------------------------------------------------
+// Appointment
+
+void Tfrm_beratungen::BitBtn4Click() {
+    DBNavigator2->setEnabled(false);
+    e_termin_am->clear();
+    e_uhrzeit->clear();
+    e_thema->clear();
+    e_ort->clear();
+    e_kontakt->clear();
+}
+
+void Tfrm_beratungen::BitBtn1Click() {
+    DBNavigator2->setEnabled(true);
+    if (!dm) return;
+    db::Query* tag = dm->ibq_kursedestages;
+    db::Field* uhrzeit = tag->isActive() && !tag->isEmpty() ? tag->findField(QStringLiteral("UHRZEIT")) : nullptr;
+    if (!uhrzeit || uhrzeit->isNull()) throw db::ConvertError(QStringLiteral("'' ist keine gültige Uhrzeit"));
+    const QDateTime wann = uhrzeit->asDateTime();
+    e_termin_am->setText(datumText(wann.date()));
+    e_uhrzeit->setText(wann.time().toString(QStringLiteral("HH:mm:ss")));
+    e_thema->setText(tag->fieldByName(QStringLiteral("THEMA"))->asString());
+    e_ort->setText(tag->fieldByName(QStringLiteral("ORT"))->asString());
+    e_kontakt->setText(tag->fieldByName(QStringLiteral("KONTAKT"))->asString());
+}
+
+void Tfrm_beratungen::DBNavigator2Click() {
+    if (!dm) return;
+    db::Query* tag = dm->ibq_kursedestages;
+    if (!tag->isActive() || tag->isEmpty()) return;
+    db::Field* uhrzeit = tag->fieldByName(QStringLiteral("UHRZEIT"));
+    e_termin_am->setText(db::fmt::dateTimeToStr(uhrzeit->asDateTime()));
+    e_uhrzeit->setText(uhrzeit->displayText());
+    e_thema->setText(tag->fieldByName(QStringLiteral("THEMA"))->asString());
+    e_ort->setText(tag->fieldByName(QStringLiteral("ORT"))->asString());
+    e_kontakt->setText(tag->fieldByName(QStringLiteral("KONTAKT"))->asString());
+}
+
+void Tfrm_beratungen::BitBtn2Click() {
+    if (!dm) return;
+    // 1. The date.
+    QDate datum;
+    if (!datum_lesen(e_termin_am->text(), &datum)) {
+        platform::dialogs().messageBox(meldungDatum());
+        return;
+    }
+    db::Table* termine = dm->ibt_kurstermine;
+    if (!termine->isActive()) termine->open();
+    // 2. A row left over from a save that failed goes.
+    if (termine->state() == db::DatasetState::Insert) termine->cancel();
+    // The full commit below closes every dataset of the transaction: edits
+    // pending anywhere (a customer being typed in the grid above, a course in
+    // the course window) are saved first, so that nothing typed is lost. When
+    // one cannot be saved, its error is shown and nothing is written.
+    if (!dm->finishPendingEdits()) return;
+    // 3.-6. The appointment: a date of the special course -1.
+    termine->append();
+    termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(-1);
+    const QTime t = uhrzeit_lesen(e_uhrzeit->text());
+    const QDateTime wann = db::makeDateTime(datum, t);
+    termine->fieldByName(QStringLiteral("DATUM"))->setAsDateTime(wann);
+    termine->fieldByName(QStringLiteral("UHRZEIT"))->setAsDateTime(wann);
+    termine->fieldByName(QStringLiteral("THEMA"))->setAsString(e_thema->text());
+    termine->fieldByName(QStringLiteral("ORT"))->setAsString(e_ort->text());
+    termine->fieldByName(QStringLiteral("KONTAKT"))->setAsString(e_kontakt->text());
+    termine->post();
+    // 7. Full commit: ends the transaction and closes its datasets.
+    dm->ibt->commit();
+    // 8. What this window shows comes back.
+    termine->open();
+    tagesliste(mc_kursterminplaner->selectedDate());
+    DBNavigator2->setEnabled(true);
+    dm->ibt_kunde->open();
+    fettTageSpaeter();
+}
+
+void Tfrm_beratungen::e_uhrzeitKeyPress(QChar& ch) {
+    if (ch == QLatin1Char(',') || ch == QLatin1Char('/')) ch = QLatin1Char(':');
+    else if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) ch = QChar();
+}
+
+// ---------------------------------------------------------------------------
+// Calendar and day list
+
+QSet<int> Tfrm_beratungen::setbolddays(int year, int month) { return kurstermin_tage(year, month); }
+
+void Tfrm_beratungen::fettTageSpaeter() {
+    if (m_formShown && m_fettTimer) m_fettTimer->start();
+}
+
+void Tfrm_beratungen::tagesliste(const QDate& tag) { tagesliste_laden(jcp_tagesansicht, tag, true); }
+
+void Tfrm_beratungen::mc_kursterminplanerClick() { tagesliste(mc_kursterminplaner->selectedDate()); }
+
+void Tfrm_beratungen::mc_kursterminplanerDblClick() {
+    e_termin_am->setText(datumText(mc_kursterminplaner->selectedDate()));
+}

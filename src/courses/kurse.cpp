@@ -1,0 +1,1002 @@
+#include "courses/kurse.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "courses/auswahl.h"
+#include "courses/dlg_teilnehmer_add.h"
+#include "courses/keyedit.h"
+#include "courses/qr_teilnehmerliste.h"
+#include "courses/qr_terminliste.h"
+#include "data/datenmodul.h"
+#include "db/error.h"
+#include "db/field.h"
+#include "db/statement.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "staff_docs/datei_ausfuehren.h"
+#include "widgets/captionpanel.h"
+#include "widgets/dbgrid.h"
+#include "widgets/dbmemo.h"
+#include "widgets/dbnavigator.h"
+#include "widgets/monthcalendar.h"
+#include "widgets/rolloutpanel.h"
+
+QPointer<Tfrm_kurse> frm_kurse;
+
+using widgets::DbGridColumn;
+
+namespace {
+
+// Runs a handler from a signal: an error goes to the standard error box.
+template <class F>
+void guarded(F&& f) {
+    try {
+        f();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+QString datumText(const QDate& d) {
+    return QStringLiteral("%1.%2.%3")
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.year(), 4, 10, QLatin1Char('0'));
+}
+
+// An integer typed into an edit (StrToInt): optional blanks around it, an
+// optional sign, decimal digits, within the 32-bit range.
+bool ganzzahl_lesen(const QString& text, qint64* out) {
+    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+    if (!re.match(text).hasMatch()) return false;
+    qint64 v = 0;
+    if (!db::fmt::parseInteger(text, &v)) return false;
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+    *out = v;
+    return true;
+}
+
+QLabel* label(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    return l;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Shared with the consultations window
+
+QSet<int> kurstermin_tage(int year, int month) {
+    QSet<int> tage;
+    if (!dm || !dm->idb || !dm->idb->isOpen() || !dm->ibt) return tage;
+    const QDate erster(year, month, 1);
+    if (!erster.isValid() || year < 1 || year > 9999) return tage;
+    // From the first of the month (inclusive) to the first of the next
+    // month (exclusive): every day and every time of day of the month.
+    QString sql = QStringLiteral("select datum from kurstermine where datum>=\"") + datumText(erster) +
+                  QStringLiteral("\"");
+    const QDate naechster = erster.addMonths(1);
+    if (naechster.year() <= 9999)
+        sql += QStringLiteral(" and datum<\"") + datumText(naechster) + QStringLiteral("\"");
+    db::Statement s(dm->idb.get(), dm->ibt);
+    s.prepare(sql);
+    s.open();
+    while (s.fetch()) {
+        const QDateTime dt = s.value(0).toDateTime();
+        if (dt.isValid()) tage.insert(dt.date().day());
+    }
+    return tage;
+}
+
+QString tagesliste_sql(const QString& datum, bool klammern) {
+    QString sql = klammern
+                      ? QStringLiteral(" select b.KURSNR, b.kursart, a.THEMA, a.UHRZEIT,a.ort,a.kontakt from "
+                                       "KURSTERMINE a, KURSE b where ((a.kursnr=b.kursnr)) and datum>=")
+                      : QStringLiteral(" select b.KURSNR, b.kursart, a.THEMA, a.UHRZEIT,a.ort,a.kontakt from "
+                                       "KURSTERMINE a, KURSE b where a.kursnr=b.kursnr and datum>=");
+    sql += QLatin1Char('"') + datum + QStringLiteral(" 00:00:00") + QLatin1Char('"');
+    sql += QStringLiteral(" and datum<=") + QLatin1Char('"') + datum + QStringLiteral(" 23:59:59") +
+           QLatin1Char('"');
+    sql += QStringLiteral(" order by uhrzeit");
+    return sql;
+}
+
+void tagesliste_laden(widgets::CaptionPanel* caption, const QDate& tag, bool klammern) {
+    const QString d = datumText(tag);
+    if (caption) caption->setCaption(d);
+    if (!dm) return;
+    dm->ibq_kursedestages->close();
+    dm->ibq_kursedestages->setSql({tagesliste_sql(d, klammern)});
+    dm->ibq_kursedestages->open();
+}
+
+bool datum_lesen(const QString& text, QDate* out) {
+    static const QRegularExpression blank(QStringLiteral("\\s"));
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.contains(blank)) return false;
+    QDateTime dt;
+    if (!db::fmt::parseDateTime(t, &dt)) return false;
+    if (dt.date().year() < 1 || dt.date().year() > 9999) return false;
+    *out = dt.date();
+    return true;
+}
+
+QTime uhrzeit_lesen(const QString& text) {
+    QTime t;
+    if (!db::fmt::parseTime(text, &t)) throw db::ConvertError(QStringLiteral("'%1' ist keine gültige Uhrzeit").arg(text));
+    return t;
+}
+
+QString sichern_meldung(const QString& subject) {
+    return QStringLiteral("Die Änderungen an den ") + subject +
+           QStringLiteral(" konnten nicht gesichert werden, da diese nicht vollständig oder nicht korrekt sind ! "
+                          "(Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen oder "
+                          "korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie diese.");
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+QString Tfrm_kurse::meldungAnzahl() {
+    return QStringLiteral("Die Anzahl der Termine wurde nicht eingetragen oder ist keine korrekte Zahl. Tragen Sie "
+                          "z.B. für zehn Termine eine 10 ein.");
+}
+
+QString Tfrm_kurse::meldungErsterTermin() {
+    return QStringLiteral("Es wurde kein Datum für den ersten Termin eingetragen oder es ist ein ungültiges Datum. "
+                          "Benutzen Sie am besten den Kalender um das erste Datum der Termin zu bestimmen.");
+}
+
+QString Tfrm_kurse::meldungIntervall() {
+    return QStringLiteral("Es wurde kein oder kein korrekter Wert in das Feld \"und dann alle x Tage\" eingetragen. "
+                          "Geben Sie hier bitte den Wert an, der angibt wie die Termine aufeinander folgen sollen, "
+                          "also z.B. 7, wenn alle sieben Tage ein Kurs stattfinden soll.");
+}
+
+QString Tfrm_kurse::meldungIntervallVorlage() {
+    return QStringLiteral("Es wurde kein oder kein korrekter Wert in das Feld \"und dann alle x Tage\" eingetragen, "
+                          "auch in der Vorlage ist dieser Wert nicht definiert. Geben bitte den Wert an, der angibt "
+                          "wie die Termine aufeinander folgen sollen, also z.B. 7, wenn alle sieben Tage ein Kurs "
+                          "stattfinden soll.");
+}
+
+QString Tfrm_kurse::meldungUhrzeit() { return QStringLiteral("Das Feld 'um:' enthält keine gültige Uhrzeit."); }
+
+QString Tfrm_kurse::meldungKeinKurs() {
+    return QStringLiteral("Es ist kein Kurs ausgewählt. Legen Sie bitte zuerst einen Kurs an oder wählen Sie den "
+                          "Kurs aus, zu dem die Termine eingetragen werden sollen.");
+}
+
+QString Tfrm_kurse::meldungDatumsbereich() {
+    return QStringLiteral("Die Termine würden außerhalb des gültigen Datumsbereichs (01.01.0001 bis 31.12.9999) "
+                          "liegen. Prüfen Sie bitte die Anzahl der Termine und den Abstand \"und dann alle x Tage\".");
+}
+
+QString Tfrm_kurse::loeschfrage(const QString& vname, const QString& name, const QString& hundname) {
+    QString t = QStringLiteral("Sind Sie sicher das der Teilnehmer \r\r");
+    if (!vname.isEmpty()) t += vname + QLatin1Char(' ');
+    t += name + QStringLiteral(" mit Hund ") + hundname + QStringLiteral("\r\rgelöscht werden soll ?");
+    return t;
+}
+
+// ---------------------------------------------------------------------------
+// Construction
+
+Tfrm_kurse::Tfrm_kurse(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frm_kurse"));
+    setWindowTitle(QStringLiteral("Kurse"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildUi();
+
+    m_fettTimer = new QTimer(this);
+    m_fettTimer->setSingleShot(true);
+    m_fettTimer->setInterval(0);
+    connect(m_fettTimer, &QTimer::timeout, this, [this] { guarded([this] { mc_kursterminplaner->refreshBoldDays(); }); });
+
+    if (dm) {
+        // The calendar follows the course date that becomes current.
+        QPointer<widgets::MonthCalendar> mc = mc_kursterminplaner;
+        dm->kursterminCalendar = [mc](const QDateTime& dt) {
+            if (mc && dt.isValid()) mc->setSelectedDate(dt.date());
+        };
+        // Dates written or removed (here, in the consultations window or by a
+        // grid) change the bold days at once.
+        connect(dm->ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
+    }
+}
+
+Tfrm_kurse::~Tfrm_kurse() {
+    if (dm) dm->kursterminCalendar = nullptr;
+}
+
+void Tfrm_kurse::buildUi() {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    Splitter1 = new QSplitter(Qt::Vertical, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    root->addWidget(Splitter1);
+
+    // --- course list with the three toggle buttons ---
+    auto* oben = new QWidget(Splitter1);
+    auto* obenLayout = new QHBoxLayout(oben);
+    obenLayout->setContentsMargins(2, 2, 2, 2);
+    dbg_kurse = new widgets::DbGrid(oben);
+    dbg_kurse->setObjectName(QStringLiteral("dbg_kurse"));
+    if (dm) dbg_kurse->setDataSource(dm->ds_kurse);
+    {
+        QList<DbGridColumn> cols;
+        DbGridColumn c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSNR");
+        c.title = QStringLiteral("Kurs-Nr.");
+        c.readOnly = true;
+        c.widthChars = 7;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSART");
+        c.title = QStringLiteral("Kursart");
+        c.pickList = {QStringLiteral("Junghundekurs"), QStringLiteral("Welpenkurs"), QStringLiteral("Agilitykurs"),
+                      QStringLiteral("Familienbegleithund"), QStringLiteral("Obidience"), QStringLiteral("Sonstiges")};
+        c.widthChars = 8;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("STATUS");
+        c.title = QStringLiteral("Status");
+        c.pickList = {QStringLiteral("Aktiv"), QStringLiteral("Beendet"), QStringLiteral("Storniert"),
+                      QStringLiteral("Pausiert")};
+        c.widthChars = 7;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSNAME");
+        c.title = QStringLiteral("Kursname");
+        c.widthChars = 30;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("GEBUEHR");
+        c.title = QStringLiteral("Kursgebühr");
+        c.widthChars = 11;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSLEITER_ZEICHEN");
+        c.title = QStringLiteral("Kursleiter");
+        c.ellipsisButton = true;
+        c.widthChars = 10;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSLEITER");
+        c.visible = false;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("MAXTEILNEHMER");
+        c.title = QStringLiteral("max. Teilnehmer");
+        c.widthChars = 13;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("ANZAHL_TEILNEHMER");
+        c.title = QStringLiteral("Anz. Teilnehmer");
+        c.widthChars = 13;
+        cols << c;
+        dbg_kurse->setColumns(cols);
+    }
+    connect(dbg_kurse, &widgets::DbGrid::editButtonClicked, this,
+            [this](int) { guarded([this] { dbg_kurseEditButtonClick(); }); });
+    obenLayout->addWidget(dbg_kurse, 1);
+
+    auto* knoepfe = new QVBoxLayout;
+    bg_kursauswahl = new QButtonGroup(this);
+    bg_kursauswahl->setExclusive(true);
+    auto toggle = [&](const char* name, const QString& text) {
+        auto* b = new QToolButton(oben);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(text);
+        b->setCheckable(true);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        b->setMinimumWidth(110);
+        bg_kursauswahl->addButton(b);
+        knoepfe->addWidget(b);
+        return b;
+    };
+    // The three buttons have no effect: the list always shows every course.
+    sb_aktive_kurse = toggle("sb_aktive_kurse", QStringLiteral("Aktive Kurse"));
+    sb_alle_kurse = toggle("sb_alle_kurse", QStringLiteral("Alle Kurse"));
+    sb_beendete_kurse = toggle("sb_beendete_kurse", QStringLiteral("Beendete Kurse"));
+    sb_aktive_kurse->setChecked(true);
+    knoepfe->addStretch(1);
+    obenLayout->addLayout(knoepfe);
+
+    // --- description ---
+    auto* mitte = new QWidget(Splitter1);
+    auto* mitteLayout = new QVBoxLayout(mitte);
+    mitteLayout->setContentsMargins(2, 0, 2, 0);
+    mitteLayout->setSpacing(0);
+    auto* titel = new QLabel(QStringLiteral("Kursbeschreibung:"), mitte);
+    titel->setObjectName(QStringLiteral("lb_kursbeschreibung"));
+    titel->setStyleSheet(QStringLiteral("QLabel { background: palette(mid); color: white; font-weight: bold; "
+                                        "padding: 2px 4px; }"));
+    mitteLayout->addWidget(titel);
+    DBMemo1 = new widgets::DbMemo(mitte);
+    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
+    if (dm) DBMemo1->setDataSource(dm->ds_kurse);
+    DBMemo1->setDataField(QStringLiteral("BESCHREIBUNG"));
+    mitteLayout->addWidget(DBMemo1);
+
+    // --- pages and the bar under them ---
+    auto* unten = new QWidget(Splitter1);
+    auto* untenLayout = new QVBoxLayout(unten);
+    untenLayout->setContentsMargins(2, 2, 2, 2);
+    pg_kurs = new QTabWidget(unten);
+    pg_kurs->setObjectName(QStringLiteral("pg_kurs"));
+    pg_kurs->setDocumentMode(true);  // flat tab buttons
+    ts_kurstermine = buildTerminSeite();
+    ts_teilnehmer = buildTeilnehmerSeite();
+    ts_dokumente = buildDokumentSeite();
+    pg_kurs->addTab(ts_kurstermine, QStringLiteral("Kurstermine"));
+    pg_kurs->addTab(ts_teilnehmer, QStringLiteral("Teilnehmer"));
+    pg_kurs->addTab(ts_dokumente, QStringLiteral("Dokumente"));
+    untenLayout->addWidget(pg_kurs, 1);
+
+    auto* leiste = new QHBoxLayout;
+    auto knopf = [&](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, unten);
+        b->setObjectName(QString::fromLatin1(name));
+        leiste->addWidget(b);
+        return b;
+    };
+    BitBtn1 = knopf("BitBtn1", QStringLiteral("Terminliste"));
+    BitBtn2 = knopf("BitBtn2", QStringLiteral("Teilnehmerliste"));
+    BitBtn3 = knopf("BitBtn3", QStringLiteral("Dokumentensatz für Teilnehmer"));
+    BitBtn5 = knopf("BitBtn5", QStringLiteral("Anmeldung"));
+    leiste->addStretch(1);
+    untenLayout->addLayout(leiste);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn5, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
+    // "Dokumentensatz für Teilnehmer" has no action.
+
+    Splitter1->addWidget(oben);
+    Splitter1->addWidget(mitte);
+    Splitter1->addWidget(unten);
+    Splitter1->setStretchFactor(0, 3);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setStretchFactor(2, 6);
+    Splitter1->setSizes({220, 70, 480});
+}
+
+QWidget* Tfrm_kurse::buildTerminSeite() {
+    auto* seite = new QWidget;
+    seite->setObjectName(QStringLiteral("ts_kurstermine"));
+    auto* layout = new QVBoxLayout(seite);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    // --- roll-out with the generator ---
+    JvRollout1 = new widgets::RolloutPanel(QStringLiteral("Termine hinzufügen: "), seite);
+    JvRollout1->setObjectName(QStringLiteral("JvRollout1"));
+    JvRollout1->setHint(QStringLiteral("Klicken Sie hier um Termine zu dem Kurs hinzuzufügen."));
+    auto* zeile = new QWidget;
+    auto* z = new QHBoxLayout(zeile);
+    z->setContentsMargins(4, 4, 4, 4);
+    auto edit = [&](const char* name, int breite) {
+        auto* e = new KeyLineEdit(zeile);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setFixedWidth(breite);
+        return e;
+    };
+    z->addWidget(label(QStringLiteral("Anzahl:"), zeile));
+    e_anztermine = edit("e_anztermine", 40);
+    z->addWidget(e_anztermine);
+    z->addSpacing(8);
+    z->addWidget(label(QStringLiteral("Erster Termin am:"), zeile));
+    e_erster_termin_am = edit("e_erster_termin_am", 90);
+    z->addWidget(e_erster_termin_am);
+    z->addWidget(label(QStringLiteral("um:"), zeile));
+    e_uhrzeit = edit("e_uhrzeit", 50);
+    z->addWidget(e_uhrzeit);
+    z->addSpacing(8);
+    z->addWidget(label(QStringLiteral("und dann alle"), zeile));
+    e_alle_x_tage = edit("e_alle_x_tage", 40);
+    z->addWidget(e_alle_x_tage);
+    z->addWidget(label(QStringLiteral("Tage."), zeile));
+    z->addSpacing(12);
+    Button1 = new QPushButton(QStringLiteral("Termine eintragen"), zeile);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    z->addWidget(Button1);
+    z->addStretch(1);
+    JvRollout1->setContentWidget(zeile);
+    JvRollout1->setExpandedHeight(widgets::RolloutPanel::HeaderHeight + zeile->sizeHint().height() + 4);
+    JvRollout1->expand();
+    layout->addWidget(JvRollout1);
+
+    // Keys of the four edits.
+    for (KeyLineEdit* e : {e_anztermine, e_erster_termin_am, e_uhrzeit, e_alle_x_tage})
+        e->onKeyDown = [this](int& key, Qt::KeyboardModifiers) { e_anztermineKeyDown(key); };
+    e_anztermine->onKeyPress = [this](QChar& ch) { e_anztermineKeyPress(ch); };
+    e_alle_x_tage->onKeyPress = [this](QChar& ch) { e_anztermineKeyPress(ch); };
+    e_erster_termin_am->onKeyPress = [this](QChar& ch) { e_erster_termin_amKeyPress(ch); };
+    e_uhrzeit->onKeyPress = [this](QChar& ch) { e_uhrzeitKeyPress(ch); };
+    e_uhrzeit->onExit = [this] { guarded([this] { e_uhrzeitExit(); }); };
+
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    pm_vorlagen = new QMenu(this);
+    pm_vorlagen->setObjectName(QStringLiteral("pm_vorlagen"));
+    erminlisteausVorlagenholen1 = pm_vorlagen->addAction(QStringLiteral("Terminliste aus Vorlagen holen..."));
+    erminlisteausVorlagenholen1->setObjectName(QStringLiteral("erminlisteausVorlagenholen1"));
+    connect(erminlisteausVorlagenholen1, &QAction::triggered, this,
+            [this] { guarded([this] { erminlisteausVorlagenholen1Click(); }); });
+    Button1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Button1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { pm_vorlagen->popup(Button1->mapToGlobal(p)); });
+
+    // --- dates of the course (left), calendar and day list (right) ---
+    auto* teiler = new QSplitter(Qt::Horizontal, seite);
+    teiler->setChildrenCollapsible(false);
+    auto* links = new QWidget(teiler);
+    auto* linksLayout = new QVBoxLayout(links);
+    linksLayout->setContentsMargins(0, 0, 0, 0);
+    linksLayout->addWidget(label(QStringLiteral("Kurstermine:"), links));
+    DBGrid2 = new widgets::DbGrid(links);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    if (dm) DBGrid2->setDataSource(dm->ds_kurstermine);
+    {
+        QList<DbGridColumn> cols;
+        DbGridColumn c;
+        c.fieldName = QStringLiteral("DATUM");
+        c.widthChars = 22;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("UHRZEIT");
+        c.widthChars = 7;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("THEMA");
+        c.widthChars = 40;
+        cols << c;
+        DBGrid2->setColumns(cols);
+    }
+    linksLayout->addWidget(DBGrid2, 1);
+
+    jcp_kalender = new widgets::CaptionPanel(QStringLiteral("Kalender"), teiler);
+    jcp_kalender->setObjectName(QStringLiteral("jcp_kalender"));
+    jcp_kalender->setCaptionPosition(widgets::CaptionPanel::Top);
+    jcp_kalender->setCaptionColor(palette().color(QPalette::Mid));
+    auto* rechts = new QWidget;
+    auto* rechtsLayout = new QVBoxLayout(rechts);
+    rechtsLayout->setContentsMargins(0, 0, 0, 0);
+    mc_kursterminplaner = new widgets::MonthCalendar(rechts);
+    mc_kursterminplaner->setObjectName(QStringLiteral("mc_kursterminplaner"));
+    mc_kursterminplaner->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    rechtsLayout->addWidget(mc_kursterminplaner);
+    jcp_tagesansicht = new widgets::CaptionPanel(QStringLiteral("Termine am <datum>"), rechts);
+    jcp_tagesansicht->setObjectName(QStringLiteral("jcp_tagesansicht"));
+    jcp_tagesansicht->setCaptionPosition(widgets::CaptionPanel::Top);
+    jcp_tagesansicht->setCaptionColor(palette().color(QPalette::Mid));
+    DBGrid3 = new widgets::DbGrid;
+    DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
+    DBGrid3->setReadOnly(true);
+    DBGrid3->setRowSelect(true);
+    if (dm) DBGrid3->setDataSource(dm->ds_kursedestages);
+    {
+        QList<DbGridColumn> cols;
+        DbGridColumn c;
+        c.fieldName = QStringLiteral("UHRZEIT");
+        c.title = QStringLiteral("um");
+        c.widthChars = 6;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSNR");
+        c.title = QStringLiteral("Kurs");
+        c.widthChars = 5;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("KURSART");
+        c.title = QStringLiteral("Art");
+        c.widthChars = 4;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("THEMA");
+        c.title = QStringLiteral("Tagesthema");
+        c.widthChars = 30;
+        cols << c;
+        DBGrid3->setColumns(cols);
+    }
+    jcp_tagesansicht->setContentWidget(DBGrid3);
+    rechtsLayout->addWidget(jcp_tagesansicht, 1);
+    jcp_kalender->setContentWidget(rechts);
+    teiler->addWidget(links);
+    teiler->addWidget(jcp_kalender);
+    teiler->setStretchFactor(0, 3);
+    teiler->setStretchFactor(1, 2);
+    layout->addWidget(teiler, 1);
+
+    connect(mc_kursterminplaner, &QCalendarWidget::clicked, this,
+            [this](const QDate&) { guarded([this] { mc_kursterminplanerClick(); }); });
+    connect(mc_kursterminplaner, &QCalendarWidget::activated, this,
+            [this](const QDate&) { guarded([this] { mc_kursterminplanerDblClick(); }); });
+    return seite;
+}
+
+QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
+    auto* seite = new QWidget;
+    seite->setObjectName(QStringLiteral("ts_teilnehmer"));
+    auto* layout = new QVBoxLayout(seite);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    DBGrid1 = new widgets::DbGrid(seite);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setReadOnly(true);
+    if (dm) DBGrid1->setDataSource(dm->ds_teilnehmer);
+    {
+        QList<DbGridColumn> cols;
+        const char* const spalten[][2] = {{"VNAME", "Vorname"}, {"NAME", "Name"},   {"HUNDNAME", "Hund"},
+                                          {"BEZAHLT", "Bezahlt"}, {"TEL", "Tel."},  {"MOBIL", "Mobil"},
+                                          {"FAX", "Fax"},       {"EMAIL", "E-Mail"}};
+        const int breiten[] = {14, 18, 14, 7, 14, 14, 14, 24};
+        int i = 0;
+        for (const auto& s : spalten) {
+            DbGridColumn c;
+            c.fieldName = QString::fromLatin1(s[0]);
+            c.title = QString::fromUtf8(s[1]);
+            c.widthChars = breiten[i++];
+            cols << c;
+        }
+        DBGrid1->setColumns(cols);
+    }
+    layout->addWidget(DBGrid1, 1);
+
+    pm_bezahlt = new QMenu(this);
+    pm_bezahlt->setObjectName(QStringLiteral("pm_bezahlt"));
+    Barbezahlt1 = pm_bezahlt->addAction(QStringLiteral("Bar bezahlt"));
+    Barbezahlt1->setObjectName(QStringLiteral("Barbezahlt1"));
+    berwiesen1 = pm_bezahlt->addAction(QStringLiteral("Überwiesen"));
+    berwiesen1->setObjectName(QStringLiteral("berwiesen1"));
+    Lastschrift1 = pm_bezahlt->addAction(QStringLiteral("Lastschrift"));
+    Lastschrift1->setObjectName(QStringLiteral("Lastschrift1"));
+    Gutschrift1 = pm_bezahlt->addAction(QStringLiteral("Gutschrift"));
+    Gutschrift1->setObjectName(QStringLiteral("Gutschrift1"));
+    connect(Barbezahlt1, &QAction::triggered, this, [this] { guarded([this] { Barbezahlt1Click(); }); });
+    connect(berwiesen1, &QAction::triggered, this, [this] { guarded([this] { berwiesen1Click(); }); });
+    connect(Lastschrift1, &QAction::triggered, this, [this] { guarded([this] { Lastschrift1Click(); }); });
+    connect(Gutschrift1, &QAction::triggered, this, [this] { guarded([this] { Gutschrift1Click(); }); });
+    DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { pm_bezahlt->popup(DBGrid1->viewport()->mapToGlobal(p)); });
+
+    auto* leiste = new QHBoxLayout;
+    auto* kommentar = new QVBoxLayout;
+    kommentar->addWidget(label(QStringLiteral("Kommentar zum Teilnehmer:"), seite));
+    DBMemo2 = new widgets::DbMemo(seite);
+    DBMemo2->setObjectName(QStringLiteral("DBMemo2"));
+    if (dm) DBMemo2->setDataSource(dm->ds_teilnehmeredit);
+    DBMemo2->setDataField(QStringLiteral("KOMMENTAR"));
+    DBMemo2->setFixedHeight(52);
+    kommentar->addWidget(DBMemo2);
+    leiste->addLayout(kommentar, 1);
+    auto* knoepfe = new QVBoxLayout;
+    b_add_teilnehmer = new QPushButton(QStringLiteral("Teilnehmer hinzufügen"), seite);
+    b_add_teilnehmer->setObjectName(QStringLiteral("b_add_teilnehmer"));
+    bb_del_teilnehmer = new QPushButton(QStringLiteral("Teilnehmer löschen"), seite);
+    bb_del_teilnehmer->setObjectName(QStringLiteral("bb_del_teilnehmer"));
+    BitBtn4 = new QPushButton(QStringLiteral("Teilnehmer hat bezahlt"), seite);
+    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
+    BitBtn4->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(BitBtn4, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { pm_bezahlt->popup(BitBtn4->mapToGlobal(p)); });
+    knoepfe->addWidget(b_add_teilnehmer);
+    knoepfe->addWidget(bb_del_teilnehmer);
+    knoepfe->addWidget(BitBtn4);
+    leiste->addLayout(knoepfe);
+    layout->addLayout(leiste);
+
+    connect(b_add_teilnehmer, &QPushButton::clicked, this, [this] { guarded([this] { b_add_teilnehmerClick(); }); });
+    connect(bb_del_teilnehmer, &QPushButton::clicked, this, [this] { guarded([this] { bb_del_teilnehmerClick(); }); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn4Click(); }); });
+    return seite;
+}
+
+QWidget* Tfrm_kurse::buildDokumentSeite() {
+    auto* seite = new QWidget;
+    seite->setObjectName(QStringLiteral("ts_dokumente"));
+    auto* layout = new QVBoxLayout(seite);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    dbg_dokumente = new widgets::DbGrid(seite);
+    dbg_dokumente->setObjectName(QStringLiteral("dbg_dokumente"));
+    if (dm) dbg_dokumente->setDataSource(dm->ds_kursdokumente);
+    {
+        QList<DbGridColumn> cols;
+        DbGridColumn c;
+        c.fieldName = QStringLiteral("DOKNR");
+        c.title = QStringLiteral("Dok.-Nr.");
+        c.readOnly = true;
+        c.widthChars = 7;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("BEZEICHNUNG");
+        c.title = QStringLiteral("Dokument");
+        c.readOnly = true;
+        c.widthChars = 40;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("ART_ANZEIGE");
+        c.title = QStringLiteral("Art");
+        c.widthChars = 14;
+        cols << c;
+        c = {};
+        c.fieldName = QStringLiteral("VERTEILER");
+        c.title = QStringLiteral("Verteiler");
+        c.pickList = {QStringLiteral("Alle"), QStringLiteral("Kursleiter")};
+        c.widthChars = 12;
+        cols << c;
+        dbg_dokumente->setColumns(cols);
+    }
+    layout->addWidget(dbg_dokumente, 1);
+
+    auto* leiste = new QHBoxLayout;
+    DBNavigator2 = new widgets::DbNavigator(seite);
+    DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
+    DBNavigator2->setVisibleButtons(widgets::DbNavigator::EditButtons);
+    if (dm) DBNavigator2->setDataSource(dm->ds_kursdokumente);
+    leiste->addWidget(DBNavigator2);
+    bb_anzeigen = new QPushButton(QStringLiteral("Anzeigen"), seite);
+    bb_anzeigen->setObjectName(QStringLiteral("bb_anzeigen"));
+    bb_this_dok_print = new QPushButton(QStringLiteral("Drucken"), seite);
+    bb_this_dok_print->setObjectName(QStringLiteral("bb_this_dok_print"));
+    leiste->addWidget(bb_anzeigen);
+    leiste->addWidget(bb_this_dok_print);
+    leiste->addStretch(1);
+    layout->addLayout(leiste);
+    connect(bb_anzeigen, &QPushButton::clicked, this, [this] { guarded([this] { bb_anzeigenClick(); }); });
+    connect(bb_this_dok_print, &QPushButton::clicked, this,
+            [this] { guarded([this] { bb_this_dok_printClick(); }); });
+    return seite;
+}
+
+// ---------------------------------------------------------------------------
+// Showing, save check, closing
+
+void Tfrm_kurse::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (m_formShown) return;
+    m_formShown = true;
+    guarded([this] { FormShow(); });
+}
+
+void Tfrm_kurse::FormShow() {
+    if (!dm) return;
+    for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibt_kurstermine),
+                           static_cast<db::Dataset*>(dm->ibt_dokumente),
+                           static_cast<db::Dataset*>(dm->IBT_kursdokumente), static_cast<db::Dataset*>(dm->ibt_trainer),
+                           static_cast<db::Dataset*>(dm->ibq_teilnehmer),
+                           static_cast<db::Dataset*>(dm->ibt_teilnehmeredit)})
+        if (!d->isActive()) d->open();
+    mc_kursterminplaner->setBoldDaysHandler([this](int year, int month) { return setbolddays(year, month); });
+    tagesliste(QDate::currentDate());
+}
+
+bool Tfrm_kurse::check_sichern() {
+    if (!dm) return true;
+    // 1. The course. Posting it posts its pending details first; when one of
+    //    those is what fails, the course dates' message says so.
+    try {
+        dm->ibt_kurse->checkBrowseMode();
+    } catch (...) {
+        const bool terminFehler = dm->ibt_kurstermine->isActive() && dm->ibt_kurstermine->isEditing();
+        platform::dialogs().messageBox(sichern_meldung(terminFehler ? QStringLiteral("Termindaten des Kurses")
+                                                                    : QStringLiteral("Kursdaten")));
+        return false;
+    }
+    // 2. The course dates.
+    try {
+        dm->ibt_kurstermine->checkBrowseMode();
+    } catch (...) {
+        platform::dialogs().messageBox(sichern_meldung(QStringLiteral("Termindaten des Kurses")));
+        return false;
+    }
+    return true;
+}
+
+bool Tfrm_kurse::FormClose() {
+    if (!dm) return true;
+    try {
+        if (dm->ibt_kurstermine->isActive()) dm->ibt_kurstermine->checkBrowseMode();
+        if (dm->ibt_kurse->isActive()) dm->ibt_kurse->checkBrowseMode();
+    } catch (...) {
+        platform::handleCurrentException();
+        return false;
+    }
+    return true;
+}
+
+void Tfrm_kurse::closeEvent(QCloseEvent* e) {
+    if (!FormClose()) {
+        e->ignore();
+        return;
+    }
+    if (dm) dm->kursterminCalendar = nullptr;
+    e->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Course dates
+
+bool Tfrm_kurse::kurs_fuer_termine() {
+    db::Table* kurse = dm->ibt_kurse;
+    if (!kurse->isActive() || kurse->isEmpty()) {
+        platform::dialogs().messageBox(meldungKeinKurs());
+        return false;
+    }
+    // A new course that is not saved yet is saved first, so that its dates
+    // never belong to a course that is then discarded.
+    if (kurse->state() == db::DatasetState::Insert) kurse->post();
+    if (kurse->fieldByName(QStringLiteral("KURSNR"))->isNull()) {
+        platform::dialogs().messageBox(meldungKeinKurs());
+        return false;
+    }
+    return true;
+}
+
+bool Tfrm_kurse::datumsbereich_ok(const QDate& erster, qint64 intervall, qint64 anzahl) {
+    const qint64 weg = intervall * (anzahl - 1);
+    const qint64 jd = erster.toJulianDay() + weg;
+    const QDate letzter = QDate::fromJulianDay(jd);
+    if (!letzter.isValid() || letzter.year() < 1 || letzter.year() > 9999) {
+        platform::dialogs().messageBox(meldungDatumsbereich());
+        return false;
+    }
+    return true;
+}
+
+void Tfrm_kurse::termine_schreiben(QDate d, qint64 intervall, qint64 anzahl, const QVariantList* themen) {
+    db::Table* termine = dm->ibt_kurstermine;
+    if (!termine->isActive()) termine->open();
+    const int kursnr = dm->ibt_kurse->fieldByName(QStringLiteral("KURSNR"))->asInteger();
+    for (qint64 i = 0; i < anzahl; ++i) {
+        if (termine->state() == db::DatasetState::Insert) termine->cancel();
+        termine->append();
+        termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(kursnr);
+        const QTime t = uhrzeit_lesen(e_uhrzeit->text());
+        const QDateTime wann = db::makeDateTime(d, t);
+        termine->fieldByName(QStringLiteral("DATUM"))->setAsDateTime(wann);
+        termine->fieldByName(QStringLiteral("UHRZEIT"))->setAsDateTime(wann);
+        d = d.addDays(intervall);
+        if (themen) termine->fieldByName(QStringLiteral("THEMA"))->setValue(themen->at(int(i)));
+        termine->post();
+    }
+}
+
+void Tfrm_kurse::Button1Click() {
+    if (!dm) return;
+    qint64 anzahl = 0;
+    if (!ganzzahl_lesen(e_anztermine->text(), &anzahl)) {
+        platform::dialogs().messageBox(meldungAnzahl());
+        return;
+    }
+    QDate erster;
+    if (!datum_lesen(e_erster_termin_am->text(), &erster)) {
+        platform::dialogs().messageBox(meldungErsterTermin());
+        return;
+    }
+    qint64 intervall = 0;
+    if (!ganzzahl_lesen(e_alle_x_tage->text(), &intervall)) {
+        platform::dialogs().messageBox(meldungIntervall());
+        return;
+    }
+    if (anzahl <= 0) return;
+    if (!datumsbereich_ok(erster, intervall, anzahl)) return;
+    if (!kurs_fuer_termine()) return;
+    termine_schreiben(erster, intervall, anzahl, nullptr);
+}
+
+void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
+    if (!dm) return;
+    QDate erster;
+    if (!datum_lesen(e_erster_termin_am->text(), &erster)) {
+        platform::dialogs().messageBox(meldungErsterTermin());
+        return;
+    }
+    if (!frm_auswahl) return;
+    QVariantList zeile;
+    if (!frm_auswahl->waehlen(QStringLiteral("Kursvorlage auswählen..."),
+                              {QStringLiteral("select vorlagennr,bezeichnung"), QStringLiteral(" from vorlagen_kurse ")},
+                              {QStringLiteral("Nr."), QStringLiteral("Bezeichnung")}, true, &zeile) ||
+        zeile.isEmpty())
+        return;
+    const int n = zeile.at(0).toInt();
+
+    db::Query* q = dm->ibq;
+    q->close();
+    q->setSql({QStringLiteral("select rythmus from vorlagen_kurse where vorlagennr=") + QString::number(n)});
+    q->open();
+    qint64 intervall = q->isEmpty() ? 0 : q->fields().at(0)->asInteger();
+    if (intervall == 0) {
+        if (!ganzzahl_lesen(e_alle_x_tage->text(), &intervall)) {
+            platform::dialogs().messageBox(meldungIntervallVorlage());
+            return;
+        }
+    }
+
+    q->close();
+    q->setSql({QStringLiteral("select thema from vorlagen_kurstermine where vorlagennr=") + QString::number(n) +
+               QStringLiteral(" order by terminnr")});
+    q->open();
+    // The topics are read first: writing a date must not disturb the query.
+    QVariantList themen;
+    for (q->first(); !q->eof(); q->next()) themen << q->fields().at(0)->value();
+    if (themen.isEmpty()) return;
+    if (!datumsbereich_ok(erster, intervall, themen.size())) return;
+    if (!kurs_fuer_termine()) return;
+    termine_schreiben(erster, intervall, themen.size(), &themen);
+}
+
+void Tfrm_kurse::e_anztermineKeyDown(int& key) {
+    if (!istEingabetaste(key)) return;
+    key = 0;
+    focusNextChild();
+}
+
+void Tfrm_kurse::e_anztermineKeyPress(QChar& ch) {
+    if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) ch = QChar();
+}
+
+void Tfrm_kurse::e_erster_termin_amKeyPress(QChar& ch) {
+    if (ch == QLatin1Char(',')) ch = QLatin1Char('.');
+    else if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) ch = QChar();
+}
+
+void Tfrm_kurse::e_uhrzeitKeyPress(QChar& ch) {
+    if (ch == QLatin1Char(',') || ch == QLatin1Char('/')) ch = QLatin1Char(':');
+    else if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) ch = QChar();
+}
+
+bool Tfrm_kurse::e_uhrzeitExit() {
+    const QString text = e_uhrzeit->text();
+    if (text.trimmed().isEmpty()) return true;
+    QTime t;
+    if (db::fmt::parseTime(text, &t)) {
+        e_uhrzeit->setText(t.toString(QStringLiteral("HH:mm")));
+        return true;
+    }
+    platform::dialogs().messageBox(meldungUhrzeit());
+    e_uhrzeit->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Calendar and day list
+
+QSet<int> Tfrm_kurse::setbolddays(int year, int month) { return kurstermin_tage(year, month); }
+
+void Tfrm_kurse::fettTageSpaeter() {
+    if (m_formShown && m_fettTimer) m_fettTimer->start();
+}
+
+void Tfrm_kurse::tagesliste(const QDate& tag) { tagesliste_laden(jcp_tagesansicht, tag, false); }
+
+void Tfrm_kurse::mc_kursterminplanerClick() { tagesliste(mc_kursterminplaner->selectedDate()); }
+
+void Tfrm_kurse::mc_kursterminplanerDblClick() {
+    e_erster_termin_am->setText(datumText(mc_kursterminplaner->selectedDate()));
+}
+
+// ---------------------------------------------------------------------------
+// Trainer of a course
+
+void Tfrm_kurse::dbg_kurseEditButtonClick() {
+    if (!dm || dbg_kurse->selectedFieldName().compare(QLatin1String("KURSLEITER_ZEICHEN"), Qt::CaseInsensitive) != 0)
+        return;
+    if (!frm_auswahl) return;
+    QVariantList zeile;
+    if (!frm_auswahl->waehlen(QStringLiteral("Kursleiter auswählen..."),
+                              {QStringLiteral("select trainernr,vname,name,kurzzeichen"), QStringLiteral(" from trainer ")},
+                              {QStringLiteral("Nr."), QStringLiteral("Vorname"), QStringLiteral("Name"),
+                               QStringLiteral("Kurzzeichen")},
+                              true, &zeile) ||
+        zeile.isEmpty())
+        return;
+    dm->ibt_kurse->edit();
+    dm->ibt_kurse->fieldByName(QStringLiteral("KURSLEITER"))->setAsInteger(zeile.at(0).toInt());
+}
+
+// ---------------------------------------------------------------------------
+// Participants
+
+void Tfrm_kurse::b_add_teilnehmerClick() {
+    if (!dm) return;
+    if (!frm_teilnehmer_add) frm_teilnehmer_add = new Tfrm_teilnehmer_add(dm);
+    frm_teilnehmer_add->exec();
+}
+
+void Tfrm_kurse::bb_del_teilnehmerClick() {
+    if (!dm) return;
+    db::Query* tn = dm->ibq_teilnehmer;
+    // Without a selected participant there is nothing to remove.
+    if (!tn->isActive() || tn->isEmpty() || tn->fieldByName(QStringLiteral("ID"))->isNull()) return;
+    const QString frage = loeschfrage(tn->fieldByName(QStringLiteral("VNAME"))->asString(),
+                                      tn->fieldByName(QStringLiteral("NAME"))->asString(),
+                                      tn->fieldByName(QStringLiteral("HUNDNAME"))->asString());
+    if (platform::dialogs().confirm(frage, QStringLiteral("Bestätigung"), platform::Buttons::JaAbbrechen) !=
+        platform::Answer::Ja)
+        return;
+    const int id = tn->fieldByName(QStringLiteral("ID"))->asInteger();
+    // A comment typed for the participant goes with the participant.
+    if (dm->ibt_teilnehmeredit->isEditing()) dm->ibt_teilnehmeredit->cancel();
+    dm->ibq->close();
+    dm->ibq->clearSql();
+    dm->ibq->setSql({QStringLiteral("delete from teilnehmer where id=") + QString::number(id)});
+    dm->ibq->execSql();
+    dm->ibt->commitRetaining();
+    tn->close();
+    tn->open();
+}
+
+void Tfrm_kurse::bezahlt_setzen(const QString& code) {
+    if (!dm) return;
+    db::Query* tn = dm->ibq_teilnehmer;
+    db::Table* edit = dm->ibt_teilnehmeredit;
+    // Without a selected participant there is nothing to set.
+    if (!tn->isActive() || tn->isEmpty() || !edit->isActive() || edit->isEmpty()) return;
+    edit->edit();
+    edit->fieldByName(QStringLiteral("BEZAHLT"))->setAsString(code);
+    edit->post();
+    dm->ibt->commitRetaining();
+    tn->close();
+    tn->open();
+}
+
+void Tfrm_kurse::BitBtn4Click() { bezahlt_setzen(QStringLiteral("B")); }
+void Tfrm_kurse::Barbezahlt1Click() { bezahlt_setzen(QStringLiteral("B")); }
+void Tfrm_kurse::berwiesen1Click() { bezahlt_setzen(QStringLiteral("Ü")); }
+void Tfrm_kurse::Lastschrift1Click() { bezahlt_setzen(QStringLiteral("L")); }
+void Tfrm_kurse::Gutschrift1Click() { bezahlt_setzen(QStringLiteral("G")); }
+
+// ---------------------------------------------------------------------------
+// Course documents
+
+void Tfrm_kurse::dokument_ausfuehren(const QString& verb) {
+    if (!dm) return;
+    db::Table* kd = dm->IBT_kursdokumente;
+    if (!kd->isActive() || kd->isEmpty()) return;
+    db::Field* nr = kd->fieldByName(QStringLiteral("DOKNR"));
+    if (nr->isNull()) return;
+    db::Statement s(dm->idb.get(), dm->ibt);
+    const QString pfad =
+        s.scalar(QStringLiteral("select pfad from dokumente where doknr=") + QString::number(nr->asInteger()))
+            .toString();
+    datei_ausfuehren(nullptr, verb, pfad, QString(), QString(), SW_HIDE);
+}
+
+void Tfrm_kurse::bb_anzeigenClick() { dokument_ausfuehren(QString()); }
+
+void Tfrm_kurse::bb_this_dok_printClick() { dokument_ausfuehren(QStringLiteral("print")); }
+
+// ---------------------------------------------------------------------------
+// Printouts
+
+void Tfrm_kurse::BitBtn1Click() {
+    // Course date list of the current course in the report preview.
+    qr_terminliste()->preview(this);
+}
+
+void Tfrm_kurse::BitBtn2Click() {
+    // The comment being typed belongs on the list.
+    if (dm && dm->ibt_teilnehmeredit->isActive()) dm->ibt_teilnehmeredit->checkBrowseMode();
+    // Participant list of the current course in the report preview.
+    qr_teilnehmerliste()->preview(this);
+}
