@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -13,6 +14,22 @@
 #include "widgets/dbnavigator.h"
 
 QPointer<Tfrm_vorlagen_kurse> frm_vorlagen_kurse;
+
+namespace {
+
+// The last column of the grid fills the grid's width (whenever the grid lays
+// its columns out again).
+void fuelleBreite(widgets::DbGrid* g) {
+    auto strecken = [g] {
+        const int n = g->model()->columnCount();
+        if (n > 0) g->horizontalHeader()->setSectionResizeMode(n - 1, QHeaderView::Stretch);
+    };
+    QObject::connect(g->datasetModel(), &widgets::DatasetModel::columnsChanged, g, strecken);
+    QObject::connect(g->model(), &QAbstractItemModel::modelReset, g, strecken);
+    strecken();
+}
+
+}  // namespace
 
 Tfrm_vorlagen_kurse::Tfrm_vorlagen_kurse(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_vorlagen_kurse"));
@@ -38,6 +55,10 @@ Tfrm_vorlagen_kurse::Tfrm_vorlagen_kurse(QWidget* parent) : QDialog(parent) {
                          staff_docs::spalte(QStringLiteral("BEZEICHNUNG"), {}, 445)});
     DBGrid1->confirmDelete = staff_docs::loeschenBestaetigen;
     DBGrid1->setDataSource(dsVorlagen);
+    // The text column takes the room the window has: at the window's size
+    // the number columns of this font would otherwise push it past the edge
+    // and a scroll bar would cover one of the three rows.
+    fuelleBreite(DBGrid1);
     DBGrid1->setFixedHeight(88);
     g1->addWidget(DBGrid1);
 
@@ -51,6 +72,7 @@ Tfrm_vorlagen_kurse::Tfrm_vorlagen_kurse(QWidget* parent) : QDialog(parent) {
                          staff_docs::spalte(QStringLiteral("THEMA"), {}, 499)});
     DBGrid2->confirmDelete = staff_docs::loeschenBestaetigen;
     DBGrid2->setDataSource(dsTermine);
+    fuelleBreite(DBGrid2);
     g2->addWidget(DBGrid2);
     g1->addWidget(GroupBox2, 1);
     outer->addWidget(GroupBox1, 1);

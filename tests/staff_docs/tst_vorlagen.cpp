@@ -90,10 +90,10 @@ private slots:
         };
         QCOMPARE(titles(w.DBGrid1), QStringList({"Vorlagen-Nr.", "alle n Tage", "Bezeichnung"}));
         QCOMPARE(w.DBGrid1->columnWidth(1), 57);
-        QCOMPARE(w.DBGrid1->columnWidth(2), 445);
+        QCOMPARE(w.DBGrid1->columns()[2].width, 445);  // then filling the window's width
         QVERIFY(w.DBGrid1->columns()[0].readOnly);
         QCOMPARE(titles(w.DBGrid2), QStringList({"Termin-Nr.", "Thema/Ort/Treffpunkt"}));
-        QCOMPARE(w.DBGrid2->columnWidth(1), 499);
+        QCOMPARE(w.DBGrid2->columns()[1].width, 499);
         QVERIFY(w.DBGrid2->columns()[0].readOnly);
 
         // Rows: numbers by their formats, an empty interval as an empty cell.
