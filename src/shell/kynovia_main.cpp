@@ -8,6 +8,10 @@
 #include <memory>
 
 #include "courses/auswahl.h"
+#include "courses/qr_teilnehmerliste.h"
+#include "customers/qr_kundenkarte.h"
+#include "courses/dlg_teilnehmer_add.h"
+#include "staff_docs/pflege_vorlagen_kurse.h"
 #include "data/datamodultp.h"
 #include "data/datenmodul.h"
 #include "platform/application.h"
@@ -53,7 +57,9 @@ int main(int argc, char** argv) {
         auto wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
         frm_wb_hilfe = wbHilfe.get();
 
-        // 4. frm_teilnehmer_add (Tfrm_teilnehmer_add)
+        // 4. frm_teilnehmer_add: the add-participant dialog of the course window.
+        auto teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(dataModule.get());
+        frm_teilnehmer_add = teilnehmerAdd.get();
 
         // 5. frm_auswahl: the pick-list dialog; the data module asks through
         //    it for the document of a new course-document row.
@@ -61,9 +67,17 @@ int main(int argc, char** argv) {
         frm_auswahl = auswahl.get();
         connectAuswahl(*dataModule);
 
-        // 6. frm_qr_teilnehmerliste (Tfrm_qr_teilnehmerliste)
-        // 7. frm_qr_kundenkarte (Tfrm_qr_kundenkarte)
-        // 8. frm_vorlagen_kurse (Tfrm_vorlagen_kurse)
+        // 6. frm_qr_teilnehmerliste: the participant list printout.
+        auto qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>();
+        frm_qr_teilnehmerliste = qrTeilnehmerliste.get();
+        // 7. frm_qr_kundenkarte: the customer card and list printout. (The
+        //    course date list printout is made on its first use.)
+        auto qrKundenkarte = std::make_unique<Tfrm_qr_kundenkarte>();
+        frm_qr_kundenkarte = qrKundenkarte.get();
+        // 8. frm_vorlagen_kurse: the course template window, shown modally
+        //    from the menu.
+        auto vorlagen = std::make_unique<Tfrm_vorlagen_kurse>();
+        frm_vorlagen_kurse = vorlagen.get();
         // 9. frm_notizblock: the notepad.
         auto notizblock = std::make_unique<Tfrm_notizblock>();
         frm_notizblock = notizblock.get();
@@ -83,7 +97,9 @@ int main(int argc, char** argv) {
         // 16. frm_stammdaten: the master data dialog.
         auto stammdaten = std::make_unique<Tfrm_stammdaten>(mainWindow.get());
         frm_stammdaten = stammdaten.get();
-        // 17. frm_datenimport (Tfrm_datenimport)
+        // 17. frm_datenimport: made by its menu item on first use, because
+        //     the window closes itself for good like the other working
+        //     windows.
 
         // The main window is shown as the loop starts; the program ends when
         // it is closed.
