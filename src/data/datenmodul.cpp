@@ -609,4 +609,5 @@ void Tdm::generate_anamesebogen_zusammenfassung() {
     addLine(QStringLiteral("Tierarzt:"));
     style = bold;
     append(text("TIERARZT"));
+    endLine();
 }

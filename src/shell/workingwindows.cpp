@@ -6,6 +6,8 @@
 #include <QTabWidget>
 
 // Window headers, one per plugged window:
+#include "customers/hunde.h"
+#include "customers/kundenstamm.h"
 #include "import/datenimport.h"
 #include "shell/Main.h"
 #include "staff_docs/dokumente.h"
@@ -15,6 +17,8 @@
 void plugWorkingWindows(Tfrm_main& m) {
     // One line per window, e.g.
     //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
+    m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
+    m.plug(WindowKind::Hunde, plugWindow(frm_hunde));
     m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport));
     m.plug(WindowKind::Trainer, plugWindow(frm_trainer));
     m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente));

@@ -1,0 +1,142 @@
+#include "customers/hundefelder.h"
+
+#include <QCollator>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+
+#include "platform/dialogs.h"
+#include "widgets/dbcheckbox.h"
+#include "widgets/dbcombobox.h"
+#include "widgets/dbedit.h"
+#include "widgets/dbmemo.h"
+
+namespace hundefelder {
+
+QStringList verhaltensskala() {
+    return {QStringLiteral("freundlich"), QStringLiteral("ängstlich"), QStringLiteral("ängstlich, dann agressiv"),
+            QStringLiteral("agressiv")};
+}
+
+namespace {
+
+// Windows-1252: 0x80 to 0x9F differ from Latin-1 (undefined bytes stay as
+// their Latin-1 control characters).
+QString win1252(const QByteArray& bytes) {
+    static const char16_t hoch[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString s;
+    s.reserve(bytes.size());
+    for (char c : bytes) {
+        const uchar b = uchar(c);
+        s += (b >= 0x80 && b < 0xA0) ? QChar(hoch[b - 0x80]) : QChar(b);
+    }
+    return s;
+}
+
+}  // namespace
+
+QStringList rassen_zeilen(const QByteArray& inhalt) {
+    const QString text = win1252(inhalt);
+    QStringList zeilen;
+    QString zeile;
+    const int n = int(text.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            zeilen << zeile;
+            zeile.clear();
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n')) ++i;
+            ++i;
+            continue;
+        }
+        zeile += c;
+        ++i;
+    }
+    // The last line needs no line end; a line end at the very end adds no
+    // empty entry.
+    if (!zeile.isEmpty()) zeilen << zeile;
+    return zeilen;
+}
+
+bool rassen_laden(QStringList* rassen, const QString& datei) {
+    QFile f(datei);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray inhalt = f.readAll();
+    if (f.error() != QFileDevice::NoError) return false;
+    *rassen = rassen_zeilen(inhalt);
+    return true;
+}
+
+QString rassen_fehlertext(const QString& datei) {
+    return QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(datei);
+}
+
+QStringList alphabetisch(QStringList liste) {
+    QCollator c(QLocale(QLocale::German, QLocale::Germany));
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(liste.begin(), liste.end(), [&c](const QString& a, const QString& b) {
+        const int r = c.compare(a, b);
+        if (r != 0) return r < 0;
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return liste;
+}
+
+QStringList rassen_fuer_fenster(bool sortiert) {
+    QStringList rassen;
+    if (!rassen_laden(&rassen)) {
+        platform::dialogs().errorBox(rassen_fehlertext());
+        return {};
+    }
+    return sortiert ? alphabetisch(rassen) : rassen;
+}
+
+QString name(const char* prefix, const QString& field) {
+    return QString::fromLatin1(prefix) + field.toLower();
+}
+
+widgets::DbEdit* edit(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field) {
+    auto* e = new widgets::DbEdit(parent);
+    e->setObjectName(name);
+    e->setDataSource(ds);
+    e->setDataField(field);
+    return e;
+}
+
+widgets::DbMemo* memo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field) {
+    auto* m = new widgets::DbMemo(parent);
+    m->setObjectName(name);
+    m->setDataSource(ds);
+    m->setDataField(field);
+    return m;
+}
+
+widgets::DbComboBox* combo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field,
+                           const QStringList& items, bool aufklappenBeimTippen) {
+    auto* c = new widgets::DbComboBox(parent);
+    c->setObjectName(name);
+    c->setItems(items);
+    c->setDropDownOnTyping(aufklappenBeimTippen);
+    c->setDataSource(ds);
+    c->setDataField(field);
+    return c;
+}
+
+widgets::DbCheckBox* check(QWidget* parent, const QString& name, const QString& text, db::DataSource* ds,
+                           const QString& field, const QString& nein) {
+    auto* c = new widgets::DbCheckBox(text, parent);
+    c->setObjectName(name);
+    c->setValueChecked(QStringLiteral("J"));
+    c->setValueUnchecked(nein);
+    c->setDataSource(ds);
+    c->setDataField(field);
+    return c;
+}
+
+QLabel* label(QWidget* parent, const QString& text) { return new QLabel(text, parent); }
+
+}  // namespace hundefelder

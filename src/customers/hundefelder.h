@@ -1,0 +1,56 @@
+#pragma once
+// Pieces shared by the customer window and the dog search window: the breed
+// list file, the behaviour scale and small builders for bound controls.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class QWidget;
+namespace db {
+class DataSource;
+}
+namespace widgets {
+class DbCheckBox;
+class DbComboBox;
+class DbEdit;
+class DbMemo;
+}  // namespace widgets
+
+namespace hundefelder {
+
+// The four-step behaviour scale of the combo boxes.
+QStringList verhaltensskala();
+
+// The breed list file, read from the current directory.
+inline constexpr char rassen_datei[] = "rassen.txt";
+// Reads the breed list: Windows-1252 text, one breed per line, lines ending
+// in CR LF, LF or CR, the last line with or without a line end; an empty line
+// is an empty entry. False when the file cannot be read.
+bool rassen_laden(QStringList* rassen, const QString& datei = QString::fromLatin1(rassen_datei));
+// Splits the bytes of such a file into its lines.
+QStringList rassen_zeilen(const QByteArray& inhalt);
+// "Datei rassen.txt kann nicht geöffnet werden"
+QString rassen_fehlertext(const QString& datei = QString::fromLatin1(rassen_datei));
+// Sorted alphabetically, ignoring case (German order: Ö with O).
+QStringList alphabetisch(QStringList liste);
+// Loads the list (sorted or in file order); a missing file shows the error
+// box with rassen_fehlertext() and gives an empty list.
+QStringList rassen_fuer_fenster(bool sortiert);
+
+// Builders: the control is created in `parent`, carries `name` as its object
+// name and is bound to `field` of `ds`.
+widgets::DbEdit* edit(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field);
+widgets::DbMemo* memo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field);
+widgets::DbComboBox* combo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field,
+                           const QStringList& items, bool aufklappenBeimTippen);
+// Stores "J" when ticked and `nein` when not (compared ignoring case).
+widgets::DbCheckBox* check(QWidget* parent, const QString& name, const QString& text, db::DataSource* ds,
+                           const QString& field, const QString& nein = QStringLiteral("N"));
+QLabel* label(QWidget* parent, const QString& text);
+
+// The object name of an unnamed bound control: kind prefix and column in
+// lower case ("dbe_chipnr", "dbc_herkunft", "dbchk_impfung", "dbm_kommentar").
+QString name(const char* prefix, const QString& field);
+
+}  // namespace hundefelder

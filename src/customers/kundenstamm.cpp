@@ -1,0 +1,1040 @@
+#include "customers/kundenstamm.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "customers/hundefelder.h"
+#include "customers/kundensuche.h"
+#include "customers/qr_kundenkarte.h"
+#include "data/datenmodul.h"
+#include "db/error.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+#include "shell/Main.h"
+#include "widgets/captionpanel.h"
+#include "widgets/dbcheckbox.h"
+#include "widgets/dbcombobox.h"
+#include "widgets/dbedit.h"
+#include "widgets/dbgrid.h"
+#include "widgets/dbmemo.h"
+#include "widgets/dbnavigator.h"
+#include "widgets/rolloutpanel.h"
+
+QPointer<Tfrm_kunden> frm_kunden;
+
+using namespace hundefelder;
+using widgets::DbNavigator;
+
+namespace {
+
+const QColor kInfoHintergrund(0xFF, 0xFF, 0xE1);  // the caption bars
+const QColor kGrau(0x80, 0x80, 0x80);
+const QColor kMaroon(0x80, 0x00, 0x00);
+
+QString sicherungsMeldung(const QString& gegenstand) {
+    return QStringLiteral("Die Änderungen an den ") + gegenstand +
+           QStringLiteral(" konnten nicht gesichert werden, da diese nicht vollständig oder nicht korrekt "
+                          "sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen "
+                          "oder korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie diese.");
+}
+
+bool loeschenBestaetigt(const QString& text) {
+    return platform::dialogs().confirm(text, QStringLiteral("Bestätigung"), platform::Buttons::JaNein) ==
+           platform::Answer::Ja;
+}
+
+void navigatorOhneFokus(DbNavigator* n) {
+    for (int b = DbNavigator::First; b <= DbNavigator::Refresh; b <<= 1)
+        if (QToolButton* t = n->button(DbNavigator::Button(b))) t->setFocusPolicy(Qt::NoFocus);
+    n->confirmDelete = loeschenBestaetigt;
+}
+
+widgets::CaptionPanel* captionPanel(const QString& caption, const QString& name) {
+    auto* p = new widgets::CaptionPanel(caption);
+    p->setObjectName(name);
+    p->setCaptionPosition(widgets::CaptionPanel::Top);
+    p->setCaptionColor(kInfoHintergrund);
+    p->setCaptionTextColor(kGrau);
+    QFont f = p->font();
+    f.setBold(true);
+    p->setCaptionFont(f);
+    p->setFrameShape(QFrame::StyledPanel);
+    return p;
+}
+
+widgets::RolloutPanel* rollout(const QString& caption, const QString& name, int offen) {
+    auto* r = new widgets::RolloutPanel(caption);
+    r->setObjectName(name);
+    r->header()->setFocusPolicy(Qt::NoFocus);
+    r->setExpandedHeight(offen);
+    r->setCollapsedHeight(widgets::RolloutPanel::HeaderHeight);
+    r->collapse();
+    return r;
+}
+
+widgets::DbGridColumn spalte(const QString& feld, const QString& titel = QString(), int zeichen = 0) {
+    widgets::DbGridColumn c;
+    c.fieldName = feld;
+    c.title = titel;
+    c.widthChars = zeichen;
+    return c;
+}
+
+QGridLayout* gitter(QWidget* w) {
+    auto* g = new QGridLayout(w);
+    g->setContentsMargins(4, 1, 4, 1);
+    g->setHorizontalSpacing(6);
+    g->setVerticalSpacing(1);
+    return g;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Construction
+
+Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frm_kunden"));
+    setWindowTitle(QStringLiteral("Kunden"));
+
+    pg_kunde = new QTabWidget(this);
+    pg_kunde->setObjectName(QStringLiteral("pg_kunde"));
+    ts_kundenuebersicht = new QWidget;
+    ts_kundenuebersicht->setObjectName(QStringLiteral("ts_kundenuebersicht"));
+    ts_kundedetail = new QWidget;
+    ts_kundedetail->setObjectName(QStringLiteral("ts_kundedetail"));
+    pg_kunde->addTab(ts_kundenuebersicht, QStringLiteral("Kundenübersicht"));
+    pg_kunde->addTab(ts_kundedetail, QStringLiteral("Kunde Detailansicht"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pg_kunde);
+
+    buildUebersicht();
+    buildDetail();
+
+    pg_kunde->setCurrentWidget(ts_kundedetail);
+    pg_kundendaten->setCurrentWidget(ts_kundehunde);
+    PageControl1->setCurrentWidget(TabSheet3);
+    // A page the user picks runs the page-change handler; pages set by the
+    // program do not (see zeigeSeite, dbg_kundeDblClick).
+    connect(pg_kunde->tabBar(), &QTabBar::currentChanged, this, [this](int i) {
+        if (!m_seiteAusProgramm) pg_kundeChange(i);
+    });
+
+    // The data module writes the dog's summary into this window's control.
+    if (dm) {
+        QPointer<Tfrm_kunden> self(this);
+        dm->anamneseTarget = [self]() -> QTextEdit* { return self ? self->re_anamnese : nullptr; };
+    }
+
+    // Tab order of the record as it is filled in: the customer, the print
+    // buttons, then the contact data (the navigators take no focus).
+    QWidget* reihe[] = {DBEdit1, dbc_anrede, DBEdit2,  DBEdit3,  DBEdit12, DBEdit4,   DBEdit5,
+                        DBEdit6, bb_kndkarte_drucken, bb_kndliste_drucken, DBEdit11, DBEdit10, DBEdit9, dbe_email,
+                        DBMemo1};
+    for (size_t i = 0; i + 1 < std::size(reihe); ++i) setTabOrder(reihe[i], reihe[i + 1]);
+
+    FormCreate();
+    if (dm) {
+        try {
+            dm->generate_anamesebogen_zusammenfassung();
+        } catch (...) {
+            platform::handleCurrentException();
+        }
+    }
+}
+
+Tfrm_kunden::~Tfrm_kunden() {
+    if (dm) dm->anamneseTarget = nullptr;
+}
+
+void Tfrm_kunden::buildUebersicht() {
+    auto* v = new QVBoxLayout(ts_kundenuebersicht);
+    v->setContentsMargins(2, 2, 2, 2);
+
+    gb_suchen = new QGroupBox(QStringLiteral("Suchen nach..."), ts_kundenuebersicht);
+    gb_suchen->setObjectName(QStringLiteral("gb_suchen"));
+    auto* h = new QHBoxLayout(gb_suchen);
+    suchtext_kunde = new QLineEdit(gb_suchen);
+    suchtext_kunde->setObjectName(QStringLiteral("suchtext_kunde"));
+    suchtext_kunde->installEventFilter(this);
+    SpeedButton2 = new QToolButton(gb_suchen);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton2->setText(QStringLiteral("C"));
+    SpeedButton2->setFocusPolicy(Qt::NoFocus);
+    QFont f = SpeedButton2->font();
+    f.setBold(true);
+    SpeedButton2->setFont(f);
+    QPalette pal = SpeedButton2->palette();
+    pal.setColor(QPalette::ButtonText, kMaroon);
+    SpeedButton2->setPalette(pal);
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+    h->addWidget(suchtext_kunde, 1);
+    h->addWidget(SpeedButton2);
+    v->addWidget(gb_suchen);
+
+    db::DataSource* ds = dm ? dm->ds_kunde : nullptr;
+    dbg_kunde = new widgets::DbGrid(ts_kundenuebersicht);
+    dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
+    widgets::DbGridColumn nr = spalte(QStringLiteral("KNDNR"), QStringLiteral("Knd-Nr"), 6);
+    nr.readOnly = true;
+    nr.color = widgets::DatasetModel::readOnlyColor();
+    widgets::DbGridColumn anrede = spalte(QStringLiteral("ANREDE"), QStringLiteral("Anrede"), 8);
+    anrede.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
+    dbg_kunde->setColumns({nr, spalte(QStringLiteral("NAME"), QStringLiteral("Name"), 16), spalte(QStringLiteral("VNAME"), QStringLiteral("Vorname"), 12), spalte(QStringLiteral("PLZ"), QStringLiteral("Plz"), 6),
+                           spalte(QStringLiteral("ORT"), QStringLiteral("Ort"), 14), spalte(QStringLiteral("STR"), QStringLiteral("Strasse"), 18), anrede,
+                           spalte(QStringLiteral("TEL"), QStringLiteral("Telefon"), 13), spalte(QStringLiteral("MOBIL"), QStringLiteral("Mobiltelefon"), 13),
+                           spalte(QStringLiteral("FAX"), QStringLiteral("Fax"), 12), spalte(QStringLiteral("EMAIL"), QStringLiteral("E-Mail"), 20),
+                           spalte(QStringLiteral("KOMMENTAR"), QStringLiteral("Kommentar"), 30)});
+    dbg_kunde->confirmDelete = loeschenBestaetigt;
+    dbg_kunde->setDataSource(ds);
+    connect(dbg_kunde, &widgets::DbGrid::rowDoubleClicked, this, [this] { dbg_kundeDblClick(); });
+    v->addWidget(dbg_kunde, 1);
+
+    DBNavigator1 = new DbNavigator(ts_kundenuebersicht);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setVisibleButtons(DbNavigator::AllButtons);
+    DBNavigator1->setShowHints(false);
+    DBNavigator1->setDataSource(ds);
+    navigatorOhneFokus(DBNavigator1);
+    v->addWidget(DBNavigator1);
+}
+
+void Tfrm_kunden::buildDetail() {
+    auto* v = new QVBoxLayout(ts_kundedetail);
+    v->setContentsMargins(2, 2, 2, 2);
+    v->setSpacing(4);
+
+    auto* oben = new QWidget(ts_kundedetail);
+    oben->setObjectName(QStringLiteral("pn_kundeoben"));
+    auto* h = new QHBoxLayout(oben);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(buildKundePanel(), 3);
+    auto* rechts = new QVBoxLayout;
+    rechts->addWidget(buildErreichbarPanel());
+    jcp_kommentar = captionPanel(QStringLiteral("Kommentar"), QStringLiteral("jcp_kommentar"));
+    DBMemo1 = memo(jcp_kommentar, QStringLiteral("DBMemo1"), dm ? dm->ds_kunde : nullptr, QStringLiteral("KOMMENTAR"));
+    jcp_kommentar->setContentWidget(DBMemo1);
+    rechts->addWidget(jcp_kommentar, 1);
+    h->addLayout(rechts, 4);
+    v->addWidget(oben);
+
+    pg_kundendaten = new QTabWidget(ts_kundedetail);
+    pg_kundendaten->setObjectName(QStringLiteral("pg_kundendaten"));
+    pg_kundendaten->setDocumentMode(true);
+    ts_kundehunde = new QWidget;
+    ts_kundehunde->setObjectName(QStringLiteral("ts_kundehunde"));
+    ts_aktive_kurse = new QWidget;
+    ts_aktive_kurse->setObjectName(QStringLiteral("ts_aktive_kurse"));
+    ts_dokumente = new QWidget;
+    ts_dokumente->setObjectName(QStringLiteral("ts_dokumente"));
+    TabSheet4 = new QWidget;
+    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    pg_kundendaten->addTab(ts_kundehunde, QStringLiteral("Hunde"));
+    pg_kundendaten->addTab(ts_aktive_kurse, QStringLiteral("Aktive Kurse"));
+    pg_kundendaten->addTab(ts_dokumente, QStringLiteral("Ausgehändigte Dokumente"));
+    pg_kundendaten->addTab(TabSheet4, QStringLiteral("Offene Posten"));
+    pg_kundendaten->setTabVisible(pg_kundendaten->indexOf(ts_dokumente), false);
+    v->addWidget(pg_kundendaten, 1);
+
+    buildHundeSeite();
+    buildAktiveKurse();
+}
+
+QWidget* Tfrm_kunden::buildKundePanel() {
+    jcp_kunde = captionPanel(QStringLiteral("Kunde"), QStringLiteral("jcp_kunde"));
+    auto* w = new QWidget;
+    auto* g = new QGridLayout(w);
+    g->setContentsMargins(6, 4, 6, 4);
+    g->setVerticalSpacing(3);
+    db::DataSource* ds = dm ? dm->ds_kunde : nullptr;
+
+    DBEdit1 = edit(w, QStringLiteral("DBEdit1"), ds, QStringLiteral("KNDNR"));
+    DBEdit1->setReadOnly(true);
+    QPalette pal = DBEdit1->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+    DBEdit1->setPalette(pal);
+    DBEdit1->setMaximumWidth(90);
+    dbc_anrede = combo(w, QStringLiteral("dbc_anrede"), ds, QStringLiteral("ANREDE"),
+                       {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")}, true);
+    DBEdit2 = edit(w, QStringLiteral("DBEdit2"), ds, QStringLiteral("VNAME"));
+    DBEdit3 = edit(w, QStringLiteral("DBEdit3"), ds, QStringLiteral("NAME"));
+    DBEdit12 = edit(w, QStringLiteral("DBEdit12"), ds, QStringLiteral("AUFGENOMMEN_AM"));
+    DBEdit12->setMaximumWidth(110);
+    DBEdit4 = edit(w, QStringLiteral("DBEdit4"), ds, QStringLiteral("STR"));
+    DBEdit5 = edit(w, QStringLiteral("DBEdit5"), ds, QStringLiteral("PLZ"));
+    DBEdit5->setMaximumWidth(90);
+    DBEdit6 = edit(w, QStringLiteral("DBEdit6"), ds, QStringLiteral("ORT"));
+
+    // Two columns of label and control.
+    g->addWidget(label(w, QStringLiteral("Kunden-Nr.:")), 0, 0);
+    g->addWidget(DBEdit1, 0, 1);
+    g->addWidget(label(w, QStringLiteral("Anrede:")), 0, 2);
+    g->addWidget(dbc_anrede, 0, 3);
+    g->addWidget(label(w, QStringLiteral("Vorname:")), 1, 0);
+    g->addWidget(DBEdit2, 1, 1);
+    g->addWidget(label(w, QStringLiteral("Name:")), 1, 2);
+    g->addWidget(DBEdit3, 1, 3);
+    g->addWidget(label(w, QStringLiteral("aufgenommen am:")), 2, 0);
+    g->addWidget(DBEdit12, 2, 1);
+    g->addWidget(label(w, QStringLiteral("Strasse")), 3, 0);
+    g->addWidget(DBEdit4, 3, 1, 1, 3);
+    g->addWidget(label(w, QStringLiteral("Plz:")), 4, 0);
+    g->addWidget(DBEdit5, 4, 1);
+    g->addWidget(label(w, QStringLiteral("Ort:")), 4, 2);
+    g->addWidget(DBEdit6, 4, 3);
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(3, 2);
+
+    DBNavigator2 = new DbNavigator(w);
+    DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
+    DBNavigator2->setVisibleButtons(DbNavigator::EditButtons);
+    DBNavigator2->setHints({QStringLiteral("Erster Kunde"), QStringLiteral("Vorheriger Kunde"),
+                            QStringLiteral("Nächster Kunde"), QStringLiteral("Letzter Kunde"),
+                            QStringLiteral("Kunde einfügen"), QStringLiteral("Kunde löschen"),
+                            QStringLiteral("Kunde bearbeiten"), QStringLiteral("Kunde speichern"),
+                            QStringLiteral("Bearbeiten abbrechen"), QStringLiteral("Daten aktualisieren")});
+    DBNavigator2->setShowHints(true);
+    DBNavigator2->setDataSource(ds);
+    navigatorOhneFokus(DBNavigator2);
+    bb_kndkarte_drucken = new QPushButton(QStringLiteral("Kundenkarte drucken"), w);
+    bb_kndkarte_drucken->setObjectName(QStringLiteral("bb_kndkarte_drucken"));
+    bb_kndliste_drucken = new QPushButton(QStringLiteral("Kundenliste drucken"), w);
+    bb_kndliste_drucken->setObjectName(QStringLiteral("bb_kndliste_drucken"));
+    connect(bb_kndkarte_drucken, &QPushButton::clicked, this, [this] { bb_kndkarte_druckenClick(); });
+    connect(bb_kndliste_drucken, &QPushButton::clicked, this, [this] { bb_kndliste_druckenClick(); });
+    auto* unten = new QHBoxLayout;
+    unten->addWidget(DBNavigator2);
+    unten->addStretch(1);
+    unten->addWidget(bb_kndkarte_drucken);
+    unten->addWidget(bb_kndliste_drucken);
+    g->addLayout(unten, 5, 0, 1, 4);
+
+    for (QWidget* c : {static_cast<QWidget*>(dbc_anrede), static_cast<QWidget*>(DBEdit2),
+                       static_cast<QWidget*>(DBEdit3), static_cast<QWidget*>(DBEdit4),
+                       static_cast<QWidget*>(DBEdit5), static_cast<QWidget*>(DBEdit6)})
+        tasten(c, true, true);
+    DBEdit12->onKeyPress = [this](QChar& ch) { DBEdit12KeyPress(ch); };
+
+    jcp_kunde->setContentWidget(w);
+    return jcp_kunde;
+}
+
+QWidget* Tfrm_kunden::buildErreichbarPanel() {
+    jcp_erreichbar = captionPanel(QStringLiteral("Erreichbar über"), QStringLiteral("jcp_erreichbar"));
+    auto* w = new QWidget;
+    auto* g = new QGridLayout(w);
+    g->setContentsMargins(6, 4, 6, 4);
+    g->setVerticalSpacing(3);
+    db::DataSource* ds = dm ? dm->ds_kunde : nullptr;
+    DBEdit11 = edit(w, QStringLiteral("DBEdit11"), ds, QStringLiteral("TEL"));
+    DBEdit10 = edit(w, QStringLiteral("DBEdit10"), ds, QStringLiteral("MOBIL"));
+    DBEdit9 = edit(w, QStringLiteral("DBEdit9"), ds, QStringLiteral("FAX"));
+    dbe_email = edit(w, QStringLiteral("dbe_email"), ds, QStringLiteral("EMAIL"));
+    SpeedButton1 = new QToolButton(w);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("@"));
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setToolTip(QStringLiteral("Email an diese Adresse schreiben."));
+    SpeedButton1->setStatusTip(QStringLiteral("Email an diese Adresse schreiben."));
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    g->addWidget(label(w, QStringLiteral("Telefon:")), 0, 0);
+    g->addWidget(DBEdit11, 0, 1, 1, 2);
+    g->addWidget(label(w, QStringLiteral("Mobiltelefon:")), 1, 0);
+    g->addWidget(DBEdit10, 1, 1, 1, 2);
+    g->addWidget(label(w, QStringLiteral("Fax:")), 2, 0);
+    g->addWidget(DBEdit9, 2, 1, 1, 2);
+    g->addWidget(label(w, QStringLiteral("E-Mail:")), 3, 0);
+    g->addWidget(dbe_email, 3, 1);
+    g->addWidget(SpeedButton1, 3, 2);
+    g->setColumnStretch(1, 1);
+    for (QWidget* c : {static_cast<QWidget*>(DBEdit11), static_cast<QWidget*>(DBEdit10),
+                       static_cast<QWidget*>(DBEdit9), static_cast<QWidget*>(dbe_email)})
+        tasten(c, true, true);
+    jcp_erreichbar->setContentWidget(w);
+    return jcp_erreichbar;
+}
+
+void Tfrm_kunden::buildHundeSeite() {
+    db::DataSource* ds = dm ? dm->ds_kunde_hunde : nullptr;
+    auto* v = new QVBoxLayout(ts_kundehunde);
+    v->setContentsMargins(2, 2, 2, 2);
+    v->setSpacing(2);
+
+    // Header strip with the dog's main data and the dog navigator.
+    auto* kopf = new QWidget(ts_kundehunde);
+    kopf->setObjectName(QStringLiteral("pn_hundkopf"));
+    auto* h = new QHBoxLayout(kopf);
+    h->setContentsMargins(2, 0, 2, 0);
+    DBEdit14 = edit(kopf, QStringLiteral("DBEdit14"), ds, QStringLiteral("NAME"));
+    dbcb_rasse = combo(kopf, QStringLiteral("dbcb_rasse"), ds, QStringLiteral("RASSE"), {}, false);
+    dbcb_rasse->setMinimumWidth(170);
+    DBComboBox2 = combo(kopf, QStringLiteral("DBComboBox2"), ds, QStringLiteral("GESCHLECHT"),
+                        {QStringLiteral("Hündin"), QStringLiteral("Rüde")}, false);
+    DBEdit16 = edit(kopf, QStringLiteral("DBEdit16"), ds, QStringLiteral("GEBOREN_AM"));
+    DBEdit16->setMaximumWidth(100);
+    h->addWidget(label(kopf, QStringLiteral("Name")));
+    h->addWidget(DBEdit14, 2);
+    h->addWidget(label(kopf, QStringLiteral("Rasse")));
+    h->addWidget(dbcb_rasse, 2);
+    h->addWidget(label(kopf, QStringLiteral("Geschlecht")));
+    h->addWidget(DBComboBox2, 1);
+    h->addWidget(label(kopf, QStringLiteral("geboren am")));
+    h->addWidget(DBEdit16, 1);
+    h->addStretch(1);
+    DBNavigator3 = new DbNavigator(kopf);
+    DBNavigator3->setObjectName(QStringLiteral("DBNavigator3"));
+    DBNavigator3->setVisibleButtons(DbNavigator::EditButtons);
+    DBNavigator3->setHints({QStringLiteral("Zum ersten Hund"), QStringLiteral("Vorheriger Hund"),
+                            QStringLiteral("Nächster Hund"), QStringLiteral("Letzter Hund"),
+                            QStringLiteral("Neuen Hund einfügen"), QStringLiteral("Hund löschen"),
+                            QStringLiteral("Hund bearbeiten"), QStringLiteral("Daten speichern"),
+                            QStringLiteral("Bearbeiten abbrechen"), QStringLiteral("Daten aktualisieren")});
+    DBNavigator3->setShowHints(true);
+    DBNavigator3->setDataSource(ds);
+    navigatorOhneFokus(DBNavigator3);
+    h->addWidget(DBNavigator3);
+    v->addWidget(kopf);
+    for (QWidget* c : {static_cast<QWidget*>(DBEdit14), static_cast<QWidget*>(dbcb_rasse),
+                       static_cast<QWidget*>(DBComboBox2), static_cast<QWidget*>(DBEdit16)})
+        tasten(c, true, true);
+
+    PageControl1 = new QTabWidget(ts_kundehunde);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->tabBar()->setMouseTracking(true);
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Anamnese Zusammenfassung"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("Anamnesebogen"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Trainingsprotokoll"));
+    v->addWidget(PageControl1, 1);
+
+    // Summary: written by the data module, read-only here. The page stays
+    // usable so that a long summary can be scrolled.
+    auto* zs = new QVBoxLayout(TabSheet2);
+    zs->setContentsMargins(0, 0, 0, 0);
+    re_anamnese = new QTextEdit(TabSheet2);
+    re_anamnese->setObjectName(QStringLiteral("re_anamnese"));
+    re_anamnese->setReadOnly(true);
+    re_anamnese->setFrameShape(QFrame::Box);
+    re_anamnese->setFrameShadow(QFrame::Plain);
+    re_anamnese->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette pal = re_anamnese->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+    re_anamnese->setPalette(pal);
+    zs->addWidget(re_anamnese);
+
+    auto* qb = new QVBoxLayout(TabSheet3);
+    qb->setContentsMargins(0, 0, 0, 0);
+    qb->addWidget(buildAnamnesebogen());
+
+    auto* tb = new QVBoxLayout(TabSheet1);
+    tb->setContentsMargins(0, 0, 0, 0);
+    dbg_tagebuch = new widgets::DbGrid(TabSheet1);
+    dbg_tagebuch->setObjectName(QStringLiteral("dbg_tagebuch"));
+    widgets::DbGridColumn datum = spalte(QStringLiteral("DATUM"), QString(), 11);
+    widgets::DbGridColumn art = spalte(QStringLiteral("TERMINART"));
+    art.pickList = {QStringLiteral("Einzelstunde"), QStringLiteral("Welpenkurs"), QStringLiteral("Junghundekurs"),
+                    QStringLiteral("Gruppenkurs")};
+    art.widthChars = 14;
+    auto text = [](const char* f) { return spalte(QString::fromLatin1(f), QString(), 28); };
+    dbg_tagebuch->setColumns({datum, art, text("GEPLANT"), text("DURCHGEFUEHRT"), text("BEURTEILUNG"),
+                              text("VORAUSPLANUNG")});
+    dbg_tagebuch->confirmDelete = loeschenBestaetigt;
+    dbg_tagebuch->setDataSource(dm ? dm->ds_hunde_tagebuch : nullptr);
+    dbg_tagebuch->onKeyPress = [this](QChar& ch) { dbg_tagebuchKeyPress(ch); };
+    tb->addWidget(dbg_tagebuch);
+}
+
+QWidget* Tfrm_kunden::buildAnamnesebogen() {
+    db::DataSource* ds = dm ? dm->ds_kunde_hunde : nullptr;
+    sb_anamnese = new QScrollArea;
+    sb_anamnese->setObjectName(QStringLiteral("sb_anamnese"));
+    sb_anamnese->setFrameShape(QFrame::NoFrame);
+    sb_anamnese->setWidgetResizable(true);
+    auto* inhalt = new QWidget;
+    inhalt->setObjectName(QStringLiteral("sb_anamnese_inhalt"));
+    auto* v = new QVBoxLayout(inhalt);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+
+    // Fixed panel: date and the problems.
+    auto* fest = new QWidget(inhalt);
+    fest->setObjectName(QStringLiteral("pn_anamnesekopf"));
+    auto* fg = gitter(fest);
+    DBEdit62 = edit(fest, QStringLiteral("DBEdit62"), ds, QStringLiteral("ANAMESE_AUFGENOMMEN_AM"));
+    DBEdit62->setMaximumWidth(100);
+    DBMemo2 = memo(fest, QStringLiteral("DBMemo2"), ds, QStringLiteral("PROBLEME"));
+    DBMemo2->setFixedHeight(48);
+    fg->addWidget(label(fest, QStringLiteral("Anamnese vom:")), 0, 0);
+    fg->addWidget(DBEdit62, 0, 1, Qt::AlignLeft);
+    fg->addWidget(label(fest, QStringLiteral("Probleme / Grund der Kontaktaufnahme:")), 1, 0, 1, 2);
+    fg->addWidget(DBMemo2, 2, 0, 1, 2);
+    fg->setColumnStretch(1, 1);
+    fg->setContentsMargins(4, 4, 4, 4);
+    v->addWidget(fest);
+    DBEdit62->onKeyDown = [this](int& k, Qt::KeyboardModifiers m) { dbc_anredeKeyDown(k, m); };
+    DBEdit62->onKeyPress = [this](QChar& ch) { DBEdit26KeyPress(ch); };
+
+    auto lbl = [](QWidget* p, const char* t) { return label(p, QString::fromUtf8(t)); };
+    auto e = [&](QWidget* p, const char* feld) {
+        return edit(p, name("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+    };
+    auto cb = [&](QWidget* p, const char* feld, const QStringList& items, bool tippen) {
+        return combo(p, name("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
+    };
+    auto ck = [&](QWidget* p, const char* text, const char* feld) {
+        return check(p, name("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
+                     QString::fromLatin1(feld));
+    };
+    auto me = [&](QWidget* p, const char* feld) {
+        return memo(p, name("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+    };
+
+    // 1 "Herkunft und Pflege"
+    JvRollout1 = rollout(QStringLiteral("Herkunft und Pflege"), QStringLiteral("JvRollout1"), 105);
+    {
+        QWidget* p = JvRollout1->contentArea();
+        auto* w = new QWidget(p);
+        auto* g = gitter(w);
+        g->addWidget(lbl(w, "Chip-Nr."), 0, 0);
+        g->addWidget(e(w, "CHIPNR"), 0, 1);
+        g->addWidget(lbl(w, "Haftpflicht-Nr."), 1, 0);
+        g->addWidget(e(w, "HAFTPFLICHTNR"), 1, 1);
+        g->addWidget(lbl(w, "Herkunft"), 2, 0);
+        g->addWidget(cb(w, "HERKUNFT",
+                        {QStringLiteral("Züchter"), QStringLiteral("Züchter VDH"), QStringLiteral("Tierschutz"),
+                         QStringLiteral("Privat")},
+                        true),
+                     2, 1);
+        g->addWidget(lbl(w, "event. Zwingername"), 0, 2);
+        g->addWidget(e(w, "ZWINGERNAME"), 0, 3);
+        g->addWidget(lbl(w, "Kastration"), 1, 2);
+        auto* kast = new QHBoxLayout;
+        kast->addWidget(cb(w, "KASTRATION", {QStringLiteral("Kastriert"), QStringLiteral("Sterilisiert")}, true), 2);
+        kast->addWidget(lbl(w, "Zeitpunkt"));
+        DBEdit27 = edit(w, QStringLiteral("DBEdit27"), ds, QStringLiteral("KASTZEITPUNKT"));
+        kast->addWidget(DBEdit27, 1);
+        g->addLayout(kast, 1, 3);
+        g->addWidget(lbl(w, "Futterart"), 2, 2);
+        auto* futter = new QHBoxLayout;
+        futter->addWidget(cb(w, "FUTTER",
+                             {QStringLiteral("Trockenfutter"), QStringLiteral("Naßfutter"), QStringLiteral("BARF")},
+                             true),
+                          1);
+        futter->addWidget(lbl(w, "Futtermarke"));
+        futter->addWidget(e(w, "FUTTERMARKE"), 1);
+        g->addLayout(futter, 2, 3);
+        g->addWidget(lbl(w, "Vorbesitzer"), 0, 4);
+        auto* vorbesitzer = memo(w, QStringLiteral("DBMemo5"), ds, QStringLiteral("VORBESITZER"));
+        g->addWidget(vorbesitzer, 1, 4, 2, 1);
+        g->setColumnStretch(1, 2);
+        g->setColumnStretch(3, 3);
+        g->setColumnStretch(4, 3);
+        p->layout()->addWidget(w);
+    }
+    // 2 "Tierarzt, Krankheiten, Imfpung"
+    JvRollout3 = rollout(QStringLiteral("Tierarzt, Krankheiten, Imfpung"), QStringLiteral("JvRollout3"), 156);
+    {
+        QWidget* p = JvRollout3->contentArea();
+        auto* w = new QWidget(p);
+        auto* g = gitter(w);
+        g->addWidget(lbl(w, "Tierarzt"), 0, 0);
+        auto* tierarzt = memo(w, QStringLiteral("DBMemo7"), ds, QStringLiteral("TIERARZT"));
+        g->addWidget(tierarzt, 1, 0, 3, 1);
+        g->addWidget(lbl(w, "Auffälligkeiten Fell/Haut"), 4, 0);
+        g->addWidget(edit(w, QStringLiteral("DBEdit50"), ds, QStringLiteral("HAUT_FELL")), 5, 0);
+        g->addWidget(ck(w, "Impfungen:", "IMPFUNG"), 0, 1);
+        g->addWidget(e(w, "IMPFUNG_TEXT"), 1, 1);
+        g->addWidget(ck(w, "Allergien:", "ALLERGIEN"), 2, 1);
+        g->addWidget(e(w, "ALLERGIEN_TEXT"), 3, 1);
+        g->addWidget(lbl(w, "Krankheiten"), 4, 1);
+        g->addWidget(edit(w, QStringLiteral("DBEdit49"), ds, QStringLiteral("KRANKHEITEN")), 5, 1);
+        g->setColumnStretch(0, 1);
+        g->setColumnStretch(1, 1);
+        p->layout()->addWidget(w);
+    }
+    // 3 "Futteraufnahme"
+    JvRollout9 = rollout(QStringLiteral("Futteraufnahme"), QStringLiteral("JvRollout9"), 67);
+    {
+        QWidget* p = JvRollout9->contentArea();
+        auto* w = new QWidget(p);
+        auto* g = gitter(w);
+        auto* vert = check(w, QStringLiteral("DBCheckBox1"), QStringLiteral("Verteidigt Futter"), ds,
+                           QStringLiteral("FUTTERVERTEIDIGEN"));
+        g->addWidget(vert, 0, 0);
+        g->addWidget(lbl(w, "Futteraufnahme:"), 0, 1);
+        g->addWidget(combo(w, QStringLiteral("DBComboBox30"), ds, QStringLiteral("FUTTERAUFNAHME"),
+                           {QStringLiteral("normal"), QStringLiteral("hastig"), QStringLiteral("makelig")}, true),
+                     0, 2);
+        g->addWidget(lbl(w, "Futteraufnahme aus der Hand:"), 0, 3);
+        g->addWidget(combo(w, QStringLiteral("DBComboBox33"), ds, QStringLiteral("FUTTERAUSDERHAND"),
+                           verhaltensskala(), true),
+                     0, 4);
+        g->setColumnStretch(2, 1);
+        g->setColumnStretch(4, 1);
+        p->layout()->addWidget(w);
+    }
+    // 4 "bisherige Hundeerziehung"
+    JvRollout8 = rollout(QStringLiteral("bisherige Hundeerziehung"), QStringLiteral("JvRollout8"), 194);
+    {
+        QWidget* p = JvRollout8->contentArea();
+        auto* w = new QWidget(p);
+        auto* g = gitter(w);
+        const char* zeilen[][3] = {{"Welpenschule", "WELPENSCHULE", "WELPENSCHULE_BEI"},
+                                   {"Junghundekurs", "JUNGHUNDEKURS", "JUNGHUNDEKURS_BEI"},
+                                   {"Einzelstunden", "EINZELSTUNDEN", "EINZELSTUNDEN_BEI"},
+                                   {"Prüfung", "PRUEFUNG", "PRUEFUNG_BEI"},
+                                   {"Clicker", "CLICKER", "CLICKER_BEI"},
+                                   {"Verein", "VEREIN", "VEREIN_TEXT"}};
+        int r = 0;
+        for (auto& z : zeilen) {
+            g->addWidget(ck(w, z[0], z[1]), r, 0);
+            g->addWidget(e(w, z[2]), r, 1);
+            ++r;
+        }
+        g->addWidget(lbl(w, "Letzte Hundeschule:"), 0, 2);
+        g->addWidget(e(w, "LETZTE_HUNDESCHULE"), 1, 2);
+        g->setColumnStretch(1, 3);
+        g->setColumnStretch(2, 2);
+        p->layout()->addWidget(w);
+    }
+    // 5 "Verhalten des Hundes", with its inner sections in a scroll box.
+    jvro_verhaltenhund = rollout(QStringLiteral("Verhalten des Hundes"), QStringLiteral("jvro_verhaltenhund"), 159);
+    {
+        QWidget* p = jvro_verhaltenhund->contentArea();
+        p->layout()->setContentsMargins(0, 0, 0, 0);
+        auto* scroll = new QScrollArea(p);
+        scroll->setObjectName(QStringLiteral("sb_verhalten"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        auto* innen = new QWidget;
+        auto* iv = new QVBoxLayout(innen);
+        iv->setContentsMargins(12, 0, 0, 0);
+        iv->setSpacing(0);
+
+        struct Gegenueber {
+            const char* name;
+            const char* caption;
+            int hoehe;
+            const char* spalte;   // VERHALTEN_<spalte>_...
+            const char* kind;     // KIND or KINDE
+            const char* besonders;
+            const char* kleintier;
+        };
+        const Gegenueber gegenueber[] = {
+            {"jvro_verhaltenleine", "Verhalten an der Leine gegenüber...", 108, "LEINE", "KIND",
+             "LEINE_BESONDERHEITEN", "Katze/Kleintier:"},
+            {"jvro_verhaltenfreilauf", "Verhalten im Freilauf gegenüber...", 104, "FREILAUF", "KIND",
+             "FREILAUF_BESONDERHEITEN", "Katze/Kleintier"},
+            {"jvro_verhaltenhaus", "Verhalten im Haus gegenüber...", 106, "HAUS", "KINDE", "HAUS_BESONDERHEITEN",
+             "Katze/Kleintier:"},
+            {"jvro_verhaltengrundstueck", "Verhalten auf dem Grundstück gegenüber...", 104, "GARTEN", "KINDE",
+             "GARTEN_BESONDERHEITEN", "Katze/Kleintier:"},
+        };
+        widgets::RolloutPanel** ziele[] = {&jvro_verhaltenleine, &jvro_verhaltenfreilauf, &jvro_verhaltenhaus,
+                                           &jvro_verhaltengrundstueck};
+        for (int i = 0; i < 4; ++i) {
+            const Gegenueber& gg = gegenueber[i];
+            auto* r = rollout(QString::fromUtf8(gg.caption), QString::fromLatin1(gg.name), gg.hoehe);
+            *ziele[i] = r;
+            auto* w = new QWidget(r->contentArea());
+            auto* g = gitter(w);
+            const QString s = QString::fromLatin1(gg.spalte);
+            const QString spalten[] = {QStringLiteral("VERHALTEN_%1_RUEDE").arg(s),
+                                       QStringLiteral("VERHALTEN_%1_HUENDIN").arg(s),
+                                       QStringLiteral("VERHALTEN_%1_KLEINTIER").arg(s),
+                                       QStringLiteral("VERHALTEN_%1_MENSCH").arg(s),
+                                       QStringLiteral("VERHALTEN_%1_%2").arg(s, QString::fromLatin1(gg.kind))};
+            const QString koepfe[] = {QStringLiteral("Rüde:"), QStringLiteral("Hündin:"),
+                                      QString::fromUtf8(gg.kleintier), QStringLiteral("Mensch:"),
+                                      QStringLiteral("Kind:")};
+            for (int k = 0; k < 5; ++k) {
+                g->addWidget(label(w, koepfe[k]), 0, k);
+                g->addWidget(combo(w, name("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), 1, k);
+                g->setColumnStretch(k, 1);
+            }
+            auto* bes = new QHBoxLayout;
+            bes->addWidget(label(w, QStringLiteral("Besonderheiten:")));
+            bes->addWidget(e(w, gg.besonders), 1);
+            g->addLayout(bes, 2, 0, 1, 5);
+            r->contentArea()->layout()->addWidget(w);
+            iv->addWidget(r);
+        }
+        jvro_verhaltenwild = rollout(QStringLiteral("Verhalten bei Wild..."), QStringLiteral("jvro_verhaltenwild"), 65);
+        {
+            auto* w = new QWidget(jvro_verhaltenwild->contentArea());
+            auto* g = gitter(w);
+            g->addWidget(ck(w, "Jagd bei Sicht", "JAGD_BEI_SICHT"), 0, 0);
+            g->addWidget(ck(w, "Jagd auf Fährte", "JAGD_AUF_FAEHRTE"), 0, 1);
+            g->addWidget(ck(w, "Abrufbar", "ABRUFBAR"), 0, 2);
+            g->addWidget(lbl(w, "Besonderheiten:"), 0, 3);
+            g->addWidget(e(w, "JAGD_BESONDERHEITEN"), 0, 4);
+            g->setColumnStretch(4, 1);
+            jvro_verhaltenwild->contentArea()->layout()->addWidget(w);
+            iv->addWidget(jvro_verhaltenwild);
+        }
+        jvro_verhaltensonst = rollout(QStringLiteral("Sonstiges Verhalten..."), QStringLiteral("jvro_verhaltensonst"), 154);
+        {
+            auto* w = new QWidget(jvro_verhaltensonst->contentArea());
+            auto* g = gitter(w);
+            g->addWidget(ck(w, "Anspringen Bekannte", "ANSPRINGEN_BEKANNTE"), 0, 0);
+            g->addWidget(check(w, name("dbchk_", QStringLiteral("ANSPRINGEN_FREMDE")),
+                               QStringLiteral("Anspringen Fremde"), ds, QStringLiteral("ANSPRINGEN_FREMDE"),
+                               QStringLiteral("n")),
+                         0, 1);
+            g->addWidget(lbl(w, "Besonderheiten Anspringen:"), 0, 2);
+            g->addWidget(e(w, "ANSPRINGEN_BESONDERHEITEN"), 0, 3);
+            g->addWidget(ck(w, "Anbellen Bekannte", "ANBELLEN_BEKANNTE"), 1, 0);
+            g->addWidget(ck(w, "Anbellen Fremde", "ANBELLEN_FREMDE"), 1, 1);
+            g->addWidget(lbl(w, "Besonderheiten Anbellen:"), 1, 2);
+            g->addWidget(e(w, "ANBELLEN_BESONDERHEITEN"), 1, 3);
+            g->addWidget(ck(w, "Fährt gerne Auto", "AUTOFAHREN_GERNE"), 2, 0);
+            auto* skala = new QHBoxLayout;
+            skala->addWidget(lbl(w, "Verhält sich beim Tierarzt..."));
+            skala->addWidget(cb(w, "VERHALTEN_TIERARZT", verhaltensskala(), false), 1);
+            skala->addWidget(lbl(w, "Verhält sich im Haus"));
+            skala->addWidget(cb(w, "VERHALTEN_IMHAUS", verhaltensskala(), false), 1);
+            g->addLayout(skala, 2, 1, 1, 3);
+            g->addWidget(lbl(w, "Besonderheiten Verhalten im Haus:"), 3, 0, 1, 2);
+            g->addWidget(e(w, "IMHAUS_BESONDERHEITEN"), 3, 2, 1, 2);
+            g->setColumnStretch(3, 1);
+            jvro_verhaltensonst->contentArea()->layout()->addWidget(w);
+            iv->addWidget(jvro_verhaltensonst);
+        }
+        iv->addStretch(1);
+        scroll->setWidget(innen);
+        p->layout()->addWidget(scroll);
+
+        widgets::RolloutPanel* innere[] = {jvro_verhaltenleine, jvro_verhaltenfreilauf, jvro_verhaltenhaus,
+                                           jvro_verhaltengrundstueck, jvro_verhaltenwild, jvro_verhaltensonst};
+        for (int i = 0; i < 6; ++i) {
+            connect(innere[i], &widgets::RolloutPanel::expanded, this, [this, i] { verhaltenExpand(i); });
+            connect(innere[i], &widgets::RolloutPanel::collapsed, this, [this, i] { verhaltenCollapse(i); });
+        }
+    }
+    // 6 "Kommentare, letzter Stand, Therapievorschlag"
+    JvRollout5 = rollout(QStringLiteral("Kommentare, letzter Stand, Therapievorschlag"), QStringLiteral("JvRollout5"),
+                         217);
+    widgets::DbMemo* kommentar = nullptr;
+    widgets::DbMemo* therapie = nullptr;
+    {
+        QWidget* p = JvRollout5->contentArea();
+        auto* w = new QWidget(p);
+        auto* g = gitter(w);
+        g->addWidget(lbl(w, "Kommentar / Letzter Stand:"), 0, 0);
+        kommentar = me(w, "KOMMENTAR");
+        g->addWidget(kommentar, 1, 0);
+        g->addWidget(lbl(w, "Therapievorschlag:"), 0, 1);
+        therapie = me(w, "THERAPIEVORSCHLAG");
+        g->addWidget(therapie, 1, 1);
+        g->setRowStretch(1, 1);
+        p->layout()->addWidget(w);
+    }
+
+    for (widgets::RolloutPanel* r : {JvRollout1, JvRollout3, JvRollout9, JvRollout8, jvro_verhaltenhund, JvRollout5})
+        v->addWidget(r);
+    v->addStretch(1);
+    sb_anamnese->setWidget(inhalt);
+
+    // Key handling: every bound control of the questionnaire moves on with
+    // Enter and turns a comma into a full stop, except the listed ones.
+    for (QWidget* c : inhalt->findChildren<QWidget*>()) {
+        if (!dynamic_cast<widgets::KeyHooks*>(c) || c == DBEdit62) continue;
+        const QString n = c->objectName();
+        if (n == QLatin1String("DBMemo2") || n == QLatin1String("DBMemo5") || n == QLatin1String("DBMemo7"))
+            continue;
+        const bool nurKomma = n == QLatin1String("DBEdit49") || n == QLatin1String("DBEdit50") ||
+                              n == QLatin1String("DBCheckBox1") || n == QLatin1String("DBComboBox30") ||
+                              n == QLatin1String("DBComboBox33");
+        tasten(c, !nurKomma, true);
+    }
+    DBEdit27->onKeyPress = [this](QChar& ch) { DBEdit18KeyPress(ch); };
+    (void)kommentar;
+    (void)therapie;
+    return sb_anamnese;
+}
+
+void Tfrm_kunden::buildAktiveKurse() {
+    auto* v = new QVBoxLayout(ts_aktive_kurse);
+    v->setContentsMargins(0, 0, 0, 0);
+    DBGrid1 = new widgets::DbGrid(ts_aktive_kurse);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setReadOnly(true);
+    DBGrid1->setRowSelect(true);
+    DBGrid1->setAutoAppend(false);
+    DBGrid1->setColumns({spalte(QStringLiteral("KURSNR"), QStringLiteral("Kurs-Nr."), 8),
+                         spalte(QStringLiteral("KURSNAME"), QStringLiteral("Kursname"), 30),
+                         spalte(QStringLiteral("KURSART"), QStringLiteral("Kursart"), 8),
+                         spalte(QStringLiteral("BEZAHLT"), QStringLiteral("Bezahlt"), 8)});
+    DBGrid1->setDataSource(dm ? dm->ds_aktive_kurse : nullptr);
+    v->addWidget(DBGrid1);
+}
+
+// ---------------------------------------------------------------------------
+// Window events
+
+void Tfrm_kunden::FormCreate() {
+    const QStringList rassen = rassen_fuer_fenster(true);
+    dbcb_rasse->setItems(rassen);
+}
+
+void Tfrm_kunden::FormShow() {
+    if (!dm) return;
+    if (!dm->ibq_aktive_kurse->isActive()) dm->ibq_aktive_kurse->open();
+}
+
+void Tfrm_kunden::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (e->spontaneous()) return;
+    try {
+        FormShow();
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+bool Tfrm_kunden::FormClose() {
+    if (!dm) return true;
+    try {
+        for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kunde),
+                               static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
+                               static_cast<db::Dataset*>(dm->ibt_hundetagebuch)})
+            if (d->isActive()) d->checkBrowseMode();
+    } catch (...) {
+        platform::handleCurrentException();
+        return false;
+    }
+    return true;
+}
+
+void Tfrm_kunden::closeEvent(QCloseEvent* e) {
+    if (FormClose()) e->accept();
+    else e->ignore();
+}
+
+bool Tfrm_kunden::check_sichern() {
+    if (!dm) return true;
+    if (dm->ibt_kunde_hunde->isActive()) {
+        try {
+            dm->ibt_kunde_hunde->checkBrowseMode();
+        } catch (const db::Abort&) {
+            return false;
+        } catch (...) {
+            platform::dialogs().messageBox(sicherungsMeldung(QStringLiteral("Hundedaten")), platform::Icon::Warning);
+            return false;
+        }
+    }
+    try {
+        dm->ibt_kunde->checkBrowseMode();
+    } catch (const db::Abort&) {
+        return false;
+    } catch (...) {
+        platform::dialogs().messageBox(sicherungsMeldung(QStringLiteral("Kundendaten")), platform::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+void Tfrm_kunden::zeigeSeite(const QString& pageControl, const QString& page) {
+    m_seiteAusProgramm = true;
+    auto zurueck = qScopeGuard([this] { m_seiteAusProgramm = false; });
+    if (pageControl == QLatin1String("pg_kundendaten") && page == QLatin1String("ts_dokumente")) {
+        // The page has no tab: it is shown without one.
+        pg_kundendaten->setCurrentWidget(ts_dokumente);
+        return;
+    }
+    WorkingWindow::zeigeSeite(pageControl, page);
+}
+
+// ---------------------------------------------------------------------------
+// Overview: search, clear, page change, double click
+
+void Tfrm_kunden::kundensuche(const QString& text) {
+    if (!dm) return;
+    db::Table* t = dm->ibt_kunde;
+    try {
+        // A pending edit is finished first; when it cannot be saved the error
+        // is shown and the filter stays as it was.
+        t->checkBrowseMode();
+        if (text.isEmpty()) {
+            t->setFiltered(false);
+            t->setFilter(QString());
+            return;
+        }
+        t->setFilter(kundensuche_bedingung(text));
+        t->setFiltered(true);
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_kunden::suchtext_kundeKeyDown(int& key, Qt::KeyboardModifiers) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) kundensuche(suchtext_kunde->text());
+}
+
+void Tfrm_kunden::suchtext_kundeKeyPress(QChar& ch) {
+    if (ch == QLatin1Char('\r')) ch = QChar();
+}
+
+void Tfrm_kunden::SpeedButton2Click() {
+    suchtext_kunde->clear();
+    kundensuche(QString());
+}
+
+void Tfrm_kunden::pg_kundeChange(int) {
+    if (pg_kunde->currentWidget() == ts_kundenuebersicht) hilfe(QStringLiteral("\\help\\kundenuebersicht.htm"));
+    else if (pg_kunde->currentWidget() == ts_kundedetail) hilfe(QStringLiteral("\\help\\kundenbearbeiten.htm"));
+}
+
+void Tfrm_kunden::dbg_kundeDblClick() {
+    m_seiteAusProgramm = true;
+    pg_kunde->setCurrentWidget(ts_kundedetail);
+    m_seiteAusProgramm = false;
+    hilfe(QStringLiteral("\\help\\kundenbearbeiten.htm"));
+}
+
+void Tfrm_kunden::hilfe(const QString& relPath) {
+    if (frm_main) frm_main->hilfeseite_laden(relPath);
+}
+
+bool Tfrm_kunden::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == suchtext_kunde && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        int key = k->key();
+        suchtext_kundeKeyDown(key, k->modifiers());
+        if (key == 0) return true;
+        if (k->text().size() == 1) {
+            QChar ch = k->text().at(0);
+            suchtext_kundeKeyPress(ch);
+            if (ch.isNull()) return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------------------
+// Key handling of the bound controls
+
+void Tfrm_kunden::tasten(QWidget* w, bool enter, bool komma) {
+    auto* hooks = dynamic_cast<widgets::KeyHooks*>(w);
+    if (!hooks) return;
+    if (enter) hooks->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbc_anredeKeyDown(key, m); };
+    if (komma) hooks->onKeyPress = [this](QChar& ch) { dbc_anredeKeyPress(ch); };
+}
+
+void Tfrm_kunden::naechstesSteuerelement() { focusNextPrevChild(true); }
+
+void Tfrm_kunden::dbc_anredeKeyDown(int& key, Qt::KeyboardModifiers) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) naechstesSteuerelement();
+}
+
+void Tfrm_kunden::dbc_anredeKeyPress(QChar& ch) {
+    if (ch == QLatin1Char('\r')) ch = QChar();
+    else if (ch == QLatin1Char(',')) ch = QLatin1Char('.');
+}
+
+void Tfrm_kunden::DBEdit12KeyPress(QChar& ch) { dbc_anredeKeyPress(ch); }
+void Tfrm_kunden::DBEdit18KeyPress(QChar& ch) { dbc_anredeKeyPress(ch); }
+void Tfrm_kunden::DBEdit26KeyPress(QChar& ch) { dbc_anredeKeyPress(ch); }
+
+// ---------------------------------------------------------------------------
+// Diary date keys
+
+void Tfrm_kunden::dbg_tagebuchKeyPress(QChar& ch) {
+    if (!dm || dbg_tagebuch->selectedFieldName().compare(QLatin1String("DATUM"), Qt::CaseInsensitive) != 0) return;
+    if (ch == QLatin1Char(',')) {
+        ch = QLatin1Char('.');
+        return;
+    }
+    if (ch != QLatin1Char('+') && ch != QLatin1Char('-')) return;
+    const int tage = ch == QLatin1Char('+') ? 1 : -1;
+    // The step replaces the character: it never reaches the cell.
+    ch = QChar();
+    db::Dataset* d = dm->ibt_hundetagebuch;
+    try {
+        if (!d->isActive()) return;
+        // A date typed into the open cell counts first.
+        if (dbg_tagebuch->cellEditor()) dbg_tagebuch->commitEditor();
+        d->edit();
+        db::Field* f = d->fieldByName(QStringLiteral("DATUM"));
+        if (f->isNull()) return;
+        f->setAsDateTime(f->asDateTime().addDays(tage));
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Sections of "Verhalten des Hundes"
+
+void Tfrm_kunden::verhaltenExpand(int i) {
+    const widgets::RolloutPanel* innere[] = {jvro_verhaltenleine, jvro_verhaltenfreilauf, jvro_verhaltenhaus,
+                                             jvro_verhaltengrundstueck, jvro_verhaltenwild, jvro_verhaltensonst};
+    const int h = innere[i]->panelHeight();
+    verhaltenHoehen[size_t(i)] = h;
+    jvro_verhaltenhund->setPanelHeight(jvro_verhaltenhund->panelHeight() + h);
+}
+
+void Tfrm_kunden::verhaltenCollapse(int i) {
+    jvro_verhaltenhund->setPanelHeight(jvro_verhaltenhund->panelHeight() - verhaltenHoehen[size_t(i)]);
+}
+
+// ---------------------------------------------------------------------------
+// E-mail and printouts
+
+void Tfrm_kunden::SpeedButton1Click() {
+    // Nothing is checked first; the shell reports nothing when it fails.
+    platform::shell().openUrl(QStringLiteral("mailto:") + dbe_email->text());
+}
+
+void Tfrm_kunden::bb_kndkarte_druckenClick() { kundenausdruck(false); }
+
+void Tfrm_kunden::bb_kndliste_druckenClick() { kundenausdruck(true); }
+
+void Tfrm_kunden::kundenausdruck(bool liste) {
+    Tfrm_qr_kundenkarte* qr = qr_kundenkarte();
+    if (!liste) {
+        // One card: the current customer.
+        qr->karte_drucken = true;
+        qr->preview(this);
+        return;
+    }
+    // The list runs through the customer table from its first row; afterwards
+    // (also when the run fails) the customer who was current is current again.
+    db::Table* k = dm->ibt_kunde;
+    if (!k->isActive()) k->open();
+    const QVariant current = k->isEmpty() ? QVariant() : k->fieldByName(QStringLiteral("KNDNR"))->value();
+    const auto back = [k, current] {
+        if (current.isValid() && !current.isNull() && k->isActive()) k->locate(QStringLiteral("KNDNR"), current);
+    };
+    k->first();
+    qr->liste_drucken = true;
+    try {
+        qr->preview(this);
+    } catch (...) {
+        back();
+        throw;
+    }
+    back();
+}
