@@ -1,12 +1,15 @@
 // kynovia-admin: command-line tool for installers and scripts.
 //
-//   kynovia-admin create [PFAD]    writes a fresh, complete database
-//   kynovia-admin version [PFAD]   prints the schema version (LAST_UPDATE)
+//   kynovia-admin create [PFAD]           writes a fresh, complete database
+//   kynovia-admin version [PFAD]          prints the schema version (LAST_UPDATE)
+//   kynovia-admin backup PFAD DATEI       writes a backup of the database
+//   kynovia-admin restore DATEI PFAD      restores a backup into a new database
 //
 // Without PFAD the program's own database is meant: $KYNOVIA_DATABASE, else
 // $KYNOVIA_HOME/db/kynoviadb (KYNOVIA_HOME defaults to ~/.local/share/kynovia).
 // Exit code 0 on success, 1 on any failure; messages are German.
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
@@ -14,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "data/backup.h"
 #include "data/schema.h"
 #include "db/connection.h"
 #include "db/error.h"
@@ -35,13 +39,19 @@ QTextStream& err() {
 
 QString usageText() {
     return QStringLiteral(
-        "Aufruf: kynovia-admin BEFEHL [PFAD]\n"
+        "Aufruf: kynovia-admin BEFEHL [ARGUMENTE]\n"
         "\n"
         "Befehle:\n"
         "  create [PFAD]    legt eine neue, vollständige Datenbank an\n"
         "                   (fehlende Ordner werden angelegt; eine vorhandene\n"
         "                   Datei wird nie überschrieben)\n"
         "  version [PFAD]   gibt die Schemaversion (LAST_UPDATE) der Datenbank aus\n"
+        "  backup PFAD DATEI\n"
+        "                   schreibt eine Datensicherung der Datenbank PFAD in die\n"
+        "                   Datei DATEI (eine vorhandene Datei wird ersetzt)\n"
+        "  restore DATEI PFAD\n"
+        "                   spielt die Datensicherung DATEI in eine neue Datenbank\n"
+        "                   PFAD ein (eine vorhandene Datei wird nie überschrieben)\n"
         "\n"
         "Ohne PFAD gilt die Datenbank des Programms: $KYNOVIA_DATABASE, sonst\n"
         "$KYNOVIA_HOME/db/kynoviadb (KYNOVIA_HOME ist sonst ~/.local/share/kynovia).\n");
@@ -107,9 +117,57 @@ int versionCommand(const QString& path) {
     return 0;
 }
 
+int backupCommand(const QString& path, const QString& file) {
+    if (isLocalPath(path) && !QFileInfo::exists(path))
+        return fail(QStringLiteral("Die Datenbank \"%1\" gibt es nicht.").arg(path));
+    try {
+        backup::writeBackup(path, file);
+    } catch (const db::Error& e) {
+        return fail(QStringLiteral("Die Datensicherung der Datenbank \"%1\" konnte nicht geschrieben werden:\n%2")
+                        .arg(path, e.message()));
+    }
+    out() << QStringLiteral("Die Datensicherung \"%1\" wurde geschrieben.").arg(file) << Qt::endl;
+    return 0;
+}
+
+int restoreCommand(const QString& file, const QString& path) {
+    if (!isLocalPath(path))
+        return fail(QStringLiteral("\"%1\" ist keine Datei auf diesem Rechner.").arg(path));
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        return fail(QStringLiteral("Die Datei \"%1\" existiert bereits. Die Datensicherung wurde nicht "
+                                   "eingespielt; die vorhandene Datei bleibt unverändert.")
+                        .arg(path));
+    if (!QFileInfo(file).isFile())
+        return fail(QStringLiteral("Die Datensicherung \"%1\" gibt es nicht.").arg(file));
+    if (!backup::readHeader(file).valid)
+        return fail(QStringLiteral("Die Datei \"%1\" ist keine Datensicherung von Kynovia.").arg(file));
+    try {
+        backup::restoreBackup(file, path);
+    } catch (const db::Error& e) {
+        return fail(QStringLiteral("Die Datensicherung \"%1\" konnte nicht eingespielt werden:\n%2")
+                        .arg(file, e.message()));
+    }
+    try {
+        backup::checkDatabase(path);
+    } catch (const db::Error& e) {
+        QFile::remove(path);
+        return fail(QStringLiteral("Die Datei \"%1\" ist keine Datensicherung einer Kynovia-Datenbank; "
+                                   "es wurde keine Datenbank angelegt:\n%2")
+                        .arg(file, e.message()));
+    }
+    out() << QStringLiteral("Die Datensicherung \"%1\" wurde in die Datenbank \"%2\" eingespielt.")
+                 .arg(file, path)
+          << Qt::endl;
+    return 0;
+}
+
+// A command takes from minArgs to maxArgs arguments; a missing database
+// path (the last argument of create and version) means the program's own.
 struct Command {
     const char* name;
-    std::function<int(const QString& path)> run;
+    int minArgs;
+    int maxArgs;
+    std::function<int(const QStringList& args)> run;
 };
 
 }  // namespace
@@ -118,10 +176,25 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
 
-    // Further commands (backup, restore) take their place in this table.
+    auto withPath = [](int (*command)(const QString&)) {
+        return [command](const QStringList& a) {
+            const QString path = a.isEmpty() ? platform::databasePath() : a[0];
+            if (path.trimmed().isEmpty()) return fail(QStringLiteral("Der Pfad der Datenbank ist leer."));
+            return command(path);
+        };
+    };
+    auto withTwo = [](int (*command)(const QString&, const QString&)) {
+        return [command](const QStringList& a) {
+            if (a[0].trimmed().isEmpty() || a[1].trimmed().isEmpty())
+                return fail(QStringLiteral("Ein leerer Pfad ist nicht möglich."));
+            return command(a[0], a[1]);
+        };
+    };
     const Command commands[] = {
-        {"create", createCommand},
-        {"version", versionCommand},
+        {"create", 0, 1, withPath(createCommand)},
+        {"version", 0, 1, withPath(versionCommand)},
+        {"backup", 2, 2, withTwo(backupCommand)},
+        {"restore", 2, 2, withTwo(restoreCommand)},
     };
 
     if (args.size() == 1
@@ -130,15 +203,18 @@ int main(int argc, char** argv) {
         out() << usageText();
         return 0;
     }
-    if (args.isEmpty() || args.size() > 2) {
+    if (args.isEmpty()) {
         err() << usageText();
         return 1;
     }
     for (const Command& c : commands) {
         if (args[0] != QLatin1String(c.name)) continue;
-        QString path = args.size() == 2 ? args[1] : platform::databasePath();
-        if (path.trimmed().isEmpty()) return fail(QStringLiteral("Der Pfad der Datenbank ist leer."));
-        return c.run(path);
+        const QStringList rest = args.mid(1);
+        if (rest.size() < c.minArgs || rest.size() > c.maxArgs) {
+            err() << usageText();
+            return 1;
+        }
+        return c.run(rest);
     }
     err() << QStringLiteral("Unbekannter Befehl \"%1\".\n\n").arg(args[0]) << usageText();
     return 1;

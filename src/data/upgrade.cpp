@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 
+#include "data/backup.h"
 #include "data/datenmodul.h"
 #include "data/schema.h"
 #include "db/error.h"
@@ -105,7 +106,9 @@ private:
         return m.ibq->fields().at(0)->asInteger();
     }
 
-    bool ask(int step) { return m.ask_for_doing_update(stepLabel(step)); }
+    // The user's permission, then (before the first step of this start) a
+    // backup of the database as it is.
+    bool ask(int step) { return m.ask_for_doing_update(stepLabel(step)) && backup::backupBeforeUpgrade(m); }
 
     // Before a step's statements: earlier uncommitted work is committed, so
     // that a rollback takes back only this step; the query is closed and

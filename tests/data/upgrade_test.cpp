@@ -33,11 +33,13 @@ QString success(int step) {
 }
 
 // What the user saw, one line per box: "ask Update-Nr. 9", "msg <text>",
-// "error <text>".
+// "error <text>". The notice of the backup written before the first step
+// is left out (backup_test.cpp covers it).
 QStringList seen(const platform::ScriptedDialogs& d) {
     static const QRegularExpression label(QStringLiteral("\\((Update-Nr\\. \\d+)\\)"));
     QStringList out;
     for (const platform::ShownBox& b : d.shown()) {
+        if (b.text.startsWith(QStringLiteral("Vor dem Datenbankupdate wurde die Datenbank gesichert:"))) continue;
         if (b.kind == BoxKind::Confirm) {
             auto match = label.match(b.text);
             out << "ask " + (match.hasMatch() ? match.captured(1) : b.text);
@@ -339,7 +341,7 @@ private slots:
             Tdm m;
             QVERIFY(m.DataModuleCreate());
             KYN_VERIFY_DIALOGS(d);
-            QCOMPARE(d.count(), 2);
+            QCOMPARE(seen(d).size(), 2);
             QCOMPARE(d.shown().last().kind, BoxKind::Error);
             QVERIFY2(d.lastText().contains("VORLAGEN_KURSTERMINE", Qt::CaseInsensitive), qPrintable(d.lastText()));
             QVERIFY(m.idb->isOpen());
