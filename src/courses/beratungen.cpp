@@ -228,7 +228,7 @@ void Tfrm_beratungen::buildUi() {
         QList<DbGridColumn> cols;
         const char* const spalten[][2] = {{"UHRZEIT", "um"},       {"KURSNR", "Kurs"}, {"KURSART", "Art"},
                                           {"THEMA", "Tagesthema"}, {"ORT", "Ort"},     {"KONTAKT", "Kontakt"}};
-        const int breiten[] = {6, 5, 4, 26, 30, 30};
+        const int breiten[] = {6, 5, 4, 34, 30, 30};
         int i = 0;
         for (const auto& s : spalten) {
             DbGridColumn c;
@@ -261,6 +261,7 @@ void Tfrm_beratungen::buildUi() {
     kalLayout->addWidget(mc_kursterminplaner);
     kalLayout->addStretch(1);
     jcp_kalender->setContentWidget(kal);
+    jcp_kalender->setMinimumWidth(280);
     connect(mc_kursterminplaner, &QCalendarWidget::clicked, this,
             [this](const QDate&) { guarded([this] { mc_kursterminplanerClick(); }); });
     connect(mc_kursterminplaner, &QCalendarWidget::activated, this,
@@ -270,6 +271,7 @@ void Tfrm_beratungen::buildUi() {
     Splitter2->addWidget(jcp_kalender);
     Splitter2->setStretchFactor(0, 1);
     Splitter2->setStretchFactor(1, 0);
+    Splitter2->setSizes({1000, 300});
 }
 
 // ---------------------------------------------------------------------------

@@ -458,7 +458,7 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
         QList<DbGridColumn> cols;
         DbGridColumn c;
         c.fieldName = QStringLiteral("DATUM");
-        c.widthChars = 22;
+        c.widthChars = 30;  // "Donnerstag, 10.12.2026" in full
         cols << c;
         c = {};
         c.fieldName = QStringLiteral("UHRZEIT");
@@ -512,7 +512,7 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
         c = {};
         c.fieldName = QStringLiteral("THEMA");
         c.title = QStringLiteral("Tagesthema");
-        c.widthChars = 30;
+        c.widthChars = 36;
         cols << c;
         DBGrid3->setColumns(cols);
     }
@@ -541,6 +541,7 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
     DBGrid1 = new widgets::DbGrid(seite);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setReadOnly(true);
+    DBGrid1->setRowSelect(true);
     if (dm) DBGrid1->setDataSource(dm->ds_teilnehmer);
     {
         QList<DbGridColumn> cols;
