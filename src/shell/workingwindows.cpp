@@ -6,6 +6,8 @@
 #include <QTabWidget>
 
 // Window headers, one per plugged window:
+#include "courses/beratungen.h"
+#include "courses/kurse.h"
 #include "customers/hunde.h"
 #include "customers/kundenstamm.h"
 #include "import/datenimport.h"
@@ -18,6 +20,8 @@ void plugWorkingWindows(Tfrm_main& m) {
     // One line per window, e.g.
     //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
     m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
+    m.plug(WindowKind::Kurse, plugWindow(frm_kurse));
+    m.plug(WindowKind::Beratungen, plugWindow(frm_beratungen));
     m.plug(WindowKind::Hunde, plugWindow(frm_hunde));
     m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport));
     m.plug(WindowKind::Trainer, plugWindow(frm_trainer));
