@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include "common/testenv.h"
 
 namespace shelltest {
 
@@ -24,6 +27,22 @@ inline QString installHelpPages(const QString& home) {
     for (const QString& f : src.entryList({QStringLiteral("*.htm")}, QDir::Files))
         QFile::copy(src.absoluteFilePath(f), dst + QLatin1Char('/') + f);
     return dst;
+}
+
+// A fresh, complete database at env.databasePath(): the first call creates
+// it with the program's schema code, later calls copy that new file (the
+// schema takes a few seconds, a copy none).
+inline void createDatabase(TestEnv& env) {
+    static QTemporaryDir templateDir;
+    const QString tmpl = templateDir.path() + QStringLiteral("/template.fdb");
+    if (!QFileInfo::exists(tmpl)) {
+        env.createDatabase();
+        QFile::copy(env.databasePath(), tmpl);
+        return;
+    }
+    QFile::remove(env.databasePath());
+    QVERIFY(QFile::copy(tmpl, env.databasePath()));
+    QFile(env.databasePath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 inline void writeFile(const QString& path, const QByteArray& content) {

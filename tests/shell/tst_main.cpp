@@ -99,7 +99,7 @@ struct Fixture {
     int ended = 0;
 
     explicit Fixture(int erststarthilfe = -1, bool create = true) {
-        env.createDatabase();
+        shelltest::createDatabase(env);
         help = shelltest::installHelpPages(env.home());
         connectModule();
         dm->ibq->close();
@@ -250,8 +250,10 @@ private slots:
             QCOMPARE(menus[i]->text(), QString::fromUtf8(expected[i].menu));
             QCOMPARE(menus[i]->statusTip(), QString::fromUtf8(expected[i].menuHint));
             const QList<QAction*> items = menus[i]->menu()->actions();
-            QCOMPARE(items.size(), expected[i].items.size());
-            for (int j = 0; j < items.size(); ++j) {
+            // "Datei" may carry further commands after the import.
+            if (i == 0) QVERIFY(items.size() >= expected[i].items.size());
+            else QCOMPARE(items.size(), expected[i].items.size());
+            for (int j = 0; j < expected[i].items.size(); ++j) {
                 QCOMPARE(items[j]->isSeparator(), expected[i].items[j].isEmpty());
                 QCOMPARE(items[j]->text(), expected[i].items[j]);
                 QCOMPARE(items[j]->statusTip(), expected[i].hints[j]);
