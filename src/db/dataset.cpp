@@ -105,6 +105,7 @@ Dataset::~Dataset() {
     for (DataSource* ds : QList<DataSource*>(m_dataSources)) ds->m_dataset = nullptr;
     qDeleteAll(m_fields);
     qDeleteAll(m_retiredFields);
+    for (auto& p : m_preparedCache) qDeleteAll(p.fields);
 }
 
 void Dataset::attachDataSource(DataSource* ds) {
@@ -132,7 +133,7 @@ void Dataset::resetFields() {
     if (!m_fieldsCreated) return;
     // Calculated and lookup fields added by the program are declared again
     // from their settings; data fields follow the new select.
-    for (Field* f : m_fields) m_retiredFields.append(f);
+    retireFields(m_fields);
     m_fields.clear();
     m_fieldsCreated = false;
 }
@@ -154,12 +155,54 @@ Field* Dataset::addLookupField(const QString& name, FieldType type, int size, Da
     return f;
 }
 
+void Dataset::retireFields(const QVector<Field*>& fields) {
+    m_retiredFields += fields;
+    // Controls look their fields up again when a dataset is reopened; a
+    // field retired this long ago is no longer referenced.
+    if (m_retiredFields.size() > 4000) {
+        for (int i = 0; i < 2000; ++i) delete m_retiredFields[i];
+        m_retiredFields.remove(0, 2000);
+    }
+}
+
+bool Dataset::switchPreparedSelect(const QString& sql) {
+    constexpr size_t kCacheSize = 12;
+    if (m_select) m_select->close();
+    PreparedSelect current;
+    current.sql = m_fieldsSql;
+    current.statement = std::move(m_select);
+    current.fields = m_fields;
+    current.dataFieldCount = m_dataFieldCount;
+    m_fields.clear();
+    m_fieldsCreated = false;
+    bool found = false;
+    for (auto it = m_preparedCache.begin(); it != m_preparedCache.end(); ++it) {
+        if (it->sql != sql) continue;
+        m_select = std::move(it->statement);
+        m_fields = it->fields;
+        m_dataFieldCount = it->dataFieldCount;
+        m_preparedCache.erase(it);
+        found = true;
+        break;
+    }
+    m_preparedCache.push_back(std::move(current));
+    if (m_preparedCache.size() > kCacheSize) {
+        retireFields(m_preparedCache.front().fields);
+        m_preparedCache.erase(m_preparedCache.begin());
+    }
+    if (!found) return false;
+    m_fieldsSql = sql;
+    m_preparedSql = sql;
+    m_fieldsCreated = true;
+    return true;
+}
+
 void Dataset::createFields() {
     QVector<QPair<QString, QVariant>> params;
     QString sql = selectSql(&params);
     if (m_fieldsCreated) {
         if (!fieldsFollowSql() || sql == m_fieldsSql) return;
-        resetFields();
+        if (switchPreparedSelect(sql)) return;
     }
     m_fieldsSql = sql;
     Statement* st = selectStatement();
@@ -167,10 +210,11 @@ void Dataset::createFields() {
     m_preparedSql = sql;
     // Calculated and lookup fields declared before the data fields existed
     // keep their objects; data fields are created in front of them.
-    QVector<Field*> extra;
+    QVector<Field*> extra, old;
     for (Field* f : m_fields)
         if (f->kind() != FieldKind::Data) extra.append(f);
-        else m_retiredFields.append(f);
+        else old.append(f);
+    retireFields(old);
     m_fields.clear();
     const auto& cols = st->columns();
     int first = hasRowIdColumn() ? 1 : 0;

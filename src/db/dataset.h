@@ -247,6 +247,17 @@ private:
     QString m_preparedSql;
     QString m_fieldsSql;
     QVector<Field*> m_retiredFields;  // kept alive: controls may still point at them
+    // Queries whose text changes back and forth (the scratch query) keep
+    // their recent statements prepared, with their fields.
+    struct PreparedSelect {
+        QString sql;
+        std::unique_ptr<Statement> statement;
+        QVector<Field*> fields;
+        int dataFieldCount = 0;
+    };
+    std::vector<PreparedSelect> m_preparedCache;
+    bool switchPreparedSelect(const QString& sql);
+    void retireFields(const QVector<Field*>& fields);
     QList<QPointer<Dataset>> m_details;
     void checkDetailsBrowseMode();
     int findRow(const QVector<QVariant>& values, const QByteArray& rowId);
@@ -346,6 +357,7 @@ private:
     void onMasterChange(Field* f);
     QVector<QPair<QString, QVariant>> paramValues();
     QVector<QPair<QString, QVariant>> m_lastParams;
+    std::unique_ptr<Statement> m_exec;
 
     QStringList m_sql;
     DataSource* m_master = nullptr;

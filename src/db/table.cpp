@@ -316,7 +316,8 @@ void Query::onMasterChange(Field* f) {
 
 void Query::execSql() {
     if (isActive()) close();
-    Statement* st = selectStatement();
+    if (!m_exec) m_exec = std::make_unique<Statement>(connection(), transaction());
+    Statement* st = m_exec.get();
     st->prepare(sqlText());
     st->clearParams();
     for (const auto& p : paramValues()) st->setParam(p.first, p.second);

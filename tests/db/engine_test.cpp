@@ -387,6 +387,32 @@ private slots:
         QCOMPARE(q.fields()[0]->asInteger(), 2);
     }
 
+    void scratchQuerySwitchesTextsWithoutLosingFields() {
+        EngineDb d;
+        d.exec("insert into herr (nr, name) values (4, \"vier\")");
+        d.exec("insert into knecht values (9, 4, \"k\")");
+        Query q(d.conn.get(), d.tr());
+        Field* first = nullptr;
+        for (int round = 0; round < 50; ++round) {
+            q.close();
+            q.setSql({"select max(nr) from herr"});
+            q.open();
+            QCOMPARE(q.fields().at(0)->asInteger(), 4);
+            if (!first) first = q.fields().at(0);
+            QCOMPARE(q.fields().at(0), first);  // the same prepared select and field again
+            q.close();
+            q.setSql({"select max(nr), min(text) from knecht"});
+            q.open();
+            QCOMPARE(q.fields().size(), 2);
+            QCOMPARE(q.fields().at(1)->asString(), QString("k"));
+            q.close();
+            q.setSql({QString("update herr set betrag = %1 where nr = 4").arg(round)});
+            q.execSql();
+            QCOMPARE(q.rowsAffected(), 1);
+        }
+        QCOMPARE(d.scalar("select betrag from herr where nr = 4").toInt(), 49);
+    }
+
     void dataSourceSignals() {
         EngineDb d;
         d.exec("insert into herr (nr, name) values (1, \"eins\")");
