@@ -28,6 +28,7 @@
 #include "shell/globals.h"
 #include "shell/htmlbrowser.h"
 #include "shell/notizblock.h"
+#include "shell/ressourcen.h"
 #include "shell/stammdaten.h"
 #include "widgets/captionpanel.h"
 
@@ -121,6 +122,7 @@ void NavigatorTree::mouseReleaseEvent(QMouseEvent* e) {
 // Creation
 
 Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent), m_hilfeanzeige(this) {
+    ressourcenLaden();
     setObjectName(QStringLiteral("frm_main"));
     setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));
     beenden = [] { QCoreApplication::quit(); };
@@ -151,6 +153,10 @@ Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent), m_hilfeanzeige(this
     ClientArea = new QMdiArea(mitte);
     ClientArea->setObjectName(QStringLiteral("ClientArea"));
     ClientArea->setViewMode(QMdiArea::SubWindowView);
+    // Child windows larger than the area (tiled on a small screen) scroll
+    // instead of making the main window larger than the screen.
+    ClientArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ClientArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     buildAssistent();
 
     layout->addWidget(jcp_navigator);
@@ -178,9 +184,19 @@ Tfrm_main::~Tfrm_main() {
 }
 
 void Tfrm_main::buildMenus() {
-    MainMenu = new QMenuBar(this);
+    // The menu row: the menu bar and, at its right end, the notepad button.
+    // Because the row is not a bare menu bar, a maximised child window keeps
+    // its own title bar with its buttons instead of putting them into the
+    // menu bar's corners, where they would cover the notepad button.
+    auto* menuZeile = new QWidget(this);
+    menuZeile->setObjectName(QStringLiteral("MenuZeile"));
+    auto* zeile = new QHBoxLayout(menuZeile);
+    zeile->setContentsMargins(0, 0, 2, 0);
+    zeile->setSpacing(0);
+    MainMenu = new QMenuBar(menuZeile);
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
-    setMenuBar(MainMenu);
+    zeile->addWidget(MainMenu, 1);
+    setMenuWidget(menuZeile);
 
     QMenu* datei = MainMenu->addMenu(QStringLiteral("Datei"));
     datei->setObjectName(QStringLiteral("Datei1"));
@@ -228,8 +244,8 @@ void Tfrm_main::buildMenus() {
     connect(Ueber1, &QAction::triggered, this, [this] { Ueber1Click(); });
 
     // The notepad button. A button in the title bar itself is not possible
-    // on every window manager, so it sits at the right end of the menu bar.
-    JvaCaptionButton1 = new QToolButton(MainMenu);
+    // on every window manager, so it sits at the right end of the menu row.
+    JvaCaptionButton1 = new QToolButton(menuZeile);
     JvaCaptionButton1->setObjectName(QStringLiteral("JvaCaptionButton1"));
     JvaCaptionButton1->setIcon(QIcon(QStringLiteral(":/icons/16/notizblock.png")));
     JvaCaptionButton1->setAutoRaise(true);
@@ -237,7 +253,9 @@ void Tfrm_main::buildMenus() {
     JvaCaptionButton1->setStatusTip(QStringLiteral("Notizblock"));
     JvaCaptionButton1->setFocusPolicy(Qt::NoFocus);
     connect(JvaCaptionButton1, &QToolButton::clicked, this, [this] { JvaCaptionButton1Click(); });
-    MainMenu->setCornerWidget(JvaCaptionButton1, Qt::TopRightCorner);
+    zeile->addWidget(JvaCaptionButton1);
+    menuZeile->setAutoFillBackground(true);
+    menuZeile->setBackgroundRole(MainMenu->backgroundRole());
 }
 
 void Tfrm_main::buildNavigator() {

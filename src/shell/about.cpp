@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "shell/globals.h"
+#include "shell/ressourcen.h"
 
 QPointer<Tfrm_about> frm_about;
 
@@ -66,6 +67,7 @@ void Laufschrift::hideEvent(QHideEvent*) { m_timer->stop(); }
 Tfrm_about::Tfrm_about(QWidget* parent)
     // No title-bar buttons at all: only the title.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    ressourcenLaden();
     setObjectName(QStringLiteral("frm_about"));
     setWindowTitle(QStringLiteral("Über Kynovia..."));
     setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));

@@ -4,6 +4,7 @@
 
 #include "data/datenmodul.h"
 #include "platform/application.h"
+#include "shell/ressourcen.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
@@ -14,6 +15,7 @@ Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
     // A dialog border, always on top; only the close button.
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    ressourcenLaden();
     setObjectName(QStringLiteral("frm_notizblock"));
     setWindowTitle(QStringLiteral("Notizblock"));
     setFixedSize(325, 241);

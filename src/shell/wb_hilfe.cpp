@@ -4,10 +4,12 @@
 #include <QVBoxLayout>
 
 #include "shell/htmlbrowser.h"
+#include "shell/ressourcen.h"
 
 QPointer<Tfrm_wb_hilfe> frm_wb_hilfe;
 
 Tfrm_wb_hilfe::Tfrm_wb_hilfe(QWidget* parent) : QWidget(parent, Qt::Window) {
+    ressourcenLaden();
     setObjectName(QStringLiteral("frm_wb_hilfe"));
     setWindowTitle(QStringLiteral("Kynovia Hilfe"));
     setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));

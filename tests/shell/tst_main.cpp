@@ -259,10 +259,18 @@ private slots:
                 QCOMPARE(items[j]->statusTip(), expected[i].hints[j]);
             }
         }
-        // The notepad button: an icon, no text, at the right end of the menu bar.
-        QCOMPARE(w.MainMenu->cornerWidget(Qt::TopRightCorner), static_cast<QWidget*>(w.JvaCaptionButton1));
+        // The notepad button: an icon, no text, at the right end of the menu row.
+        QCOMPARE(w.JvaCaptionButton1->parentWidget(), w.menuWidget());
+        QCOMPARE(w.MainMenu->parentWidget(), w.menuWidget());
+        QVERIFY(w.JvaCaptionButton1->geometry().left() >= w.MainMenu->geometry().right());
         QVERIFY(w.JvaCaptionButton1->text().isEmpty() || w.JvaCaptionButton1->toolButtonStyle() == Qt::ToolButtonIconOnly);
         QVERIFY(!w.JvaCaptionButton1->icon().isNull());
+        // A maximised child window keeps its buttons in its own title bar:
+        // the notepad button stays visible.
+        w.kundenanzeigen(0);
+        QVERIFY(w.subWindowOf(f.stub(WindowKind::Kunden))->isMaximized());
+        QVERIFY(w.JvaCaptionButton1->isVisible());
+        QCOMPARE(w.MainMenu->cornerWidget(Qt::TopRightCorner), nullptr);
     }
 
     void hintsGoToTheFirstStatusPanel() {
