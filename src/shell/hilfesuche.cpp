@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 
 #include "platform/paths.h"
 #include "shell/htmlbrowser.h"
+#include "shell/ressourcen.h"
 #include "shell/wb_hilfe.h"
 
 QPointer<Tfrm_hilfesuche> frm_hilfesuche;
@@ -74,8 +76,10 @@ QList<Hilfetreffer> hilfeseitenSuchen(const QString& verzeichnis, const QString&
 }
 
 Tfrm_hilfesuche::Tfrm_hilfesuche(QWidget* parent) : QDialog(parent) {
+    ressourcenLaden();
     setObjectName(QStringLiteral("frm_hilfesuche"));
     setWindowTitle(QStringLiteral("In der Hilfe suchen"));
+    setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));
     resize(380, 340);
 
     auto* layout = new QVBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "shell/notizblock.h"
 
+#include <QIcon>
 #include <QLabel>
 
 #include "data/datenmodul.h"
@@ -18,6 +19,7 @@ Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
     ressourcenLaden();
     setObjectName(QStringLiteral("frm_notizblock"));
     setWindowTitle(QStringLiteral("Notizblock"));
+    setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));
     setFixedSize(325, 241);
     setModal(false);
 

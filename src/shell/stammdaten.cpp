@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 
 #include "data/datenmodul.h"
 #include "platform/application.h"
+#include "shell/ressourcen.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbtext.h"
 
@@ -35,8 +37,10 @@ Tfrm_stammdaten::Tfrm_stammdaten(QWidget* parent)
     // Only the close button in the title bar.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
+    ressourcenLaden();
     setObjectName(QStringLiteral("frm_stammdaten"));
     setWindowTitle(QStringLiteral("Konfiguration Stammdaten"));
+    setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));
     setFixedSize(369, 246);
     setModal(true);
 
