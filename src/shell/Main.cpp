@@ -19,9 +19,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "data/backup.h"
 #include "data/datenmodul.h"
 #include "db/dataset.h"
 #include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/helpviewer.h"
 #include "platform/paths.h"
 #include "shell/about.h"
@@ -202,6 +204,15 @@ void Tfrm_main::buildMenus() {
     datei->setObjectName(QStringLiteral("Datei1"));
     Dateiimportieren1 = menuItem(datei, "Dateiimportieren1", QStringLiteral("Datei importieren"), QString());
     connect(Dateiimportieren1, &QAction::triggered, this, [this] { Dateiimportieren1Click(); });
+    datei->addSeparator();
+    Datensicherungerstellen1 =
+        menuItem(datei, "Datensicherungerstellen1", QStringLiteral("Datensicherung erstellen..."),
+                 QStringLiteral("Schreibt eine Sicherung aller Daten in eine Datei."));
+    connect(Datensicherungerstellen1, &QAction::triggered, this, [this] { Datensicherungerstellen1Click(); });
+    Datensicherungeinspielen1 =
+        menuItem(datei, "Datensicherungeinspielen1", QStringLiteral("Datensicherung einspielen..."),
+                 QStringLiteral("Ersetzt alle Daten durch die Daten einer Datensicherung."));
+    connect(Datensicherungeinspielen1, &QAction::triggered, this, [this] { Datensicherungeinspielen1Click(); });
 
     QMenu* vorlagen = MainMenu->addMenu(QStringLiteral("Vorlagen"));
     vorlagen->setObjectName(QStringLiteral("Vorlagen1"));
@@ -457,6 +468,9 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
+        // The daily automatic backup; a failure is shown, and the program
+        // ends all the same.
+        backup::automaticBackupAtExit(*dm);
     }
     e->accept();
     if (beenden) beenden();
@@ -805,6 +819,34 @@ void Tfrm_main::Dateiimportieren1Click() {
         showWindow(w);
     } catch (...) {
         platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::Datensicherungerstellen1Click() {
+    if (!dm) return;
+    // A backup commits what is posted: an import that waits for "übernehmen"
+    // or "verwerfen" would be taken over without being asked.
+    QWidget* import = workingWindow(WindowKind::Datenimport);
+    auto* verwerfen = import ? import->findChild<QPushButton*>(QStringLiteral("b_rollback")) : nullptr;
+    if (verwerfen && verwerfen->isEnabled()) {
+        platform::dialogs().messageBox(
+            QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
+                           "verwerfen Sie ihn zuerst; danach kann die Datensicherung erstellt werden."),
+            platform::Icon::Warning);
+        return;
+    }
+    backup::createBackupInteractive(*dm);
+}
+
+void Tfrm_main::Datensicherungeinspielen1Click() {
+    if (!dm) return;
+    backup::restoreInteractive(*dm);
+    // After a restore (and whenever the connection had to be closed for it)
+    // the program starts again: every window and dataset then opens on the
+    // database as it is now.
+    if (backup::restartRequested()) {
+        backup::restartProgram();
+        close();
     }
 }
 

@@ -57,6 +57,10 @@ public:
     void traineranzeigen(int mode);
     void dokumenteverwaltunganzeigen(int mode);
     void Dateiimportieren1Click();
+    // Menu "Datei": a backup of the database into a file; restoring a backup
+    // (the program then starts again on the restored data).
+    void Datensicherungerstellen1Click();
+    void Datensicherungeinspielen1Click();
 
     // Loads a help page, given relative to the installation directory
     // ("\help\kundeneu.htm"), into the quick-help browser; neither shows
@@ -95,6 +99,8 @@ public:
 
     // --- menu items ---
     QAction* Dateiimportieren1 = nullptr;
+    QAction* Datensicherungerstellen1 = nullptr;
+    QAction* Datensicherungeinspielen1 = nullptr;
     QAction* VorlagenKurse1 = nullptr;
     QAction* Stammdaten1 = nullptr;
     QAction* Nebeneinander1 = nullptr;

@@ -1,0 +1,151 @@
+// The main window's backup menu items and the automatic backup when it
+// closes (the backup logic itself is tested in tests/data/backup_test.cpp).
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "common/testenv.h"
+#include "common/testregistry.h"
+#include "data/backup.h"
+#include "data/datenmodul.h"
+#include "platform/scripteddialogs.h"
+#include "shell/Main.h"
+#include "shelltestutil.h"
+
+namespace {
+
+// The import window as far as the backup cares: its "verwerfen" button.
+class ImportStub : public QWidget {
+public:
+    ImportStub() {
+        auto* b = new QPushButton(QStringLiteral("Letzten Datenimport verwerfen."), this);
+        b->setObjectName(QStringLiteral("b_rollback"));
+        b->setEnabled(false);
+    }
+};
+QPointer<ImportStub> importStub;
+
+struct Fixture {
+    TestEnv env;
+    std::unique_ptr<Tdm> module;
+    std::unique_ptr<Tfrm_main> window;
+    int ended = 0;
+    int restarts = 0;
+
+    Fixture() {
+        shelltest::createDatabase(env);
+        module = std::make_unique<Tdm>();
+        module->connectTo(env.databasePath());
+        dm = module.get();
+        window = std::make_unique<Tfrm_main>();
+        frm_main = window.get();
+        window->beenden = [this] { ++ended; };
+        window->plug(WindowKind::Datenimport, plugWindow(importStub));
+        backup::clearRestartRequest();
+        backup::setRestartHandler([this] {
+            ++restarts;
+            return true;
+        });
+    }
+    ~Fixture() {
+        backup::setRestartHandler({});
+        backup::clearRestartRequest();
+        window.reset();
+        delete importStub.data();
+        module.reset();
+    }
+    QString sicherungen() const { return env.home() + QStringLiteral("/sicherungen"); }
+    QString today(bool automatic) const {
+        const QDate d = QDate::currentDate();
+        return sicherungen() + QLatin1Char('/') + (automatic ? backup::automaticFileName(d) : backup::backupFileName(d));
+    }
+};
+
+}  // namespace
+
+class TestDatensicherungMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void menuItems() {
+        Fixture f;
+        auto* datei = f.window->MainMenu->findChild<QMenu*>(QStringLiteral("Datei1"));
+        QVERIFY(datei);
+        QStringList items;
+        for (QAction* a : datei->actions()) items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(items, (QStringList{"Datei importieren", "-", "Datensicherung erstellen...",
+                                     "Datensicherung einspielen..."}));
+        QCOMPARE(f.window->Datensicherungerstellen1->objectName(), QString("Datensicherungerstellen1"));
+        QCOMPARE(f.window->Datensicherungeinspielen1->objectName(), QString("Datensicherungeinspielen1"));
+    }
+
+    // "Datensicherung erstellen...", then "Datensicherung einspielen..." of
+    // that backup: the program closes to start again, without an automatic
+    // backup of the replaced database.
+    void createThenRestore() {
+        Fixture f;
+        platform::ScopedScriptedDialogs d;
+        d.expectSaveFile(f.today(false)).expectMessage();
+        f.window->Datensicherungerstellen1->trigger();
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(backup::readHeader(f.today(false)).valid);
+
+        d.clear();
+        d.expectOpenFile(f.today(false)).expectConfirm(platform::Answer::Ja).expectMessage();
+        f.window->Datensicherungeinspielen1->trigger();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.restarts, 1);
+        QCOMPARE(f.ended, 1);
+        QVERIFY(!f.window->isVisible());
+        QVERIFY(QFileInfo::exists(backup::keptDatabasePath(f.env.databasePath())));
+        QVERIFY(!QFileInfo::exists(f.today(true)));
+    }
+
+    void declinedRestoreKeepsTheProgramRunning() {
+        Fixture f;
+        f.window->show();
+        const QString file = f.env.home() + QStringLiteral("/b.fbk");
+        backup::writeBackup(f.env.databasePath(), file);
+        platform::ScopedScriptedDialogs d;
+        d.expectOpenFile(file).expectConfirm(platform::Answer::Abbrechen);
+        f.window->Datensicherungeinspielen1->trigger();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.restarts, 0);
+        QCOMPARE(f.ended, 0);
+        QVERIFY(f.window->isVisible());
+        QVERIFY(dm->idb->isOpen());
+    }
+
+    // An import that waits for "übernehmen" or "verwerfen" is not committed
+    // behind the user's back by a backup.
+    void pendingImportBlocksTheBackup() {
+        Fixture f;
+        f.window->Dateiimportieren1Click();
+        QVERIFY(importStub);
+        importStub->findChild<QPushButton*>(QStringLiteral("b_rollback"))->setEnabled(true);
+        platform::ScopedScriptedDialogs d;
+        d.expectMessage();
+        f.window->Datensicherungerstellen1->trigger();
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(d.lastText().startsWith(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen.")));
+        QVERIFY(!QFileInfo::exists(f.sicherungen()));
+    }
+
+    void closingWritesTheDailyBackup() {
+        Fixture f;
+        f.window->show();
+        platform::ScopedScriptedDialogs d;
+        QVERIFY(f.window->close());
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.ended, 1);
+        QVERIFY(backup::readHeader(f.today(true)).valid);
+    }
+};
+
+KYN_TEST(TestDatensicherungMenu)
+
+#include "tst_datensicherung.moc"
