@@ -1,11 +1,18 @@
 #pragma once
 // Backups of the database.
 //
-// A backup is Firebird's own backup format (the one gbak writes), made and
-// read back by the engine's backup service through the client library's
-// services API. The embedded engine serves it inside this process, next to
-// the program's own attachment, so no separate program and no server are
-// needed. The backup holds the committed state of the database.
+// A backup is Firebird's own backup format (the one gbak writes). It is
+// written by the engine's backup service through the client library's
+// services API: the embedded engine serves it inside this process, next to
+// the program's own attachment (a separate gbak process could not open the
+// database, which the embedded engine holds exclusively). The backup holds
+// the committed state of the database.
+//
+// A backup is restored by gbak (Debian package firebird3.0-utils) in a
+// process of its own, into a new file that nobody else uses: the restore
+// service of this Firebird version reports a backup file that ends too
+// early as success (after asking for the next volume on the program's
+// standard input), gbak ends with an error then.
 //
 // Backups live in the folder "sicherungen" of the data directory:
 //   kynovia-JJJJ-MM-TT.fbk             made by the user (menu "Datei"),
@@ -75,7 +82,7 @@ Header readHeader(const QString& file);
 void writeBackup(const QString& database, const QString& file, const QString& user = QString(),
                  const QString& password = QString());
 // Restores `file` into a new database file `newDatabase`, which must not
-// exist. A partly written database is removed again on failure.
+// exist, with gbak. A partly written database is removed again on failure.
 void restoreBackup(const QString& file, const QString& newDatabase, const QString& user = QString(),
                    const QString& password = QString());
 // Attaches to `database` and reads SYSTEMDATEN: throws when that is not

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QPixmap>
 #include <QTest>
 #include <memory>
 
@@ -133,6 +134,21 @@ private slots:
         KYN_VERIFY_DIALOGS(d);
         QVERIFY(d.lastText().startsWith(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen.")));
         QVERIFY(!QFileInfo::exists(f.sicherungen()));
+    }
+
+    // KYN_SHOT=/dir: a picture of the open "Datei" menu.
+    void screenshot() {
+        const QString dir = qEnvironmentVariable("KYN_SHOT");
+        if (dir.isEmpty()) QSKIP("KYN_SHOT is not set");
+        Fixture f;
+        f.window->resize(1000, 600);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto* datei = f.window->MainMenu->findChild<QMenu*>(QStringLiteral("Datei1"));
+        datei->popup(f.window->mapToGlobal(QPoint(0, f.window->MainMenu->height())));
+        QTest::qWait(200);
+        QVERIFY(datei->grab().save(dir + QStringLiteral("/datei-menu.png")));
+        datei->hide();
     }
 
     void closingWritesTheDailyBackup() {
