@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QScopeGuard>
 #include <QToolButton>
 
 #include "customers/hundefelder.h"
@@ -82,8 +83,14 @@ void klickKopf(widgets::RolloutPanel* r) { QTest::mouseClick(r->header(), Qt::Le
 
 class KundenfensterTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<Umgebung> m_tasten;  // shared by the rows of keyHandling
+
 private slots:
-    void init() { frm_kunden = nullptr; }
+    void init() {
+        if (qstrcmp(QTest::currentTestFunction(), "keyHandling") != 0) m_tasten.reset();
+        if (!m_tasten) frm_kunden = nullptr;
+    }
+    void cleanupTestCase() { m_tasten.reset(); }
 
     // ---- the window as created ---------------------------------------------
     void pagesAndControls() {
@@ -174,6 +181,24 @@ private slots:
         for (int i = 0; i < 4; ++i) kurse << w->DBGrid1->datasetModel()->headerData(i, Qt::Horizontal).toString();
         QCOMPARE(kurse, QStringList({"Kurs-Nr.", "Kursname", "Kursart", "Bezahlt"}));
         QVERIFY(dm->ibq_aktive_kurse->isActive());
+        KYN_VERIFY_DIALOGS(u.dialoge);
+    }
+
+    // "Aktive Kurse": one row per participation, following the customer.
+    void activeCourses() {
+        Umgebung u;
+        beispieldaten(u);
+        u.exec("insert into kurse (kursnr, kursart, kursname, status) values (7, \"Ju\", \"Junghunde Frühjahr\", \"A\")");
+        u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (1, 7, 1, 1, \"B\")");
+        u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (2, 7, 1, 2, \"N\")");
+        Tfrm_kunden* w = u.kundenfenster();
+        auto* model = w->DBGrid1->datasetModel();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->data(model->index(0, 0)).toString(), QStringLiteral("0007"));
+        QCOMPARE(model->data(model->index(0, 1)).toString(), QStringLiteral("Junghunde Frühjahr"));
+        QCOMPARE(model->data(model->index(1, 3)).toString(), QStringLiteral("N"));
+        dm->ibt_kunde->locate("KNDNR", 2);
+        QCOMPARE(model->rowCount(), 0);
         KYN_VERIFY_DIALOGS(u.dialoge);
     }
 
@@ -445,12 +470,20 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, enterWeiter);
         QFETCH(bool, kommaPunkt);
-        Umgebung u;
-        beispieldaten(u);
-        Tfrm_kunden* w = u.kundenfenster();
-        alleAufklappen(w);
+        // One window for all rows; each row starts without pending edits.
+        if (!m_tasten) {
+            m_tasten = std::make_unique<Umgebung>();
+            beispieldaten(*m_tasten);
+            alleAufklappen(m_tasten->kundenfenster());
+        }
+        Tfrm_kunden* w = m_tasten->kunden.get();
         QWidget* c = steuerelement(w, name);
         QVERIFY(c);
+        auto aufraeumen = qScopeGuard([w] {
+            w->setFocus();
+            dm->ibt_kunde_hunde->cancel();
+            dm->ibt_kunde->cancel();
+        });
         // Comma: typed into the emptied control.
         c->setFocus();
         QVERIFY(hatFokus(c));
