@@ -50,8 +50,8 @@ void setFitted(Band& b, const QString& name, const QString& value) {
 }  // namespace
 
 // A4 portrait, 10 mm margins all round, a band 190 mm wide; measures in mm
-// from each band's top left corner. Every column is cut where the next one
-// begins.
+// from each band's top left corner. A value longer than its column ends in an
+// ellipsis where the next column begins.
 Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("frm_qr_teilnehmerliste"));
     qr.setMargins(10);

@@ -68,8 +68,8 @@ Tfrm_qr_kundenkarte::Tfrm_qr_kundenkarte(QObject* parent) : QObject(parent) {
 Tfrm_qr_kundenkarte::~Tfrm_qr_kundenkarte() = default;
 
 // A4 portrait, 10 mm margins all round, measures in mm from each band's top
-// left corner. Values get the room up to the next item of their line, so a
-// long value is cut there instead of running into its neighbour.
+// left corner. Values get the room up to the next item of their line; a
+// longer value ends in an ellipsis there instead of running into its neighbour.
 void Tfrm_qr_kundenkarte::build() {
     qr.setMargins(10);
 
