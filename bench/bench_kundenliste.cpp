@@ -126,7 +126,7 @@ report::ReportPages layoutPlain(const std::vector<Row>& rows) {
     title.addLabel("Am Deich 4, 24103 Kiel", 69, 5.6, small, 120, Align::Right);
     int row = -1, dog = -1;
     Band& d = r.setBand(BandKind::Detail, 36, "DetailBand1");
-    d.keepTogether = true;
+    d.keepWithSubDetails = true;
     d.addLabel("Kunden-Nr. :", 6.3, 4.2);
     d.addData("nr", 27.5, 4.2, bold, 14.5);
     d.addData("name", 42.3, 4.2, bold, 68);

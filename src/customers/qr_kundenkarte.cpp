@@ -82,7 +82,9 @@ void Tfrm_qr_kundenkarte::build() {
 
     Band& detail = qr.setBand(BandKind::Detail, 36, QStringLiteral("DetailBand1"));
     detail.color = Qt::white;
-    detail.keepTogether = true;  // the card and its strip on one page
+    // A card with its strip and all its dogs on one page (unless it is
+    // taller than a page): no dog is printed apart from its owner.
+    detail.keepWithSubDetails = true;
     detail.addLabel(QStringLiteral("Kunden-Nr. :"), 6.3, 4.2, kRegular);
     detail.addData(QStringLiteral("KNDNR"), 27.5, 4.2, kBold, 14.5);
     detail.addData(QStringLiteral("QRDBText2"), 42.3, 4.2, kBold, 68);

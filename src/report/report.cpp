@@ -199,9 +199,37 @@ struct Report::Run {
         for (auto& c : b.children()) collect(*c, group);
     }
 
+    // The bands that print(b) would place, in the same order, prepared but
+    // not yet placed.
+    void gather(Band& b, std::vector<Prepared>& out) {
+        std::vector<Prepared> group;
+        collect(b, group);
+        std::vector<Band*> parents;
+        for (auto& p : group) {
+            parents.push_back(p.band);
+            out.push_back(std::move(p));
+        }
+        for (Band* parent : parents)
+            for (auto& sub : parent->subDetails())
+                while (sub->needData && sub->needData()) gather(*sub, out);
+    }
+
     // The band, then its child bands (each after its own parent), then the
     // sub-detail bands of all of them, each repeated while it needs data.
     void print(Band& b) {
+        if (b.keepWithSubDetails) {
+            std::vector<Prepared> all;
+            gather(b, all);
+            double total = 0;
+            for (const auto& p : all) total += p.height;
+            // A group taller than an empty page starts where it is.
+            if (total <= bottom - contentTop + 1e-6) ensureRoom(total);
+            for (const auto& p : all) {
+                ensureRoom(p.height);
+                place(p);
+            }
+            return;
+        }
         std::vector<Prepared> group;
         collect(b, group);
         if (group.empty()) return;

@@ -54,6 +54,10 @@ public:
     QColor color;            // background; invalid = none
     bool visible = true;     // kept until changed, like Item::visible
     bool keepTogether = false;  // with its child bands on one page
+    // With its child bands and all its sub-detail bands (and theirs) on one
+    // page, when they fit on one. The callbacks of the whole group run before
+    // any of it is placed, so pageNumber() there may be the page before.
+    bool keepWithSubDetails = false;
     // Called before each print of this band: set texts, hide items or the band.
     std::function<void(Band&)> beforePrint;
     // Sub-detail bands only: true while there is another record to print.

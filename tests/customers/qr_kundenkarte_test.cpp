@@ -363,7 +363,8 @@ private slots:
     }
 
     // A long list runs over several pages: the title once, the footer on
-    // every page, no card split from its strip, no customer lost.
+    // every page, every card whole on one page with its strip and its dogs,
+    // no customer lost.
     void listOverSeveralPages() {
         Fixture f;
         for (int i = 1; i <= 14; ++i)
@@ -380,7 +381,9 @@ private slots:
         for (const ReportPage& p : pages.pages) {
             QCOMPARE(p.bands("PageFooterBand1").size(), size_t(1));
             const auto names = bandNames(p);
+            QCOMPARE(names.first(), &p == &pages.pages[0] ? QString("TitleBand1") : QString("DetailBand1"));
             QCOMPARE(names.count("DetailBand1"), names.count("ChildBand1"));
+            QCOMPARE(names.count("QRSubDetail1"), 2 * names.count("DetailBand1"));
             QCOMPARE(names.count("QRSubDetail1"), names.count("ChildBand2"));
         }
         verifyNothingOverlaps(pages);

@@ -257,6 +257,45 @@ private slots:
             for (auto* b : p.bands()) QVERIFY(b->rect.bottom() <= 287.001);
     }
 
+    void keepWithSubDetails_data() {
+        QTest::addColumn<bool>("keep");
+        QTest::newRow("Karte mit Hunden zusammen") << true;
+        QTest::newRow("Hunde dürfen umbrechen") << false;
+    }
+    void keepWithSubDetails() {
+        QFETCH(bool, keep);
+        // Cards of 37.3 + 2 * 7.1 mm: four fit below the title; of the
+        // fifth all but the last strip would fit.
+        std::vector<Customer> rows;
+        for (int i = 1; i <= 6; ++i)
+            rows.push_back({QString("%1").arg(i, 4, 10, QChar('0')), QString("Kunde %1").arg(i), "",
+                            {QString("Hund %1a").arg(i), QString("Hund %1b").arg(i)}});
+        CardReport c(rows);
+        c.r.band(BandKind::Detail)->keepWithSubDetails = keep;
+        const ReportPages pages = c.r.layout();
+        QCOMPARE(pages.count(), 2);
+        QCOMPARE(pages.pageOf("0005"), keep ? 1 : 0);
+        QCOMPARE(pages.pageOf("Hund 5a"), keep ? 1 : 0);
+        QCOMPARE(pages.pageOf("Hund 5b"), keep ? 1 : 0);
+        QCOMPARE(pages.pages[1].bands()[0]->name, keep ? QString("detail") : QString("dogstrip"));
+        // The same content in the same order either way.
+        QCOMPARE(pages.allTexts().filter("Hund ").size(), 12);
+        QStringList all = pages.allTexts();
+        QVERIFY(all.indexOf("Hund 5a") > all.indexOf("0005") && all.indexOf("0006") > all.indexOf("Hund 5b"));
+        for (const auto& p : pages.pages) {
+            verifyBandsStacked(p);
+            QVERIFY(p.bands().back()->rect.bottom() <= 287.001);
+        }
+        // A card taller than a page starts where it is and goes on over
+        // the next page.
+        CardReport big({{"0001", "Kunde", "", QStringList(40, "Hund")}});
+        big.r.band(BandKind::Detail)->keepWithSubDetails = keep;
+        const ReportPages bigPages = big.r.layout();
+        QCOMPARE(bigPages.count(), 2);
+        QCOMPARE(bigPages.countText("Hund"), 40);
+        QCOMPARE(bigPages.pageOf("0001"), 0);
+    }
+
     void hiddenChildAndItems() {
         const QStringList comments{"", "gut", "", "sehr gut"};
         ListReport l(4);
