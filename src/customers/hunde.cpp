@@ -83,9 +83,9 @@ Tfrm_hunde::Tfrm_hunde(QWidget* parent) : QWidget(parent) {
 
     dbg_kunde = new widgets::DbGrid(Splitter1);
     dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
-    dbg_kunde->setColumns({spalte(QStringLiteral("NAME"), QString(), 16), spalte(QStringLiteral("RASSE"), QString(), 20),
+    dbg_kunde->setColumns({spalte(QStringLiteral("NAME"), QString(), 16), spalte(QStringLiteral("RASSE"), QString(), 24),
                            spalte(QStringLiteral("GEBURTSJAHR"), QStringLiteral("Geburtsjahr"), 10),
-                           spalte(QStringLiteral("CHIPNR"), QStringLiteral("Chip-Nr."), 18),
+                           spalte(QStringLiteral("CHIPNR"), QStringLiteral("Chip-Nr."), 20),
                            spalte(QStringLiteral("HAFTPFLICHTNR"), QStringLiteral("Haftpflicht-Nr."), 18),
                            spalte(QStringLiteral("KOMMENTAR"), QStringLiteral("Kommentar"), 30),
                            spalte(QStringLiteral("PROBLEME"), QStringLiteral("Probleme"), 30)});

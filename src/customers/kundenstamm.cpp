@@ -96,6 +96,13 @@ widgets::DbGridColumn spalte(const QString& feld, const QString& titel = QString
     return c;
 }
 
+// The fields of a section at its top; the room below stays empty.
+void obenAusrichten(QWidget* bereich, QWidget* felder) {
+    auto* l = static_cast<QVBoxLayout*>(bereich->layout());
+    l->addWidget(felder);
+    l->addStretch(1);
+}
+
 QGridLayout* gitter(QWidget* w) {
     auto* g = new QGridLayout(w);
     g->setContentsMargins(4, 1, 4, 1);
@@ -199,8 +206,8 @@ void Tfrm_kunden::buildUebersicht() {
     anrede.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
     dbg_kunde->setColumns({nr, spalte(QStringLiteral("NAME"), QStringLiteral("Name"), 16), spalte(QStringLiteral("VNAME"), QStringLiteral("Vorname"), 12), spalte(QStringLiteral("PLZ"), QStringLiteral("Plz"), 6),
                            spalte(QStringLiteral("ORT"), QStringLiteral("Ort"), 14), spalte(QStringLiteral("STR"), QStringLiteral("Strasse"), 18), anrede,
-                           spalte(QStringLiteral("TEL"), QStringLiteral("Telefon"), 13), spalte(QStringLiteral("MOBIL"), QStringLiteral("Mobiltelefon"), 13),
-                           spalte(QStringLiteral("FAX"), QStringLiteral("Fax"), 12), spalte(QStringLiteral("EMAIL"), QStringLiteral("E-Mail"), 20),
+                           spalte(QStringLiteral("TEL"), QStringLiteral("Telefon"), 16), spalte(QStringLiteral("MOBIL"), QStringLiteral("Mobiltelefon"), 16),
+                           spalte(QStringLiteral("FAX"), QStringLiteral("Fax"), 12), spalte(QStringLiteral("EMAIL"), QStringLiteral("E-Mail"), 28),
                            spalte(QStringLiteral("KOMMENTAR"), QStringLiteral("Kommentar"), 30)});
     dbg_kunde->confirmDelete = loeschenBestaetigt;
     dbg_kunde->setDataSource(ds);
@@ -230,6 +237,10 @@ void Tfrm_kunden::buildDetail() {
     rechts->addWidget(buildErreichbarPanel());
     jcp_kommentar = captionPanel(QStringLiteral("Kommentar"), QStringLiteral("jcp_kommentar"));
     DBMemo1 = memo(jcp_kommentar, QStringLiteral("DBMemo1"), dm ? dm->ds_kunde : nullptr, QStringLiteral("KOMMENTAR"));
+    // The comment takes the height that the customer panel leaves; the
+    // dog pages below get the rest.
+    DBMemo1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    DBMemo1->setMinimumHeight(48);
     jcp_kommentar->setContentWidget(DBMemo1);
     rechts->addWidget(jcp_kommentar, 1);
     h->addLayout(rechts, 4);
@@ -325,6 +336,7 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     unten->addWidget(bb_kndkarte_drucken);
     unten->addWidget(bb_kndliste_drucken);
     g->addLayout(unten, 5, 0, 1, 4);
+    g->setRowStretch(6, 1);
 
     for (QWidget* c : {static_cast<QWidget*>(dbc_anrede), static_cast<QWidget*>(DBEdit2),
                        static_cast<QWidget*>(DBEdit3), static_cast<QWidget*>(DBEdit4),
@@ -551,7 +563,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         g->setColumnStretch(1, 2);
         g->setColumnStretch(3, 3);
         g->setColumnStretch(4, 3);
-        p->layout()->addWidget(w);
+        obenAusrichten(p, w);
     }
     // 2 "Tierarzt, Krankheiten, Imfpung"
     JvRollout3 = rollout(QStringLiteral("Tierarzt, Krankheiten, Imfpung"), QStringLiteral("JvRollout3"), 156);
@@ -572,7 +584,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         g->addWidget(edit(w, QStringLiteral("DBEdit49"), ds, QStringLiteral("KRANKHEITEN")), 5, 1);
         g->setColumnStretch(0, 1);
         g->setColumnStretch(1, 1);
-        p->layout()->addWidget(w);
+        obenAusrichten(p, w);
     }
     // 3 "Futteraufnahme"
     JvRollout9 = rollout(QStringLiteral("Futteraufnahme"), QStringLiteral("JvRollout9"), 67);
@@ -593,7 +605,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
                      0, 4);
         g->setColumnStretch(2, 1);
         g->setColumnStretch(4, 1);
-        p->layout()->addWidget(w);
+        obenAusrichten(p, w);
     }
     // 4 "bisherige Hundeerziehung"
     JvRollout8 = rollout(QStringLiteral("bisherige Hundeerziehung"), QStringLiteral("JvRollout8"), 194);
@@ -617,7 +629,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         g->addWidget(e(w, "LETZTE_HUNDESCHULE"), 1, 2);
         g->setColumnStretch(1, 3);
         g->setColumnStretch(2, 2);
-        p->layout()->addWidget(w);
+        obenAusrichten(p, w);
     }
     // 5 "Verhalten des Hundes", with its inner sections in a scroll box.
     jvro_verhaltenhund = rollout(QStringLiteral("Verhalten des Hundes"), QStringLiteral("jvro_verhaltenhund"), 159);
@@ -678,7 +690,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
             bes->addWidget(label(w, QStringLiteral("Besonderheiten:")));
             bes->addWidget(e(w, gg.besonders), 1);
             g->addLayout(bes, 2, 0, 1, 5);
-            r->contentArea()->layout()->addWidget(w);
+            obenAusrichten(r->contentArea(), w);
             iv->addWidget(r);
         }
         jvro_verhaltenwild = rollout(QStringLiteral("Verhalten bei Wild..."), QStringLiteral("jvro_verhaltenwild"), 65);
@@ -691,7 +703,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
             g->addWidget(lbl(w, "Besonderheiten:"), 0, 3);
             g->addWidget(e(w, "JAGD_BESONDERHEITEN"), 0, 4);
             g->setColumnStretch(4, 1);
-            jvro_verhaltenwild->contentArea()->layout()->addWidget(w);
+            obenAusrichten(jvro_verhaltenwild->contentArea(), w);
             iv->addWidget(jvro_verhaltenwild);
         }
         jvro_verhaltensonst = rollout(QStringLiteral("Sonstiges Verhalten..."), QStringLiteral("jvro_verhaltensonst"), 154);
@@ -719,7 +731,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
             g->addWidget(lbl(w, "Besonderheiten Verhalten im Haus:"), 3, 0, 1, 2);
             g->addWidget(e(w, "IMHAUS_BESONDERHEITEN"), 3, 2, 1, 2);
             g->setColumnStretch(3, 1);
-            jvro_verhaltensonst->contentArea()->layout()->addWidget(w);
+            obenAusrichten(jvro_verhaltensonst->contentArea(), w);
             iv->addWidget(jvro_verhaltensonst);
         }
         iv->addStretch(1);

@@ -1,11 +1,13 @@
 // The dog search window, and both windows as the main window opens them:
 // the six modes of the customer window, page changes with their help pages,
 // and "zum Kunden".
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
@@ -23,6 +25,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/rolloutpanel.h"
 
 using namespace kundentest;
 using widgets::DbNavigator;
@@ -53,7 +56,8 @@ struct MitHauptfenster : Umgebung {
         haupt->resize(1400, 900);
         haupt->show();
         QApplication::setActiveWindow(haupt.get());
-        QVERIFY(QTest::qWaitForWindowActive(haupt.get()));
+        // Under Xvfb without a window manager the window is shown, not activated.
+        if (!QTest::qWaitForWindowActive(haupt.get())) QVERIFY(QTest::qWaitForWindowExposed(haupt.get()));
     }
     ~MitHauptfenster() {
         haupt.reset();
@@ -330,6 +334,58 @@ private slots:
         QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), 2);
         QCOMPARE(dm->ibt_kunde_hunde->fieldByName("HUNDNR")->asInteger(), 3);
         KYN_VERIFY_DIALOGS(f.dialoge);
+    }
+
+    // Pictures of both windows for a look by eye: only when KYN_SHOT names a
+    // directory (run under Xvfb with QT_QPA_PLATFORM=xcb).
+    void screenshots() {
+        const QString ziel = qEnvironmentVariable("KYN_SHOT");
+        if (ziel.isEmpty()) QSKIP("KYN_SHOT not set");
+        QDir().mkpath(ziel);
+        MitHauptfenster f;
+        f.exec("update hunde set vorbesitzer = \"Tierheim Kiel (2 Jahre)\", haut_fell = \"leichte Schuppen\", "
+               "impfung = \"J\", impfung_text = \"SHPPiL, Tollwut 03/2023\", welpenschule = \"J\", "
+               "welpenschule_bei = \"Hundeschule am Deich\", verhalten_leine_ruede = \"ängstlich, dann agressiv\", "
+               "verhalten_leine_huendin = \"freundlich\", verhalten_leine_mensch = \"freundlich\", "
+               "leine_besonderheiten = \"zieht bei Radfahrern\", futteraufnahme = \"hastig\" where hundnr = 1");
+        auto bild = [&](const char* name) {
+            QApplication::processEvents();
+            QTest::qWait(150);
+            f.haupt->grab().save(ziel + "/" + name + ".png");
+        };
+        f.haupt->kundenanzeigen(0);
+        bild("kunden_uebersicht");
+        f.haupt->kundenanzeigen(5);
+        QTest::keyClicks(frm_kunden->suchtext_kunde, "kiel");
+        QTest::keyClick(frm_kunden->suchtext_kunde, Qt::Key_Return);
+        bild("kunden_suche");
+        f.haupt->kundenanzeigen(1);
+        dm->ibt_kunde->setFiltered(false);
+        dm->ibt_kunde->first();
+        bild("kunden_detail");
+        Tfrm_kunden* k = frm_kunden;
+        k->JvRollout1->expand();
+        QTest::mouseClick(k->jvro_verhaltenhund->header(), Qt::LeftButton);
+        QTest::mouseClick(k->jvro_verhaltenleine->header(), Qt::LeftButton);
+        bild("kunden_anamnesebogen");
+        k->JvRollout1->collapse();
+        for (auto* r : {k->JvRollout3, k->JvRollout9, k->JvRollout8}) r->expand();
+        bild("kunden_anamnesebogen2");
+        for (auto* r : {k->JvRollout3, k->JvRollout9, k->JvRollout8}) r->collapse();
+        QTest::mouseClick(k->jvro_verhaltensonst->header(), Qt::LeftButton);
+        k->JvRollout5->expand();
+        k->sb_anamnese->ensureWidgetVisible(k->JvRollout5);
+        bild("kunden_anamnesebogen3");
+        k->PageControl1->setCurrentWidget(k->TabSheet2);
+        bild("kunden_zusammenfassung");
+        k->PageControl1->setCurrentWidget(k->TabSheet1);
+        bild("kunden_tagebuch");
+        k->pg_kundendaten->setCurrentWidget(k->ts_aktive_kurse);
+        bild("kunden_kurse");
+        f.haupt->hundeanzeigen(5);
+        bild("hunde");
+        frm_hunde->sb_anamese->ensureWidgetVisible(frm_hunde->GroupBox5);
+        bild("hunde2");
     }
 
 private:
