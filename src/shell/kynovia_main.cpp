@@ -5,6 +5,7 @@
 // creation when main() returns; the data module's connection then ends its
 // transaction with commit, so every posted change is kept.
 #include <QApplication>
+#include <cstdlib>
 #include <memory>
 
 #include "courses/auswahl.h"
@@ -52,6 +53,19 @@ int main(int argc, char** argv) {
         auto dataModule = std::make_unique<Tdm>();
         dm = dataModule.get();
         if (!dataModule->DataModuleCreate()) return 0;
+        // When the program is ended from outside the event loop (the display
+        // goes away and the toolkit calls exit()), the connection still
+        // ends properly: posted changes are committed and the engine shuts
+        // down with no attachment left open. After a normal end dm is gone
+        // and this does nothing.
+        std::atexit([] {
+            if (dm && dm->idb) {
+                try {
+                    dm->idb->close();
+                } catch (...) {
+                }
+            }
+        });
 
         // 3. frm_wb_hilfe: the separate help window.
         auto wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
