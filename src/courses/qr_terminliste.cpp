@@ -1,8 +1,6 @@
 #include "courses/qr_terminliste.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
-#include <QHash>
 #include <QWidget>
 #include <stdexcept>
 
@@ -31,21 +29,6 @@ QString text(db::Dataset* ds, const char* name) {
     return f ? f->displayText() : QString();
 }
 
-// Sets a value; one longer than its item's fixed width ends in "…" at the
-// item's edge instead of being cut off in the middle of a letter.
-void setFitted(Band& b, const QString& name, const QString& value) {
-    report::Item& it = b.item(name);
-    it.text = value;
-    if (it.width <= 0 || it.wordWrap || value.isEmpty()) return;
-    // Kept for the whole run of the program (fonts outlive no application).
-    static auto* metrics = new QHash<QString, QFontMetricsF>;
-    const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
-                        (it.font.bold ? QStringLiteral("/b") : QString());
-    auto m = metrics->find(key);
-    if (m == metrics->end()) m = metrics->insert(key, QFontMetricsF(report::toQFont(it.font)));
-    const double w = it.width * report::kUnitsPerMM;
-    if (m->horizontalAdvance(value) > w) it.text = m->elidedText(value, Qt::ElideRight, w);
-}
 
 }  // namespace
 

@@ -1,5 +1,10 @@
 #include "report/reportpaint.h"
 
+#include <QFontMetricsF>
+#include <QHash>
+
+#include "report/report.h"
+
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -36,6 +41,20 @@ static int qtAlign(Align a) {
     case Align::Right: return Qt::AlignRight;
     default: return Qt::AlignLeft;
     }
+}
+
+void setFitted(Band& b, const QString& name, const QString& value) {
+    Item& it = b.item(name);
+    it.text = value;
+    if (it.width <= 0 || it.wordWrap || value.isEmpty()) return;
+    // Kept for the whole run of the program (fonts outlive no application).
+    static auto* metrics = new QHash<QString, QFontMetricsF>;
+    const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
+                        (it.font.bold ? QStringLiteral("/b") : QString());
+    auto m = metrics->find(key);
+    if (m == metrics->end()) m = metrics->insert(key, QFontMetricsF(toQFont(it.font)));
+    const double w = it.width * kUnitsPerMM;
+    if (m->horizontalAdvance(value) > w) it.text = m->elidedText(value, Qt::ElideRight, w);
 }
 
 void paintPage(QPainter& painter, const ReportPage& page, const QRectF& target, const QSizeF& pageSizeMM) {

@@ -20,7 +20,14 @@ namespace report {
 // every device it is painted on.
 constexpr double kUnitsPerMM = 100.0;
 
+class Band;
+
 QString mappedFamily(const QString& family);
+
+// Sets the text of a band's item; a value longer than the item's fixed width
+// ends in "…" at the item's edge instead of being cut off in the middle of a
+// letter (word-wrapping and auto-width items take the value as it is).
+void setFitted(Band& band, const QString& itemName, const QString& value);
 QFont toQFont(const Font& font);  // pixel size in kUnitsPerMM units
 
 // Paints one page so that the whole sheet (pageSizeMM) fills target, which is
