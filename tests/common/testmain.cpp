@@ -14,6 +14,10 @@ std::vector<Entry>& registry() {
     static std::vector<Entry> r;
     return r;
 }
+std::vector<Child>& children() {
+    static std::vector<Child> c;
+    return c;
+}
 }  // namespace kyntest
 
 int main(int argc, char** argv) {
@@ -25,6 +29,14 @@ int main(int argc, char** argv) {
     widgets::setConfirmHandler([](const QString& text) {
         return platform::dialogs().confirm(text) == platform::Answer::Ja;
     });
+    // Started as a child process of a test: run that child only.
+    const QByteArray child = qgetenv("KYN_CHILD");
+    if (!child.isEmpty()) {
+        for (auto& c : kyntest::children())
+            if (child == c.name) return c.run();
+        std::fprintf(stderr, "unknown child %s\n", child.constData());
+        return 99;
+    }
     QStringList only;
     QStringList qtArgs{QString::fromLocal8Bit(argv[0])};
     bool rest = false;
