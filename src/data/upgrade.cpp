@@ -39,6 +39,13 @@ QString openHint(const QString& reason) {
             "Kynovia danach erneut.");
     if (reason.contains(QLatin1String("Is a directory"), Qt::CaseInsensitive))
         return QStringLiteral("Unter diesem Namen liegt ein Ordner, keine Datenbankdatei.");
+    // A file the engine can only read: write-protected, or owned by another
+    // user (the engine then opens it read-only and refuses the attachment).
+    if (reason.contains(QLatin1String("no permission for read-write access"), Qt::CaseInsensitive) ||
+        reason.contains(QLatin1String("Read-only file system"), Qt::CaseInsensitive))
+        return QStringLiteral(
+            "Die Datei ist schreibgeschützt, oder es fehlt die Berechtigung, sie zu ändern. Kynovia braucht "
+            "Lese- und Schreibrechte für die Datenbankdatei.");
     if (reason.contains(QLatin1String("Permission denied"), Qt::CaseInsensitive))
         return QStringLiteral("Es fehlt die Berechtigung, die Datei zu lesen und zu schreiben.");
     if (reason.contains(QLatin1String("network request"), Qt::CaseInsensitive) ||
@@ -400,8 +407,13 @@ QString missingDatabaseEndText(const QString& path) {
 }
 
 QString createFailedText(const QString& path, const QString& reason) {
-    return QStringLiteral("Die neue Datenbank \"") + path + QStringLiteral("\" konnte nicht angelegt werden.") +
-           cr + cr + QStringLiteral("Meldung des Datenbankservers:") + cr + reason + cr + cr +
+    QString text = QStringLiteral("Die neue Datenbank \"") + path + QStringLiteral("\" konnte nicht angelegt werden.") +
+                   cr + cr;
+    if (reason.contains(QLatin1String("Permission denied"), Qt::CaseInsensitive) ||
+        reason.contains(QLatin1String("Read-only file system"), Qt::CaseInsensitive))
+        text += QStringLiteral("Es fehlt die Berechtigung, im Ordner \"") + QFileInfo(path).absolutePath() +
+                QStringLiteral("\" eine Datei anzulegen.") + cr + cr;
+    return text + QStringLiteral("Meldung des Datenbankservers:") + cr + reason + cr + cr +
            QStringLiteral("Das Programm wird beendet.");
 }
 

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QLibraryInfo>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QLocale>
 #include <QTranslator>
 
@@ -13,6 +17,39 @@ namespace platform {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     initGerman();
+}
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void terminationSignal(int sig) {
+    // Only what is safe in a signal handler: hand the signal to the event loop.
+    const char c = char(sig);
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+}  // namespace
+
+void onTerminationSignals(std::function<void()> beenden) {
+    static std::function<void()> aktion;
+    aktion = std::move(beenden);
+    if (signalPipe[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+        QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+            char c;
+            if (::read(signalPipe[0], &c, 1) != 1 || !aktion) return;
+            try {
+                aktion();
+            } catch (...) {
+                handleCurrentException();
+            }
+        });
+    }
+    struct sigaction sa {};
+    sa.sa_handler = terminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

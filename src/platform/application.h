@@ -14,6 +14,7 @@
 //   try { ... } catch (...) { platform::handleCurrentException(); }
 #include <QApplication>
 #include <exception>
+#include <functional>
 
 namespace platform {
 
@@ -32,6 +33,15 @@ QString exceptionText(std::exception_ptr e);
 void showException(std::exception_ptr e);
 // showException(std::current_exception()); for use inside a catch block.
 void handleCurrentException();
+
+// Ends the program in order when the desktop session or the system asks it
+// to (SIGTERM at log-out or shutdown, SIGHUP, SIGINT): `beenden` then runs on
+// the user-interface thread, like a close of the main window. Without it the
+// database library's own handler would shut the engine down under the
+// running program and the posted, uncommitted work would be lost. Call it
+// once, after the database has been opened (the library installs its
+// handlers on first use).
+void onTerminationSignals(std::function<void()> beenden);
 
 // German formats for the whole program (QLocale default de_DE) and Qt's
 // German texts for its standard dialogs and buttons when the translation is

@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
         // or needs a restart, the program ends here without any window.
         Programm programm;
         if (!programm.starten()) return 0;
+        // Log-out, shutdown or a kill from outside end the program like a
+        // close of the main window.
+        programm.beiSignalenBeenden();
+
         // When the program is ended from outside the event loop (the display
         // goes away and the toolkit calls exit()), the connection still
         // ends properly: posted changes are committed and the engine shuts

@@ -7,6 +7,8 @@
 #include "customers/qr_kundenkarte.h"
 #include "data/datamodultp.h"
 #include "data/datenmodul.h"
+#include "db/transaction.h"
+#include "platform/application.h"
 #include "shell/Main.h"
 #include "shell/about.h"
 #include "shell/notizblock.h"
@@ -94,4 +96,11 @@ bool Programm::starten() {
     // 17. frm_datenimport: made by its menu item on first use, because the
     //     window closes itself for good like the other working windows.
     return true;
+}
+
+void Programm::beiSignalenBeenden() {
+    platform::onTerminationSignals([] {
+        if (frm_main && frm_main->close()) return;
+        if (dm && dm->ibt && dm->ibt->inTransaction()) dm->ibt->commitRetaining();
+    });
 }

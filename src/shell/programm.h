@@ -31,6 +31,15 @@ public:
     // cannot be used or an upgrade step was declined or needs a restart:
     // the program then ends without any window (the reason has been shown).
     bool starten();
+    // Log-out, shutdown or a kill from outside (SIGTERM, SIGHUP, SIGINT) end
+    // the program like a close of the main window: pending edits are posted
+    // and everything is committed when the objects go. If the close is
+    // refused (an edit that cannot be saved; the reason has been shown), at
+    // least everything posted so far is committed. Called once the database
+    // is open, so that these handlers take the place of the database
+    // library's own, which would shut the engine down under the running
+    // program and lose the posted work.
+    void beiSignalenBeenden();
     // The main window, shown maximised; the program runs until it is closed.
     Tfrm_main* hauptfenster() const { return m_main.get(); }
 

@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTest>
+#include <csignal>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -99,9 +102,35 @@ struct Start {
     }
 };
 
-using Oeffnen = std::function<QWidget*()>;
+// A child process: the whole program with a posted customer and a typed,
+// unposted one, waiting in its event loop for a signal from outside.
+int warteAufSignal() {
+    platform::ScopedScriptedDialogs d;
+    d.setAcknowledgeMessages(true);
+    int rc = 0;
+    {
+        Programm p;
+        if (!p.starten()) return 2;
+        p.beiSignalenBeenden();
+        p.hauptfenster()->show();
+        frm_main->kundenanzeigen(4);
+        dm->ibt_kunde->fieldByName("NAME")->setAsString("Gepostet");
+        dm->ibt_kunde->post();
+        frm_main->kundenanzeigen(4);
+        QWidget* name = gebunden(frm_main->findChild<QWidget*>("frm_kunden"), dm->ibt_kunde, "NAME");
+        if (!name) return 3;
+        tippe(name, "Getippt");
+        std::printf("BEREIT\n");
+        std::fflush(stdout);
+        rc = QApplication::exec();
+    }
+    for (const QString& t : d.texts()) std::fprintf(stderr, "Meldung: %s\n", qPrintable(t));
+    return d.count() == 0 ? rc : 4;
+}
 
 }  // namespace
+
+KYN_CHILD(warteAufSignal, warteAufSignal)
 
 class TestSchliessen : public QObject {
     Q_OBJECT
@@ -129,6 +158,39 @@ class TestSchliessen : public QObject {
     }
 
 private slots:
+    // Log-out, shutdown or a kill from outside: the program ends as if its
+    // main window were closed, and nothing typed is lost (the database
+    // library's own handler would shut the engine down under the program).
+    void signalFromOutsideEndsInOrder_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void signalFromOutsideEndsInOrder() {
+        QFETCH(int, signal);
+        TestEnv env;
+        schule(env);
+        QProcess kind;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("KYN_CHILD", "warteAufSignal");
+        e.insert("KYNOVIA_HOME", env.home());
+        e.insert("QT_QPA_PLATFORM", "offscreen");
+        kind.setProcessEnvironment(e);
+        kind.setWorkingDirectory(env.home());
+        kind.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(kind.waitForStarted());
+        QByteArray aus;
+        while (!aus.contains("BEREIT") && kind.waitForReadyRead(60000)) aus += kind.readAllStandardOutput();
+        QVERIFY2(aus.contains("BEREIT"), kind.readAllStandardError().constData());
+        ::kill(pid_t(kind.processId()), signal);
+        QVERIFY(kind.waitForFinished(60000));
+        const QByteArray fehler = kind.readAllStandardError();
+        QCOMPARE(kind.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(kind.exitCode() == 0, fehler.constData());
+        QCOMPARE(wert(env, "select count(*) from kunden where name in ('Gepostet', 'Getippt')").toInt(), 2);
+    }
+
     void cleanup() {
         // A failed test may leave a window behind.
         QApplication::closeAllWindows();
