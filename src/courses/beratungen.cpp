@@ -162,6 +162,8 @@ void Tfrm_beratungen::buildUi() {
     e_uhrzeit->onKeyPress = [this](QChar& ch) { e_uhrzeitKeyPress(ch); };
     e_thema = edit("e_thema");
     e_thema->setMaxLength(80);
+    // The topic keeps a readable width when the window is narrow.
+    e_thema->setMinimumWidth(100);
     e_ort = edit("e_ort");
     e_ort->setMaxLength(200);
     e_kontakt = edit("e_kontakt");

@@ -151,6 +151,7 @@ class WalkthroughTest : public QObject {
         QVERIFY(frm_main && dm);
         // The test notes the end of the program instead of quitting its loop.
         haupt()->beenden = [this] { ++m_beendet; };
+        haupt()->resize(1280, 900);
         haupt()->show();
         QApplication::setActiveWindow(haupt());
         QVERIFY(QTest::qWaitForWindowActive(haupt()));
