@@ -631,7 +631,11 @@ bool DbGrid::focusNextPrevChild(bool next) {
 }
 
 void DbGrid::commitData(QWidget* editor) {
-    auto* ed = dynamic_cast<CellEditor*>(editor);
+    // The delegate commits on Enter through a queued call that carries the
+    // editor's plain pointer; by the time it arrives the editor may be gone.
+    // Only the live editor is read here; the view's own handling looks a
+    // stale pointer up without touching it.
+    auto* ed = editor && editor == m_editor.data() ? dynamic_cast<CellEditor*>(editor) : nullptr;
     if (!ed) {
         QTableView::commitData(editor);
         return;
@@ -656,6 +660,9 @@ void DbGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
         if (editor->isVisible()) editor->setFocus();
         return;
     }
+    // A queued close for an editor that is gone by now (see commitData):
+    // the view's own handling would touch the freed editor.
+    if (editor != m_editor.data()) return;
     QTableView::closeEditor(editor, hint);
 }
 

@@ -231,6 +231,31 @@ private slots:
         QCOMPARE(d.scalar("select betrag from kunde where kndnr = 1").toDouble(), 7.25);
     }
 
+    // Enter commits through a queued call that carries the editor; when the
+    // editor is gone before that call arrives, nothing is read from it.
+    void queuedCommitAfterTheEditorIsGone() {
+        WidgetDb d;
+        d.fillKunden();
+        KundeSet k(d);
+        k.table.open();
+        DbGrid g;
+        g.setColumns(kundeColumns());
+        g.setDataSource(&k.ds);
+        g.resize(600, 300);
+        QVERIFY(showActive(&g));
+        g.setSelectedIndex(4);
+        type("3");
+        QPointer<QWidget> editor = g.cellEditor();
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Return);  // the commit is queued
+        QTest::keyClick(editor, Qt::Key_Escape);  // the editor is released
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!editor);
+        settle();  // the queued commit arrives now
+        QVERIFY(!g.cellEditor());
+        QCOMPARE(k.table.fieldByName("BETRAG")->asFloat(), 12.5);
+    }
+
     void readOnlyColumn() {
         WidgetDb d;
         d.fillKunden();
