@@ -300,4 +300,11 @@ inline void tippen(QLineEdit* w, const QString& text) {
     }
 }
 
+// A search as the user makes it: the box emptied, the text typed, Enter.
+inline void suchen(QLineEdit* box, const QString& text) {
+    box->clear();
+    tippen(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
 }  // namespace feindlich

@@ -23,12 +23,6 @@ class FeindlicheSucheKurseTest : public QObject {
     std::unique_ptr<Tfrm_teilnehmer_add> m_dlg;
     std::unique_ptr<platform::ScopedScriptedDialogs> m_d;
 
-    static void suchen(QLineEdit* box, const QString& text) {
-        box->clear();
-        feindlich::tippen(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-    }
-
 private slots:
     void initTestCase() {
         m_f = std::make_unique<Fixture>();
@@ -50,7 +44,7 @@ private slots:
         Tfrm_beratungen* w = m_f->beratungen;
         db::Table* k = m_f->module->ibt_kunde;
         QVERIFY(zeigeAktiv(w));
-        suchen(w->suchtext_kunde, text);
+        feindlich::suchen(w->suchtext_kunde, text);
         KYN_VERIFY_DIALOGS(*m_d);
         QCOMPARE(w->suchtext_kunde->text(), text);
         QVERIFY(k->isActive());
@@ -64,7 +58,7 @@ private slots:
         QCOMPARE(w->dbg_kunde->model()->rowCount(), gefunden.size());
         QCOMPARE(m_f->ask("select count(*) from kunden").toInt(), feindlich::kundenZeilen().size());
 
-        suchen(w->suchtext_kunde, QString());
+        feindlich::suchen(w->suchtext_kunde, QString());
         QVERIFY(!k->filtered());
         QCOMPARE(k->recordCount(), feindlich::kundenZeilen().size());
         KYN_VERIFY_DIALOGS(*m_d);
@@ -76,7 +70,7 @@ private slots:
         Tfrm_teilnehmer_add& dlg = *m_dlg;
         dlg.show();
         QVERIFY(zeigeAktiv(&dlg));
-        suchen(dlg.e_suchtext, text);
+        feindlich::suchen(dlg.e_suchtext, text);
         KYN_VERIFY_DIALOGS(*m_d);
         QCOMPARE(dlg.e_suchtext->text(), text);
         QVERIFY(dlg.ibq_suche->isActive());
@@ -95,7 +89,7 @@ private slots:
         QCOMPARE(m_f->ask("select count(*) from kunden").toInt(), feindlich::kundenZeilen().size());
 
         // An empty search lists every pair again.
-        suchen(dlg.e_suchtext, QString());
+        feindlich::suchen(dlg.e_suchtext, QString());
         QCOMPARE(dlg.ibq_suche->sql(), Tfrm_teilnehmer_add::suchSql(QString()));
         QCOMPARE(dlg.ibq_suche->recordCount(), feindlich::paare(QString()).size());
         dlg.hide();

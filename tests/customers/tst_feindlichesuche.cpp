@@ -38,12 +38,6 @@ class FeindlicheSucheKundenTest : public QObject {
     // read).
     std::unique_ptr<Umgebung> m_u;
 
-    static void suchen(QLineEdit* box, const QString& text) {
-        box->clear();
-        feindlich::tippen(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-    }
-
 private slots:
     void initTestCase() {
         m_u = std::make_unique<Umgebung>();
@@ -61,7 +55,7 @@ private slots:
         db::Table* k = dm->ibt_kunde;
         Umgebung::zeigen(w);
         w->pg_kunde->setCurrentWidget(w->ts_kundenuebersicht);
-        suchen(w->suchtext_kunde, text);
+        feindlich::suchen(w->suchtext_kunde, text);
         KYN_VERIFY_DIALOGS(m_u->dialoge);
         QCOMPARE(w->suchtext_kunde->text(), text);  // typed whole, Enter added nothing
         QVERIFY(k->isActive());
@@ -73,7 +67,7 @@ private slots:
         QCOMPARE(m_u->wert("select count(*) from kunden").toInt(), feindlich::kundenZeilen().size());
 
         // The table is still usable: an empty search shows everyone again.
-        suchen(w->suchtext_kunde, QString());
+        feindlich::suchen(w->suchtext_kunde, QString());
         QVERIFY(!k->filtered());
         QCOMPARE(nummern(k, "KNDNR"), feindlich::kunden(QString()));
         KYN_VERIFY_DIALOGS(m_u->dialoge);
@@ -85,7 +79,7 @@ private slots:
         Tfrm_hunde* w = m_u->hunde.get();
         db::Table* h = dm->ibt_hunde;
         Umgebung::zeigen(w);
-        suchen(w->suchtext_hunde, text);
+        feindlich::suchen(w->suchtext_hunde, text);
         KYN_VERIFY_DIALOGS(m_u->dialoge);
         QCOMPARE(w->suchtext_hunde->text(), text);
         QVERIFY(h->isActive());
@@ -96,7 +90,7 @@ private slots:
         QCOMPARE(w->dbg_kunde->datasetModel()->rowCount(), erwartet.size());
         QCOMPARE(m_u->wert("select count(*) from hunde").toInt(), feindlich::hundeZeilen().size());
 
-        suchen(w->suchtext_hunde, QString());
+        feindlich::suchen(w->suchtext_hunde, QString());
         QVERIFY(!h->filtered());
         QCOMPARE(nummern(h, "HUNDNR"), feindlich::hunde(QString()));
         KYN_VERIFY_DIALOGS(m_u->dialoge);
