@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QEvent>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <QLocale>
-#include <QTranslator>
 
 namespace platform {
 

@@ -74,6 +74,17 @@ bool klicke(HtmlBrowser* b, const QString& text) {
     return true;
 }
 
+// Beside the help pages: a script and a desktop file that leave a trace if
+// anything runs them. Returns the path of that trace.
+QString fallenLegen(const QString& hilfe) {
+    const QString spur = hilfe + "/PWNED";
+    shelltest::writeFile(hilfe + "/run.sh", "#!/bin/sh\ntouch \"" + spur.toUtf8() + "\"\n");
+    QFile(hilfe + "/run.sh").setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    shelltest::writeFile(hilfe + "/start.desktop",
+                         "[Desktop Entry]\nType=Application\nName=x\nExec=touch " + spur.toUtf8() + "\n");
+    return spur;
+}
+
 }  // namespace
 
 class HilfelinksTest : public QObject {
@@ -104,14 +115,7 @@ private slots:
         QFETCH(QString, href);
         QFETCH(QString, browser);
         Umgebung u;
-        // Beside the page: a script and a desktop file that would leave a
-        // trace if anything ran them.
-        const QString spur = u.hilfe + "/PWNED";
-        shelltest::writeFile(u.hilfe + "/run.sh", "#!/bin/sh\ntouch \"" + spur.toUtf8() + "\"\n");
-        QFile(u.hilfe + "/run.sh").setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ExeOwner);
-        shelltest::writeFile(u.hilfe + "/start.desktop",
-                             "[Desktop Entry]\nType=Application\nName=x\nExec=touch " + spur.toUtf8() + "\n");
+        const QString spur = fallenLegen(u.hilfe);
         shelltest::writeFile(u.hilfe + "/links.htm",
                              "<html><body><p><a href=\"" + href.toHtmlEscaped().toUtf8() +
                                  "\">Hier klicken</a></p><p><a href=\"" + QByteArray(kSchluss) +
@@ -164,12 +168,7 @@ private slots:
     void programNavigationStartsNothing() {
         QFETCH(QString, ziel);
         Umgebung u;
-        const QString spur = u.hilfe + "/PWNED";
-        shelltest::writeFile(u.hilfe + "/run.sh", "#!/bin/sh\ntouch \"" + spur.toUtf8() + "\"\n");
-        QFile(u.hilfe + "/run.sh").setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ExeOwner);
-        shelltest::writeFile(u.hilfe + "/start.desktop",
-                             "[Desktop Entry]\nType=Application\nName=x\nExec=touch " + spur.toUtf8() + "\n");
+        const QString spur = fallenLegen(u.hilfe);
         shelltest::writeFile(
             u.hilfe + "/aktiv.htm",
             "<html><head><meta http-equiv=\"refresh\" content=\"0; url=https://www.kynovia.de/weiter\">"

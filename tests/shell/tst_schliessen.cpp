@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/falscheeingaben.h"
 #include "common/testregistry.h"
 #include "customers/kundenstamm.h"
 #include "data/datenmodul.h"
@@ -57,12 +58,11 @@ QWidget* gebunden(QWidget* window, db::Dataset* ds, const QString& field) {
     // typing as a user does.
     for (auto* g : window->findChildren<widgets::DbGrid*>()) {
         if (g->dataset() != ds || !g->isVisibleTo(window)) continue;
-        for (int i = 0; i < g->columns().size(); ++i)
-            if (g->columns()[i].fieldName.compare(field, Qt::CaseInsensitive) == 0) {
-                g->setFocus();
-                g->setSelectedIndex(i);
-                return g;
-            }
+        const int spalte = falsch::spalteVon(g, field);
+        if (spalte < 0) continue;
+        g->setFocus();
+        g->setSelectedIndex(spalte);
+        return g;
     }
     return nullptr;
 }
