@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 
 #include "db/dataset.h"
 #include "db/field.h"
@@ -39,6 +40,7 @@ DbComboBox::DbComboBox(QWidget* parent) : QComboBox(parent), m_link(new FieldDat
     m_completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     m_completer->setCaseSensitivity(Qt::CaseInsensitive);
     setCompleter(m_completer);
+    m_completer->popup()->installEventFilter(this);
 
     connect(m_link, &FieldDataLink::dataChanged, this, &DbComboBox::showField);
     connect(m_link, &FieldDataLink::activeChanged, this, &DbComboBox::updateEditable);
@@ -71,7 +73,11 @@ void DbComboBox::setItems(const QStringList& items) {
     addItems(items);
     int widest = 0;
     for (const QString& item : items) widest = std::max(widest, fontMetrics().horizontalAdvance(item));
-    view()->setMinimumWidth(widest + 30);
+    // Both lists (the box's own and the one shown while typing) are as wide
+    // as the longest entry, also when the box itself is narrow.
+    const int listWidth = widest + 30;
+    view()->setMinimumWidth(listWidth);
+    if (m_completer->popup()) m_completer->popup()->setMinimumWidth(listWidth);
     lineEdit()->setText(keep);
     m_loading = false;
     showField();
@@ -168,11 +174,44 @@ void DbComboBox::dropDown() {
     m_completer->complete();
 }
 
+bool DbComboBox::takeHighlighted(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) return false;
+    QAbstractItemView* list = m_completer->popup();
+    if (!list || !list->isVisible()) return false;
+    const QModelIndex current = list->currentIndex();
+    list->hide();
+    if (!current.isValid()) return false;
+    chosen(current.data(m_completer->completionRole()).toString());
+    return true;
+}
+
+bool DbComboBox::eventFilter(QObject* watched, QEvent* e) {
+    // The list shown while typing is placed below the box with the box's
+    // width; a wider list that would leave the screen moves left instead.
+    if ((e->type() == QEvent::Show || e->type() == QEvent::Move || e->type() == QEvent::Resize) &&
+        watched == m_completer->popup() && static_cast<QWidget*>(watched)->isVisible()) {
+        auto* list = static_cast<QWidget*>(watched);
+        if (QScreen* s = screen()) {
+            const QRect avail = s->availableGeometry();
+            QRect g = list->geometry();
+            if (g.right() > avail.right()) {
+                g.moveRight(avail.right());
+                if (g.left() < avail.left()) g.moveLeft(avail.left());
+                list->setGeometry(g);
+            }
+        }
+    }
+    return QComboBox::eventFilter(watched, e);
+}
+
 void DbComboBox::lineEditKey(QKeyEvent* e, const std::function<void(QKeyEvent*)>& base) {
     if (m_inKey) {
         base(e);
         return;
     }
+    // Enter on the open list takes its highlighted entry whole ("Lab" becomes
+    // "Labrador Retriever"); the window's own Enter handling follows.
+    takeHighlighted(e);
     // A key handed over by the list shown while typing.
     std::unique_ptr<QKeyEvent> repl;
     if (!applyKeyHooks(e, repl)) return;
@@ -189,6 +228,7 @@ void DbComboBox::lineEditKey(QKeyEvent* e, const std::function<void(QKeyEvent*)>
 }
 
 void DbComboBox::keyPressEvent(QKeyEvent* e) {
+    takeHighlighted(e);
     std::unique_ptr<QKeyEvent> repl;
     if (!applyKeyHooks(e, repl)) return;
     QKeyEvent* ev = repl ? repl.get() : e;

@@ -45,6 +45,7 @@ public:
     void lineEditKey(QKeyEvent* e, const std::function<void(QKeyEvent*)>& base);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
 
@@ -55,6 +56,7 @@ private:
     void writeField();
     void chosen(const QString& text);
     void dropDown();
+    bool takeHighlighted(QKeyEvent* e);
 
     FieldDataLink* m_link;
     QCompleter* m_completer = nullptr;

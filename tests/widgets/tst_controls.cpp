@@ -411,6 +411,52 @@ private slots:
         QCOMPARE(k.table.fieldByName("ANREDE")->asString(), QString("Dr."));
     }
 
+    // Enter on the list shown while typing takes the highlighted entry whole,
+    // and the window's Enter rule (next control) still applies; the list is
+    // as wide as its longest entry, also under a narrow box.
+    void comboEnterTakesHighlightedEntry() {
+        WidgetDb d;
+        d.fillKunden();
+        KundeSet k(d);
+        k.table.open();
+        Form<DbComboBox> f;
+        f.control->setItems({"Beagle", "Labrador Retriever", "Lhasa Apso"});
+        f.control->setDataSource(&k.ds);
+        f.control->setDataField("NAME");
+        f.control->setFixedWidth(60);
+        f.control->onKeyDown = [&](int& key, Qt::KeyboardModifiers) {
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) f.other->setFocus();
+        };
+        f.control->onKeyPress = [](QChar& ch) {
+            if (ch == QLatin1Char('\r')) ch = QChar();
+        };
+        QVERIFY(showActive(&f.window));
+        f.control->setFocus();
+        f.control->lineEdit()->selectAll();
+        QTest::keyClicks(f.control, "Lab");
+        QAbstractItemView* list = f.control->typingList()->popup();
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->currentIndex().data().toString(), QString("Labrador Retriever"));
+        QVERIFY(list->width() >= list->fontMetrics().horizontalAdvance("Labrador Retriever"));
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!list->isVisible());
+        QCOMPARE(k.table.fieldByName("NAME")->asString(), QString("Labrador Retriever"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.other));
+        // Without a highlighted entry the typed text stays as it is.
+        f.control->setFocus();
+        f.control->lineEdit()->selectAll();
+        QTest::keyClicks(f.control, "Pudel");
+        if (list->isVisible()) QTest::keyClick(list, Qt::Key_Return);
+        else QTest::keyClick(f.control, Qt::Key_Return);
+        QCOMPARE(k.table.fieldByName("NAME")->asString(), QString("Pudel"));
+        // The box's own list is as wide as its longest entry as well.
+        f.control->showPopup();
+        QTRY_VERIFY(f.control->view()->isVisible());
+        QVERIFY(f.control->view()->width() >=
+                f.control->view()->fontMetrics().horizontalAdvance("Labrador Retriever"));
+        f.control->hidePopup();
+    }
+
     void textShowsDisplayText() {
         WidgetDb d;
         d.fillKunden();
