@@ -1,5 +1,7 @@
 #include "customers/kundenstamm.h"
 
+#include "customers/datenschutz_ui.h"
+
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -330,11 +332,23 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     bb_kndliste_drucken->setObjectName(QStringLiteral("bb_kndliste_drucken"));
     connect(bb_kndkarte_drucken, &QPushButton::clicked, this, [this] { bb_kndkarte_druckenClick(); });
     connect(bb_kndliste_drucken, &QPushButton::clicked, this, [this] { bb_kndliste_druckenClick(); });
+    bb_datenauskunft = new QPushButton(QStringLiteral("Datenauskunft"), w);
+    bb_datenauskunft->setObjectName(QStringLiteral("bb_datenauskunft"));
+    bb_datenauskunft->setToolTip(QStringLiteral("Alle gespeicherten Daten dieses Kunden als Ausdruck und Datei"));
+    bb_kunde_endgueltig_loeschen = new QPushButton(QStringLiteral("Kunde endgültig löschen"), w);
+    bb_kunde_endgueltig_loeschen->setObjectName(QStringLiteral("bb_kunde_endgueltig_loeschen"));
+    bb_kunde_endgueltig_loeschen->setToolTip(QStringLiteral("Den Kunden mit Hunden, Tagebuch und Kursteilnahmen löschen"));
+    connect(bb_datenauskunft, &QPushButton::clicked, this,
+            [this] { datenschutz_ui::datenauskunft(datenschutz_ui::aktuellerKunde(), this); });
+    connect(bb_kunde_endgueltig_loeschen, &QPushButton::clicked, this,
+            [this] { datenschutz_ui::kundeLoeschen(datenschutz_ui::aktuellerKunde(), this); });
     auto* unten = new QHBoxLayout;
     unten->addWidget(DBNavigator2);
     unten->addStretch(1);
     unten->addWidget(bb_kndkarte_drucken);
     unten->addWidget(bb_kndliste_drucken);
+    unten->addWidget(bb_datenauskunft);
+    unten->addWidget(bb_kunde_endgueltig_loeschen);
     g->addLayout(unten, 5, 0, 1, 4);
     g->setRowStretch(6, 1);
 

@@ -63,6 +63,10 @@ public:
     widgets::DbNavigator* DBNavigator2 = nullptr;
     QPushButton* bb_kndkarte_drucken = nullptr;
     QPushButton* bb_kndliste_drucken = nullptr;
+    // Data protection: access report and erasure of this customer
+    // (datenschutz_ui.h).
+    QPushButton* bb_datenauskunft = nullptr;
+    QPushButton* bb_kunde_endgueltig_loeschen = nullptr;
     widgets::DbEdit* DBEdit11 = nullptr;
     widgets::DbEdit* DBEdit10 = nullptr;
     widgets::DbEdit* DBEdit9 = nullptr;

@@ -288,6 +288,7 @@ QString anzeigewert(const QString& tabelle, const QString& spalte, const QVarian
         if (spalte == QLatin1String("GEBUEHR")) return db::fmt::formatCurrency(v.toDouble());
         return db::fmt::floatToStr(v.toDouble());
     }
+    if (spalte == QLatin1String("KNDNR")) return QStringLiteral("%1").arg(v.toInt(), 4, 10, QLatin1Char('0'));
     const QString s = v.toString();
     if (tabelle == QLatin1String("TEILNEHMER") && spalte == QLatin1String("BEZAHLT")) {
         static const QHash<QString, QString> zahlung = {
@@ -366,8 +367,11 @@ QVector<Fundstelle> fundstellen(db::Connection* c, db::Transaction* t, const QSt
     for (const Datensatz& d : spalten) {
         Fundstelle f{wert(d, QStringLiteral("TABELLE")).toString(), wert(d, QStringLiteral("SPALTE")).toString(), 0};
         // Table and column names come from the system tables and are plain
-        // upper-case identifiers; the searched text goes as a parameter.
-        s.prepare(QStringLiteral("select count(*) from %1 where %2 containing ?").arg(f.tabelle, f.spalte));
+        // upper-case identifiers; the searched text goes as a parameter. The
+        // cast keeps it whole: a bare parameter takes the column's type, so
+        // against a one-character column "Balu" would be searched as "B".
+        s.prepare(QStringLiteral("select count(*) from %1 where %2 containing cast(? as varchar(1000))")
+                      .arg(f.tabelle, f.spalte));
         s.setParam(0, text);
         s.open();
         if (s.fetch()) f.anzahl = s.value(0).toInt();

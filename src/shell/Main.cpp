@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "customers/datenschutz_ui.h"
 #include "data/backup.h"
 #include "data/datenmodul.h"
 #include "db/dataset.h"
@@ -344,7 +345,8 @@ void Tfrm_main::buildTree() {
     };
     const std::vector<Gruppe> baum = {
         {"Kunden", "kunden",
-         {{"Übersicht", "uebersicht"}, {"Suchen", "suchen"}, {"Bearbeiten", "bearbeiten"}, {"Neu aufnehmen", "neu"}}},
+         {{"Übersicht", "uebersicht"}, {"Suchen", "suchen"}, {"Bearbeiten", "bearbeiten"}, {"Neu aufnehmen", "neu"},
+          {"Datenauskunft", "datenauskunft"}, {"Alte Kundendaten", "altdaten"}}},
         {"Hunde", "hunde", {{"Suchen", "suchen"}}},
         {"Termine", "termine", {{"Anzeigen", "anzeigen"}, {"Suchen", "suchen"}}},
         {"Kurse", "kurse",
@@ -570,6 +572,8 @@ void Tfrm_main::tv_navigatorClick() {
         {"Kunden", "Bearbeiten", &Tfrm_main::kundenanzeigen, 1},
         {"Kunden", "Neu aufnehmen", &Tfrm_main::kundenanzeigen, 4},
         {"Kunden", "ausgehändigte Dokumente", &Tfrm_main::kundenanzeigen, 2},
+        {"Kunden", "Datenauskunft", &Tfrm_main::datenschutzanzeigen, 1},
+        {"Kunden", "Alte Kundendaten", &Tfrm_main::datenschutzanzeigen, 0},
         {"Hunde", "Suchen", &Tfrm_main::hundeanzeigen, 5},
         {"Termine", "Anzeigen", &Tfrm_main::beratungenanzeigen, 1},
         {"Termine", "Suchen", nullptr, 0},
@@ -817,6 +821,27 @@ void Tfrm_main::Dateiimportieren1Click() {
             ds->checkBrowseMode();
         }
         showWindow(w);
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::datenschutzanzeigen(int mode) {
+    emit openRequested(QStringLiteral("datenschutzanzeigen"), mode);
+    try {
+        if (mode == 0) {
+            datenschutz_ui::alteKundendatenZeigen(this);
+        } else if (mode == 1) {
+            // The customer in front of the user: only while the customer
+            // window is open, so that the report never goes to a customer
+            // the user has not chosen.
+            if (!workingWindow(WindowKind::Kunden)) {
+                platform::dialogs().messageBox(
+                    QStringLiteral("Bitte öffnen Sie zuerst den Kunden (Kunden, Übersicht oder Suchen)."));
+                return;
+            }
+            datenschutz_ui::datenauskunft(datenschutz_ui::aktuellerKunde(), this);
+        }
     } catch (...) {
         platform::handleCurrentException();
     }

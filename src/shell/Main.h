@@ -57,6 +57,9 @@ public:
     void traineranzeigen(int mode);
     void dokumenteverwaltunganzeigen(int mode);
     void Dateiimportieren1Click();
+    // Data protection (navigator "Kunden"): 1 the access report for the
+    // customer the customer window shows, 0 the list of old customer records.
+    void datenschutzanzeigen(int mode);
     // Menu "Datei": a backup of the database into a file; restoring a backup
     // (the program then starts again on the restored data).
     void Datensicherungerstellen1Click();

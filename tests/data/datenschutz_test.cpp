@@ -247,6 +247,10 @@ private slots:
         QCOMPARE(rows(m, "select count(*) from teilnehmer where kndnr = 1 or hundnr in (1, 2)")[0][0].toInt(), 0);
         for (const char* text : {"Sabine", "556677", "2233445", "sq@example"})
             QVERIFY2(datenschutz::fundstellen(m.idb.get(), m.ibt, QString::fromUtf8(text)).isEmpty(), text);
+        // A longer text is searched whole, also in one-character columns
+        // holding "B" (payment code, course status).
+        QVERIFY(datenschutz::fundstellen(m.idb.get(), m.ibt, "Bxyz").isEmpty());
+        QCOMPARE(datenschutz::fundstellen(m.idb.get(), m.ibt, "Agility").size(), 1);
         // The name itself is left only where the user's appointment named a
         // street, which is no appointment of hers.
         const auto rest = datenschutz::fundstellen(m.idb.get(), m.ibt, "Quellhorst");

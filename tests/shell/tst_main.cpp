@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(tree->statusTip(), QStringLiteral("Wählen Sie die gewünschte Funktion im Navigator."));
         QVERIFY(tree->toolTip().isEmpty());
         const QList<QPair<QString, QStringList>> expected = {
-            {"Kunden", {"Übersicht", "Suchen", "Bearbeiten", "Neu aufnehmen"}},
+            {"Kunden", {"Übersicht", "Suchen", "Bearbeiten", "Neu aufnehmen", "Datenauskunft", "Alte Kundendaten"}},
             {"Hunde", {"Suchen"}},
             {"Termine", {"Anzeigen", "Suchen"}},
             {"Kurse", {"Anzeigen", "Neu anlegen", "Verschieben", "Stornieren"}},
