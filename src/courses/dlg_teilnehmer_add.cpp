@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "courses/keyedit.h"
+#include "courses/kursbelegung.h"
 #include "data/datenmodul.h"
 #include "db/field.h"
 #include "db/statement.h"
@@ -228,6 +229,8 @@ void Tfrm_teilnehmer_add::b_hinzufuegenClick() {
     if (kurse->state() == db::DatasetState::Insert) kurse->post();
     db::Field* kursnr = kurse->fieldByName(QStringLiteral("KURSNR"));
     if (kursnr->isNull()) return;
+    // A course that has as many participants as it takes asks first.
+    if (!kurs_platz_oder_trotzdem(*m_dm, kursnr->asInteger())) return;
 
     db::Query* q = m_dm->ibq;
     q->close();

@@ -19,6 +19,7 @@
 #include "courses/auswahl.h"
 #include "courses/dlg_teilnehmer_add.h"
 #include "courses/keyedit.h"
+#include "courses/kursbelegung.h"
 #include "courses/qr_teilnehmerliste.h"
 #include "courses/qr_terminliste.h"
 #include "data/datenmodul.h"
@@ -314,11 +315,16 @@ void Tfrm_kurse::buildUi() {
         knoepfe->addWidget(b);
         return b;
     };
-    // The three buttons have no effect: the list always shows every course.
+    // The three buttons choose which courses the list shows (by status).
     sb_aktive_kurse = toggle("sb_aktive_kurse", QStringLiteral("Aktive Kurse"));
     sb_alle_kurse = toggle("sb_alle_kurse", QStringLiteral("Alle Kurse"));
     sb_beendete_kurse = toggle("sb_beendete_kurse", QStringLiteral("Beendete Kurse"));
+    sb_aktive_kurse->setToolTip(QStringLiteral("Zeigt die aktiven Kurse."));
+    sb_alle_kurse->setToolTip(QStringLiteral("Zeigt alle Kurse."));
+    sb_beendete_kurse->setToolTip(QStringLiteral("Zeigt die beendeten Kurse."));
     sb_aktive_kurse->setChecked(true);
+    for (QToolButton* b : {sb_aktive_kurse, sb_alle_kurse, sb_beendete_kurse})
+        connect(b, &QToolButton::clicked, this, [this] { guarded([this] { kursauswahlClick(); }); });
     knoepfe->addStretch(1);
     obenLayout->addLayout(knoepfe);
 
@@ -689,6 +695,39 @@ void Tfrm_kurse::FormShow() {
         if (!d->isActive()) d->open();
     mc_kursterminplaner->setBoldDaysHandler([this](int year, int month) { return setbolddays(year, month); });
     tagesliste(QDate::currentDate());
+    kursauswahl_setzen(dm->ibt_kurse, kursauswahl());
+}
+
+KursAuswahl Tfrm_kurse::kursauswahl() const {
+    if (sb_alle_kurse->isChecked()) return KursAuswahl::Alle;
+    if (sb_beendete_kurse->isChecked()) return KursAuswahl::Beendete;
+    return KursAuswahl::Aktive;
+}
+
+void Tfrm_kurse::kursauswahlClick() {
+    if (!dm) return;
+    const KursAuswahl gewaehlt = kursauswahl();
+    if (gewaehlt == m_kursauswahl) return;
+    // A course or date being typed is saved first; when it cannot be, the
+    // list and the switch stay as they were.
+    if (!check_sichern()) {
+        zeigeKursauswahl(m_kursauswahl);
+        return;
+    }
+    try {
+        kursauswahl_setzen(dm->ibt_kurse, gewaehlt);
+    } catch (...) {
+        zeigeKursauswahl(m_kursauswahl);
+        throw;
+    }
+    m_kursauswahl = gewaehlt;
+}
+
+void Tfrm_kurse::zeigeKursauswahl(KursAuswahl a) {
+    QToolButton* b = a == KursAuswahl::Alle ? sb_alle_kurse
+                     : a == KursAuswahl::Beendete ? sb_beendete_kurse
+                                                  : sb_aktive_kurse;
+    b->setChecked(true);
 }
 
 bool Tfrm_kurse::check_sichern() {

@@ -17,6 +17,7 @@
 #include <QVariantList>
 #include <QWidget>
 
+#include "courses/kursbelegung.h"
 #include "shell/workingwindow.h"
 
 class QAction;
@@ -171,6 +172,12 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
 
+    // "Aktive Kurse" / "Alle Kurse" / "Beendete Kurse": the course list
+    // shows the courses of the chosen status; a pending edit that cannot be
+    // saved keeps the list and the switch as they were.
+    void kursauswahlClick();
+    KursAuswahl kursauswahl() const;
+
     // The question before a participant is removed.
     static QString loeschfrage(const QString& vname, const QString& name, const QString& hundname);
 
@@ -195,8 +202,11 @@ private:
     void dokument_ausfuehren(const QString& verb);
     void fettTageSpaeter();
 
+    void zeigeKursauswahl(KursAuswahl a);
+
     bool m_formShown = false;
     QTimer* m_fettTimer = nullptr;
+    KursAuswahl m_kursauswahl = KursAuswahl::Aktive;
 };
 
 // The program-wide reference to the course window; empty until the main
