@@ -1,6 +1,7 @@
 #include "db/dataset.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 #include "db/connection.h"
 #include "db/datasource.h"
@@ -86,6 +87,60 @@ void DataSource::setDataset(Dataset* d) {
     emit activeChanged();
     emit dataSetChanged();
     emit dataChange(nullptr);
+}
+
+// ---------------------------------------------------------------- rows
+
+char* Dataset::Arena::allocate(size_t n) {
+    constexpr size_t kBlock = 256 * 1024;
+    if (m_blocks.empty() || m_used + n > m_size) {
+        m_size = std::max(kBlock, n);
+        m_blocks.push_back(std::make_unique<char[]>(m_size));
+        m_used = 0;
+    }
+    char* p = m_blocks.back().get() + m_used;
+    m_used += n;
+    return p;
+}
+
+void Dataset::Arena::clear() {
+    m_blocks.clear();
+    m_used = m_size = 0;
+}
+
+QVariant Dataset::rowValue(const Row& r, int fieldIndex) const {
+    if (!r.packed) return r.values.value(fieldIndex);
+    if (fieldIndex < 0 || fieldIndex >= m_fields.size()) return QVariant();
+    if (fieldIndex < m_dataFieldCount) return m_codec->value(r.packed, m_fields[fieldIndex]->m_column);
+    return r.values.value(fieldIndex - m_dataFieldCount);
+}
+
+QVector<QVariant> Dataset::rowValues(const Row& r) const {
+    if (!r.packed) return r.values;
+    QVector<QVariant> out;
+    out.reserve(m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i) out.append(rowValue(r, i));
+    return out;
+}
+
+void Dataset::unpack(Row& r) const {
+    if (!r.packed) return;
+    r.values = rowValues(r);
+    r.packed = nullptr;
+}
+
+QString Dataset::identityOf(const Row& r) {
+    if (!r.rowId.isEmpty()) return QString::fromLatin1(r.rowId.toHex());
+    if (!m_identityKnown) {
+        m_identity = identityFieldIndexes();
+        m_identityKnown = true;
+    }
+    QString id;
+    for (int i : m_identity) {
+        const QVariant v = rowValue(r, i);
+        id += (v.isNull() ? QStringLiteral("\\0") : v.toString()) + QChar(0x1f);
+    }
+    return id;
 }
 
 // ---------------------------------------------------------------- Dataset
@@ -349,29 +404,41 @@ void Dataset::openCursor() {
     for (const auto& p : params) st->setParam(p.first, p.second);
     st->open();
     ++m_selectCount;
+    m_codec = st->rowCodec();
+    m_identityKnown = false;
     m_allFetched = false;
 }
 
 void Dataset::closeCursor() {
     if (m_select) m_select->close();
     m_allFetched = true;
+    m_localInserts.clear();
 }
 
 bool Dataset::fetchRow() {
     if (m_allFetched) return false;
     Statement* st = m_select.get();
-    if (!st->fetch()) {
-        m_allFetched = true;
-        return false;
+    for (;;) {
+        if (!st->fetch()) {
+            m_allFetched = true;
+            return false;
+        }
+        const char* message = st->rowMessage();
+        Row r;
+        const size_t n = m_codec->packedSize(message);
+        char* packed = m_arena.allocate(n);
+        m_codec->pack(message, packed);
+        r.packed = packed;
+        if (hasRowIdColumn()) r.rowId = m_codec->value(packed, 0).toByteArray();
+        // A row this dataset inserted after the cursor was opened is there already.
+        if (!m_localInserts.isEmpty() && m_localInserts.contains(identityOf(r))) continue;
+        if (m_fields.size() > m_dataFieldCount) {
+            r.values.resize(m_fields.size() - m_dataFieldCount);
+            calculate(r);
+        }
+        m_rows.push_back(std::move(r));
+        return true;
     }
-    Row r;
-    r.values.resize(m_fields.size());
-    for (Field* f : m_fields)
-        if (f->kind() == FieldKind::Data) r.values[f->m_index] = st->value(f->m_column);
-    if (hasRowIdColumn()) r.rowId = st->value(0).toByteArray();
-    if (m_fields.size() > m_dataFieldCount) calculate(r);
-    m_rows.push_back(std::move(r));
-    return true;
 }
 
 int Dataset::fetchMore(int n) {
@@ -395,17 +462,18 @@ void Dataset::calculate(Row& r) {
     m_calculating = true;
     try {
         for (Field* f : m_fields) {
+            const int shift = r.packed ? m_dataFieldCount : 0;
             if (f->kind() == FieldKind::Calculated) {
-                r.values[f->m_index] = QVariant();
+                r.values[f->m_index - shift] = QVariant();
             } else if (f->kind() == FieldKind::Lookup) {
                 QVariant v;
                 Dataset* ld = f->lookupDataset();
                 Field* key = findField(f->keyField());
                 if (ld && ld->isActive() && key) {
-                    QVariant k = r.values[key->m_index];
+                    QVariant k = rowValue(r, key->m_index);
                     if (!isNullValue(k)) v = ld->lookup(f->lookupKeyField(), k, f->lookupResultField());
                 }
-                r.values[f->m_index] = f->convert(v);
+                r.values[f->m_index - (r.packed ? m_dataFieldCount : 0)] = f->convert(v);
             }
         }
         if (onCalcFields) onCalcFields(this);
@@ -424,6 +492,8 @@ void Dataset::calculateBuffer() {
 
 void Dataset::clearState() {
     m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_arena.clear();
     m_buffer = Row();
     m_current = -1;
     m_eof = m_bof = true;
@@ -478,7 +548,7 @@ void Dataset::reopen(bool keepPosition) {
     QVector<QVariant> key;
     QByteArray rowId;
     if (keepPosition && m_current >= 0 && m_current < int(m_rows.size()) && !isEditing()) {
-        key = m_rows[m_current].values;
+        key = rowValues(m_rows[m_current]);
         rowId = m_rows[m_current].rowId;
     }
     if (isEditing()) cancel();
@@ -603,7 +673,7 @@ int Dataset::findRow(const QVector<QVariant>& values, const QByteArray& rowId) {
     auto matches = [&](const Row& r) {
         if (!rowId.isEmpty()) return r.rowId == rowId;
         for (int i = 0; i < m_dataFieldCount && i < values.size(); ++i)
-            if (!sameValue(r.values[i], values[i])) return false;
+            if (!sameValue(rowValue(r, i), values[i])) return false;
         return true;
     };
     for (int i = 0; i < int(m_rows.size()); ++i)
@@ -632,7 +702,7 @@ bool Dataset::locate(const QString& fieldNames, const QVariant& values, bool cas
     auto matches = [&](const Row& r) {
         for (int i = 0; i < fs.size(); ++i) {
             QVariant want = i < vals.size() ? vals[i] : QVariant();
-            if (!sameValue(r.values[fs[i]->index()], want, caseInsensitive, partialKey)) return false;
+            if (!sameValue(rowValue(r, fs[i]->index()), want, caseInsensitive, partialKey)) return false;
         }
         return true;
     };
@@ -671,21 +741,23 @@ QVariant Dataset::lookup(const QString& fieldNames, const QVariant& values, cons
 
 QVariant Dataset::currentValue(int fieldIndex) const {
     if (fieldIndex < 0) return QVariant();
-    if (m_calculating && m_calcTarget) return m_calcTarget->values.value(fieldIndex);
+    if (m_calculating && m_calcTarget) return rowValue(*m_calcTarget, fieldIndex);
     if (isEditing()) return m_buffer.values.value(fieldIndex);
     if (m_current < 0 || m_current >= int(m_rows.size())) return QVariant();
-    return m_rows[m_current].values.value(fieldIndex);
+    return rowValue(m_rows[m_current], fieldIndex);
 }
 
 QVariant Dataset::valueAt(int row, int fieldIndex) const {
     if (isRowEditing(row)) return m_buffer.values.value(fieldIndex);
     if (row < 0 || row >= int(m_rows.size())) return QVariant();
-    return m_rows[row].values.value(fieldIndex);
+    return rowValue(m_rows[row], fieldIndex);
 }
 
 void Dataset::setCurrentValue(Field* field, const QVariant& v) {
     if (m_calculating && m_calcTarget) {
-        m_calcTarget->values[field->index()] = v;
+        Row& r = *m_calcTarget;
+        if (r.packed && field->index() < m_dataFieldCount) unpack(r);
+        r.values[field->index() - (r.packed ? m_dataFieldCount : 0)] = v;
         return;
     }
     if (!isEditing())
@@ -746,7 +818,8 @@ void Dataset::beginInsert(bool append) {
     if (beforeInsert) beforeInsert(this);
     int pos;
     if (append) {
-        fetchAll();
+        // The new row goes after the rows read so far, where the grid shows
+        // it; the rest of the table stays unread.
         pos = int(m_rows.size());
     } else {
         pos = m_current < 0 ? 0 : m_current;
@@ -786,6 +859,7 @@ void Dataset::edit() {
     }
     if (beforeEdit) beforeEdit(this);
     m_buffer = m_rows[m_current];
+    unpack(m_buffer);
     m_state = DatasetState::Edit;
     m_modified = false;
     notifyStateChanged();
@@ -804,14 +878,23 @@ void Dataset::post() {
     checkDetailsBrowseMode();
     if (beforePost) beforePost(this);
     checkRequired();
-    if (m_state == DatasetState::Insert) {
+    const bool inserted = m_state == DatasetState::Insert;
+    QString oldIdentity;
+    if (inserted) {
         QByteArray rowId;
         writeInsert(m_buffer.values, &rowId);
         m_buffer.rowId = rowId;
     } else {
-        writeUpdate(m_rows[m_current].values, m_buffer.values, m_buffer.rowId);
+        const Row& old = m_rows[m_current];
+        if (!m_localInserts.isEmpty()) oldIdentity = identityOf(old);
+        writeUpdate(rowValues(old), m_buffer.values, m_buffer.rowId);
     }
     m_rows[m_current] = m_buffer;
+    // While the cursor is open it may still come to this row.
+    if (!m_allFetched && (inserted || m_localInserts.remove(oldIdentity))) {
+        const QString id = identityOf(m_rows[m_current]);
+        if (!id.isEmpty()) m_localInserts.insert(id);
+    }
     m_buffer = Row();
     m_modified = false;
     m_state = DatasetState::Browse;
@@ -850,7 +933,7 @@ void Dataset::deleteRecord() {
     if (m_state == DatasetState::Edit) cancel();
     checkDetailsBrowseMode();
     if (beforeDelete) beforeDelete(this);
-    writeDelete(m_rows[m_current].values, m_rows[m_current].rowId);
+    writeDelete(rowValues(m_rows[m_current]), m_rows[m_current].rowId);
     m_rows.erase(m_rows.begin() + m_current);
     if (m_current >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
     if (m_current >= int(m_rows.size())) m_current = int(m_rows.size()) - 1;

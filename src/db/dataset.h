@@ -7,6 +7,7 @@
 // are needed (navigation, grids asking through fetchMore()).
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QMap>
 #include <QStringList>
 #include <QVariant>
@@ -23,6 +24,7 @@ class Connection;
 class Transaction;
 class Statement;
 class DataSource;
+class RowCodec;
 
 enum class DatasetState { Inactive, Browse, Edit, Insert };
 
@@ -202,11 +204,33 @@ protected:
 
     QVector<Field*> m_fields;
 
+    // Fields whose values identify a row (the primary key); empty when rows
+    // are identified by their row id or not at all.
+    virtual QVector<int> identityFieldIndexes() { return {}; }
+
 private:
+    // A row read from the server keeps its data fields packed (RowCodec) and
+    // only its calculated and lookup fields as values; a row written by the
+    // program (posted insert or edit) holds every field as a value.
     struct Row {
-        QVector<QVariant> values;  // one per field (data, calculated, lookup)
-        QByteArray rowId;          // RDB$DB_KEY for key-less tables
+        const char* packed = nullptr;  // in m_arena; null: `values` holds every field
+        QVector<QVariant> values;      // packed: the fields after the data fields
+        QByteArray rowId;              // RDB$DB_KEY for key-less tables
     };
+    // Append-only storage of the packed rows of the open cursor.
+    class Arena {
+    public:
+        char* allocate(size_t n);
+        void clear();
+    private:
+        std::vector<std::unique_ptr<char[]>> m_blocks;
+        size_t m_used = 0, m_size = 0;
+    };
+
+    QVariant rowValue(const Row& r, int fieldIndex) const;
+    QVector<QVariant> rowValues(const Row& r) const;  // every field
+    void unpack(Row& r) const;
+    QString identityOf(const Row& r);
 
     void openCursor();
     void closeCursor();
@@ -223,6 +247,13 @@ private:
     Transaction* m_transaction;
     std::unique_ptr<Statement> m_select;
     std::vector<Row> m_rows;
+    Arena m_arena;
+    std::shared_ptr<const RowCodec> m_codec;
+    // Rows this dataset inserted while its cursor was still open: the cursor
+    // may come to them later, and then they are not taken twice.
+    QSet<QString> m_localInserts;
+    QVector<int> m_identity;
+    bool m_identityKnown = false;
     Row m_buffer;        // edit buffer of the current row while editing
     int m_current = -1;
     int m_insertedAt = -1;
@@ -306,6 +337,7 @@ protected:
     void initDetailRow() override;
 
     bool rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId) override;
+    QVector<int> identityFieldIndexes() override;
 
 private:
     void readKeyInfo();

@@ -196,6 +196,10 @@ void Statement::prepare(const QString& sql) {
     st.check(sql);
     m_inLayout = layoutOf(m_inMeta);
     m_outLayout = layoutOf(m_outMeta);
+    m_codec = std::make_shared<RowCodec>();
+    for (const Layout& l : m_outLayout)
+        m_codec->m_columns.push_back({l.offset, l.nullOffset, l.type, l.length, l.charset, l.scale});
+    m_codec->m_bitmapBytes = (m_codec->m_columns.size() + 7) / 8;
 }
 
 QVector<Statement::Layout> Statement::layoutOf(IMessageMetadata* meta) {
@@ -484,17 +488,11 @@ void Statement::transactionEnding() {
     close();
 }
 
-QVariant Statement::value(int column) const {
-    if (!m_hasRow || column < 0 || column >= m_columns.size()) return QVariant();
-    const Layout& lay = m_outLayout[column];
-    const char* base = m_outBuffer.constData();
-    short nullInd = *reinterpret_cast<const short*>(base + lay.nullOffset);
-    if (nullInd) return QVariant();
-    const char* p = base + lay.offset;
-    unsigned type = lay.type;
-    int scale = lay.scale;
-    unsigned len = lay.length;
-    unsigned cs = lay.charset;
+namespace {
+
+// A value in its wire form; texts (CHAR and VARCHAR alike) come as their
+// bytes with the length given.
+QVariant decodeValue(unsigned type, int scale, unsigned cs, const char* p, unsigned len) {
     switch (type) {
     case SQL_SHORT: {
         qint16 v;
@@ -544,21 +542,107 @@ QVariant Statement::value(int column) const {
         return QVariant(QDateTime(QDate(int(y), int(m), int(dd)),
                                   QTime(int(h), int(mi), int(s), int(frac / 10)), Qt::UTC));
     }
-    case SQL_TEXT: {
+    case SQL_TEXT:
         if (cs == 1) return QVariant(QByteArray(p, int(len)));
         return QVariant(rtrim(QString::fromUtf8(p, int(len))));
-    }
-    case SQL_VARYING: {
-        quint16 l;
-        std::memcpy(&l, p, sizeof l);
-        if (cs == 1) return QVariant(QByteArray(p + 2, int(l)));
-        return QVariant(QString::fromUtf8(p + 2, int(l)));
-    }
+    case SQL_VARYING:
+        if (cs == 1) return QVariant(QByteArray(p, int(len)));
+        return QVariant(QString::fromUtf8(p, int(len)));
     case SQL_BOOLEAN:
         return QVariant(bool(*reinterpret_cast<const unsigned char*>(p)));
     default:
         return QVariant();
     }
+}
+
+bool isText(unsigned type) { return type == SQL_TEXT || type == SQL_VARYING; }
+
+// The bytes of a text column in the message, without the padding of a CHAR
+// (octets keep every byte).
+inline std::pair<const char*, unsigned> textOf(unsigned type, unsigned cs, const char* p, unsigned len) {
+    if (type == SQL_VARYING) {
+        quint16 l;
+        std::memcpy(&l, p, sizeof l);
+        return {p + 2, l};
+    }
+    if (cs != 1)
+        while (len > 0 && p[len - 1] == ' ') --len;
+    return {p, len};
+}
+
+}  // namespace
+
+QVariant Statement::value(int column) const {
+    if (!m_hasRow || column < 0 || column >= m_columns.size()) return QVariant();
+    const Layout& lay = m_outLayout[column];
+    const char* base = m_outBuffer.constData();
+    short nullInd = *reinterpret_cast<const short*>(base + lay.nullOffset);
+    if (nullInd) return QVariant();
+    const char* p = base + lay.offset;
+    if (lay.type == SQL_VARYING) {
+        quint16 l;
+        std::memcpy(&l, p, sizeof l);
+        return decodeValue(lay.type, lay.scale, lay.charset, p + 2, l);
+    }
+    return decodeValue(lay.type, lay.scale, lay.charset, p, lay.length);
+}
+
+size_t RowCodec::packedSize(const char* message) const {
+    size_t n = m_bitmapBytes;
+    for (const Column& c : m_columns) {
+        if (*reinterpret_cast<const short*>(message + c.nullOffset)) continue;
+        if (isText(c.type)) n += 2 + textOf(c.type, c.charset, message + c.offset, c.length).second;
+        else n += c.length;
+    }
+    return n;
+}
+
+void RowCodec::pack(const char* message, char* out) const {
+    std::memset(out, 0, m_bitmapBytes);
+    char* w = out + m_bitmapBytes;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const Column& c = m_columns[i];
+        if (*reinterpret_cast<const short*>(message + c.nullOffset)) {
+            out[i / 8] = char(out[i / 8] | (1 << (i % 8)));
+            continue;
+        }
+        const char* p = message + c.offset;
+        if (isText(c.type)) {
+            const auto [bytes, len] = textOf(c.type, c.charset, p, c.length);
+            const quint16 l = quint16(len);
+            std::memcpy(w, &l, 2);
+            std::memcpy(w + 2, bytes, len);
+            w += 2 + len;
+        } else {
+            std::memcpy(w, p, c.length);
+            w += c.length;
+        }
+    }
+}
+
+QVariant RowCodec::value(const char* packed, int column) const {
+    if (!packed || column < 0 || column >= int(m_columns.size())) return QVariant();
+    auto isNull = [packed](size_t i) { return (packed[i / 8] >> (i % 8)) & 1; };
+    const char* p = packed + m_bitmapBytes;
+    for (size_t i = 0; i < size_t(column); ++i) {
+        if (isNull(i)) continue;
+        const Column& c = m_columns[i];
+        if (isText(c.type)) {
+            quint16 l;
+            std::memcpy(&l, p, 2);
+            p += 2 + l;
+        } else {
+            p += c.length;
+        }
+    }
+    if (isNull(size_t(column))) return QVariant();
+    const Column& c = m_columns[size_t(column)];
+    if (isText(c.type)) {
+        quint16 l;
+        std::memcpy(&l, p, 2);
+        return decodeValue(c.type, c.scale, c.charset, p + 2, l);
+    }
+    return decodeValue(c.type, c.scale, c.charset, p, c.length);
 }
 
 QVector<QVariant> Statement::row() const {

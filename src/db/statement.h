@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <vector>
 
 namespace Firebird {
 class IStatement;
@@ -36,6 +37,32 @@ struct ColumnInfo {
     int size = 0;       // characters for text, bytes otherwise
     int scale = 0;
     bool nullable = true;
+};
+
+// Compact copies of result rows. A packed row is a null bitmap followed by
+// the value of every column that is not NULL in the wire form of its type,
+// texts without their padding (a length of two bytes, then the bytes). A
+// dataset of 150,000 rows of 80 columns keeps its rows this way in a few
+// dozen megabytes instead of one QVariant per value; values are turned into
+// QVariants when they are read.
+class RowCodec {
+public:
+    // Bytes the packed form of the message's row needs.
+    size_t packedSize(const char* message) const;
+    // Writes the packed form of the message's row to `out` (packedSize bytes).
+    void pack(const char* message, char* out) const;
+    // The value of a column of a packed row, as Statement::value gives it.
+    QVariant value(const char* packed, int column) const;
+    int columnCount() const { return int(m_columns.size()); }
+
+private:
+    friend class Statement;
+    struct Column {
+        unsigned offset = 0, nullOffset = 0, type = 0, length = 0, charset = 0;
+        int scale = 0;
+    };
+    std::vector<Column> m_columns;
+    size_t m_bitmapBytes = 0;
 };
 
 class Statement {
@@ -81,6 +108,10 @@ public:
 
     QVariant value(int column) const;
     QVector<QVariant> row() const;
+    // The codec of the prepared select's rows (kept alive by its holders
+    // when the statement is prepared again) and the fetched row's message.
+    std::shared_ptr<const RowCodec> rowCodec() const { return m_codec; }
+    const char* rowMessage() const { return m_hasRow ? m_outBuffer.constData() : nullptr; }
 
     int rowsAffected() const { return m_rowsAffected; }
 
@@ -115,6 +146,7 @@ private:
     QVector<Layout> m_inLayout, m_outLayout;
     unsigned m_inLength = 0;
     QByteArray m_outBuffer;
+    std::shared_ptr<RowCodec> m_codec;
     bool m_hasRow = false;
     int m_rowsAffected = 0;
     unsigned m_type = 0;

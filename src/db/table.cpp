@@ -99,6 +99,16 @@ QStringList Table::primaryKey() {
 
 bool Table::hasRowIdColumn() const { return m_keyInfoRead && m_primaryKey.isEmpty(); }
 
+QVector<int> Table::identityFieldIndexes() {
+    QVector<int> out;
+    for (const QString& k : primaryKey()) {
+        Field* f = findField(k);
+        if (!f) return {};
+        out.append(f->index());
+    }
+    return out;
+}
+
 QString Table::whereClause(QVector<QPair<QString, QVariant>>* params) {
     QStringList conds;
     if (filtered() && !filter().trimmed().isEmpty()) conds << QLatin1Char('(') + filter() + QLatin1Char(')');
