@@ -142,7 +142,10 @@ bool datenauskunft(int kndnr, QWidget* parent) {
         return false;
     }
     const QString name = bezeichnung(kndnr, a.kunde);
-    const QString vorschlag = QDir(datenschutz::dokumentenordner())
+    // The documents folder may not exist yet on a fresh desktop.
+    const QString ordner = datenschutz::dokumentenordner();
+    QDir().mkpath(ordner);
+    const QString vorschlag = QDir(ordner)
                                   .filePath(datenschutz::dateiname(kndnr, QDate::currentDate()) + QStringLiteral(".json"));
     QString json = platform::dialogs().saveFileName(QStringLiteral("Datenauskunft für ") + name + QStringLiteral(" speichern"),
                                                     vorschlag, QStringLiteral("JSON-Dateien (*.json)"), QString(),

@@ -48,6 +48,13 @@ Datensatz kundeLesen(db::Connection* c, db::Transaction* t, int kndnr) {
     return rows.first();
 }
 
+QVariantList hundnummern(db::Connection* c, db::Transaction* t, int kndnr) {
+    QVariantList out;
+    for (const Datensatz& d : lesen(c, t, QStringLiteral("select hundnr from hunde where kndnr = ?"), {kndnr}))
+        out << d[0].second;
+    return out;
+}
+
 QString text(const Datensatz& d, const char* spalte) { return wert(d, QString::fromLatin1(spalte)).toString().trimmed(); }
 
 // Only the digits of a text: "0431/55 66-77" -> "043155667".
@@ -76,11 +83,13 @@ QSet<QString> kontaktNummern(const QString& kontakt) {
 // Whether `text` holds `name` as a whole word (or words), case ignored.
 bool nenntWort(const QString& text, const QString& name) {
     if (name.isEmpty() || text.isEmpty()) return false;
-    const QRegularExpression re(QStringLiteral("(?<![\\p{L}\\p{N}])") + QRegularExpression::escape(name) +
-                                    QStringLiteral("(?![\\p{L}\\p{N}])"),
-                                QRegularExpression::CaseInsensitiveOption |
-                                    QRegularExpression::UseUnicodePropertiesOption);
-    return re.match(text).hasMatch();
+    for (qsizetype i = text.indexOf(name, 0, Qt::CaseInsensitive); i >= 0;
+         i = text.indexOf(name, i + 1, Qt::CaseInsensitive)) {
+        const qsizetype ende = i + name.size();
+        if ((i == 0 || !text[i - 1].isLetterOrNumber()) && (ende >= text.size() || !text[ende].isLetterOrNumber()))
+            return true;
+    }
+    return false;
 }
 
 QJsonObject jsonObjekt(const Datensatz& d) {
@@ -316,19 +325,28 @@ Umfang umfangLesen(db::Connection* c, db::Transaction* t, int kndnr) {
     Umfang u;
     u.kunde = kundeLesen(c, t, kndnr);
     db::Statement s(c, t);
-    auto zahl = [&](const QString& sql) {
+    auto zahl = [&](const QString& sql, const QVariant& wert) {
         s.prepare(sql);
-        for (int i = 0; i < s.paramCount(); ++i) s.setParam(i, kndnr);
+        s.setParam(0, wert);
         s.open();
         const int n = s.fetch() ? s.value(0).toInt() : 0;
         s.close();
         return n;
     };
-    u.hunde = zahl(QStringLiteral("select count(*) from hunde where kndnr = ?"));
-    u.tagebuch = zahl(QStringLiteral(
-        "select count(*) from hunde_tagebuch where hundnr in (select hundnr from hunde where kndnr = ?)"));
-    u.teilnahmen = zahl(QStringLiteral(
-        "select count(*) from teilnehmer where kndnr = ? or hundnr in (select hundnr from hunde where kndnr = ?)"));
+    const QVariantList hunde = hundnummern(c, t, kndnr);
+    u.hunde = int(hunde.size());
+    // Participations of the customer, and any of their dogs under another
+    // customer number (counted once).
+    u.teilnahmen = zahl(QStringLiteral("select count(*) from teilnehmer where kndnr = ?"), kndnr);
+    for (const QVariant& hund : hunde) {
+        u.tagebuch += zahl(QStringLiteral("select count(*) from hunde_tagebuch where hundnr = ?"), hund);
+        s.prepare(QStringLiteral("select count(*) from teilnehmer where hundnr = ? and kndnr <> ?"));
+        s.setParam(0, hund);
+        s.setParam(1, kndnr);
+        s.open();
+        u.teilnahmen += s.fetch() ? s.value(0).toInt() : 0;
+        s.close();
+    }
     for (const Datensatz& termin :
          lesen(c, t, QStringLiteral("select * from kurstermine where kursnr = -1 order by datum")))
         if (nenntKunden(u.kunde, termin)) u.beratungstermine.append(termin);
@@ -337,15 +355,15 @@ Umfang umfangLesen(db::Connection* c, db::Transaction* t, int kndnr) {
 
 void loeschen(db::Connection* c, db::Transaction* t, int kndnr, const QVector<QDateTime>& beratungstermine) {
     kundeLesen(c, t, kndnr);  // throws when there is no such customer
-    const QVariantList k{kndnr};
-    ausfuehren(c, t,
-               QStringLiteral("delete from hunde_tagebuch where hundnr in (select hundnr from hunde where kndnr = ?)"), k);
-    ausfuehren(c, t,
-               QStringLiteral("delete from teilnehmer where kndnr = ? or hundnr in (select hundnr from hunde where "
-                              "kndnr = ?)"),
-               {kndnr, kndnr});
-    ausfuehren(c, t, QStringLiteral("delete from hunde where kndnr = ?"), k);
-    ausfuehren(c, t, QStringLiteral("delete from kunden where kndnr = ?"), k);
+    // Dog by dog: the diary and the participations are found through their
+    // indexes, not by a scan for dogs of the customer.
+    for (const QVariant& hund : hundnummern(c, t, kndnr)) {
+        ausfuehren(c, t, QStringLiteral("delete from hunde_tagebuch where hundnr = ?"), {hund});
+        ausfuehren(c, t, QStringLiteral("delete from teilnehmer where hundnr = ?"), {hund});
+    }
+    ausfuehren(c, t, QStringLiteral("delete from teilnehmer where kndnr = ?"), {kndnr});
+    ausfuehren(c, t, QStringLiteral("delete from hunde where kndnr = ?"), {kndnr});
+    ausfuehren(c, t, QStringLiteral("delete from kunden where kndnr = ?"), {kndnr});
     for (const QDateTime& datum : beratungstermine)
         ausfuehren(c, t, QStringLiteral("delete from kurstermine where kursnr = -1 and datum = ?"), {datum});
 }
@@ -363,20 +381,29 @@ QVector<Fundstelle> fundstellen(db::Connection* c, db::Transaction* t, const QSt
                                               "where coalesce(r.rdb$system_flag, 0) = 0 and r.rdb$view_blr is null "
                                               "and f.rdb$field_type in (14, 37) "
                                               "order by 1, rf.rdb$field_position"));
-    db::Statement s(c, t);
+    // One pass over each table: a count per text column in one select.
+    QVector<QPair<QString, QStringList>> tabellen;
     for (const Datensatz& d : spalten) {
-        Fundstelle f{wert(d, QStringLiteral("TABELLE")).toString(), wert(d, QStringLiteral("SPALTE")).toString(), 0};
+        const QString tabelle = wert(d, QStringLiteral("TABELLE")).toString();
+        if (tabellen.isEmpty() || tabellen.last().first != tabelle) tabellen.append({tabelle, {}});
+        tabellen.last().second << wert(d, QStringLiteral("SPALTE")).toString();
+    }
+    db::Statement s(c, t);
+    for (const auto& [tabelle, namen] : tabellen) {
         // Table and column names come from the system tables and are plain
         // upper-case identifiers; the searched text goes as a parameter. The
         // cast keeps it whole: a bare parameter takes the column's type, so
         // against a one-character column "Balu" would be searched as "B".
-        s.prepare(QStringLiteral("select count(*) from %1 where %2 containing cast(? as varchar(1000))")
-                      .arg(f.tabelle, f.spalte));
-        s.setParam(0, text);
+        QStringList summen;
+        for (const QString& spalte : namen)
+            summen << QStringLiteral("sum(iif(%1 containing cast(:t as varchar(1000)), 1, 0))").arg(spalte);
+        s.prepare(QStringLiteral("select ") + summen.join(QStringLiteral(", ")) + QStringLiteral(" from ") + tabelle);
+        s.setParam(QStringLiteral("t"), text);
         s.open();
-        if (s.fetch()) f.anzahl = s.value(0).toInt();
+        if (s.fetch())
+            for (int i = 0; i < namen.size(); ++i)
+                if (s.value(i).toInt() > 0) out.append({tabelle, namen[i], s.value(i).toInt()});
         s.close();
-        if (f.anzahl > 0) out.append(f);
     }
     return out;
 }
@@ -412,11 +439,18 @@ QVector<AlterKunde> alteKunden(db::Connection* c, db::Transaction* t, int jahre,
         QStringLiteral("select kndnr, max(anamese_aufgenommen_am) from hunde group by kndnr"),
         QStringLiteral("select h.kndnr, max(b.datum) from hunde_tagebuch b join hunde h on h.hundnr = b.hundnr "
                        "group by h.kndnr"),
-        QStringLiteral("select t.kndnr, max(d.datum) from teilnehmer t join kurstermine d on d.kursnr = t.kursnr "
-                       "group by t.kndnr"),
     };
     for (const QString& sql : proKunde)
         for (const Datensatz& d : lesen(c, t, sql)) spaeter(d[0].second.toInt(), d[1].second.toDateTime());
+    // Participations: the last date of each course, then the courses of each
+    // customer (a join of every participation with every date of its course
+    // would be far larger).
+    QHash<int, QDateTime> kursEnde;
+    for (const Datensatz& d :
+         lesen(c, t, QStringLiteral("select kursnr, max(datum) from kurstermine where kursnr > 0 group by kursnr")))
+        kursEnde.insert(d[0].second.toInt(), d[1].second.toDateTime());
+    for (const Datensatz& d : lesen(c, t, QStringLiteral("select kndnr, kursnr from teilnehmer")))
+        spaeter(d[0].second.toInt(), kursEnde.value(d[1].second.toInt()));
 
     // Appointments: candidates by the words of their texts (the first word
     // of a surname) and by their telephone numbers, then the full rule.

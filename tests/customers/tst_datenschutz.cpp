@@ -337,6 +337,28 @@ private slots:
             frm_kunden->close();
             QApplication::processEvents();
         }
+        {
+            // A new database: the first-start help fills the middle; the
+            // help page "Datenschutz" in the quick-help panel.
+            Umgebung neu;
+            const QDir hilfe(sourceDir() + "/resources/help");
+            QDir().mkpath(neu.env.home() + "/help");
+            for (const QString& f : hilfe.entryList({"*.htm"}))
+                QFile::copy(hilfe.filePath(f), neu.env.home() + "/help/" + f);
+            Tfrm_main haupt;
+            frm_main = &haupt;
+            haupt.beenden = [] {};
+            haupt.resize(1400, 900);
+            haupt.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&haupt));
+            haupt.tv_navigator->topLevelItem(0)->setExpanded(true);
+            bild(&haupt, "datenschutz_erststart");
+            haupt.jcp_assistentMinimize();
+            haupt.hilfeseite_laden("\\help\\datenschutz.htm");
+            bild(&haupt, "datenschutz_hilfe");
+            haupt.hilfeseite_laden("\\help\\inhalt.htm");
+            bild(&haupt, "datenschutz_inhalt");
+        }
     }
 };
 
