@@ -20,6 +20,7 @@
 #include "data/backup.h"
 #include "data/schema.h"
 #include "db/connection.h"
+#include "db/credentials.h"
 #include "db/error.h"
 #include "db/statement.h"
 #include "db/transaction.h"
@@ -57,13 +58,8 @@ QString usageText() {
         "$KYNOVIA_HOME/db/kynoviadb (KYNOVIA_HOME ist sonst ~/.local/share/kynovia).\n");
 }
 
-// A file path, as opposed to a server's "host:/path".
-bool isLocalPath(const QString& path) {
-    const int colon = path.indexOf(QLatin1Char(':'));
-    if (colon <= 0) return true;
-    const int slash = path.indexOf(QLatin1Char('/'));
-    return slash >= 0 && slash < colon;
-}
+// A file path, as opposed to a server's "host:/path" or "host/port:/path".
+bool isLocalPath(const QString& path) { return !db::isServerName(path); }
 
 int fail(const QString& message) {
     err() << message << Qt::endl;

@@ -19,6 +19,7 @@
 #include "data/datenmodul.h"
 #include "data/upgrade.h"
 #include "db/connection.h"
+#include "db/credentials.h"
 #include "db/error.h"
 #include "db/fbstatus.h"
 #include "db/statement.h"
@@ -37,8 +38,12 @@ namespace {
 
 const QChar cr = QLatin1Char('\r');
 
-QString defaultUser() { return db::Connection().user(); }
-QString defaultPassword() { return db::Connection().password(); }
+// The given login, else the one the program uses for `database` (its own
+// user for a file, the configured user for a server).
+db::Credentials loginFor(const QString& database, const QString& user, const QString& password) {
+    if (!user.isEmpty()) return {user, password};
+    return db::credentialsFor(database);
+}
 
 QString reasonOf(std::exception_ptr e) {
     QString r = platform::exceptionText(e);
@@ -304,7 +309,8 @@ void writeBackup(const QString& database, const QString& file, const QString& us
     const QString temporary = target + QStringLiteral(".entsteht");
     QFile::remove(temporary);
     try {
-        runService(user.isEmpty() ? defaultUser() : user, password.isEmpty() ? defaultPassword() : password,
+        const db::Credentials login = loginFor(database, user, password);
+        runService(login.user, login.password,
                    [&](IXpbBuilder* b, CheckStatusWrapper* st) {
                        b->insertTag(st, isc_action_svc_backup);
                        b->insertString(st, isc_spb_dbname, fileName(serviceDatabaseName(database)).constData());
@@ -347,8 +353,9 @@ void restoreBackup(const QString& file, const QString& newDatabase, const QStrin
                                    "ohne es kann keine Datensicherung eingespielt werden."));
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ISC_USER"), user.isEmpty() ? defaultUser() : user);
-    env.insert(QStringLiteral("ISC_PASSWORD"), password.isEmpty() ? defaultPassword() : password);
+    const db::Credentials login = loginFor(target, user, password);
+    env.insert(QStringLiteral("ISC_USER"), login.user);
+    env.insert(QStringLiteral("ISC_PASSWORD"), login.password);
     p.setProcessEnvironment(env);
     p.setStandardInputFile(QProcess::nullDevice());
     p.setProcessChannelMode(QProcess::MergedChannels);

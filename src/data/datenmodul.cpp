@@ -43,8 +43,6 @@ void applyProps(Dataset* ds, std::initializer_list<FieldProps> props) {
 Tdm::Tdm(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("dm"));
     idb = std::make_unique<Connection>();
-    idb->setUser(QStringLiteral("sysdba"));
-    idb->setPassword(QStringLiteral("quendelix"));
     ibt = idb->defaultTransaction();
     ibq = new Query(idb.get(), ibt, this);
     ibq->setObjectName(QStringLiteral("ibq"));

@@ -8,6 +8,7 @@
 #include "data/backup.h"
 #include "data/datenmodul.h"
 #include "data/schema.h"
+#include "db/credentials.h"
 #include "db/error.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
@@ -426,16 +427,7 @@ QString openFailedText(const QString& path, const QString& reason) {
            QStringLiteral("Das Programm wird beendet.");
 }
 
-bool isLocalPath(const QString& name) {
-    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('.'))) return true;
-    const int colon = name.indexOf(QLatin1Char(':'));
-    if (colon < 0) return true;
-    // "c:\..." or "c:/..." is a drive, not a host.
-    if (colon == 1 && name.at(0).isLetter() &&
-        (name.size() == 2 || name.at(2) == QLatin1Char('\\') || name.at(2) == QLatin1Char('/')))
-        return true;
-    return false;
-}
+bool isLocalPath(const QString& name) { return !db::isServerName(name); }
 
 bool openDatabase(Tdm& dm, const QString& path) {
     dm.idb->setDatabaseName(path);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "db/credentials.h"
 #include "db/error.h"
 #include "db/fbstatus.h"
 #include "db/statement.h"
@@ -77,12 +78,43 @@ void Connection::addTransaction(Transaction* t) {
 
 void Connection::removeTransaction(Transaction* t) { m_transactions.removeAll(t); }
 
+Connection::Login Connection::login() const {
+    if (!m_user.isEmpty()) return {m_user, m_password};
+    const Credentials c = credentialsFor(m_databaseName);
+    return {c.user, c.password};
+}
+
+namespace {
+
+// A server's refusal in German, naming the server; other errors as they are.
+[[noreturn]] void raiseAttachError(detail::Status& st, const QString& database, const QString& user) {
+    try {
+        st.raise();
+    } catch (const Error& e) {
+        if (!isServerName(database)) throw;
+        const QString server = serverOf(database);
+        if (e.gdsCode() == isc_login)
+            throw Error(QStringLiteral("Der Datenbankserver \"%1\" hat die Anmeldung als \"%2\" abgelehnt: "
+                                       "Benutzername oder Passwort sind falsch.")
+                            .arg(server, user),
+                        e.sql(), e.sqlCode(), e.gdsCode());
+        if (e.gdsCode() == isc_network_error)
+            throw Error(QStringLiteral("Der Datenbankserver \"%1\" ist nicht erreichbar (%2).")
+                            .arg(server, e.message()),
+                        e.sql(), e.sqlCode(), e.gdsCode());
+        throw;
+    }
+}
+
+}  // namespace
+
 QByteArray Connection::dpb(bool forCreate) const {
+    const Login l = login();
     detail::Status st;
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.check();
-    b->insertString(&st, isc_dpb_user_name, m_user.toUtf8().constData());
-    b->insertString(&st, isc_dpb_password, m_password.toUtf8().constData());
+    b->insertString(&st, isc_dpb_user_name, l.user.toUtf8().constData());
+    b->insertString(&st, isc_dpb_password, l.password.toUtf8().constData());
     b->insertString(&st, isc_dpb_lc_ctype, "UTF8");
     b->insertInt(&st, isc_dpb_sql_dialect, 1);
     if (forCreate) {
@@ -105,7 +137,7 @@ void Connection::open() {
                                               reinterpret_cast<const unsigned char*>(d.constData()));
     if (st.failed()) {
         m_attachment = nullptr;
-        st.raise();
+        raiseAttachError(st, m_databaseName, login().user);
     }
 }
 
@@ -118,7 +150,7 @@ void Connection::create() {
                                               reinterpret_cast<const unsigned char*>(d.constData()));
     if (st.failed()) {
         m_attachment = nullptr;
-        st.raise();
+        raiseAttachError(st, m_databaseName, login().user);
     }
 }
 

@@ -4,6 +4,11 @@
 // A plain path opens the file with the embedded engine in this process;
 // "host:/path" reaches a Firebird server. The database character set is
 // WIN1252, the connection works in UTF8 and the program in QString.
+//
+// Without a user set here, the login comes from db::credentialsFor(): the
+// program's own user for a file, the configured user for a server (never the
+// embedded password). A server that refuses the login, or cannot be reached,
+// gives a German message naming the server.
 #include <QString>
 #include <QList>
 #include <memory>
@@ -30,8 +35,15 @@ public:
     QString databaseName() const { return m_databaseName; }
     void setUser(const QString& user) { m_user = user; }
     void setPassword(const QString& password) { m_password = password; }
+    // The user and password given with setUser/setPassword (empty: none).
     QString user() const { return m_user; }
     QString password() const { return m_password; }
+    // The login open() and create() use (see above); throws db::Error when a
+    // server database has none.
+    struct Login {
+        QString user, password;
+    };
+    Login login() const;
 
     // Attach. Throws db::Error with the server's text.
     void open();
@@ -62,8 +74,8 @@ private:
     QByteArray dpb(bool forCreate) const;
 
     QString m_databaseName;
-    QString m_user = QStringLiteral("sysdba");
-    QString m_password = QStringLiteral("quendelix");
+    QString m_user;
+    QString m_password;
     Firebird::IAttachment* m_attachment = nullptr;
     Transaction* m_defaultTransaction = nullptr;
     QList<Transaction*> m_transactions;
