@@ -398,11 +398,16 @@ void Tfrm_beratungen::BitBtn2Click() {
     if (!termine->isActive()) termine->open();
     // 2. A row left over from a save that failed goes.
     if (termine->state() == db::DatasetState::Insert) termine->cancel();
-    // The full commit below closes every dataset of the transaction: edits
-    // pending anywhere (a customer being typed in the grid above, a course in
-    // the course window) are saved first, so that nothing typed is lost. When
-    // one cannot be saved, its error is shown and nothing is written.
+    // Edits pending anywhere (a customer being typed in the grid above, a
+    // course in the course window) are saved and committed with the
+    // appointment. When one cannot be saved, its error is shown and nothing
+    // is written.
     if (!dm->finishPendingEdits()) return;
+    // The course date shown before, to come back to after the save.
+    QVariantList vorher;
+    if (!termine->isEmpty())
+        vorher = {termine->fieldByName(QStringLiteral("KURSNR"))->value(),
+                  termine->fieldByName(QStringLiteral("DATUM"))->value()};
     // 3.-6. The appointment: a date of the special course -1.
     termine->append();
     termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(-1);
@@ -414,13 +419,17 @@ void Tfrm_beratungen::BitBtn2Click() {
     termine->fieldByName(QStringLiteral("ORT"))->setAsString(e_ort->text());
     termine->fieldByName(QStringLiteral("KONTAKT"))->setAsString(e_kontakt->text());
     termine->post();
-    // 7. Full commit: ends the transaction and closes its datasets.
-    dm->ibt->commit();
-    // 8. What this window shows comes back.
-    termine->open();
+    // 7. Commit, retaining: every window keeps its datasets open with the
+    // same current rows (the course window's participants, dates and
+    // documents among them).
+    dm->commitNow();
+    // 8. The appointment belongs to course -1, not to the course whose dates
+    // the dataset shows: read them again, on the date shown before.
+    termine->refresh();
+    if (vorher.size() == 2) termine->locate(QStringLiteral("KURSNR;DATUM"), vorher);
     tagesliste(mc_kursterminplaner->selectedDate());
     DBNavigator2->setEnabled(true);
-    dm->ibt_kunde->open();
+    if (!dm->ibt_kunde->isActive()) dm->ibt_kunde->open();
     fettTageSpaeter();
 }
 

@@ -249,7 +249,7 @@ void Tfrm_teilnehmer_add::b_hinzufuegenClick() {
     q->addLine(QStringLiteral(",") + QString::number(kndnr->asInteger()) + QStringLiteral(",") +
                QString::number(hundnr->asInteger()) + QStringLiteral(",\"N\") "));
     q->execSql();
-    m_dm->ibt->commitRetaining();
+    m_dm->commitNow();
     m_dm->ibq_teilnehmer->close();
     m_dm->ibq_teilnehmer->open();
 }

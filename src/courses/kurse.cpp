@@ -981,7 +981,7 @@ void Tfrm_kurse::bb_del_teilnehmerClick() {
     dm->ibq->clearSql();
     dm->ibq->setSql({QStringLiteral("delete from teilnehmer where id=") + QString::number(id)});
     dm->ibq->execSql();
-    dm->ibt->commitRetaining();
+    dm->commitNow();
     tn->close();
     tn->open();
 }
@@ -995,7 +995,7 @@ void Tfrm_kurse::bezahlt_setzen(const QString& code) {
     edit->edit();
     edit->fieldByName(QStringLiteral("BEZAHLT"))->setAsString(code);
     edit->post();
-    dm->ibt->commitRetaining();
+    dm->commitNow();
     tn->close();
     tn->open();
 }

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <exception>
 #include <functional>
 
@@ -230,7 +232,27 @@ QString upgradeFileName(const QDateTime& time) {
            QStringLiteral(".fbk");
 }
 
-QString keptDatabasePath(const QString& database) { return database + QStringLiteral(".vor-wiederherstellung"); }
+QString keptDatabasePath(const QString& database, const QDateTime& when) {
+    return database + QStringLiteral(".vor-wiederherstellung-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+QStringList keptDatabases(const QString& database) {
+    const QFileInfo fi(database);
+    const QString prefix = fi.fileName() + QStringLiteral(".vor-wiederherstellung");
+    QStringList names = QDir(fi.absolutePath()).entryList({prefix + QLatin1Char('*')}, QDir::Files);
+    // The names carry their time: the newest sorts last. A kept file of an
+    // older version of the program (no time) counts as the oldest.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return a > b; });
+    QStringList out;
+    for (const QString& n : names) out << fi.absoluteDir().filePath(n);
+    return out;
+}
+
+bool flushFile(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadWrite)) return false;
+    return ::fsync(f.handle()) == 0;
+}
 
 QString restoringDatabasePath(const QString& database) { return database + QStringLiteral(".wiederherstellung"); }
 
@@ -464,6 +486,14 @@ QString withReason(const QString& text, const QString& reason) {
 
 bool s_restart = false;
 
+// The renames in a folder reach the disk.
+void flushDirectory(const QString& dir) {
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 }  // namespace
 
 bool createBackupInteractive(Tdm& dm) {
@@ -485,7 +515,7 @@ bool createBackupInteractive(Tdm& dm) {
     try {
         // The backup service reads what is committed. Commit retaining makes
         // the posted changes permanent and keeps every dataset open where it is.
-        dm.ibt->commitRetaining();
+        dm.commitNow();
     } catch (...) {
         showError(withReason(QStringLiteral("Die Änderungen konnten vor der Datensicherung nicht gespeichert "
                                             "werden; es wurde keine Datensicherung erstellt."),
@@ -524,7 +554,9 @@ RestoreResult restoreInteractive(Tdm& dm) {
         showError(notABackupText(file));
         return RestoreResult::Failed;
     }
-    const QString kept = keptDatabasePath(dbPath);
+    QString kept = keptDatabasePath(dbPath, QDateTime::currentDateTime());
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = keptDatabasePath(dbPath, QDateTime::currentDateTime()) + QStringLiteral("-%1").arg(n);
     if (platform::dialogs().confirm(restoreQuestion(file, header, kept), QStringLiteral("Bestätigung"),
                                     platform::Buttons::JaAbbrechen, platform::Icon::Warning,
                                     platform::Answer::Abbrechen) != platform::Answer::Ja)
@@ -564,6 +596,17 @@ RestoreResult restoreInteractive(Tdm& dm) {
         return RestoreResult::Failed;
     }
 
+    // The restored file is on the disk before it takes the database's place:
+    // after a power loss the database is either the old one or the whole
+    // restored one.
+    if (!flushFile(fresh)) {
+        QFile::remove(fresh);
+        showError(QStringLiteral("Die eingespielte Datenbank \"") + fresh +
+                  QStringLiteral("\" konnte nicht auf die Festplatte geschrieben werden. Die jetzigen Daten "
+                                 "bleiben unverändert."));
+        return RestoreResult::Failed;
+    }
+
     // From here on the program's connection is closed: whatever happens, the
     // program starts again.
     QString closeProblem;
@@ -588,8 +631,10 @@ RestoreResult restoreInteractive(Tdm& dm) {
                                  "unverändert. Kynovia wird jetzt neu gestartet."));
         return RestoreResult::Failed;
     };
-    if (QFileInfo::exists(kept) && !QFile::remove(kept))
-        return swapFailed(QStringLiteral("Die Datei \"") + kept + QStringLiteral("\" kann nicht ersetzt werden."));
+    // The kept file gets a name of its own (any earlier one stays); should
+    // one have appeared under it meanwhile, it is not overwritten.
+    if (QFileInfo::exists(kept))
+        return swapFailed(QStringLiteral("Die Datei \"") + kept + QStringLiteral("\" ist im Weg."));
     if (!QFile::rename(dbPath, kept))
         return swapFailed(QStringLiteral("Die Datenbank \"") + dbPath +
                           QStringLiteral("\" kann nicht umbenannt werden."));
@@ -598,6 +643,7 @@ RestoreResult restoreInteractive(Tdm& dm) {
         return swapFailed(QStringLiteral("Die eingespielte Datenbank kann nicht an die Stelle von \"") + dbPath +
                           QStringLiteral("\" treten."));
     }
+    flushDirectory(QFileInfo(dbPath).absolutePath());
     platform::dialogs().messageBox(restoredText(header, kept), platform::Icon::Information);
     return RestoreResult::Restored;
 }
@@ -642,7 +688,7 @@ void automaticBackupAtExit(Tdm& dm) {
             throw Error(QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.").arg(dir));
         // What was posted is committed now (as it would be when the program
         // ends), so the backup holds the state the user leaves.
-        dm.ibt->commitRetaining();
+        dm.commitNow();
         writeBackup(database, file, dm.idb->user(), dm.idb->password());
         rotateAutomaticBackups(dir, automaticKeep);
     } catch (...) {
@@ -652,6 +698,52 @@ void automaticBackupAtExit(Tdm& dm) {
                        currentReason()),
             platform::Icon::Warning);
     }
+}
+
+// ---------------------------------------------------------------------------
+// A start that finds no database
+
+Leftover leftoverDatabase(const QString& database) {
+    Leftover l;
+    const QString restored = restoringDatabasePath(database);
+    if (QFileInfo(restored).isFile()) {
+        l.file = restored;
+        l.restored = true;
+        return l;
+    }
+    const QStringList kept = keptDatabases(database);
+    if (!kept.isEmpty()) l.file = kept.first();
+    return l;
+}
+
+QString leftoverQuestion(const QString& database, const Leftover& leftover) {
+    const QString when = dateText(QFileInfo(leftover.file).lastModified());
+    QString text = QStringLiteral("Die Datenbank \"") + database + QStringLiteral("\" ist nicht vorhanden.") + cr + cr;
+    if (leftover.restored)
+        text += QStringLiteral("Daneben liegt die Datei \"") + leftover.file +
+                QStringLiteral("\" (vom ") + when +
+                QStringLiteral("): eine eingespielte Datensicherung, die beim Einspielen nicht mehr an die Stelle "
+                               "der Datenbank gesetzt wurde.");
+    else
+        text += QStringLiteral("Daneben liegt die Datei \"") + leftover.file +
+                QStringLiteral("\" (vom ") + when +
+                QStringLiteral("): die Datenbank, wie sie vor dem Einspielen einer Datensicherung war.");
+    return text + cr + cr + QStringLiteral("Soll diese Datei wieder als Datenbank verwendet werden?");
+}
+
+bool putLeftoverBack(const QString& database, const Leftover& leftover, QString* reason) {
+    if (QFileInfo::exists(database)) {
+        if (reason) *reason = QStringLiteral("Die Datei \"") + database + QStringLiteral("\" ist im Weg.");
+        return false;
+    }
+    if (!QFile::rename(leftover.file, database)) {
+        if (reason)
+            *reason = QStringLiteral("Die Datei \"") + leftover.file +
+                      QStringLiteral("\" kann nicht umbenannt werden.");
+        return false;
+    }
+    flushDirectory(QFileInfo(database).absolutePath());
+    return true;
 }
 
 // ---------------------------------------------------------------------------

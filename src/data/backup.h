@@ -24,9 +24,11 @@
 //                                      a start; never deleted
 //
 // Restoring a backup writes a new database file beside the database, checks
-// that it opens as a Kynovia database, keeps the old file as
-// "<database>.vor-wiederherstellung" and puts the new one in its place. The
-// program then starts again (see restoreInteractive()).
+// that it opens as a Kynovia database, flushes it to disk, keeps the old file
+// as "<database>.vor-wiederherstellung-JJJJMMTT-hhmmss" and puts the new one
+// in its place. The program then starts again (see restoreInteractive()).
+// A start that finds no database but such a file beside it offers to put
+// that file back (see leftoverDatabase()).
 //
 // The functions of the first two groups throw db::Error with a German text
 // (and the server's message where there is one); the program's operations
@@ -52,8 +54,12 @@ QString backupFileName(const QDate& date);
 QString automaticFileName(const QDate& date);
 // "vor-update-kynovia-2026-12-10-063633.fbk"
 QString upgradeFileName(const QDateTime& time);
-// Where a restore keeps the replaced database: "<database>.vor-wiederherstellung".
-QString keptDatabasePath(const QString& database);
+// Where a restore keeps the replaced database:
+// "<database>.vor-wiederherstellung-JJJJMMTT-hhmmss". Every restore keeps
+// its own; none is ever deleted by the program.
+QString keptDatabasePath(const QString& database, const QDateTime& when);
+// The kept databases beside `database` that exist, newest first.
+QStringList keptDatabases(const QString& database);
 // The new database a restore writes before it takes the database's place.
 QString restoringDatabasePath(const QString& database);
 // How many automatic backups are kept.
@@ -112,9 +118,10 @@ enum class RestoreResult {
 // Menu "Datei", "Datensicherung einspielen...": asks for the backup file,
 // refuses a file that is no backup, asks for confirmation naming the
 // backup's date, finishes the pending edits, restores the backup into a new
-// file beside the database, checks that it is a Kynovia database, closes the
-// data module's connection, keeps the old database file
-// ("kynoviadb.vor-wiederherstellung") and puts the new one in its place.
+// file beside the database, checks that it is a Kynovia database, flushes it
+// to disk, closes the data module's connection, keeps the old database file
+// ("kynoviadb.vor-wiederherstellung-JJJJMMTT-hhmmss"; earlier kept files stay)
+// and puts the new one in its place.
 //
 // Restored means that the connection is closed and the program has to start
 // again (requestRestart() has been called): the data module's datasets and
@@ -138,6 +145,24 @@ bool backupBeforeUpgrade(Tdm& dm);
 // shown and the program ends anyway. Nothing happens while the connection
 // is closed (after a restore) or the database is not a local file.
 void automaticBackupAtExit(Tdm& dm);
+
+// --- a start that finds no database ---
+
+// A file that can take the place of a missing database: the restored
+// database of a restore that was interrupted between its two renames, else
+// the newest kept database.
+struct Leftover {
+    QString file;         // empty: none
+    bool restored = false;  // the restored database (else a kept one)
+};
+Leftover leftoverDatabase(const QString& database);
+// The question offering it, and what happens on "Ja": the file is renamed to
+// `database`; false (with the reason in `reason`) when that fails.
+QString leftoverQuestion(const QString& database, const Leftover& leftover);
+bool putLeftoverBack(const QString& database, const Leftover& leftover, QString* reason);
+
+// Writes the file's data to disk (fsync); false when that failed.
+bool flushFile(const QString& file);
 
 // --- starting the program again after a restore ---
 void requestRestart();

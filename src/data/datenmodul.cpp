@@ -9,7 +9,6 @@
 #include "db/error.h"
 #include "db/statement.h"
 #include "platform/application.h"
-#include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 
@@ -99,6 +98,9 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
 
     setupFields();
     setupEvents();
+    // Whatever a dataset saves is committed when the program next waits
+    // for the user.
+    ibt->onWrite = [this] { requestCommit(); };
 }
 
 Tdm::~Tdm() {
@@ -298,12 +300,14 @@ bool Tdm::DataModuleCreate() {
     // Opening the database is the first thing; a database that cannot be
     // opened or brought up to date ends the program.
     if (!upgrade::openDatabase(*this, platform::databasePath())) return false;
-    return upgrade::runUpgrade(*this);
+    if (!upgrade::runUpgrade(*this)) return false;
+    // The upgrade commits its steps itself; from here on every save is
+    // committed.
+    m_commitOnSave = true;
+    return true;
 }
 
-bool Tdm::finishPendingEdits() {
-    // Details before their masters, so that a master's post never meets a
-    // pending detail row of another window.
+QList<Dataset*> Tdm::datasetsDetailsFirst() {
     Dataset* const order[] = {ibt_hundetagebuch, ibt_kunde_hunde, ibt_kunde, ibt_hunde,
                               ibt_teilnehmeredit, ibq_teilnehmer, ibq_aktive_kurse, ibt_kurstermine,
                               IBT_kursdokumente, ibt_kurse, ibt_trainer, ibt_dokumente,
@@ -313,6 +317,13 @@ bool Tdm::finishPendingEdits() {
     // Any dataset added to the module later, after the known ones.
     for (Dataset* d : findChildren<Dataset*>(Qt::FindDirectChildrenOnly))
         if (d != ibq && !all.contains(d)) all.append(d);
+    return all;
+}
+
+bool Tdm::finishPendingEdits() {
+    // Details before their masters, so that a master's post never meets a
+    // pending detail row of another window.
+    const QList<Dataset*> all = datasetsDetailsFirst();
     for (Dataset* d : all) {
         if (!d->isActive()) continue;
         try {
@@ -328,6 +339,99 @@ bool Tdm::finishPendingEdits() {
 void Tdm::connectTo(const QString& path) {
     idb->setDatabaseName(path);
     idb->open();
+    m_commitOnSave = true;
+}
+
+// ---------------------------------------------------------------------------
+// Commits
+
+void Tdm::requestCommit() {
+    if (!m_commitOnSave) return;
+    m_commitWanted = true;
+    if (m_commitQueued) return;
+    m_commitQueued = true;
+    // Queued: the rest of the running operation (the other rows of a date
+    // generation, an enrolment) is written before the one commit.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_commitQueued = false;
+            if (m_commitWanted) commitSaved();
+        },
+        Qt::QueuedConnection);
+}
+
+void Tdm::commitNow() {
+    if (m_commitsHeld) return;
+    if (!idb || !idb->isOpen() || !ibt->inTransaction()) {
+        m_commitWanted = false;
+        return;
+    }
+    ibt->commitRetaining();
+    m_commitWanted = false;
+}
+
+QString Tdm::commitFailedText(const QString& reason) {
+    return QStringLiteral("Die gespeicherten Änderungen konnten nicht dauerhaft in die Datenbank geschrieben "
+                          "werden. Sie bleiben vorerst erhalten; Kynovia versucht es beim nächsten Speichern "
+                          "erneut.\r\rMeldung des Datenbankservers:\r") +
+           reason;
+}
+
+bool Tdm::commitSaved() {
+    try {
+        commitNow();
+        return true;
+    } catch (...) {
+        QString reason = platform::exceptionText(std::current_exception());
+        if (reason.isEmpty()) reason = QStringLiteral("(keine Meldung)");
+        platform::dialogs().messageBox(commitFailedText(reason), platform::Icon::Error);
+        return false;
+    }
+}
+
+void Tdm::holdCommits(bool hold) {
+    m_commitsHeld = hold;
+    // Should the program end while an import is undecided, the import is
+    // not taken over.
+    ibt->setDefaultAction(hold ? Transaction::DefaultAction::Rollback : Transaction::DefaultAction::Commit);
+}
+
+Tdm::OpenDatasets Tdm::openDatasets() {
+    OpenDatasets out;
+    const QList<Dataset*> all = datasetsDetailsFirst();
+    for (auto it = all.crbegin(); it != all.crend(); ++it) {
+        Dataset* d = *it;
+        if (!d->isActive()) continue;
+        OpenDatasets::Entry e;
+        e.dataset = d;
+        e.recNo = d->recNo();
+        try {
+            if (auto* t = qobject_cast<Table*>(d); t && !d->isEmpty()) {
+                e.keyFields = t->primaryKey();
+                for (const QString& k : e.keyFields) e.key << d->fieldByName(k)->value();
+            }
+        } catch (...) {
+            e.keyFields.clear();
+            e.key.clear();
+        }
+        out.entries << e;
+    }
+    return out;
+}
+
+void Tdm::reopen(const OpenDatasets& open) {
+    for (const OpenDatasets::Entry& e : open.entries) {
+        Dataset* d = e.dataset.data();
+        if (!d) continue;
+        if (!d->isActive()) d->open();
+        if (!e.keyFields.isEmpty() && e.key.size() == e.keyFields.size()) {
+            d->locate(e.keyFields.join(QLatin1Char(';')),
+                      e.key.size() == 1 ? e.key.first() : QVariant(e.key));
+        } else if (e.recNo > 0) {
+            d->setRecNo(e.recNo);
+        }
+    }
 }
 
 int Tdm::nextKey(const QString& sql) {

@@ -37,6 +37,45 @@ public:
     // false is returned (the failing edit stays pending).
     bool finishPendingEdits();
 
+    // --- commits ---
+    // Every successful post or delete of a dataset on `ibt` asks for a
+    // commit; it runs once when control is back in the event loop (before
+    // the program next waits for the user), so an operation of many rows
+    // commits once at its end. Commit retaining: the datasets keep their
+    // rows and current rows.
+    void requestCommit();
+    // Commits (retaining) what was saved, now. Nothing happens while commits
+    // are held. Throws db::Error when the commit fails.
+    void commitNow();
+    // commitNow() for the places that wait for the user afterwards: a
+    // failure is shown in a German message and false is returned; the work
+    // stays saved in the running transaction and the next commit tries again.
+    bool commitSaved();
+    // While an import is neither taken over nor discarded its rows stay
+    // uncommitted: every commit waits for the user's decision, and a
+    // transaction that ends meanwhile (the program ends) is rolled back.
+    // Releasing the hold commits nothing by itself.
+    void holdCommits(bool hold);
+    bool commitsHeld() const { return m_commitsHeld; }
+    // Whether saved work waits for its commit.
+    bool commitPending() const { return m_commitWanted; }
+    // The text shown when a commit fails ("Meldung des Datenbankservers: ...").
+    static QString commitFailedText(const QString& reason);
+
+    // The datasets of the module that are open, with their current rows, and
+    // the way back to them after a rollback or a full commit closed them.
+    struct OpenDatasets {
+        struct Entry {
+            QPointer<db::Dataset> dataset;
+            QStringList keyFields;  // empty: the row number is restored
+            QVariantList key;
+            int recNo = -1;
+        };
+        QList<Entry> entries;  // masters before their details
+    };
+    OpenDatasets openDatasets();
+    void reopen(const OpenDatasets& open);
+
     // --- connection, transaction, scratch query ---
     std::unique_ptr<db::Connection> idb;
     db::Transaction* ibt = nullptr;
@@ -125,6 +164,10 @@ public:
     // The customer window's summary control, or nullptr while that window
     // does not exist.
     std::function<QTextEdit*()> anamneseTarget;
+    // The import window while an import is neither taken over nor
+    // discarded: asks the user what becomes of it and does it; false when
+    // the user wants to stay (or taking it over failed). Empty otherwise.
+    std::function<bool()> importEntscheiden;
     // The course window's calendar, when that window exists.
     std::function<void(const QDateTime&)> kursterminCalendar;
 
@@ -134,6 +177,11 @@ signals:
 
 private:
     QTimer* m_countTimer = nullptr;
+    bool m_commitOnSave = false;   // from the end of the start on
+    bool m_commitQueued = false;
+    bool m_commitWanted = false;
+    bool m_commitsHeld = false;
+    QList<db::Dataset*> datasetsDetailsFirst();
     db::Table* table(const char* name, const QString& tableName, db::DataSource** ds,
                      const char* dsName);
     db::Query* query(const char* name, db::DataSource** ds, const char* dsName);

@@ -433,6 +433,23 @@ bool openDatabase(Tdm& dm, const QString& path) {
     dm.idb->setDatabaseName(path);
     if (isLocalPath(path)) {
         QFileInfo fi(path);
+        // A restore that was interrupted between its two renames (or a
+        // database moved away) left its file beside the path: offered
+        // first, before a new, empty database.
+        if (!fi.exists() && !fi.isSymLink()) {
+            const backup::Leftover rest = backup::leftoverDatabase(fi.absoluteFilePath());
+            if (!rest.file.isEmpty() &&
+                platform::dialogs().confirm(backup::leftoverQuestion(path, rest), QStringLiteral("Bestätigung"),
+                                            platform::Buttons::JaNein) == platform::Answer::Ja) {
+                QString reason;
+                if (!backup::putLeftoverBack(fi.absoluteFilePath(), rest, &reason)) {
+                    platform::dialogs().messageBox(reason + cr + cr + QStringLiteral("Das Programm wird beendet."),
+                                                   platform::Icon::Error);
+                    return false;
+                }
+                fi.refresh();
+            }
+        }
         if (!fi.exists() && !fi.isSymLink()) {
             if (platform::dialogs().confirm(missingDatabaseQuestion(path), QStringLiteral("Bestätigung"),
                                             platform::Buttons::JaNein) != platform::Answer::Ja) {

@@ -889,6 +889,7 @@ void Dataset::post() {
         if (!m_localInserts.isEmpty()) oldIdentity = identityOf(old);
         writeUpdate(rowValues(old), m_buffer.values, m_buffer.rowId);
     }
+    if (m_transaction) m_transaction->noteWrite();
     m_rows[m_current] = m_buffer;
     // While the cursor is open it may still come to this row.
     if (!m_allFetched && (inserted || m_localInserts.remove(oldIdentity))) {
@@ -934,6 +935,7 @@ void Dataset::deleteRecord() {
     checkDetailsBrowseMode();
     if (beforeDelete) beforeDelete(this);
     writeDelete(rowValues(m_rows[m_current]), m_rows[m_current].rowId);
+    if (m_transaction) m_transaction->noteWrite();
     m_rows.erase(m_rows.begin() + m_current);
     if (m_current >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
     if (m_current >= int(m_rows.size())) m_current = int(m_rows.size()) - 1;

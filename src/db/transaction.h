@@ -4,6 +4,7 @@
 // A full commit or a rollback closes every dataset that uses it; commit
 // retaining keeps them open.
 #include <QList>
+#include <functional>
 
 namespace Firebird {
 class ITransaction;
@@ -46,6 +47,14 @@ public:
     void removeDataset(Dataset* d);
     void addStatement(Statement* s);
     void removeStatement(Statement* s);
+
+    // Runs after a dataset of this transaction has written a row (a post or
+    // a delete): whoever owns the transaction decides when that work is
+    // committed.
+    std::function<void()> onWrite;
+    void noteWrite() {
+        if (onWrite) onWrite();
+    }
 
     // Called by the connection when it detaches.
     void connectionClosing();

@@ -18,6 +18,7 @@
 
 #include "data/datenmodul.h"
 #include "db/dataset.h"
+#include "db/error.h"
 #include "db/field.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
@@ -152,7 +153,11 @@ Tfrm_datenimport::Tfrm_datenimport(QWidget* parent) : QWidget(parent) {
     setReady(true);
 }
 
-Tfrm_datenimport::~Tfrm_datenimport() = default;
+Tfrm_datenimport::~Tfrm_datenimport() {
+    // An import still undecided stays held: the end of the program then
+    // discards it.
+    if (dm && m_unentschieden) dm->importEntscheiden = nullptr;
+}
 
 QString Tfrm_datenimport::memo1Text() {
     return QStringLiteral(
@@ -456,6 +461,18 @@ void Tfrm_datenimport::setReady(bool ready) {
     b_import->setEnabled(ready);
     b_commit->setEnabled(!ready);
     b_rollback->setEnabled(!ready);
+    const bool warUnentschieden = m_unentschieden;
+    m_unentschieden = !ready;
+    if (!dm || warUnentschieden == m_unentschieden) return;
+    // While the import is undecided nothing is committed, and the end of
+    // the program asks about it.
+    if (m_unentschieden) {
+        dm->holdCommits(true);
+        QPointer<Tfrm_datenimport> self(this);
+        dm->importEntscheiden = [self] { return !self || self->importEntscheiden(); };
+    } else {
+        dm->importEntscheiden = nullptr;
+    }
 }
 
 void Tfrm_datenimport::oeffneDatasets() {
@@ -481,6 +498,11 @@ QList<Tfrm_datenimport::Ziel> Tfrm_datenimport::zieleFuer(const QString& prefix,
     return out;
 }
 
+QString Tfrm_datenimport::zeilenText(int line) {
+    // The title line is the file's line 1.
+    return QStringLiteral("Zeile %1").arg(line + 1);
+}
+
 void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line) {
     // The intake dates already replaced in this line: a second column with
     // the same target is joined onto the first one's value.
@@ -488,18 +510,31 @@ void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table,
     for (const Ziel& z : ziele) {
         const QString wert = table.cell(line, z.column);
         if (leer(wert)) continue;
-        if (z.ersetztVorgabe && !ersetzt.contains(z.field)) {
-            ersetzt.append(z.field);
-            z.field->setAsString(wert);
-            continue;
+        try {
+            if (z.ersetztVorgabe && !ersetzt.contains(z.field)) {
+                ersetzt.append(z.field);
+                z.field->setAsString(wert);
+                continue;
+            }
+            const QString bisher = z.field->asString();
+            z.field->setAsString(bisher.isEmpty() ? wert : bisher + QLatin1Char(' ') + wert);
+        } catch (const db::ConvertError& e) {
+            // Where in the file: the line and the title of the column.
+            throw db::ConvertError(zeilenText(line) + QStringLiteral(", Spalte '") + table.cell(0, z.column) +
+                                   QStringLiteral("': ") + e.message());
         }
-        const QString bisher = z.field->asString();
-        z.field->setAsString(bisher.isEmpty() ? wert : bisher + QLatin1Char(' ') + wert);
     }
 }
 
 void Tfrm_datenimport::b_importClick() {
     try {
+        if (dm) {
+            // What was saved before belongs to no import: it is committed
+            // first (pending edits of every window included), so that
+            // discarding the import takes back exactly the imported rows.
+            if (!dm->finishPendingEdits()) return;
+            dm->commitNow();
+        }
         oeffneDatasets();
         setReady(false);
         importieren();
@@ -536,13 +571,18 @@ void Tfrm_datenimport::importieren() {
     hund->disableControls();
     std::exception_ptr fehler;
     bool abgebrochen = false;
+    bool kundeGepostet = false;  // the customer of the line being imported
+    int zeile = 0;
     QElapsedTimer takt;
     takt.start();
     try {
         for (int z = 1; z <= zeilen; ++z) {
+            zeile = z;
+            kundeGepostet = false;
             kunde->append();
             fuelle(kundeZiele, table, z);
             kunde->post();
+            kundeGepostet = true;
             hund->refresh();
             hund->append();
             fuelle(hundZiele, table, z);
@@ -560,8 +600,24 @@ void Tfrm_datenimport::importieren() {
                 break;
             }
         }
+    } catch (const db::Error& e) {
+        // A row the database refused: named by its line, like a value.
+        fehler = std::make_exception_ptr(
+            db::Error(zeilenText(zeile) + QStringLiteral(": ") + e.message(), e.sql(), e.sqlCode(), e.gdsCode()));
     } catch (...) {
         fehler = std::current_exception();
+    }
+    if (fehler) {
+        // Nothing of the failing line stays: neither a half-filled record
+        // that a later post would save, nor its customer without the dog.
+        try {
+            if (hund->isEditing()) hund->cancel();
+            if (kunde->isEditing()) kunde->cancel();
+            else if (kundeGepostet) kunde->deleteRecord();
+        } catch (...) {
+            // The line's customer could not be taken back; discarding the
+            // import takes it back with the rest.
+        }
     }
     try {
         hund->enableControls();
@@ -583,8 +639,16 @@ void Tfrm_datenimport::importieren() {
 
 void Tfrm_datenimport::b_commitClick() {
     if (!dm) return;
+    // Edits made to the imported rows belong to what is taken over.
+    if (!FormClose()) return;
     try {
-        dm->ibt->commitRetaining();
+        dm->holdCommits(false);
+        try {
+            dm->commitNow();
+        } catch (...) {
+            dm->holdCommits(true);
+            throw;
+        }
         setReady(true);
         oeffneDatasets();
     } catch (...) {
@@ -595,12 +659,39 @@ void Tfrm_datenimport::b_commitClick() {
 void Tfrm_datenimport::b_rollbackClick() {
     if (!dm) return;
     try {
+        // The rollback closes every dataset of the transaction; the windows
+        // get theirs back, on the rows they showed.
+        const Tdm::OpenDatasets offen = dm->openDatasets();
         dm->ibt->rollback();
+        dm->holdCommits(false);
         setReady(true);
+        dm->reopen(offen);
         oeffneDatasets();
     } catch (...) {
         platform::handleCurrentException();
     }
+}
+
+QString Tfrm_datenimport::frageUnentschieden() {
+    return QStringLiteral("Der Datenimport wurde weder übernommen noch verworfen. Jetzt übernehmen?");
+}
+
+bool Tfrm_datenimport::importEntscheiden() {
+    if (!m_unentschieden) return true;
+    switch (platform::dialogs().confirm(frageUnentschieden(), QStringLiteral("Bestätigung"),
+                                        platform::Buttons::JaNeinAbbrechen)) {
+    case platform::Answer::Ja:
+        b_commitClick();
+        break;
+    case platform::Answer::Nein:
+        b_rollbackClick();
+        break;
+    case platform::Answer::Abbrechen:
+        return false;
+    }
+    // A commit or rollback that failed (its error has been shown) leaves
+    // the import undecided: the window stays.
+    return !m_unentschieden;
 }
 
 // ---------------------------------------------------------------------------
@@ -619,7 +710,7 @@ bool Tfrm_datenimport::FormClose() {
 }
 
 void Tfrm_datenimport::closeEvent(QCloseEvent* e) {
-    if (!FormClose()) {
+    if (!importEntscheiden() || !FormClose()) {
         e->ignore();
         return;
     }

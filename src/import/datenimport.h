@@ -110,6 +110,13 @@ public:
     void b_importClick();
     void b_commitClick();
     void b_rollbackClick();
+    // An import neither taken over nor discarded: asks the user
+    // (frageUnentschieden(), "Ja"/"Nein"/"Abbrechen") and takes it over on
+    // "Ja", discards it on "Nein". False on "Abbrechen" or when that failed.
+    // True at once when no import is undecided.
+    bool importEntscheiden();
+    bool importUnentschieden() const { return m_unentschieden; }
+    static QString frageUnentschieden();
     // Finishes the pending edits of the customer and dog datasets; false
     // (after the error box) when one cannot be saved: the window stays open.
     bool FormClose();
@@ -155,11 +162,17 @@ private:
     void setReady(bool ready);
     void oeffneDatasets();
     QList<Ziel> zieleFuer(const QString& prefix, db::Dataset* ds);
+    // Fills the targets from one line of the table; a value a target cannot
+    // take throws its conversion error with the file line and the column
+    // title in front ("Zeile 17, Spalte 'Geburtsjahr': ...").
     static void fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line);
+    // "Zeile 17" for table row 16 (the title line is the file's line 1).
+    static QString zeilenText(int line);
     void importieren();
 
     int m_importiert = 0;
     bool m_unterbrochen = false;
+    bool m_unentschieden = false;
 };
 
 // The program-wide reference to the import window; empty while it does not

@@ -23,6 +23,7 @@
 #include "data/backup.h"
 #include "data/datenmodul.h"
 #include "db/dataset.h"
+#include "db/transaction.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/helpviewer.h"
@@ -454,6 +455,12 @@ void Tfrm_main::FormShow() {
 
 void Tfrm_main::closeEvent(QCloseEvent* e) {
     if (dm) {
+        // An import neither taken over nor discarded: the user decides now,
+        // or the program keeps running.
+        if (dm->importEntscheiden && !dm->importEntscheiden()) {
+            e->ignore();
+            return;
+        }
         // Every open dataset back to browse state; a failure has been shown
         // and the program keeps running with the edit pending.
         if (!dm->finishPendingEdits()) {
@@ -470,12 +477,48 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
+        // Everything saved is committed now, where a failure can still be
+        // told: the user may stay and try again, or end without it.
+        if (!endCommit()) {
+            e->ignore();
+            return;
+        }
         // The daily automatic backup; a failure is shown, and the program
         // ends all the same.
         backup::automaticBackupAtExit(*dm);
     }
     e->accept();
     if (beenden) beenden();
+}
+
+bool Tfrm_main::endCommit() {
+    try {
+        dm->commitNow();
+        return true;
+    } catch (...) {
+        QString reason = platform::exceptionText(std::current_exception());
+        if (reason.isEmpty()) reason = QStringLiteral("(keine Meldung)");
+        const bool beenden =
+            platform::dialogs().confirm(endCommitFailedText(reason), QStringLiteral("Bestätigung"),
+                                        platform::Buttons::JaNein, platform::Icon::Error,
+                                        platform::Answer::Nein) == platform::Answer::Ja;
+        if (beenden) {
+            // The program ends without the unsaved changes, and says so
+            // with its exit code.
+            dm->ibt->setDefaultAction(db::Transaction::DefaultAction::Rollback);
+            m_endeOhneSpeichern = true;
+        }
+        return beenden;
+    }
+}
+
+QString Tfrm_main::endCommitFailedText(const QString& reason) {
+    const QChar cr = QLatin1Char('\r');
+    return QStringLiteral("Die Änderungen konnten beim Beenden nicht dauerhaft in der Datenbank gespeichert werden.") +
+           cr + cr + QStringLiteral("Meldung des Datenbankservers:") + cr + reason + cr + cr +
+           QStringLiteral("Soll Kynovia trotzdem beendet werden? Die Änderungen seit dem letzten Speichern gehen "
+                          "dann verloren. Mit \"Nein\" bleibt Kynovia geöffnet, und Sie können es später erneut "
+                          "versuchen.");
 }
 
 // ---------------------------------------------------------------------------

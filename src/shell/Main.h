@@ -144,6 +144,12 @@ public:
     // application's event loop). Tests replace it.
     std::function<void()> beenden;
 
+    // Whether the program ends without its last changes: the commit at the
+    // end failed and the user chose to end all the same.
+    bool endeOhneSpeichern() const { return m_endeOhneSpeichern; }
+    // The question shown when the commit at the end fails.
+    static QString endCommitFailedText(const QString& reason);
+
 signals:
     // Every call of an open function, before it does anything: the
     // function's name and the mode ("kundenanzeigen", 5).
@@ -163,6 +169,9 @@ private:
     // Sets the quick-help panel's alignment (true: the whole middle area).
     void setAssistentMitte(bool fill);
     void updateMiddle();
+    // Commits what was saved before the program ends; false when the commit
+    // failed and the user wants to stay.
+    bool endCommit();
 
     // The shared first steps of an open function: the window (created when
     // the reference is empty), as maximised child window. nullptr when the
@@ -181,6 +190,7 @@ private:
     QString m_versionText;
     Hilfeanzeige m_hilfeanzeige;
     bool m_hilfeanzeigeInstalled = false;
+    bool m_endeOhneSpeichern = false;
 };
 
 // The program-wide reference to the main window.

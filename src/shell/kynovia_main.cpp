@@ -58,7 +58,9 @@ int main(int argc, char** argv) {
         // The main window is shown as the loop starts; the program ends when
         // it is closed.
         programm.hauptfenster()->showMaximized();
-        return app.exec();
+        const int rc = app.exec();
+        // Ended without the last changes (the user was told): not a success.
+        return programm.hauptfenster()->endeOhneSpeichern() ? 1 : rc;
     } catch (...) {
         platform::handleCurrentException();
         return 1;

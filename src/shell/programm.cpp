@@ -101,6 +101,6 @@ bool Programm::starten() {
 void Programm::beiSignalenBeenden() {
     platform::onTerminationSignals([] {
         if (frm_main && frm_main->close()) return;
-        if (dm && dm->ibt && dm->ibt->inTransaction()) dm->ibt->commitRetaining();
+        if (dm) dm->commitSaved();
     });
 }

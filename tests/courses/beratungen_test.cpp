@@ -1,6 +1,6 @@
 // The consultations window: the customer search with hostile texts, taking
 // over a customer's address, new/cancel/navigate, saving an appointment as a
-// date of course -1 with its full commit and what comes back after it, the
+// date of course -1, committed, with every window keeping its rows, the
 // date message (also for a date text with a time), the refused second
 // appointment at the same time, and the day list with its bracketed join.
 #include <QAbstractItemModel>
@@ -243,6 +243,60 @@ private slots:
         QCOMPARE(f.askCommitted("select kursname from kurse where kursnr=1").toString(), QString("Junghunde neu"));
         QCOMPARE(f.askCommitted("select count(*) from kurstermine").toInt(), 1);
         QVERIFY(k->isActive());
+    }
+
+    // Saving an appointment while the course window shows a course: every
+    // dataset stays open on the row it showed, and the participant list and
+    // its payment buttons work right after.
+    void courseWindowKeepsItsRowsAfterASave() {
+        Fixture f;
+        f.kurs(1, "Ju", "Junghunde");
+        f.kurs(2, "We", "Welpen");
+        f.termin(2, "01.12.2005 18:00:00", "Erste Stunde");
+        f.termin(2, "08.12.2005 18:00:00", "Zweite Stunde");
+        f.kunde(1, "Meier", "Hans", "030 1234");
+        f.kunde(2, "Zorn", QString(), "089 77");
+        f.hund(1, 1, "Rex");
+        f.hund(2, 2, "Bello");
+        f.teilnehmer(1, 2, 1, 1);
+        f.teilnehmer(2, 2, 2, 2);
+        f.module->ibt->commitRetaining();
+        Tfrm_kurse* k = f.kursfenster();
+        QVERIFY(f.zuKurs(2));
+        db::Query* tn = f.module->ibq_teilnehmer;
+        QVERIFY(tn->locate("NAME", "Zorn"));
+        QVERIFY(f.module->ibt_kurstermine->locate("THEMA", "Zweite Stunde"));
+        f.module->ibt_kunde->open();
+        QVERIFY(f.module->ibt_kunde->locate("NAME", "Zorn"));
+
+        Tfrm_beratungen* w = f.beratungsfenster();
+        w->mc_kursterminplaner->setSelectedDate(QDate(2005, 12, 5));
+        platform::ScopedScriptedDialogs d;
+        termin(w, "05.12.2005", "18:30", "Beratung");
+        QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.askCommitted("select count(*) from kurstermine where kursnr=-1").toInt(), 1);
+
+        // The same rows as before the save, in every dataset.
+        QCOMPARE(f.module->ibt_kurse->fieldByName("KURSNR")->asInteger(), 2);
+        QVERIFY(tn->isActive());
+        QCOMPARE(tn->recordCount(), 2);
+        QCOMPARE(tn->fieldByName("NAME")->asString(), QString("Zorn"));
+        QVERIFY(f.module->ibt_teilnehmeredit->isActive());
+        QCOMPARE(f.module->ibt_teilnehmeredit->fieldByName("ID")->asInteger(), 2);
+        QVERIFY(f.module->IBT_kursdokumente->isActive());
+        // The course's dates, without the appointment of course -1.
+        QCOMPARE(f.module->ibt_kurstermine->recordCount(), 2);
+        QCOMPARE(f.module->ibt_kurstermine->fieldByName("THEMA")->asString(), QString("Zweite Stunde"));
+        QCOMPARE(f.module->ibt_kunde->fieldByName("NAME")->asString(), QString("Zorn"));
+        QVERIFY(f.module->ibq_kursedestages->isActive());
+        QCOMPARE(k->DBGrid1->model()->rowCount(), 2);
+
+        // The payment button works on the participant shown.
+        QTest::mouseClick(k->BitBtn4, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.askCommitted("select bezahlt from teilnehmer where id=2").toString(), QString("B"));
+        QCOMPARE(f.askCommitted("select bezahlt from teilnehmer where id=1").toString(), QString("N"));
     }
 
     void customerSearchWithHostileTexts_data() {

@@ -13,6 +13,7 @@
 
 #include "baseschema.h"
 #include "data/backup.h"
+#include "data/upgrade.h"
 #include "data/datenmodul.h"
 #include "db/statement.h"
 #include "platform/scripteddialogs.h"
@@ -352,11 +353,21 @@ private slots:
             const backup::Header header = backup::readHeader(file);
             platform::ScopedScriptedDialogs d;
             d.expectOpenFile(file);
-            d.expectConfirm(Answer::Ja, backup::restoreQuestion(file, header,
-                                                                backup::keptDatabasePath(env.databasePath())));
-            d.expectMessage(backup::restoredText(header, backup::keptDatabasePath(env.databasePath())));
+            d.expectConfirm(Answer::Ja);
+            d.expectMessage();
+            const QDateTime vorher = QDateTime::currentDateTime();
             QCOMPARE(backup::restoreInteractive(m), backup::RestoreResult::Restored);
             KYN_VERIFY_DIALOGS(d);
+            // The old database is kept under a name with the time of the restore.
+            const QStringList kept = backup::keptDatabases(env.databasePath());
+            QCOMPARE(kept.size(), 1);
+            QVERIFY2(kept[0].startsWith(env.databasePath() + ".vor-wiederherstellung-"), qPrintable(kept[0]));
+            const QDateTime zeit = QDateTime::fromString(
+                kept[0].mid(kept[0].lastIndexOf(".vor-wiederherstellung-") + 23, 15), "yyyyMMdd-HHmmss");
+            QVERIFY2(zeit.isValid() && zeit >= vorher.addSecs(-1) && zeit <= QDateTime::currentDateTime(),
+                     qPrintable(kept[0]));
+            QCOMPARE(d.shown().at(1).text, backup::restoreQuestion(file, header, kept[0]));
+            QCOMPARE(d.shown().at(2).text, backup::restoredText(header, kept[0]));
             QCOMPARE(d.shown().first().dir, sicherungen(env));
             const platform::ShownBox& ask = d.shown().at(1);
             QVERIFY2(ask.text.startsWith("Die Datensicherung vom " + backup::dateText(header.created)),
@@ -373,15 +384,16 @@ private slots:
         compareRows(everyRow(env.databasePath()), backedUp);
         // The old database, with everything done after the backup (the open
         // edit posted), lies beside it.
+        const QString ersteKopie = backup::keptDatabases(env.databasePath()).value(0);
         Connection kept;
-        kept.setDatabaseName(backup::keptDatabasePath(env.databasePath()));
+        kept.setDatabaseName(ersteKopie);
         kept.open();
         QCOMPARE(sqlutil::value(kept, "select count(*) from hunde_tagebuch").toInt(), 0);
         QCOMPARE(sqlutil::value(kept, "select count(*) from trainer where name = 'Nach der Sicherung'").toInt(), 1);
         QCOMPARE(sqlutil::value(kept, "select count(*) from kunden where name = 'Offene Änderung'").toInt(), 1);
         kept.close();
 
-        // A second restore replaces the kept file of the first one.
+        // A second restore keeps its own copy; the first one's stays as it was.
         RestartRecorder again;
         Tdm m;
         m.connectTo(env.databasePath());
@@ -389,7 +401,67 @@ private slots:
         d.expectOpenFile(file).expectConfirm(Answer::Ja).expectMessage();
         QCOMPARE(backup::restoreInteractive(m), backup::RestoreResult::Restored);
         KYN_VERIFY_DIALOGS(d);
-        compareRows(everyRow(backup::keptDatabasePath(env.databasePath())), backedUp);
+        const QStringList beide = backup::keptDatabases(env.databasePath());
+        QCOMPARE(beide.size(), 2);
+        QCOMPARE(beide[1], ersteKopie);
+        compareRows(everyRow(beide[0]), backedUp);
+        Connection erste;
+        erste.setDatabaseName(ersteKopie);
+        erste.open();
+        QCOMPARE(sqlutil::value(erste, "select count(*) from trainer where name = 'Nach der Sicherung'").toInt(), 1);
+        erste.close();
+    }
+
+    // A restore killed between its two renames leaves no database but the
+    // restored file beside its path; with only a kept database there, that
+    // one is offered. The next start offers to put the file back ("Ja"), or
+    // goes on to the question for a new, empty database ("Nein").
+    void startWithoutDatabaseOffersTheFileBeside_data() {
+        QTest::addColumn<bool>("restored");  // the restored file, else a kept one
+        QTest::addColumn<bool>("ja");
+        QTest::newRow("restored, Ja") << true << true;
+        QTest::newRow("restored, Nein") << true << false;
+        QTest::newRow("kept, Ja") << false << true;
+    }
+    void startWithoutDatabaseOffersTheFileBeside() {
+        QFETCH(bool, restored);
+        QFETCH(bool, ja);
+        TestEnv env;
+        env.createDatabase();
+        {
+            auto c = env.connect();
+            fillEveryTable(*c);
+        }
+        const QString db = env.databasePath();
+        const QString beside = restored ? backup::restoringDatabasePath(db)
+                                        : backup::keptDatabasePath(db, QDateTime(QDate(2026, 11, 2), QTime(9, 5, 7)));
+        if (!restored) {
+            // An older kept file is not the one offered.
+            QFile::copy(db, backup::keptDatabasePath(db, QDateTime(QDate(2025, 1, 1), QTime(8, 0))));
+        }
+        QVERIFY(QFile::rename(db, beside));
+        const auto rows = everyRow(beside);
+
+        Tdm m;
+        platform::ScopedScriptedDialogs d;
+        const backup::Leftover rest = backup::leftoverDatabase(db);
+        QCOMPARE(rest.file, beside);
+        QCOMPARE(rest.restored, restored);
+        d.expectConfirm(ja ? Answer::Ja : Answer::Nein, backup::leftoverQuestion(db, rest));
+        if (!ja) d.expectConfirm(Answer::Nein).expectMessage();
+        const bool opened = upgrade::openDatabase(m, db);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(opened, ja);
+        QVERIFY2(d.shown().first().text.contains("\"" + beside + "\""), qPrintable(d.shown().first().text));
+        if (ja) {
+            QVERIFY(m.idb->isOpen());
+            QVERIFY(!QFileInfo::exists(beside));
+            m.idb->close();
+            compareRows(everyRow(db), rows);
+        } else {
+            QVERIFY(!QFileInfo::exists(db));
+            QVERIFY(QFileInfo::exists(beside));
+        }
     }
 
     // Declining (or choosing no file) changes nothing: the same database,
@@ -427,7 +499,7 @@ private slots:
         QVERIFY(m.idb->isOpen());
         QCOMPARE(m.ibt_kunde->state(), DatasetState::Edit);
         QCOMPARE(m.scalar("select count(*) from notizblock").toInt(), 0);
-        QVERIFY(!QFileInfo::exists(backup::keptDatabasePath(env.databasePath())));
+        QVERIFY(backup::keptDatabases(env.databasePath()).isEmpty());
         QVERIFY(!QFileInfo::exists(backup::restoringDatabasePath(env.databasePath())));
     }
 
@@ -498,7 +570,7 @@ private slots:
         QVERIFY(m.idb->isOpen());
         QVERIFY(m.ibt_kunde->isActive());
         QCOMPARE(m.scalar("select count(*) from systemdaten").toInt(), 4);
-        QVERIFY(!QFileInfo::exists(backup::keptDatabasePath(env.databasePath())));
+        QVERIFY(backup::keptDatabases(env.databasePath()).isEmpty());
         QVERIFY(!QFileInfo::exists(backup::restoringDatabasePath(env.databasePath())));
         m.idb->close();
         compareRows(everyRow(env.databasePath()), before);

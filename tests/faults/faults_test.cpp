@@ -379,6 +379,47 @@ int kindErsteInstanz() {
     return d.ok() ? rc : 5;
 }
 
+// Saves as the user does, then waits in the event loop until the parent
+// kills it: a new customer with the customer navigator's check mark, a dog
+// and a diary row for it, and a payment in the course window (course 1 with
+// one participant is in the database). "GESPEICHERT" comes once the program
+// waits for the user again.
+int kindSpeichernUndWarten() {
+    platform::ScopedScriptedDialogs d;
+    Programm p;
+    if (!p.starten()) {
+        meldeBoxen(d);
+        return 2;
+    }
+    Tfrm_main* w = zeigeHauptfenster(p);
+    bool ok = true;
+    QTimer::singleShot(0, [&] {
+        ok = neuerKunde(w, QStringLiteral("Gesichert"));
+        Tfrm_kunden* k = frm_kunden.data();
+        if (ok && k) {
+            k->DBNavigator3->btnClick(DbNavigator::Insert);
+            tippe(k->DBEdit14, QStringLiteral("Rex"));
+            k->DBNavigator3->btnClick(DbNavigator::Post);
+            db::Table* tagebuch = dm->ibt_hundetagebuch;
+            if (!tagebuch->isActive()) tagebuch->open();
+            tagebuch->append();
+            tagebuch->fieldByName(QStringLiteral("GEPLANT"))->setAsString(QStringLiteral("Leinenführigkeit"));
+            tagebuch->post();
+        }
+        w->kurseanzeigen(0);
+        Tfrm_kurse* kurse = frm_kurse.data();
+        ok = ok && kurse && dm->ibq_teilnehmer->recordCount() == 1;
+        if (ok) QTest::mouseClick(kurse->BitBtn4, Qt::LeftButton);
+        ok = ok && d.ok();
+        // After what the saves queued: the program waits for the user now.
+        QTimer::singleShot(0, [&] {
+            meldeBoxen(d);
+            melde(ok ? "GESPEICHERT" : "FEHLER");
+        });
+    });
+    return QApplication::exec();
+}
+
 // An exception that leaves a child is reported, not a crash.
 int geschuetzt(int (*kind)()) {
     try {
@@ -393,6 +434,7 @@ KYN_CHILD(import_abbruch, [] { return geschuetzt(kindImportAbbruch); })
 KYN_CHILD(termine_abbruch, [] { return geschuetzt(kindTermineAbbruch); })
 KYN_CHILD(programmstart, [] { return geschuetzt(kindProgrammstart); })
 KYN_CHILD(erste_instanz, [] { return geschuetzt(kindErsteInstanz); })
+KYN_CHILD(speichern_warten, [] { return geschuetzt(kindSpeichernUndWarten); })
 
 // ---------------------------------------------------------------------------
 // Parent side
@@ -651,6 +693,47 @@ private slots:
             QCOMPARE(sqlutil::value(*c, "select min(datum) from kurstermine").toDateTime(),
                      QDateTime(QDate(2024, 3, 4), QTime(18, 30)));
         }
+    }
+
+    // What the user saved is committed before the program waits for the
+    // user again: a program killed (SIGKILL) right then loses none of it,
+    // and the next start finds all of it.
+    void savedWorkSurvivesAKill() {
+        TestEnv env;
+        vorbereiten(env);
+        {
+            auto c = env.connect();
+            // Firebird writes every page at once (forced writes).
+            QCOMPARE(zahl(*c, "select mon$forced_writes from mon$database"), 1);
+            sqlutil::exec(*c, "insert into kunden (kndnr, name) values (1, 'Teilnehmer')");
+            sqlutil::exec(*c, "insert into hunde (hundnr, kndnr, name) values (1, 1, 'Bello')");
+            sqlutil::exec(*c, "insert into kurse (kursnr, kursart, kursname, status) values (1, 'Ju', 'Junghunde', 'A')");
+            sqlutil::exec(*c, "insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (1, 1, 1, 1, 'N')");
+        }
+        {
+            Kind k("speichern_warten", env.home());
+            QVERIFY(k.starte());
+            QVERIFY2(k.warteAuf("GESPEICHERT"), k.bericht().constData());
+            QVERIFY2(k.boxen().isEmpty(), k.bericht().constData());
+            k.prozess().kill();  // SIGKILL
+            QVERIFY(k.warteEnde());
+            QCOMPARE(k.prozess().exitStatus(), QProcess::CrashExit);
+        }
+
+        Arbeitsordner ordner(env.home());
+        platform::ScopedScriptedDialogs d;
+        {
+            Programm p;
+            QVERIFY(p.starten());
+            KYN_VERIFY_DIALOGS(d);
+            QCOMPARE(dm->scalar("select count(*) from kunden where name = 'Gesichert'").toInt(), 1);
+            QCOMPARE(dm->scalar("select t.geplant from hunde_tagebuch t join hunde h on h.hundnr = t.hundnr "
+                                "join kunden k on k.kndnr = h.kndnr where k.name = 'Gesichert' and h.name = 'Rex'")
+                         .toString(),
+                     QString("Leinenführigkeit"));
+            QCOMPARE(dm->scalar("select bezahlt from teilnehmer where id = 1").toString(), QString("B"));
+        }
+        KYN_VERIFY_DIALOGS(d);
     }
 
     // A second instance started while the first runs: it ends its start with

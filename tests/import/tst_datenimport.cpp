@@ -22,6 +22,7 @@
 #include "data/datenmodul.h"
 #include "db/connection.h"
 #include "db/statement.h"
+#include "db/transaction.h"
 #include "import/datenimport.h"
 #include "platform/scripteddialogs.h"
 #include "shell/Main.h"
@@ -81,6 +82,17 @@ struct Fixture {
     }
 
     int count(const QString& sql) { return dm->scalar(sql).toInt(); }
+    // What another transaction sees: only what is committed.
+    QVariant committed(const QString& sql) {
+        db::Transaction t(module->idb.get(), db::Transaction::Isolation::ReadCommitted);
+        QVariant v;
+        {
+            db::Statement s(module->idb.get(), &t);
+            v = s.scalar(sql);
+        }
+        t.commit();
+        return v;
+    }
 };
 
 bool ready(Tfrm_datenimport* f) {
@@ -290,16 +302,18 @@ private slots:
         x.map(0, "kunde.KNDNR");
         x.map(1, "kunde.NAME");
         platform::ScopedScriptedDialogs d;
-        d.expectError("'1 5' ist kein gültiger Integerwert");
+        d.expectError("Zeile 2, Spalte 'Nr': '1 5' ist kein gültiger Integerwert");
         QTest::mouseClick(f->b_import, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QVERIFY(imported(f));
         QVERIFY(f->importUnterbrochen());
         QCOMPARE(f->importierteZeilen(), 0);
         QCOMPARE(x.count("select count(*) from kunden"), 0);
-        // The record being filled stays unposted.
-        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Insert);
-        QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), 1);
+        // The record being filled is dropped: no later post can save it.
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
+        dm->ibt_kunde->append();
+        dm->ibt_kunde->post();
+        QCOMPARE(x.count("select count(*) from kunden"), 1);
         QTest::mouseClick(f->b_rollback, Qt::LeftButton);
         QVERIFY(ready(f));
         QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
@@ -313,45 +327,150 @@ private slots:
         x.map(0, "kunde.NAME");
         x.map(1, "hund.GEBURTSJAHR");
         platform::ScopedScriptedDialogs d;
-        d.expectError("'zwanzig' ist kein gültiger Integerwert");
+        // The message names the file line (the title line is line 1) and the
+        // column's title.
+        d.expectError("Zeile 3, Spalte 'Jahr': 'zwanzig' ist kein gültiger Integerwert");
         f->b_importClick();
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(f->importierteZeilen(), 1);
-        // Row 2's customer is posted, its dog is the record left unposted.
-        QCOMPARE(x.count("select count(*) from kunden"), 2);
+        // Nothing of the failing line stays: its customer is taken back, its
+        // dog dropped; the earlier line stays imported.
+        QCOMPARE(x.count("select count(*) from kunden"), 1);
         QCOMPARE(x.count("select count(*) from hunde"), 1);
-        QCOMPARE(dm->ibt_kunde_hunde->state(), db::DatasetState::Insert);
-        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 2);
+        QCOMPARE(rows(*x.module), QStringList{"Meier||||2010|"});
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
+        QCOMPARE(dm->ibt_kunde_hunde->state(), db::DatasetState::Browse);
+        // Whatever is posted next is the user's own, not a leftover.
+        dm->ibt_kunde_hunde->append();
+        dm->ibt_kunde_hunde->post();
+        QCOMPARE(x.count("select count(*) from hunde where geburtsjahr is null"), 1);
+        QCOMPARE(x.count("select count(*) from kunden"), 1);
         QVERIFY(imported(f));
         f->b_rollbackClick();
         QCOMPARE(x.count("select count(*) from kunden"), 0);
     }
 
-    void rollbackUndoesEditsElsewhere() {
+    // Discarding takes back the import and nothing else: a customer edited
+    // and saved before the import keeps the edit (the import started from a
+    // committed state), and the windows keep their datasets and rows.
+    void rollbackUndoesOnlyTheImport() {
         Fixture x;
         Tfrm_datenimport* f = x.f;
         {
             db::Statement s(dm->idb.get(), dm->ibt);
             s.prepare("insert into kunden (kndnr, name) values (1, 'Alt')");
             s.execute();
+            s.prepare("insert into trainer (trainernr, name) values (1, 'Trainer')");
+            s.execute();
         }
         dm->ibt->commitRetaining();
-        // A customer changed and posted somewhere else since the last commit.
+        // A customer changed and saved somewhere else; no event loop ran
+        // since, so its commit is still waiting.
         dm->ibt_kunde->open();
         dm->ibt_kunde->edit();
         dm->ibt_kunde->fieldByName("NAME")->setAsString("Neu");
         dm->ibt_kunde->post();
+        QVERIFY(dm->commitPending());
+        dm->ibt_trainer->open();
         x.choose(x.file("r.csv", "Name\nMeier\nSchulz\n"));
         x.map(0, "kunde.NAME");
         f->b_importClick();
+        QVERIFY(dm->commitsHeld());
         QCOMPARE(x.count("select count(*) from kunden"), 3);
         QTest::mouseClick(f->b_rollback, Qt::LeftButton);
         QVERIFY(ready(f));
+        QVERIFY(!dm->commitsHeld());
         QCOMPARE(x.count("select count(*) from kunden"), 1);
-        QCOMPARE(dm->scalar("select name from kunden where kndnr = 1").toString(), QString("Alt"));
+        QCOMPARE(dm->scalar("select name from kunden where kndnr = 1").toString(), QString("Neu"));
         QVERIFY(dm->ibt_kunde->isActive());
         QVERIFY(dm->ibt_kunde_hunde->isActive());
+        QVERIFY(dm->ibt_trainer->isActive());
+        QCOMPARE(dm->ibt_trainer->fieldByName("NAME")->asString(), QString("Trainer"));
         QCOMPARE(f->dbg_kunde->model()->rowCount(), 1);
+    }
+
+    // While an import is undecided nothing is committed, also what other
+    // windows save; the decision commits or discards it all.
+    void nothingCommittedWhileUndecided() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("u.csv", "Name\nMeier\n"));
+        x.map(0, "kunde.NAME");
+        f->b_importClick();
+        dm->ibt_trainer->open();
+        platform::ScopedScriptedDialogs d;
+        dm->ibt_trainer->append();
+        dm->ibt_trainer->fieldByName("NAME")->setAsString("Während");
+        dm->ibt_trainer->post();
+        QCoreApplication::processEvents();
+        QCOMPARE(x.committed("select count(*) from kunden").toInt(), 0);
+        QCOMPARE(x.committed("select count(*) from trainer").toInt(), 0);
+        QTest::mouseClick(f->b_commit, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(x.committed("select count(*) from kunden").toInt(), 1);
+        QCOMPARE(x.committed("select count(*) from trainer").toInt(), 1);
+        // Decided: saves are committed again as they happen.
+        dm->ibt_trainer->edit();
+        dm->ibt_trainer->fieldByName("NAME")->setAsString("Danach");
+        dm->ibt_trainer->post();
+        QCoreApplication::processEvents();
+        QCOMPARE(x.committed("select name from trainer").toString(), QString("Danach"));
+    }
+
+    // Closing the window, or the program, while an import is undecided asks;
+    // "Ja" takes it over, "Nein" discards it, "Abbrechen" stays.
+    void closingWithAnUndecidedImportAsks_data() {
+        QTest::addColumn<bool>("programm");
+        QTest::addColumn<int>("antwort");
+        QTest::addColumn<bool>("geschlossen");
+        QTest::addColumn<int>("kunden");  // committed afterwards
+        for (bool programm : {false, true}) {
+            const char* wer = programm ? "program" : "window";
+            QTest::addRow("%s Ja", wer) << programm << int(platform::Answer::Ja) << true << 2;
+            QTest::addRow("%s Nein", wer) << programm << int(platform::Answer::Nein) << true << 0;
+            QTest::addRow("%s Abbrechen", wer) << programm << int(platform::Answer::Abbrechen) << false << 0;
+        }
+    }
+    void closingWithAnUndecidedImportAsks() {
+        QFETCH(bool, programm);
+        QFETCH(int, antwort);
+        QFETCH(bool, geschlossen);
+        QFETCH(int, kunden);
+        Fixture x;
+        QPointer<Tfrm_datenimport> f = x.f;
+        frm_datenimport = f;
+        x.choose(x.file("s.csv", "Name\nMeier\nSchulz\n"));
+        x.map(0, "kunde.NAME");
+        f->b_importClick();
+        QVERIFY(f->importUnentschieden());
+        std::unique_ptr<Tfrm_main> w;
+        bool beendet = false;
+        if (programm) {
+            w = std::make_unique<Tfrm_main>();
+            frm_main = w.get();
+            w->beenden = [&] { beendet = true; };
+        }
+        platform::ScopedScriptedDialogs d;
+        d.expectConfirm(platform::Answer(antwort), Tfrm_datenimport::frageUnentschieden());
+        const bool zu = programm ? w->close() : f->close();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(d.shown().first().buttons, platform::Buttons::JaNeinAbbrechen);
+        QCOMPARE(zu, geschlossen);
+        if (programm) QCOMPARE(beendet, geschlossen);
+        QCOMPARE(x.committed("select count(*) from kunden").toInt(), kunden);
+        QCOMPARE(dm->commitsHeld(), !geschlossen);
+        QCOMPARE(x.count("select count(*) from kunden"), antwort == int(platform::Answer::Nein) ? 0 : 2);
+        if (!geschlossen) {
+            // Still undecided; the next close asks again.
+            QVERIFY(f->importUnentschieden());
+            d.expectConfirm(platform::Answer::Ja);
+            QVERIFY(f->close());
+            KYN_VERIFY_DIALOGS(d);
+            QCOMPARE(x.committed("select count(*) from kunden").toInt(), 2);
+        }
+        frm_main = nullptr;
+        w.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void commitMakesImportPermanent() {

@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(f.restarts, 1);
         QCOMPARE(f.ended, 1);
         QVERIFY(!f.window->isVisible());
-        QVERIFY(QFileInfo::exists(backup::keptDatabasePath(f.env.databasePath())));
+        QCOMPARE(backup::keptDatabases(f.env.databasePath()).size(), 1);
         QVERIFY(!QFileInfo::exists(f.today(true)));
     }
 
