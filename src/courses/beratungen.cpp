@@ -454,3 +454,16 @@ void Tfrm_beratungen::mc_kursterminplanerClick() { tagesliste(mc_kursterminplane
 void Tfrm_beratungen::mc_kursterminplanerDblClick() {
     e_termin_am->setText(datumText(mc_kursterminplaner->selectedDate()));
 }
+
+bool Tfrm_beratungen::terminZeigen(const QDateTime& datum) {
+    if (!dm || !datum.isValid()) return false;
+    mc_kursterminplaner->setSelectedDate(datum.date());
+    tagesliste(datum.date());
+    db::Query* tag = dm->ibq_kursedestages;
+    // The window writes day and time into both DATUM and UHRZEIT; the day
+    // list carries UHRZEIT.
+    if (!tag->locate(QStringLiteral("KURSNR;UHRZEIT"), QVariantList{-1, datum})) return false;
+    DBNavigator2->setEnabled(true);
+    DBNavigator2Click();
+    return true;
+}

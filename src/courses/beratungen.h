@@ -76,6 +76,12 @@ public:
     // Loads the day list for a date (caption and statement).
     void tagesliste(const QDate& tag);
 
+    // Shows the appointment with this key (course -1, day and time): the
+    // calendar on its day, the day list of that day with the appointment
+    // current and the edits filled from it, as a move with the navigator
+    // does. False when the day list does not hold it (it was removed).
+    bool terminZeigen(const QDateTime& datum);
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

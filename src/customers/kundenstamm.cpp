@@ -22,6 +22,7 @@
 
 #include "customers/hundefelder.h"
 #include "customers/kundensuche.h"
+#include "customers/offeneposten.h"
 #include "customers/qr_kundenkarte.h"
 #include "data/datenmodul.h"
 #include "db/error.h"
@@ -268,6 +269,7 @@ void Tfrm_kunden::buildDetail() {
 
     buildHundeSeite();
     buildAktiveKurse();
+    offene_posten = new offeneposten::Kundenseite(TabSheet4, dm ? dm->ds_kunde : nullptr);
 }
 
 QWidget* Tfrm_kunden::buildKundePanel() {

@@ -9,6 +9,10 @@
 
 #include "shell/workingwindow.h"
 
+namespace offeneposten {
+class Kundenseite;
+}
+
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -79,7 +83,8 @@ public:
     QWidget* ts_kundehunde = nullptr;
     QWidget* ts_aktive_kurse = nullptr;
     QWidget* ts_dokumente = nullptr;
-    QWidget* TabSheet4 = nullptr;
+    QWidget* TabSheet4 = nullptr;  // "Offene Posten"
+    offeneposten::Kundenseite* offene_posten = nullptr;
 
     // --- dogs ---
     widgets::DbEdit* DBEdit14 = nullptr;

@@ -19,7 +19,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "courses/kursaktionen.h"
 #include "customers/datenschutz_ui.h"
+#include "customers/offeneposten.h"
 #include "data/backup.h"
 #include "data/datenmodul.h"
 #include "db/dataset.h"
@@ -206,6 +208,9 @@ void Tfrm_main::buildMenus() {
     datei->setObjectName(QStringLiteral("Datei1"));
     Dateiimportieren1 = menuItem(datei, "Dateiimportieren1", QStringLiteral("Datei importieren"), QString());
     connect(Dateiimportieren1, &QAction::triggered, this, [this] { Dateiimportieren1Click(); });
+    OffenePosten1 = menuItem(datei, "OffenePosten1", QStringLiteral("Offene Posten"),
+                             QStringLiteral("Zeigt die noch nicht bezahlten Kursteilnahmen aller Kunden mit ihrer Summe."));
+    connect(OffenePosten1, &QAction::triggered, this, [this] { OffenePosten1Click(); });
     datei->addSeparator();
     Datensicherungerstellen1 =
         menuItem(datei, "Datensicherungerstellen1", QStringLiteral("Datensicherung erstellen..."),
@@ -619,11 +624,11 @@ void Tfrm_main::tv_navigatorClick() {
         {"Kunden", "Alte Kundendaten", &Tfrm_main::datenschutzanzeigen, 0},
         {"Hunde", "Suchen", &Tfrm_main::hundeanzeigen, 5},
         {"Termine", "Anzeigen", &Tfrm_main::beratungenanzeigen, 1},
-        {"Termine", "Suchen", nullptr, 0},
+        {"Termine", "Suchen", &Tfrm_main::terminsucheanzeigen, 5},
         {"Kurse", "Anzeigen", &Tfrm_main::kurseanzeigen, 0},
         {"Kurse", "Neu anlegen", &Tfrm_main::kurseanzeigen, 4},
-        {"Kurse", "Verschieben", nullptr, 0},
-        {"Kurse", "Stornieren", nullptr, 0},
+        {"Kurse", "Verschieben", &Tfrm_main::kurseverschieben, 0},
+        {"Kurse", "Stornieren", &Tfrm_main::kursestornieren, 0},
         {"Trainer", "Übersicht", &Tfrm_main::traineranzeigen, 0},
         {"Trainer", "Neu anlegen", &Tfrm_main::traineranzeigen, 4},
         {"Dokumente", "Verwaltung", &Tfrm_main::dokumenteverwaltunganzeigen, 1},
@@ -801,6 +806,33 @@ void Tfrm_main::kurseanzeigen(int mode) {
     }
 }
 
+void Tfrm_main::kurseverschieben(int mode) {
+    emit openRequested(QStringLiteral("kurseverschieben"), mode);
+    kurseanzeigen(0);
+    try {
+        QWidget* w = workingWindow(WindowKind::Kurse);
+        // A course that could not be saved stays in front of the user.
+        if (!w || !dm || dm->ibt_kurse->isEditing()) return;
+        hilfeseite_laden(QStringLiteral("\\help\\kursverschieben.htm"));
+        kursaktionen::verschiebenZeigen(this);
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::kursestornieren(int mode) {
+    emit openRequested(QStringLiteral("kursestornieren"), mode);
+    kurseanzeigen(0);
+    try {
+        QWidget* w = workingWindow(WindowKind::Kurse);
+        if (!w || !dm || dm->ibt_kurse->isEditing()) return;
+        hilfeseite_laden(QStringLiteral("\\help\\kursstornieren.htm"));
+        kursaktionen::stornierenZeigen(this);
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
 void Tfrm_main::beratungenanzeigen(int mode) {
     emit openRequested(QStringLiteral("beratungenanzeigen"), mode);
     try {
@@ -811,6 +843,21 @@ void Tfrm_main::beratungenanzeigen(int mode) {
             showWindow(w);
             hilfeseite_laden(QStringLiteral("\\help\\terminberatung.htm"));
             focus(w, QStringLiteral("suchtext_kunde"));
+        }
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::terminsucheanzeigen(int mode) {
+    emit openRequested(QStringLiteral("terminsucheanzeigen"), mode);
+    try {
+        QWidget* w = prepareWindow(WindowKind::Terminsuche);
+        if (!w || !dm) return;
+        showWindow(w);
+        if (mode == 5) {
+            hilfeseite_laden(QStringLiteral("\\help\\terminsuche.htm"));
+            focus(w, QStringLiteral("e_kunde"));
         }
     } catch (...) {
         platform::handleCurrentException();
@@ -864,6 +911,16 @@ void Tfrm_main::Dateiimportieren1Click() {
             ds->checkBrowseMode();
         }
         showWindow(w);
+    } catch (...) {
+        platform::handleCurrentException();
+    }
+}
+
+void Tfrm_main::OffenePosten1Click() {
+    emit openRequested(QStringLiteral("OffenePosten1Click"), -1);
+    try {
+        hilfeseite_laden(QStringLiteral("\\help\\offeneposten.htm"));
+        offeneposten::schuleZeigen(this);
     } catch (...) {
         platform::handleCurrentException();
     }

@@ -54,9 +54,18 @@ public:
     void hundeanzeigen(int mode);
     void kurseanzeigen(int mode);
     void beratungenanzeigen(int mode);
+    // "Termine"/"Suchen": the appointment search (mode 5).
+    void terminsucheanzeigen(int mode);
+    // "Kurse"/"Verschieben" and "Kurse"/"Stornieren": the course window,
+    // then the dialog for its current course.
+    void kurseverschieben(int mode);
+    void kursestornieren(int mode);
     void traineranzeigen(int mode);
     void dokumenteverwaltunganzeigen(int mode);
     void Dateiimportieren1Click();
+    // Menu "Datei", "Offene Posten": the school's unpaid participations
+    // with their total.
+    void OffenePosten1Click();
     // Data protection (navigator "Kunden"): 1 the access report for the
     // customer the customer window shows, 0 the list of old customer records.
     void datenschutzanzeigen(int mode);
@@ -102,6 +111,7 @@ public:
 
     // --- menu items ---
     QAction* Dateiimportieren1 = nullptr;
+    QAction* OffenePosten1 = nullptr;
     QAction* Datensicherungerstellen1 = nullptr;
     QAction* Datensicherungeinspielen1 = nullptr;
     QAction* VorlagenKurse1 = nullptr;

@@ -79,7 +79,8 @@ enum class WindowKind {
     Trainer,       // Tfrm_trainer / frm_trainer
     Dokumente,     // Tfrm_dokumente / frm_dokumente
     Datenimport,   // Tfrm_datenimport / frm_datenimport
-    VorlagenKurse  // Tfrm_vorlagen_kurse / frm_vorlagen_kurse (a modal dialog, created at start)
+    VorlagenKurse,  // Tfrm_vorlagen_kurse / frm_vorlagen_kurse (a modal dialog, created at start)
+    Terminsuche     // Tfrm_terminsuche / frm_terminsuche
 };
 
 struct WindowPlug {

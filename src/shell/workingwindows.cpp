@@ -8,6 +8,7 @@
 // Window headers, one per plugged window:
 #include "courses/beratungen.h"
 #include "courses/kurse.h"
+#include "courses/terminsuche.h"
 #include "customers/hunde.h"
 #include "customers/kundenstamm.h"
 #include "import/datenimport.h"
@@ -27,6 +28,7 @@ void plugWorkingWindows(Tfrm_main& m) {
     m.plug(WindowKind::Trainer, plugWindow(frm_trainer));
     m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente));
     m.plug(WindowKind::VorlagenKurse, plugWindow(frm_vorlagen_kurse));
+    m.plug(WindowKind::Terminsuche, plugWindow(frm_terminsuche));
 }
 
 namespace workingwindow {

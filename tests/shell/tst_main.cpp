@@ -324,11 +324,11 @@ private slots:
         QTest::newRow("Kunden/Neu aufnehmen") << "Kunden" << "Neu aufnehmen" << "kundenanzeigen" << 4;
         QTest::newRow("Hunde/Suchen") << "Hunde" << "Suchen" << "hundeanzeigen" << 5;
         QTest::newRow("Termine/Anzeigen") << "Termine" << "Anzeigen" << "beratungenanzeigen" << 1;
-        QTest::newRow("Termine/Suchen") << "Termine" << "Suchen" << "" << 0;
+        QTest::newRow("Termine/Suchen") << "Termine" << "Suchen" << "terminsucheanzeigen" << 5;
         QTest::newRow("Kurse/Anzeigen") << "Kurse" << "Anzeigen" << "kurseanzeigen" << 0;
         QTest::newRow("Kurse/Neu anlegen") << "Kurse" << "Neu anlegen" << "kurseanzeigen" << 4;
-        QTest::newRow("Kurse/Verschieben") << "Kurse" << "Verschieben" << "" << 0;
-        QTest::newRow("Kurse/Stornieren") << "Kurse" << "Stornieren" << "" << 0;
+        QTest::newRow("Kurse/Verschieben") << "Kurse" << "Verschieben" << "kurseverschieben" << 0;
+        QTest::newRow("Kurse/Stornieren") << "Kurse" << "Stornieren" << "kursestornieren" << 0;
         QTest::newRow("Trainer/Übersicht") << "Trainer" << "Übersicht" << "traineranzeigen" << 0;
         QTest::newRow("Trainer/Neu anlegen") << "Trainer" << "Neu anlegen" << "traineranzeigen" << 4;
         QTest::newRow("Dokumente/Verwaltung") << "Dokumente" << "Verwaltung" << "dokumenteverwaltunganzeigen" << 1;
@@ -342,10 +342,17 @@ private slots:
         platform::ScopedScriptedDialogs d;
         if (function == "kurseanzeigen" && mode == 4)  // "Neuen Kurs einfügen ?", asked by each new course
             d.answer(platform::Answer::Nein).answer(platform::Answer::Nein);
+        // Moving and cancelling open the course window, then ask for a
+        // course (the list is empty).
+        const bool kursaktion = function == "kurseverschieben" || function == "kursestornieren";
+        if (kursaktion)
+            d.expectMessage("Bitte wählen Sie zuerst in der Kursliste einen Kurs aus.")
+                .expectMessage("Bitte wählen Sie zuerst in der Kursliste einen Kurs aus.");
         f.clickEntry(group, entry);
         QCOMPARE(f.window->nav_gruppe, group);
         QCOMPARE(f.window->nav_eintrag, entry);
-        const QList<Call> expected = function.isEmpty() ? QList<Call>{} : QList<Call>{{function, mode}};
+        QList<Call> expected = function.isEmpty() ? QList<Call>{} : QList<Call>{{function, mode}};
+        if (kursaktion) expected << Call("kurseanzeigen", 0);
         QCOMPARE(f.calls(), expected);
         // The same click again, without a change of the selection: the same
         // action again.
