@@ -117,6 +117,11 @@ public:
     // the 200-pixel strip on the right).
     bool assistentFuelltMitte() const { return m_assistentMitte; }
 
+    // Switches the first-start assistant off for good (ERSTSTARTHILFE -1),
+    // as its link does; used by the separate help window. The quick-help
+    // panel is hidden when it fills the middle area.
+    void erststarthilfeAusschalten();
+
     // --- handlers ---
     void FormShow();
     void tv_navigatorChange(QTreeWidgetItem* item);
@@ -163,6 +168,7 @@ private:
     // Sets the quick-help panel's alignment (true: the whole middle area).
     void setAssistentMitte(bool fill);
     void updateMiddle();
+    void erststarthilfeSpeichern();
 
     // The shared first steps of an open function: the window (created when
     // the reference is empty), as maximised child window. nullptr when the
