@@ -481,6 +481,12 @@ QList<Tfrm_datenimport::Ziel> Tfrm_datenimport::zieleFuer(const QString& prefix,
     return out;
 }
 
+bool Tfrm_datenimport::belegt(const QList<Ziel>& ziele, const csv::Table& table, int line) {
+    for (const Ziel& z : ziele)
+        if (!leer(table.cell(line, z.column))) return true;
+    return false;
+}
+
 void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line) {
     // The intake dates already replaced in this line: a second column with
     // the same target is joined onto the first one's value.
@@ -540,13 +546,21 @@ void Tfrm_datenimport::importieren() {
     takt.start();
     try {
         for (int z = 1; z <= zeilen; ++z) {
-            kunde->append();
-            fuelle(kundeZiele, table, z);
-            kunde->post();
-            hund->refresh();
-            hund->append();
-            fuelle(hundZiele, table, z);
-            hund->post();
+            // A line whose mapped cells are all empty creates nothing; a
+            // dog only comes with a value for it, so that a file of
+            // customers alone creates no nameless dogs.
+            const bool mitHund = belegt(hundZiele, table, z);
+            if (mitHund || belegt(kundeZiele, table, z)) {
+                kunde->append();
+                fuelle(kundeZiele, table, z);
+                kunde->post();
+                if (mitHund) {
+                    hund->refresh();
+                    hund->append();
+                    fuelle(hundZiele, table, z);
+                    hund->post();
+                }
+            }
             ++m_importiert;
             if (z == zeilen) break;
             if (takt.elapsed() >= progressInterval) {
