@@ -3,7 +3,8 @@
 # Does nothing when they are all there already.
 set -euo pipefail
 pkgs=(cmake g++ make ccache pkg-config qt6-base-dev libgl-dev firebird-dev libfbclient2
-      firebird3.0-server-core firebird3.0-utils fonts-liberation xvfb xauth poppler-utils)
+      firebird3.0-server-core firebird3.0-utils fonts-liberation xvfb xauth poppler-utils
+      qt6-translations-l10n)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
