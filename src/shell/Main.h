@@ -126,6 +126,14 @@ public:
     // Whether the quick-help panel fills the whole middle area (else it is
     // the 200-pixel strip on the right).
     bool assistentFuelltMitte() const { return m_assistentMitte; }
+    // The navigator's normal width: 185 pixels, or more where an entry needs
+    // it with the screen's font.
+    int navigatorBreite() const { return m_navigatorBreite; }
+
+    // Switches the first-start assistant off for good (ERSTSTARTHILFE -1),
+    // as its link does; used by the separate help window. The quick-help
+    // panel is hidden when it fills the middle area.
+    void erststarthilfeAusschalten();
 
     // --- handlers ---
     void FormShow();
@@ -182,6 +190,7 @@ private:
     // Commits what was saved before the program ends; false when the commit
     // failed and the user wants to stay.
     bool endCommit();
+    void erststarthilfeSpeichern();
 
     // The shared first steps of an open function: the window (created when
     // the reference is empty), as maximised child window. nullptr when the
@@ -195,6 +204,7 @@ private:
 
     QMap<WindowKind, WindowPlug> m_plugs;
     bool m_assistentMitte = false;
+    int m_navigatorBreite = 185;
     bool m_shown = false;
     QPointer<Tdm> m_connectedDm;
     QString m_versionText;
