@@ -54,6 +54,8 @@ QString Tfrm_beratungen::meldungDatum() {
                           "Sie am besten den Kalender um das Datum des Termins zu bestimmen.");
 }
 
+QString Tfrm_beratungen::meldungUhrzeit() { return QStringLiteral("Das Feld 'um' enthält keine gültige Uhrzeit."); }
+
 Tfrm_beratungen::Tfrm_beratungen(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frm_beratungen"));
     setWindowTitle(QStringLiteral("Beratungstermine / Einzelstunden"));
@@ -394,6 +396,13 @@ void Tfrm_beratungen::BitBtn2Click() {
         platform::dialogs().messageBox(meldungDatum());
         return;
     }
+    // The time of day, before anything is appended.
+    QTime t;
+    if (!db::fmt::parseTime(e_uhrzeit->text(), &t)) {
+        platform::dialogs().messageBox(meldungUhrzeit());
+        e_uhrzeit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     db::Table* termine = dm->ibt_kurstermine;
     if (!termine->isActive()) termine->open();
     // 2. A row left over from a save that failed goes.
@@ -410,15 +419,21 @@ void Tfrm_beratungen::BitBtn2Click() {
                   termine->fieldByName(QStringLiteral("DATUM"))->value()};
     // 3.-6. The appointment: a date of the special course -1.
     termine->append();
-    termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(-1);
-    const QTime t = uhrzeit_lesen(e_uhrzeit->text());
-    const QDateTime wann = db::makeDateTime(datum, t);
-    termine->fieldByName(QStringLiteral("DATUM"))->setAsDateTime(wann);
-    termine->fieldByName(QStringLiteral("UHRZEIT"))->setAsDateTime(wann);
-    termine->fieldByName(QStringLiteral("THEMA"))->setAsString(e_thema->text());
-    termine->fieldByName(QStringLiteral("ORT"))->setAsString(e_ort->text());
-    termine->fieldByName(QStringLiteral("KONTAKT"))->setAsString(e_kontakt->text());
-    termine->post();
+    try {
+        termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(-1);
+        const QDateTime wann = db::makeDateTime(datum, t);
+        termine->fieldByName(QStringLiteral("DATUM"))->setAsDateTime(wann);
+        termine->fieldByName(QStringLiteral("UHRZEIT"))->setAsDateTime(wann);
+        termine->fieldByName(QStringLiteral("THEMA"))->setAsString(e_thema->text());
+        termine->fieldByName(QStringLiteral("ORT"))->setAsString(e_ort->text());
+        termine->fieldByName(QStringLiteral("KONTAKT"))->setAsString(e_kontakt->text());
+        termine->post();
+    } catch (...) {
+        // A refused appointment (one at that day and time exists) leaves no
+        // unsaved row behind; the edits keep what the user typed.
+        if (termine->state() == db::DatasetState::Insert) termine->cancel();
+        throw;
+    }
     // 7. Commit, retaining: every window keeps its datasets open with the
     // same current rows (the course window's participants, dates and
     // documents among them).

@@ -33,6 +33,7 @@ public:
     ~Tfrm_beratungen() override;
 
     static QString meldungDatum();
+    static QString meldungUhrzeit();
 
     // --- controls ---
     QGroupBox* gb_suchen = nullptr;

@@ -175,6 +175,13 @@ QString Tfrm_kurse::meldungIntervallVorlage() {
                           "stattfinden soll.");
 }
 
+QString Tfrm_kurse::meldungRhythmusVorlage(qint64 rhythmus) {
+    return QStringLiteral("Die Vorlage hat beim Wert \"alle n Tage\" die Zahl %1. Termine werden nur vorwärts "
+                          "eingetragen: Tragen Sie bei der Vorlage bitte 1 oder mehr ein oder lassen Sie das Feld "
+                          "leer, dann gilt der Wert aus dem Feld \"und dann alle x Tage\".")
+        .arg(rhythmus);
+}
+
 QString Tfrm_kurse::meldungUhrzeit() { return QStringLiteral("Das Feld 'um:' enthält keine gültige Uhrzeit."); }
 
 QString Tfrm_kurse::meldungKeinKurs() {
@@ -807,18 +814,35 @@ void Tfrm_kurse::termine_schreiben(QDate d, qint64 intervall, qint64 anzahl, con
     db::Table* termine = dm->ibt_kurstermine;
     if (!termine->isActive()) termine->open();
     const int kursnr = dm->ibt_kurse->fieldByName(QStringLiteral("KURSNR"))->asInteger();
+    // The time was checked before: no row is appended without it.
+    const QTime t = uhrzeit_lesen(e_uhrzeit->text());
     for (qint64 i = 0; i < anzahl; ++i) {
         if (termine->state() == db::DatasetState::Insert) termine->cancel();
         termine->append();
-        termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(kursnr);
-        const QTime t = uhrzeit_lesen(e_uhrzeit->text());
-        const QDateTime wann = db::makeDateTime(d, t);
-        termine->fieldByName(QStringLiteral("DATUM"))->setAsDateTime(wann);
-        termine->fieldByName(QStringLiteral("UHRZEIT"))->setAsDateTime(wann);
-        d = d.addDays(intervall);
-        if (themen) termine->fieldByName(QStringLiteral("THEMA"))->setValue(themen->at(int(i)));
-        termine->post();
+        try {
+            termine->fieldByName(QStringLiteral("KURSNR"))->setAsInteger(kursnr);
+            const QDateTime wann = db::makeDateTime(d, t);
+            termine->fieldByName(QStringLiteral("DATUM"))->setAsDateTime(wann);
+            termine->fieldByName(QStringLiteral("UHRZEIT"))->setAsDateTime(wann);
+            d = d.addDays(intervall);
+            if (themen) termine->fieldByName(QStringLiteral("THEMA"))->setValue(themen->at(int(i)));
+            termine->post();
+        } catch (...) {
+            // A refused date (the course has one at that day and time) ends
+            // the run; its row goes, so that the grid holds nothing half
+            // done and the window can be closed.
+            if (termine->state() == db::DatasetState::Insert) termine->cancel();
+            throw;
+        }
     }
+}
+
+bool Tfrm_kurse::uhrzeit_pruefen() {
+    QTime t;
+    if (db::fmt::parseTime(e_uhrzeit->text(), &t)) return true;
+    platform::dialogs().messageBox(meldungUhrzeit());
+    e_uhrzeit->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void Tfrm_kurse::Button1Click() {
@@ -839,6 +863,7 @@ void Tfrm_kurse::Button1Click() {
         return;
     }
     if (anzahl <= 0) return;
+    if (!uhrzeit_pruefen()) return;
     if (!datumsbereich_ok(erster, intervall, anzahl)) return;
     if (!kurs_fuer_termine()) return;
     termine_schreiben(erster, intervall, anzahl, nullptr);
@@ -851,6 +876,7 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
         platform::dialogs().messageBox(meldungErsterTermin());
         return;
     }
+    if (!uhrzeit_pruefen()) return;
     if (!frm_auswahl) return;
     QVariantList zeile;
     if (!frm_auswahl->waehlen(QStringLiteral("Kursvorlage auswählen..."),
@@ -865,6 +891,10 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
     q->setSql({QStringLiteral("select rythmus from vorlagen_kurse where vorlagennr=") + QString::number(n)});
     q->open();
     qint64 intervall = q->isEmpty() ? 0 : q->fields().at(0)->asInteger();
+    if (intervall < 0) {
+        platform::dialogs().messageBox(meldungRhythmusVorlage(intervall));
+        return;
+    }
     if (intervall == 0) {
         if (!ganzzahl_lesen(e_alle_x_tage->text(), &intervall)) {
             platform::dialogs().messageBox(meldungIntervallVorlage());

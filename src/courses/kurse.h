@@ -79,6 +79,9 @@ public:
     static QString meldungErsterTermin();
     static QString meldungIntervall();
     static QString meldungIntervallVorlage();
+    // A template whose stored rhythm is below 1 (written before templates
+    // refused such values).
+    static QString meldungRhythmusVorlage(qint64 rhythmus);
     static QString meldungUhrzeit();
     static QString meldungKeinKurs();
     static QString meldungDatumsbereich();
@@ -195,6 +198,8 @@ private:
     QWidget* buildDokumentSeite();
     // Writes `anzahl` dates, starting at `erster` and `intervall` days apart,
     // with the topics `themen` (one per date) when given.
+    // The time of day in e_uhrzeit; false after the message.
+    bool uhrzeit_pruefen();
     void termine_schreiben(QDate erster, qint64 intervall, qint64 anzahl, const QVariantList* themen);
     bool kurs_fuer_termine();
     bool datumsbereich_ok(const QDate& erster, qint64 intervall, qint64 anzahl);

@@ -278,6 +278,10 @@ void Tdm::setupEvents() {
     ibt_kunde->afterOpen = [this](Dataset*) { request_count_kunden(); };
     ibt_kunde->afterPost = [this](Dataset*) { request_count_kunden(); };
     ibt_kunde->afterDelete = [this](Dataset*) { request_count_kunden(); };
+    ibt_kunde->beforeDelete = [this](Dataset* d) { ibt_kundeBeforeDelete(d); };
+    ibt_trainer->beforeDelete = [this](Dataset* d) { ibt_trainerBeforeDelete(d); };
+    ibt_dokumente->beforeDelete = [this](Dataset* d) { ibt_dokumenteBeforeDelete(d); };
+    ibt_dokumente->afterDelete = [this](Dataset* d) { ibt_dokumenteAfterDelete(d); };
     ibt_kunde_hunde->beforeInsert = [this](Dataset* d) { ibt_kunde_hundeBeforeInsert(d); };
     ibt_kunde_hunde->afterInsert = [this](Dataset* d) { ibt_kunde_hundeAfterInsert(d); };
     connect(ds_kunde_hunde, &DataSource::dataChange, this, [this](Field* f) { ds_kunde_hundeDataChange(f); });
@@ -311,8 +315,10 @@ void Tdm::setupEvents() {
     };
     ibt_kurse->afterInsert = [this](Dataset* d) { ibt_kurseAfterInsert(d); };
     ibt_kurse->onCalcFields = [this](Dataset* d) { ibt_kurseCalcFields(d); };
+    ibt_kurstermine->beforePost = [this](Dataset* d) { ibt_kurstermineBeforePost(d); };
     ibt_kurstermine->afterScroll = [this](Dataset* d) { ibt_kurstermineAfterScroll(d); };
     ibt_vorlagen_kurse->afterInsert = [this](Dataset* d) { ibt_vorlagen_kurseAfterInsert(d); };
+    ibt_vorlagen_kurse->beforePost = [this](Dataset* d) { ibt_vorlagen_kurseBeforePost(d); };
     ibt_vorlagen_kurstermine->afterInsert = [this](Dataset* d) { ibt_vorlagen_kurstermineAfterInsert(d); };
     ibt_notizblock->afterInsert = [this](Dataset* d) { ibt_notizblockAfterInsert(d); };
     ibt_dokumente->afterInsert = [this](Dataset* d) { ibt_dokumenteAfterInsert(d); };
@@ -538,7 +544,12 @@ void Tdm::ibt_kunde_hundeBeforeInsert(Dataset*) {
     // convert (the customer then need not be marked modified).
     bool failed = false;
     try {
-        ibt_kunde->checkBrowseMode();
+        // A new customer nobody typed into is saved all the same: it has its
+        // number and date, and the dog must belong to the customer on screen.
+        // Dropping it would make the previous customer current again and the
+        // dog would land there.
+        if (ibt_kunde->state() == DatasetState::Insert) ibt_kunde->post();
+        else ibt_kunde->checkBrowseMode();
     } catch (const Error&) {
         failed = true;
     } catch (const ConvertError&) {
@@ -617,6 +628,153 @@ void Tdm::ibt_vorlagen_kurstermineAfterInsert(Dataset* d) {
         ->setAsInteger(nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
                                QString::number(vorlage)));
     d->fieldByName(QStringLiteral("VORLAGENNR"))->setAsInteger(vorlage);
+}
+
+QList<QStringList> Tdm::rows(const QString& sql, const QVariant& param) {
+    Statement st(idb.get(), ibt);
+    st.prepare(sql);
+    st.setParam(0, param);
+    st.open();
+    QList<QStringList> out;
+    while (st.fetch()) {
+        QStringList row;
+        for (int i = 0; i < st.columnCount(); ++i) row << st.value(i).toString().trimmed();
+        out << row;
+    }
+    return out;
+}
+
+namespace {
+
+// "Bello, Luna".
+QString namensliste(const QStringList& namen) { return namen.join(QStringLiteral(", ")); }
+
+// A course as the lists name it: "Welpenkurs (Nr. 3)", or "Nr. 3".
+QStringList kursnamen(const QList<QStringList>& zeilen) {
+    QStringList out;
+    for (const QStringList& z : zeilen)
+        out << (z.value(1).isEmpty() ? QStringLiteral("Nr. ") + z.value(0)
+                                     : z.value(1) + QStringLiteral(" (Nr. ") + z.value(0) + QLatin1Char(')'));
+    return out;
+}
+
+}  // namespace
+
+QString Tdm::meldungKundeHatHunde(const QStringList& hunde) {
+    if (hunde.size() == 1)
+        return QStringLiteral("Der Kunde hat noch einen Hund (%1). Bitte löschen Sie zuerst den Hund.")
+            .arg(hunde.first());
+    return QStringLiteral("Der Kunde hat noch %1 Hunde (%2). Bitte löschen Sie zuerst die Hunde.")
+        .arg(hunde.size())
+        .arg(namensliste(hunde));
+}
+
+QString Tdm::meldungTrainerLeitetKurse(const QStringList& kurse) {
+    if (kurse.size() == 1)
+        return QStringLiteral("Der Trainer leitet noch einen Kurs (%1) und kann deshalb nicht gelöscht werden. "
+                              "Bitte tragen Sie bei diesem Kurs zuerst einen anderen Kursleiter ein.")
+            .arg(kurse.first());
+    return QStringLiteral("Der Trainer leitet noch %1 Kurse (%2) und kann deshalb nicht gelöscht werden. "
+                          "Bitte tragen Sie bei diesen Kursen zuerst einen anderen Kursleiter ein.")
+        .arg(kurse.size())
+        .arg(namensliste(kurse));
+}
+
+QString Tdm::frageDokumentInKursen(const QStringList& kurse) {
+    const QString wo = kurse.size() == 1 ? QStringLiteral("einem Kurs") : QString::number(kurse.size()) + QStringLiteral(" Kursen");
+    return QStringLiteral("Das Dokument gehört noch zu %1 (%2). Soll es trotzdem gelöscht werden? Es wird dann "
+                          "auch aus %3 entfernt.")
+        .arg(wo, namensliste(kurse), kurse.size() == 1 ? QStringLiteral("diesem Kurs") : QStringLiteral("diesen Kursen"));
+}
+
+void Tdm::ibt_kundeBeforeDelete(Dataset* d) {
+    const QVariant kndnr = d->fieldByName(QStringLiteral("KNDNR"))->value();
+    if (kndnr.isNull() || !kndnr.isValid()) return;
+    QStringList hunde;
+    for (const QStringList& z : rows(QStringLiteral("select hundnr, name from hunde where kndnr = ? order by hundnr"), kndnr))
+        hunde << (z.value(1).isEmpty() ? QStringLiteral("Nr. ") + z.value(0) : z.value(1));
+    if (hunde.isEmpty()) return;
+    platform::dialogs().messageBox(meldungKundeHatHunde(hunde), platform::Icon::Warning);
+    throw Abort();
+}
+
+void Tdm::ibt_trainerBeforeDelete(Dataset* d) {
+    const QVariant nr = d->fieldByName(QStringLiteral("TRAINERNR"))->value();
+    if (nr.isNull() || !nr.isValid()) return;
+    const QStringList kurse =
+        kursnamen(rows(QStringLiteral("select kursnr, kursname from kurse where kursleiter = ? order by kursnr"), nr));
+    if (kurse.isEmpty()) return;
+    platform::dialogs().messageBox(meldungTrainerLeitetKurse(kurse), platform::Icon::Warning);
+    throw Abort();
+}
+
+void Tdm::ibt_dokumenteBeforeDelete(Dataset* d) {
+    m_geloeschtesDokument = QVariant();
+    const QVariant nr = d->fieldByName(QStringLiteral("DOKNR"))->value();
+    if (nr.isNull() || !nr.isValid()) return;
+    // Links of courses that no longer exist count too: they go as well.
+    const QStringList kurse = kursnamen(
+        rows(QStringLiteral("select d.kursnr, k.kursname from kurs_dokumente d left join kurse k on k.kursnr = "
+                            "d.kursnr where d.doknr = ? order by d.kursnr"),
+             nr));
+    if (!kurse.isEmpty() &&
+        platform::dialogs().confirm(frageDokumentInKursen(kurse), QStringLiteral("Bestätigung"),
+                                    platform::Buttons::JaNein) != platform::Answer::Ja)
+        throw Abort();
+    m_geloeschtesDokument = nr;
+}
+
+void Tdm::ibt_dokumenteAfterDelete(Dataset*) {
+    const QVariant nr = m_geloeschtesDokument;
+    m_geloeschtesDokument = QVariant();
+    if (!nr.isValid()) return;
+    // In the same transaction as the document row: the course and template
+    // links of the number go with it, so that a new document under the
+    // same number never shows up in an old course or template.
+    for (const char* sql : {"delete from kurs_dokumente where doknr = ?", "delete from vorlagen_dokumente where doknr = ?"}) {
+        Statement st(idb.get(), ibt);
+        st.prepare(QString::fromLatin1(sql));
+        st.setParam(0, nr);
+        st.execute();
+    }
+    // The course window's document list shows the links no more.
+    if (IBT_kursdokumente->isActive() && !IBT_kursdokumente->isEditing()) IBT_kursdokumente->refresh();
+}
+
+QString Tdm::meldungTerminVorhanden(const QDateTime& wann) {
+    return QStringLiteral("Für diesen Kurs gibt es am %1 um %2 bereits einen Termin.")
+        .arg(fmt::formatDateTime(wann, QStringLiteral("dd.mm.yyyy")),
+             fmt::formatDateTime(wann, QStringLiteral("hh:nn")));
+}
+
+void Tdm::ibt_kurstermineBeforePost(Dataset* d) {
+    Field* kursnr = d->fieldByName(QStringLiteral("KURSNR"));
+    Field* datum = d->fieldByName(QStringLiteral("DATUM"));
+    // Missing values are the required-field check's to report.
+    if (kursnr->isNull() || datum->isNull()) return;
+    if (d->state() == DatasetState::Edit && kursnr->oldValue() == kursnr->value() &&
+        datum->oldValue() == datum->value())
+        return;  // the row keeps its key
+    Statement st(idb.get(), ibt);
+    st.prepare(QStringLiteral("select count(*) from kurstermine where kursnr = ? and datum = ?"));
+    st.setParam(0, kursnr->value());
+    st.setParam(1, datum->value());
+    st.open();
+    const bool vorhanden = st.fetch() && st.value(0).toInt() > 0;
+    st.close();
+    if (vorhanden) throw Error(meldungTerminVorhanden(datum->asDateTime()));
+}
+
+QString Tdm::meldungRhythmus() {
+    return QStringLiteral("Der Wert \"alle n Tage\" einer Vorlage muss 1 oder größer sein. Lassen Sie das Feld "
+                          "leer, wenn beim Eintragen der Termine der Wert aus dem Kursfenster gelten soll.");
+}
+
+void Tdm::ibt_vorlagen_kurseBeforePost(Dataset* d) {
+    // 0 or a negative number would put the dates of a course on one day or
+    // walk them backwards from the first date.
+    Field* rhythmus = d->findField(QStringLiteral("RYTHMUS"));
+    if (rhythmus && !rhythmus->isNull() && rhythmus->asInteger() < 1) throw Error(meldungRhythmus());
 }
 
 void Tdm::ibt_notizblockAfterInsert(Dataset* d) {

@@ -142,6 +142,27 @@ public:
     void ibt_kurstermineAfterScroll(db::Dataset* ds);
     void ibt_vorlagen_kurseAfterInsert(db::Dataset* ds);
     void ibt_vorlagen_kurstermineAfterInsert(db::Dataset* ds);
+    // A course (or the consultations, course -1) has one date per day and
+    // time: a second one is refused with meldungTerminVorhanden before the
+    // server's key refuses it in its own words.
+    void ibt_kurstermineBeforePost(db::Dataset* ds);
+    static QString meldungTerminVorhanden(const QDateTime& wann);
+    // Deleting what other rows still refer to. Record numbers are the
+    // largest stored number plus one, so a deleted number comes back and a
+    // reference left behind would attach itself to the next new record.
+    // A customer with dogs and a trainer who leads courses are not deleted
+    // (message, db::Abort); a document used by courses is deleted after the
+    // question, and its course links go with it.
+    void ibt_kundeBeforeDelete(db::Dataset* ds);
+    void ibt_trainerBeforeDelete(db::Dataset* ds);
+    void ibt_dokumenteBeforeDelete(db::Dataset* ds);
+    void ibt_dokumenteAfterDelete(db::Dataset* ds);
+    static QString meldungKundeHatHunde(const QStringList& hunde);
+    static QString meldungTrainerLeitetKurse(const QStringList& kurse);
+    static QString frageDokumentInKursen(const QStringList& kurse);
+    // A template's rhythm ("alle n Tage") is empty or at least 1.
+    void ibt_vorlagen_kurseBeforePost(db::Dataset* ds);
+    static QString meldungRhythmus();
     void ibt_notizblockAfterInsert(db::Dataset* ds);
     void ibt_dokumenteAfterInsert(db::Dataset* ds);
     void IBT_kursdokumenteAfterInsert(db::Dataset* ds);
@@ -185,6 +206,9 @@ private:
     bool m_commitWanted = false;
     bool m_commitsHeld = false;
     QList<db::Dataset*> datasetsDetailsFirst();
+    QVariant m_geloeschtesDokument;  // DOKNR between before and after delete
+    // Rows of a one-column-key statement, each row's columns as text.
+    QList<QStringList> rows(const QString& sql, const QVariant& param);
     db::Table* table(const char* name, const QString& tableName, db::DataSource** ds,
                      const char* dsName);
     db::Query* query(const char* name, db::DataSource** ds, const char* dsName);

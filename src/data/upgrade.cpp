@@ -173,6 +173,50 @@ private:
         }
     }
 
+    bool columnPresent(const char* table, const char* column) {
+        return readVersion(QStringLiteral("select count(*) from rdb$relation_fields where rdb$relation_name = '%1' "
+                                          "and rdb$field_name = '%2'")
+                               .arg(QLatin1String(table), QLatin1String(column))) > 0;
+    }
+
+    // The last step whose objects the schema holds (only the steps after 4
+    // matter here: 4 created the version column itself); 0 when none of
+    // them has run.
+    int versionShownBySchema() {
+        struct Mark {
+            int step;
+            const char* table;
+            const char* column;
+        };
+        static const Mark marks[] = {{13, "HUNDE", "GEBOREN_AM"},      {12, "KURSE", "STATUS"},
+                                     {11, "KURS_DOKUMENTE", "DOKNR"},  {10, "KURSTERMINE", "ORT"},
+                                     {9, "SYSTEMDATEN", "ERSTSTARTHILFE"}, {7, "VORLAGEN_KURSE", "RYTHMUS"},
+                                     {6, "KURSTERMINE", "UHRZEIT"}};
+        for (const Mark& mark : marks)
+            if (columnPresent(mark.table, mark.column)) return mark.step;
+        return 0;
+    }
+
+    // SYSTEMDATEN holds the school's one row, and the schema version with
+    // it. A database that lost the row would read version 0 at every start
+    // and offer step 13 again, whose first statement then fails on the
+    // column it added long ago. The row comes back with the version the
+    // schema shows; with nothing past step 4 the version stays empty and
+    // step 5 sets it as usual.
+    void restoreSystemRow() {
+        if (readVersion(QStringLiteral("select count(*) from systemdaten")) > 0) return;
+        const int version = versionShownBySchema();
+        const bool hilfe = columnPresent("SYSTEMDATEN", "ERSTSTARTHILFE");
+        QString sql = hilfe ? QStringLiteral("insert into systemdaten (last_update, erststarthilfe) values (%1, 1)")
+                            : QStringLiteral("insert into systemdaten (last_update) values (%1)");
+        sql = sql.arg(version > 0 ? QString::number(version) : QStringLiteral("null"));
+        qWarning("upgrade: SYSTEMDATEN had no row; written again with version %d", version);
+        beginStep();
+        exec(sql);
+        m.ibt->commitRetaining();
+        endStep(true);
+    }
+
     // --- the steps, strictly in this order ---
 
     bool steps() {
@@ -231,6 +275,8 @@ private:
             endStep(true);
             return false;
         }
+
+        restoreSystemRow();
 
         {
             m.ibq->close();

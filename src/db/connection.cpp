@@ -61,6 +61,34 @@ IProvider* Connection::provider() {
 
 Connection::Connection() { m_defaultTransaction = new Transaction(this); }
 
+namespace {
+// Writes remembered per table; a dataset that missed more re-reads all.
+constexpr size_t kRowNotes = 2000;
+}  // namespace
+
+quint64 Connection::tableVersion(const QString& table) const {
+    auto it = m_tableLogs.constFind(table);
+    return it == m_tableLogs.constEnd() ? 0 : it->version;
+}
+
+quint64 Connection::noteRowWritten(const QString& table, const QString& identity) {
+    TableLog& log = m_tableLogs[table];
+    ++log.version;
+    log.rows.emplace_back(log.version, identity);
+    if (log.rows.size() > kRowNotes) log.rows.pop_front();
+    return log.version;
+}
+
+bool Connection::rowsWrittenSince(const QString& table, quint64 version, QSet<QString>* identities) const {
+    auto it = m_tableLogs.constFind(table);
+    if (it == m_tableLogs.constEnd() || it->version <= version) return true;
+    // The notes must reach back to the first write after `version`.
+    if (it->rows.empty() || it->rows.front().first > version + 1) return false;
+    for (const auto& [v, id] : it->rows)
+        if (v > version) identities->insert(id);
+    return true;
+}
+
 Connection::~Connection() {
     try {
         close();

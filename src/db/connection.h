@@ -9,9 +9,13 @@
 // program's own user for a file, the configured user for a server (never the
 // embedded password). A server that refuses the login, or cannot be reached,
 // gives a German message naming the server.
-#include <QString>
+#include <QHash>
 #include <QList>
+#include <QSet>
+#include <QString>
+#include <deque>
 #include <memory>
+#include <utility>
 
 namespace Firebird {
 class IAttachment;
@@ -62,6 +66,19 @@ public:
 
     Firebird::IAttachment* attachment() const { return m_attachment; }
 
+    // What the datasets of this connection wrote, table by table, so that
+    // two datasets over one table see each other's saves. Every written row
+    // counts the table's version up by one; a dataset remembers the version
+    // it last saw.
+    quint64 tableVersion(const QString& table) const;
+    // Notes a write of the row with this identity (its key values, or its
+    // RDB$DB_KEY) and returns the table's new version.
+    quint64 noteRowWritten(const QString& table, const QString& identity);
+    // The identities of the rows written after `version`; false when the
+    // notes no longer reach back that far (then everything counts as
+    // written).
+    bool rowsWrittenSince(const QString& table, quint64 version, QSet<QString>* identities) const;
+
     // Used by Transaction to register/unregister itself.
     void addTransaction(Transaction* t);
     void removeTransaction(Transaction* t);
@@ -79,6 +96,11 @@ private:
     Firebird::IAttachment* m_attachment = nullptr;
     Transaction* m_defaultTransaction = nullptr;
     QList<Transaction*> m_transactions;
+    struct TableLog {
+        quint64 version = 0;
+        std::deque<std::pair<quint64, QString>> rows;  // the latest writes, oldest first
+    };
+    QHash<QString, TableLog> m_tableLogs;
 };
 
 } // namespace db

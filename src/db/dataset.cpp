@@ -508,6 +508,7 @@ void Dataset::open() {
     if (!m_transaction) throw Error(QStringLiteral("%1: keine Transaktion.").arg(objectName()));
     clearState();
     try {
+        m_seenVersion = tableVersionNow();
         openCursor();
         fetchMore(m_packet);
     } catch (...) {
@@ -557,6 +558,7 @@ void Dataset::reopen(bool keepPosition) {
     closeCursor();
     clearState();
     try {
+        m_seenVersion = tableVersionNow();
         openCursor();
         fetchMore(m_packet);
     } catch (...) {
@@ -582,6 +584,97 @@ void Dataset::refresh() {
     checkActive();
     checkBrowseMode();
     reopen();
+}
+
+// ---- datasets over one table
+
+quint64 Dataset::tableVersionNow() const {
+    const QString t = writtenTable();
+    return t.isEmpty() || !m_connection ? 0 : m_connection->tableVersion(t);
+}
+
+bool Dataset::stale() const { return isActive() && m_seenVersion != tableVersionNow(); }
+
+void Dataset::noteWritten(const QStringList& identities) {
+    const QString t = writtenTable();
+    if (t.isEmpty() || !m_connection) return;
+    // A dataset that had seen everything before its own write still has.
+    const bool uptodate = m_seenVersion == m_connection->tableVersion(t);
+    quint64 v = 0;
+    for (const QString& id : identities) v = m_connection->noteRowWritten(t, id);
+    if (uptodate && v) m_seenVersion = v;
+}
+
+Dataset::Reread Dataset::readRowAgain(const QVector<QVariant>&, const QByteArray&, QVector<QVariant>*) {
+    return Reread::NotAddressable;
+}
+
+Dataset::Reread Dataset::rereadRow(int index) {
+    Row& r = m_rows[index];
+    const QVector<QVariant> old = rowValues(r);
+    QVector<QVariant> columns;
+    const Reread result = readRowAgain(old, r.rowId, &columns);
+    if (result != Reread::Found) return result;
+    Row fresh;
+    fresh.rowId = r.rowId;
+    fresh.values = old;
+    for (int i = 0; i < m_dataFieldCount; ++i) fresh.values[i] = columns.value(m_fields[i]->m_column);
+    if (m_fields.size() > m_dataFieldCount) calculate(fresh);
+    if (isEditing() && index == m_current && m_state == DatasetState::Edit) {
+        // The user's changes stay; every other column shows what is stored.
+        for (int i = 0; i < m_dataFieldCount; ++i)
+            if (sameValue(m_buffer.values.value(i), old[i])) m_buffer.values[i] = fresh.values[i];
+        calculateBuffer();
+    }
+    r = std::move(fresh);
+    return Reread::Found;
+}
+
+void Dataset::resync() {
+    if (!stale()) return;
+    if (isEditing()) {
+        // What the controls hold goes into the edit first; a text that is
+        // no value yet stays where it is, and the rows wait.
+        try {
+            updateRecord();
+        } catch (...) {
+            return;
+        }
+    }
+    const QString t = writtenTable();
+    const quint64 now = tableVersionNow();
+    QSet<QString> written;
+    const bool known = m_connection->rowsWrittenSince(t, m_seenVersion, &written);
+    if (!known) {
+        // Too much happened: read everything again (an edit in progress
+        // keeps its row until it is saved or cancelled).
+        if (isEditing()) {
+            if (m_state == DatasetState::Edit) rereadRow(m_current);
+            notifyRecordChanged(nullptr);
+            return;
+        }
+        reopen();
+        return;
+    }
+    bool changed = false;
+    const int editing = isEditing() ? m_current : -1;
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
+        if (m_state == DatasetState::Insert && i == m_current) continue;
+        if (!written.contains(identityOf(m_rows[i]))) continue;
+        if (rereadRow(i) == Reread::Gone && i != editing) {
+            // Deleted by the other dataset.
+            m_rows.erase(m_rows.begin() + i);
+            if (m_current > i || m_current >= int(m_rows.size())) --m_current;
+        }
+        changed = true;
+    }
+    m_seenVersion = now;
+    if (!changed) return;
+    if (m_current < 0 && !m_rows.empty()) m_current = 0;
+    m_eof = m_rows.empty();
+    m_bof = m_current <= 0;
+    notifyDataSetChanged();
+    if (!isEditing() && afterScroll) afterScroll(this);
 }
 
 // ---- navigation
@@ -749,6 +842,13 @@ QVariant Dataset::currentValue(int fieldIndex) const {
     return rowValue(m_rows[m_current], fieldIndex);
 }
 
+QVariant Dataset::storedValue(int fieldIndex) const {
+    if (fieldIndex < 0) return QVariant();
+    if (m_state == DatasetState::Insert) return QVariant();
+    if (m_current < 0 || m_current >= int(m_rows.size())) return QVariant();
+    return rowValue(m_rows[m_current], fieldIndex);
+}
+
 QVariant Dataset::valueAt(int row, int fieldIndex) const {
     if (isRowEditing(row)) return m_buffer.values.value(fieldIndex);
     if (row < 0 || row >= int(m_rows.size())) return QVariant();
@@ -860,11 +960,25 @@ void Dataset::edit() {
         return;
     }
     if (beforeEdit) beforeEdit(this);
+    // Another dataset of the table may have saved this row since it was
+    // read: the edit starts from what is stored.
+    bool reread = false;
+    if (stale()) {
+        QSet<QString> written;
+        if (!m_connection->rowsWrittenSince(writtenTable(), m_seenVersion, &written) ||
+            written.contains(identityOf(m_rows[m_current]))) {
+            if (rereadRow(m_current) == Reread::Gone)
+                throw Error(QStringLiteral("Der Datensatz wurde inzwischen gelöscht; er kann nicht mehr "
+                                           "bearbeitet werden."));
+            reread = true;
+        }
+    }
     m_buffer = m_rows[m_current];
     unpack(m_buffer);
     m_state = DatasetState::Edit;
     m_modified = false;
     notifyStateChanged();
+    if (reread) notifyRecordChanged(nullptr);
     if (afterEdit) afterEdit(this);
 }
 
@@ -881,6 +995,7 @@ void Dataset::post() {
     if (beforePost) beforePost(this);
     checkRequired();
     const bool inserted = m_state == DatasetState::Insert;
+    const bool noted = !writtenTable().isEmpty();
     QString oldIdentity;
     if (inserted) {
         QByteArray rowId;
@@ -888,11 +1003,16 @@ void Dataset::post() {
         m_buffer.rowId = rowId;
     } else {
         const Row& old = m_rows[m_current];
-        if (!m_localInserts.isEmpty()) oldIdentity = identityOf(old);
+        if (!m_localInserts.isEmpty() || noted) oldIdentity = identityOf(old);
         writeUpdate(rowValues(old), m_buffer.values, m_buffer.rowId);
     }
     if (m_transaction) m_transaction->noteWrite();
     m_rows[m_current] = m_buffer;
+    if (noted) {
+        QStringList written{identityOf(m_rows[m_current])};
+        if (!oldIdentity.isEmpty() && oldIdentity != written.first()) written << oldIdentity;
+        noteWritten(written);
+    }
     // While the cursor is open it may still come to this row.
     if (!m_allFetched && (inserted || m_localInserts.remove(oldIdentity))) {
         const QString id = identityOf(m_rows[m_current]);
@@ -938,6 +1058,7 @@ void Dataset::deleteRecord() {
     if (beforeDelete) beforeDelete(this);
     writeDelete(rowValues(m_rows[m_current]), m_rows[m_current].rowId);
     if (m_transaction) m_transaction->noteWrite();
+    if (!writtenTable().isEmpty()) noteWritten({identityOf(m_rows[m_current])});
     m_rows.erase(m_rows.begin() + m_current);
     if (m_current >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
     if (m_current >= int(m_rows.size())) m_current = int(m_rows.size()) - 1;

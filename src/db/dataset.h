@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,16 @@ public:
     // Re-read the rows from the server; the current row stays current when it
     // is still there (matched by key), else the first row is current.
     void refresh();
+    // Two datasets over one table (one window's table of all dogs, another
+    // window's dogs of one customer) never overwrite each other: a save
+    // writes only the columns that changed, and the rows another dataset of
+    // the connection wrote since this one read them are read again - the
+    // current row before it is edited, and every row held when resync() is
+    // called (the window showing the dataset became active). A change the
+    // user is typing keeps its columns; the others take the stored values.
+    void resync();
+    // Another dataset wrote rows of this one's table since it read them.
+    bool stale() const;
 
     // --- fields ---
     // Fields exist once the dataset was prepared or opened; asking for them
@@ -157,6 +168,7 @@ public:
 
     // --- used by Field ---
     QVariant currentValue(int fieldIndex) const;
+    QVariant storedValue(int fieldIndex) const;
     void setCurrentValue(Field* field, const QVariant& v);
     bool inCalcFields() const { return m_calculating; }
 
@@ -188,6 +200,13 @@ protected:
     // Whether the row with these values (or row id) is still part of the
     // selection on the server.
     virtual bool rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId);
+    // The table whose writes the dataset follows (see resync); empty: none.
+    virtual QString writtenTable() const { return QString(); }
+    // Reads the row with these values (or row id) again: every column of the
+    // select, in its order.
+    enum class Reread { Found, Gone, NotAddressable };
+    virtual Reread readRowAgain(const QVector<QVariant>& values, const QByteArray& rowId,
+                                QVector<QVariant>* columns);
     // Master-detail: value of a new detail row's link fields.
     virtual void initDetailRow() {}
     // Whether the rows must be re-read because the master row changed.
@@ -233,6 +252,13 @@ private:
     };
 
     QVariant rowValue(const Row& r, int fieldIndex) const;
+    // Notes the rows this dataset wrote for the other datasets of its table.
+    void noteWritten(const QStringList& identities);
+    quint64 tableVersionNow() const;
+    // Reads the fetched row `index` again; an edit of it keeps the columns
+    // the user changed.
+    Reread rereadRow(int index);
+    quint64 m_seenVersion = 0;  // the table's version when the rows were read
     QVector<QVariant> rowValues(const Row& r) const;  // every field
     void unpack(Row& r) const;
     QString identityOf(const Row& r);
@@ -344,6 +370,9 @@ protected:
 
     bool rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId) override;
     QVector<int> identityFieldIndexes() override;
+    QString writtenTable() const override { return m_tableName; }
+    Reread readRowAgain(const QVector<QVariant>& values, const QByteArray& rowId,
+                        QVector<QVariant>* columns) override;
 
 private:
     void readKeyInfo();
@@ -361,7 +390,9 @@ private:
     QVector<QVariant> m_lastMasterValues;
     bool m_keyInfoRead = false;
     QStringList m_primaryKey;
-    std::unique_ptr<Statement> m_insert, m_update, m_delete;
+    std::unique_ptr<Statement> m_insert, m_delete;
+    // Updates by the set of changed columns ("NAME,RASSE").
+    std::map<QString, std::unique_ptr<Statement>> m_updates;
 };
 
 // A query: SQL text held as lines, parameters taken from the master data

@@ -238,6 +238,8 @@ bool Field::isDateTime() const {
 
 QVariant Field::value() const { return m_dataset->currentValue(m_index); }
 
+QVariant Field::oldValue() const { return m_dataset->storedValue(m_index); }
+
 bool Field::isNull() const {
     QVariant v = value();
     return !v.isValid() || v.isNull();

@@ -56,6 +56,9 @@ public:
 
     // Value of the current row (edit buffer while editing).
     QVariant value() const;
+    // Value of the current row as stored before the running edit (NULL for
+    // a new row; the value itself while not editing).
+    QVariant oldValue() const;
     // Assign in edit or insert state (or while calculating). Text is cut to
     // size; a value that does not fit the type raises ConvertError.
     void setValue(const QVariant& v);

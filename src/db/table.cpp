@@ -124,11 +124,38 @@ QString Table::whereClause(QVector<QPair<QString, QVariant>>* params) {
     return conds.isEmpty() ? QString() : QStringLiteral(" where ") + conds.join(QStringLiteral(" and "));
 }
 
+namespace {
+// The columns of a table's select: every column, behind the row id for
+// tables without a primary key.
+QString selectAll(const QString& table, bool rowId) {
+    return rowId ? QStringLiteral("select %1.RDB$DB_KEY, %1.* from %1").arg(table)
+                 : QStringLiteral("select * from %1").arg(table);
+}
+
+bool unchanged(const QVariant& a, const QVariant& b) {
+    const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
+    if (an || bn) return an && bn;
+    return a == b;
+}
+}  // namespace
+
+Dataset::Reread Table::readRowAgain(const QVector<QVariant>& values, const QByteArray& rowId,
+                                    QVector<QVariant>* columns) {
+    readKeyInfo();
+    if (hasRowIdColumn() ? rowId.isEmpty() : m_primaryKey.isEmpty()) return Reread::NotAddressable;
+    Statement st(connection(), transaction());
+    st.prepare(selectAll(m_tableName, hasRowIdColumn()) + QStringLiteral(" where ") + keyCondition(nullptr));
+    bindKey(&st, 0, values, rowId);
+    st.open();
+    if (!st.fetch()) return Reread::Gone;
+    *columns = st.row();
+    st.close();
+    return Reread::Found;
+}
+
 QString Table::selectSql(QVector<QPair<QString, QVariant>>* params) {
     readKeyInfo();
-    QString sql = hasRowIdColumn()
-                      ? QStringLiteral("select %1.RDB$DB_KEY, %1.* from %1").arg(m_tableName)
-                      : QStringLiteral("select * from %1").arg(m_tableName);
+    QString sql = selectAll(m_tableName, hasRowIdColumn());
     sql += whereClause(params);
     QStringList order = splitFields(m_indexFieldNames);
     if (!order.isEmpty()) sql += QStringLiteral(" order by ") + order.join(QLatin1Char(','));
@@ -221,24 +248,39 @@ void Table::bindKey(Statement* st, int first, const QVector<QVariant>& row, cons
 
 void Table::writeUpdate(const QVector<QVariant>& oldRow, const QVector<QVariant>& newRow,
                         const QByteArray& rowId) {
-    const QStringList cols = dataColumns();
-    if (!m_update) {
+    // Only the columns that changed: a column this edit did not touch keeps
+    // what another window may have saved meanwhile.
+    QVector<Field*> changed;
+    for (Field* f : fields())
+        if (f->kind() == FieldKind::Data && !unchanged(oldRow.value(f->index()), newRow.value(f->index())))
+            changed << f;
+    if (changed.isEmpty()) return;
+    QStringList cols;
+    for (Field* f : changed) cols << f->fieldName();
+    const QString key = cols.join(QLatin1Char(','));
+    std::unique_ptr<Statement>& update = m_updates[key];
+    if (!update) {
         QStringList sets;
         for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
         QString sql = QStringLiteral("update %1 set %2 where %3")
                           .arg(m_tableName, sets.join(QLatin1Char(',')), keyCondition(nullptr));
-        m_update = std::make_unique<Statement>(connection(), transaction());
-        m_update->prepare(sql);
+        update = std::make_unique<Statement>(connection(), transaction());
+        update->prepare(sql);
     }
     int p = 0;
-    for (Field* f : fields())
-        if (f->kind() == FieldKind::Data) m_update->setParam(p++, newRow[f->index()]);
-    bindKey(m_update.get(), p, oldRow, rowId);
-    m_update->execute();
-    if (m_update->rowsAffected() == 0)
+    for (Field* f : changed) update->setParam(p++, newRow[f->index()]);
+    bindKey(update.get(), p, oldRow, rowId);
+    update->execute();
+    if (update->rowsAffected() == 0)
         throw Error(QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht oder "
                                    "geändert."),
-                    m_update->sql());
+                    update->sql());
+    // Many different sets of columns (an import) would keep many statements.
+    if (m_updates.size() > 64) {
+        std::unique_ptr<Statement> keep = std::move(update);
+        m_updates.clear();
+        m_updates[key] = std::move(keep);
+    }
 }
 
 void Table::writeDelete(const QVector<QVariant>& row, const QByteArray& rowId) {

@@ -27,6 +27,7 @@
 #include "db/dataset.h"
 #include "db/transaction.h"
 #include "platform/application.h"
+#include "widgets/common.h"
 #include "platform/dialogs.h"
 #include "platform/helpviewer.h"
 #include "platform/paths.h"
@@ -163,6 +164,16 @@ Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent), m_hilfeanzeige(this
     // instead of making the main window larger than the screen.
     ClientArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ClientArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A child window that becomes active shows what the other windows saved
+    // meanwhile (a dog changed in the dog search, then the customer window).
+    connect(ClientArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
+        if (!sub) return;
+        try {
+            widgets::resyncDatasets(sub->widget());
+        } catch (...) {
+            platform::handleCurrentException();
+        }
+    });
     buildAssistent();
 
     layout->addWidget(jcp_navigator);

@@ -132,7 +132,18 @@ void Tfrm_stammdaten::b_saveClick() {
     accept();
 }
 
-void Tfrm_stammdaten::b_abbruchClick() {
-    // Neither posts nor cancels: a change stays pending in the dataset.
-    reject();
+void Tfrm_stammdaten::b_abbruchClick() { reject(); }
+
+void Tfrm_stammdaten::reject() {
+    // "Abbruch", the title bar's close button and Escape all end here: the
+    // change is dropped, so that no later post of the row (the first-start
+    // switch-off, the end of the program) writes what the user cancelled.
+    if (dm && dm->ibt_systemdaten->isEditing()) {
+        try {
+            dm->ibt_systemdaten->cancel();
+        } catch (...) {
+            platform::handleCurrentException();
+        }
+    }
+    QDialog::reject();
 }

@@ -28,6 +28,8 @@ public:
 
     void b_saveClick();
     void b_abbruchClick();
+    // Closing without "Speichern" discards the change.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* e) override;

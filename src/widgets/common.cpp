@@ -5,6 +5,13 @@
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
+
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "widgets/datasetmodel.h"
+#include "widgets/dbnavigator.h"
+#include "widgets/fielddatalink.h"
 
 namespace widgets {
 
@@ -82,6 +89,19 @@ void raiseLater(std::exception_ptr e) {
     if (!e || !QCoreApplication::instance()) return;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [e] { std::rethrow_exception(e); }, Qt::QueuedConnection);
+}
+
+void resyncDatasets(QWidget* window) {
+    if (!window) return;
+    QList<db::Dataset*> datasets;
+    auto add = [&datasets](db::DataSource* ds) {
+        db::Dataset* d = ds ? ds->dataset() : nullptr;
+        if (d && !datasets.contains(d)) datasets << d;
+    };
+    for (FieldDataLink* link : window->findChildren<FieldDataLink*>()) add(link->dataSource());
+    for (DatasetModel* model : window->findChildren<DatasetModel*>()) add(model->dataSource());
+    for (DbNavigator* nav : window->findChildren<DbNavigator*>()) add(nav->dataSource());
+    for (db::Dataset* d : datasets) d->resync();
 }
 
 }  // namespace widgets

@@ -49,4 +49,9 @@ inline QString deleteQuestion() { return QStringLiteral("Datensatz löschen?"); 
 // it as it catches any exception that leaves an event handler.
 void raiseLater(std::exception_ptr e);
 
+// A window became active: the datasets its controls and grids show read
+// again the rows that another dataset of the same table saved meanwhile
+// (db::Dataset::resync). Errors propagate.
+void resyncDatasets(QWidget* window);
+
 }  // namespace widgets

@@ -141,26 +141,35 @@ private slots:
         termin(w, "05.12.2005", "18:30", "erste");
         w->BitBtn2Click();
         QCOMPARE(f.askCommitted("select count(*) from kurstermine").toInt(), 1);
-        // The same day and time: the database refuses it, nothing is
-        // committed, the refused row waits unsaved.
+        // The same day and time: refused with the German message, nothing
+        // is committed, no unsaved row is left behind, the window closes.
         termin(w, "05.12.2005", "18:30", "zweite");
-        d.expectError();
+        d.expectError(QStringLiteral("Für diesen Kurs gibt es am 05.12.2005 um 18:30 bereits einen Termin."));
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
-        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Insert);
+        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
         QCOMPARE(f.askCommitted("select count(*) from kurstermine").toInt(), 1);
-        // An unreadable time: the conversion error, nothing written.
+        QCOMPARE(w->e_thema->text(), QString("zweite"));
+        // An empty time: the message, no row appended, nothing written.
         termin(w, "05.12.2005", "", "dritte");
-        d.expectError("'' ist keine gültige Uhrzeit");
+        d.expectMessage(Tfrm_beratungen::meldungUhrzeit());
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
-        // The next save discards the waiting row and writes its own.
+        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
+        // The next save writes its own.
         termin(w, "05.12.2005", "19:00", "vierte");
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(f.askCommitted("select count(*) from kurstermine").toInt(), 2);
         QCOMPARE(f.askCommitted("select count(*) from kurstermine where thema='vierte'").toInt(), 1);
         QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
+        // A refused appointment once more: the window closes at the first try.
+        termin(w, "05.12.2005", "19:00", "fuenfte");
+        d.expectError(QStringLiteral("Für diesen Kurs gibt es am 05.12.2005 um 19:00 bereits einen Termin."));
+        QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
+        QVERIFY(w->close());
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.askCommitted("select count(*) from kurstermine").toInt(), 2);
     }
 
     void newCancelAndNavigate() {

@@ -102,10 +102,10 @@ private slots:
         QCOMPARE(f.ask(pruefung).toInt(), 1);
     }
 
-    // The consultations window reads its time edit when the appointment is
-    // saved: a time it cannot read gives the conversion message, nothing is
-    // committed, the edits keep their texts, and the next save with a time
-    // goes through.
+    // The consultations window checks its time edit before the appointment
+    // is appended: a time it cannot read gives its message, no row is
+    // appended, nothing is committed, the edits keep their texts, and the
+    // next save with a time goes through.
     void unreadableAppointmentTime_data() {
         QTest::addColumn<QString>("um");
         QTest::newRow("word") << "abends";
@@ -128,9 +128,10 @@ private slots:
         w->e_uhrzeit->setFocus();
         falsch::tasten(w->e_uhrzeit, um);
         QCOMPARE(w->e_uhrzeit->text(), um);
-        d.expectError(QStringLiteral("'%1' ist keine gültige Uhrzeit").arg(um));
+        d.expectMessage(Tfrm_beratungen::meldungUhrzeit());
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
         QCOMPARE(f.askCommitted("select count(*) from kurstermine").toInt(), 0);
         QCOMPARE(w->e_uhrzeit->text(), um);
         QCOMPARE(w->e_termin_am->text(), QString("05.12.2005"));

@@ -133,19 +133,28 @@ private slots:
         eingaben(w, "3", "05.12.2005", "18:30", "7");
         w->Button1Click();
         QCOMPARE(termine(f, 1).size(), 3);
-        // The same run again: the key of the course dates refuses the first
-        // date; the error reaches the error box, nothing more is stored and
-        // the refused row waits unsaved.
-        d.expectError();
+        // The same run again: the first date exists; the German message
+        // names it, nothing more is stored and the refused row is gone.
+        d.expectError(QStringLiteral("Für diesen Kurs gibt es am 05.12.2005 um 18:30 bereits einen Termin."));
         QTest::mouseClick(w->Button1, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(termine(f, 1).size(), 3);
-        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Insert);
-        // The next run discards the refused row and writes its own dates.
+        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
+        // The next run writes its own dates.
         eingaben(w, "1", "26.12.2005", "18:30", "7");
         w->Button1Click();
         QCOMPARE(termine(f, 1).size(), 4);
         QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
+        // A refused run once more (a date in the middle of the run): the
+        // dates before it stay, and the window closes at the first try.
+        eingaben(w, "3", "21.11.2005", "18:30", "14");
+        d.expectError(QStringLiteral("Für diesen Kurs gibt es am 05.12.2005 um 18:30 bereits einen Termin."));
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(termine(f, 1).size(), 5);
+        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
+        QVERIFY(w->close());
+        KYN_VERIFY_DIALOGS(d);
     }
 
     void intervalZeroStopsAtTheSecondDate() {
@@ -160,17 +169,36 @@ private slots:
         QCOMPARE(termine(f, 1), QStringList{"05.12.2005 18:30:00|05.12.2005 18:30:00|"});
     }
 
-    void unreadableTimeEndsTheRun() {
+    // The time of day is checked before a row is appended, by both
+    // generators: an empty or unreadable time gives the message and leaves
+    // neither a date nor a half-filled row.
+    void unreadableTimeAppendsNothing_data() {
+        QTest::addColumn<QString>("uhrzeit");
+        QTest::addColumn<bool>("vorlage");
+        QTest::newRow("empty, count") << "" << false;
+        QTest::newRow("words, count") << "halb acht" << false;
+        QTest::newRow("hour 25, count") << "25:00" << false;
+        QTest::newRow("empty, template") << "" << true;
+        QTest::newRow("words, template") << "halb acht" << true;
+    }
+    void unreadableTimeAppendsNothing() {
+        QFETCH(QString, uhrzeit);
+        QFETCH(bool, vorlage);
         Fixture f;
         f.kurs(1, "Ju", "Junghunde");
+        f.vorlage(1, "Welpen", 7, {"eins", "zwei"});
         Tfrm_kurse* w = f.kursfenster();
         platform::ScopedScriptedDialogs d;
-        d.expectError("'halb acht' ist keine gültige Uhrzeit");
-        eingaben(w, "3", "05.12.2005", "halb acht", "7");
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        d.expectMessage(Tfrm_kurse::meldungUhrzeit());
+        eingaben(w, "3", "05.12.2005", uhrzeit, "7");
+        if (vorlage) w->erminlisteausVorlagenholen1Click();
+        else QTest::mouseClick(w->Button1, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
+        QVERIFY(!frm_auswahl || !frm_auswahl->isVisible());
         QCOMPARE(termine(f, 1), QStringList{});
-        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Insert);
+        QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
+        QVERIFY(w->close());
+        KYN_VERIFY_DIALOGS(d);
     }
 
     void datesBeyondTheCalendarAreRefused() {
@@ -267,8 +295,18 @@ private slots:
         f.kurs(1, "Ju", "Junghunde");
         f.vorlage(1, "Ohne Rhythmus", QVariant(), {"eins", "zwei"});
         f.vorlage(2, "Ohne Termine", 7, {});
+        f.vorlage(3, "Rueckwaerts", -7, {"eins", "zwei"});
         Tfrm_kurse* w = f.kursfenster();
         platform::ScopedScriptedDialogs d;
+
+        // A rhythm below 1 stored before templates refused it: no dates
+        // backwards, the message instead, also with a valid interval edit.
+        d.expectMessage(Tfrm_kurse::meldungRhythmusVorlage(-7));
+        eingaben(w, "", "05.12.2005", "18:30", "7");
+        waehleNaechste(3);
+        w->erminlisteausVorlagenholen1Click();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(termine(f, 1), QStringList{});
 
         // The first date is read before anything else: no pick list.
         d.expectMessage(Tfrm_kurse::meldungErsterTermin());

@@ -336,6 +336,47 @@ private slots:
         KYN_VERIFY_DIALOGS(f.dialoge);
     }
 
+    // One dog in both windows: a window that becomes active shows what the
+    // other saved, and a save of one never overwrites the other's change.
+    void oneDogInTwoWindows() {
+        MitHauptfenster f;
+        f.haupt->kundenanzeigen(1);
+        f.haupt->hundeanzeigen(5);
+        Tfrm_hunde* h = frm_hunde;
+        Tfrm_kunden* k = frm_kunden;
+        QMdiArea* area = f.haupt->ClientArea;
+        QVERIFY(dm->ibt_hunde->locate("HUNDNR", 1));
+        QVERIFY(dm->ibt_kunde->locate("KNDNR", 1));
+        QVERIFY(dm->ibt_kunde_hunde->locate("HUNDNR", 1));
+
+        // Saved in the dog search, shown by the customer window when it
+        // becomes active.
+        dm->ibt_hunde->edit();
+        dm->ibt_hunde->fieldByName("NAME")->setAsString("Balou");
+        dm->ibt_hunde->post();
+        area->setActiveSubWindow(f.haupt->subWindowOf(k));
+        QCOMPARE(area->activeSubWindow(), f.haupt->subWindowOf(k));
+        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("NAME")->asString(), QStringLiteral("Balou"));
+
+        // The dog search has a chip number pending while the customer window
+        // saves a new breed: back in the dog search the breed shows, the
+        // chip number stays, and its save writes only the chip number.
+        dm->ibt_hunde->edit();
+        dm->ibt_hunde->fieldByName("CHIPNR")->setAsString("999");
+        dm->ibt_kunde_hunde->edit();
+        dm->ibt_kunde_hunde->fieldByName("RASSE")->setAsString("Mischling");
+        dm->ibt_kunde_hunde->post();
+        area->setActiveSubWindow(f.haupt->subWindowOf(h));
+        QCOMPARE(dm->ibt_hunde->state(), db::DatasetState::Edit);
+        QCOMPARE(dm->ibt_hunde->fieldByName("RASSE")->asString(), QStringLiteral("Mischling"));
+        QCOMPARE(h->dbcb_rasse->currentText(), QStringLiteral("Mischling"));
+        QCOMPARE(dm->ibt_hunde->fieldByName("CHIPNR")->asString(), QStringLiteral("999"));
+        dm->ibt_hunde->post();
+        QCOMPARE(f.wert("select name || '|' || rasse || '|' || chipnr from hunde where hundnr = 1").toString(),
+                 QStringLiteral("Balou|Mischling|999"));
+        KYN_VERIFY_DIALOGS(f.dialoge);
+    }
+
     // Pictures of both windows for a look by eye: only when KYN_SHOT names a
     // directory (run under Xvfb with QT_QPA_PLATFORM=xcb).
     void screenshots() {

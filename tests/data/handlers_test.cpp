@@ -252,6 +252,123 @@ private slots:
         QCOMPARE(m.ibt_kunde_hunde->fieldByName("HUNDNR")->asInteger(), 2);
     }
 
+    void newDogOfAnUntouchedNewCustomer() {
+        // "Kunde einfügen", then at once "Neuen Hund einfügen": the new
+        // customer is saved with its number and date, and the dog is its.
+        TestEnv env;
+        env.createDatabase();
+        Tdm m;
+        m.connectTo(env.databasePath());
+        run(m, "insert into kunden (kndnr, name) values (1, \"Meier\")");
+        run(m, "insert into hunde (hundnr, kndnr, name) values (1, 1, \"Rex\")");
+        m.ibt_kunde->open();
+        m.ibt_kunde_hunde->open();
+        m.ibt_kunde->append();
+        QVERIFY(!m.ibt_kunde->modified());
+        platform::ScopedScriptedDialogs d;
+        m.ibt_kunde_hunde->append();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(m.ibt_kunde->state(), DatasetState::Browse);
+        QCOMPARE(m.ibt_kunde->fieldByName("KNDNR")->asInteger(), 2);
+        QCOMPARE(ask(m, "select count(*) from kunden where kndnr = 2 and aufgenommen_am is not null").toInt(), 1);
+        QCOMPARE(m.ibt_kunde_hunde->state(), DatasetState::Insert);
+        QCOMPARE(m.ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 2);
+        m.ibt_kunde_hunde->fieldByName("NAME")->setAsString("Bello");
+        m.ibt_kunde_hunde->post();
+        QCOMPARE(ask(m, "select kndnr from hunde where name = \"Bello\"").toInt(), 2);
+        QCOMPARE(ask(m, "select count(*) from hunde where kndnr = 1").toInt(), 1);
+    }
+
+    // Deleting what other rows refer to: a customer with dogs and a trainer
+    // who leads courses are kept with a German message; a document used by
+    // courses is deleted only after the question naming them, and then its
+    // course links go with it, so that the next document under the same
+    // number belongs to no course.
+    void deletingReferencedRecords_data() {
+        QTest::addColumn<QString>("dataset");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("answer");  // -1: a message; else the answer to the question
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("checks");  // "statement=count" once the delete is over
+        QTest::newRow("customer with two dogs")
+            << "ibt_kunde" << "KNDNR" << -1
+            << "Der Kunde hat noch 2 Hunde (Bello, Luna). Bitte löschen Sie zuerst die Hunde."
+            << QStringList{"select count(*) from kunden where kndnr = 1=1", "select count(*) from hunde=2"};
+        QTest::newRow("trainer leading two courses")
+            << "ibt_trainer" << "TRAINERNR" << -1
+            << "Der Trainer leitet noch 2 Kurse (Welpen (Nr. 1), Nr. 2) und kann deshalb nicht gelöscht werden. "
+               "Bitte tragen Sie bei diesen Kursen zuerst einen anderen Kursleiter ein."
+            << QStringList{"select count(*) from trainer where trainernr = 1=1",
+                           "select count(*) from kurse where kursleiter = 1=2"};
+        const QString frage = "Das Dokument gehört noch zu 2 Kursen (Welpen (Nr. 1), Nr. 2). Soll es trotzdem "
+                              "gelöscht werden? Es wird dann auch aus diesen Kursen entfernt.";
+        QTest::newRow("document in two courses, declined")
+            << "ibt_dokumente" << "DOKNR" << int(Answer::Nein) << frage
+            << QStringList{"select count(*) from dokumente where doknr = 2=1",
+                           "select count(*) from kurs_dokumente where doknr = 2=2"};
+        QTest::newRow("document in two courses, confirmed")
+            << "ibt_dokumente" << "DOKNR" << int(Answer::Ja) << frage
+            << QStringList{"select count(*) from dokumente where doknr = 2=0",
+                           "select count(*) from kurs_dokumente where doknr = 2=0",
+                           "select count(*) from vorlagen_dokumente where doknr = 2=0",
+                           "select count(*) from kurs_dokumente where doknr = 1=1"};
+    }
+    void deletingReferencedRecords() {
+        QFETCH(QString, dataset);
+        QFETCH(QString, key);
+        QFETCH(int, answer);
+        QFETCH(QString, text);
+        QFETCH(QStringList, checks);
+        TestEnv env;
+        env.createDatabase();
+        Tdm m;
+        m.connectTo(env.databasePath());
+        for (const char* sql : {
+                 "insert into kunden (kndnr, name) values (1, \"Meier\")",
+                 "insert into hunde (hundnr, kndnr, name) values (1, 1, \"Bello\")",
+                 "insert into hunde (hundnr, kndnr, name) values (2, 1, \"Luna\")",
+                 "insert into trainer (trainernr, name) values (1, \"Alt\")",
+                 "insert into kurse (kursnr, kursname, kursleiter) values (1, \"Welpen\", 1)",
+                 "insert into kurse (kursnr, kursleiter) values (2, 1)",
+                 "insert into dokumente (doknr, dokumentname) values (1, \"Vertrag\")",
+                 "insert into dokumente (doknr, dokumentname) values (2, \"Anmeldung\")",
+                 "insert into kurs_dokumente (kursnr, doknr) values (1, 2)",
+                 "insert into kurs_dokumente (kursnr, doknr) values (2, 2)",
+                 "insert into kurs_dokumente (kursnr, doknr) values (1, 1)",
+                 "insert into vorlagen_dokumente (vorlagennr, doknr) values (1, 2)"})
+            run(m, sql);
+        auto* ds = m.findChild<Table*>(dataset);
+        QVERIFY(ds);
+        ds->open();
+        // The record in question has the largest number of its table.
+        const int nr = dataset == "ibt_dokumente" ? 2 : 1;
+        QVERIFY(ds->locate(key, nr));
+        platform::ScopedScriptedDialogs d;
+        if (answer < 0) d.expectMessage(text);
+        else d.expectConfirm(Answer(answer), text);
+        try {
+            ds->deleteRecord();
+        } catch (const Abort&) {
+        }
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(ds->state(), DatasetState::Browse);
+        for (const QString& c : checks) {
+            const int eq = c.lastIndexOf('=');
+            QVERIFY2(ask(m, c.left(eq)).toInt() == c.mid(eq + 1).toInt(), qPrintable(c));
+        }
+        // A new record gets the next free number and never the references
+        // of a deleted one.
+        ds->append();
+        const int neu = ds->fieldByName(key)->asInteger();
+        if (answer == int(Answer::Ja)) {
+            QCOMPARE(neu, nr);
+            QCOMPARE(ask(m, QString("select count(*) from kurs_dokumente where doknr = %1").arg(neu)).toInt(), 0);
+        } else {
+            QCOMPARE(neu, nr + 1);
+        }
+        ds->cancel();
+    }
+
     void courseLeaderSign() {
         TestEnv env;
         env.createDatabase();

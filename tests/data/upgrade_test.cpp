@@ -235,6 +235,43 @@ private slots:
         QCOMPARE(sqlutil::value(*c, "select count(*) from kurse where kursnr = -1").toInt(), 1);
     }
 
+    // A database whose SYSTEMDATEN row is gone gets the row back with the
+    // version its schema shows, and only the steps after that version run;
+    // the start after it is silent.
+    void missingSystemRowComesBack_data() {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QList<int>>("steps");
+        QTest::newRow("13") << 13 << QList<int>{};
+        QTest::newRow("12") << 12 << QList<int>{13};
+        QTest::newRow("10") << 10 << QList<int>{11, 12, 13};
+        QTest::newRow("4: no version yet") << 4 << QList<int>{5, 6, 7, 9, 10, 11, 12, 13};
+    }
+    void missingSystemRowComesBack() {
+        QFETCH(int, version);
+        QFETCH(QList<int>, steps);
+        TestEnv env;
+        createDatabaseAtVersion(env.databasePath(), version);
+        {
+            auto c = env.connect();
+            sqlutil::exec(*c, "delete from systemdaten");
+        }
+        {
+            platform::ScopedScriptedDialogs d;
+            QVERIFY(start(d, QList<Answer>(steps.size(), Answer::Ja)));
+            KYN_VERIFY_DIALOGS(d);
+            QCOMPARE(seen(d), applied(steps));
+        }
+        {
+            auto c = env.connect();
+            QCOMPARE(sqlutil::value(*c, "select count(*) from systemdaten").toInt(), 1);
+            QCOMPARE(lastUpdate(*c), 13);
+        }
+        platform::ScopedScriptedDialogs d;
+        QVERIFY(start(d, {}));
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(d.count(), 0);
+    }
+
     void step13SetsTheBirthDateFromTheYear() {
         TestEnv env;
         createDatabaseAtVersion(env.databasePath(), 12);

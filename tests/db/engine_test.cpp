@@ -143,6 +143,87 @@ private slots:
         QCOMPARE(t.recordCount(), 2);
     }
 
+    // Two datasets over one table, as one window's list of all dogs and
+    // another window's dogs of one customer: a save writes only the columns
+    // that changed, the other dataset reads the row again before it edits
+    // it and, on resync (its window became active), every row it holds that
+    // the first one wrote, deleted rows included; a change being typed keeps
+    // its columns.
+    void twoDatasetsOverOneTableNeverOverwriteEachOther() {
+        EngineDb d;
+        d.exec("insert into herr (nr, name, betrag) values (1, \"Bello\", 10)");
+        d.exec("insert into herr (nr, name, betrag) values (2, \"Luna\", 20)");
+        Table a(d.conn.get(), d.tr(), "HERR"), b(d.conn.get(), d.tr(), "HERR");
+        a.setIndexFieldNames("NR");
+        b.setIndexFieldNames("NR");
+        DataSource dsb;
+        dsb.setDataset(&b);
+        a.open();
+        b.open();
+        auto stored = [&](int nr) {
+            return d.scalar(QString("select name from herr where nr = %1").arg(nr)).toString() + "|" +
+                   QString::number(d.scalar(QString("select betrag from herr where nr = %1").arg(nr)).toDouble());
+        };
+
+        // A saves a name; B still shows the old one, but edits the stored row.
+        a.edit();
+        a.fieldByName("NAME")->setAsString("Rex");
+        a.post();
+        QVERIFY(b.stale());
+        QCOMPARE(b.fieldByName("NAME")->asString(), QString("Bello"));
+        b.edit();
+        QCOMPARE(b.fieldByName("NAME")->asString(), QString("Rex"));
+        b.fieldByName("BETRAG")->setAsFloat(11);
+        b.post();
+        QCOMPARE(stored(1), QString("Rex|11"));
+
+        // Both edit row 2 at once, each its own column: neither save
+        // overwrites the other.
+        QVERIFY(a.locate("NR", 2));
+        a.edit();
+        a.fieldByName("NAME")->setAsString("Luna II");
+        b.next();
+        b.edit();
+        b.fieldByName("BETRAG")->setAsFloat(21);
+        b.post();
+        a.post();
+        QCOMPARE(stored(2), QString("Luna II|21"));
+
+        // A renames row 1 and deletes row 2; B catches up when resynced.
+        a.first();
+        a.edit();
+        a.fieldByName("NAME")->setAsString("Max");
+        a.post();
+        QVERIFY(a.locate("NR", 2));
+        a.deleteRecord();
+        QSignalSpy changed(&dsb, &DataSource::dataSetChanged);
+        b.resync();
+        QVERIFY(!b.stale());
+        QVERIFY(changed.count() > 0);
+        QCOMPARE(b.recordCount(), 1);
+        QCOMPARE(b.fieldByName("NAME")->asString(), QString("Max"));
+        QCOMPARE(b.fieldByName("BETRAG")->asFloat(), 11.0);
+
+        // B is typing a new amount while A saves a new name of that row:
+        // B takes the name and keeps its amount, and saves only the amount.
+        b.edit();
+        b.fieldByName("BETRAG")->setAsFloat(5);
+        a.first();
+        a.edit();
+        a.fieldByName("NAME")->setAsString("Moritz");
+        a.post();
+        b.resync();
+        QCOMPARE(b.state(), DatasetState::Edit);
+        QCOMPARE(b.fieldByName("NAME")->asString(), QString("Moritz"));
+        QCOMPARE(b.fieldByName("BETRAG")->asFloat(), 5.0);
+        b.post();
+        QCOMPARE(stored(1), QString("Moritz|5"));
+        // A saw B's write: its next edit starts from the stored amount.
+        a.edit();
+        QCOMPARE(a.fieldByName("BETRAG")->asFloat(), 5.0);
+        a.cancel();
+    }
+
     void untouchedNewRowIsDroppedChangedRowPosted() {
         EngineDb d;
         Table t(d.conn.get(), d.tr(), "HERR");

@@ -172,19 +172,33 @@ private slots:
         QCOMPARE(dm->ibt_systemdaten->state(), db::DatasetState::Browse);
         QCOMPARE(value(), before);
 
-        // "Abbruch": closes, the change stays pending and is not written.
+        // "Abbruch" and the title bar's close button: the dialog closes and
+        // the change is gone; the next opening shows the stored text, and
+        // the end of the program (every pending edit posted) writes nothing.
+        for (const bool titelleiste : {false, true}) {
+            s.show();
+            s.dbe_hundeschule->setFocus();
+            s.dbe_hundeschule->selectAll();
+            QTest::keyClicks(s.dbe_hundeschule, "Verworfen");
+            QCOMPARE(dm->ibt_systemdaten->state(), db::DatasetState::Edit);
+            if (titelleiste) QVERIFY(s.close());
+            else QTest::mouseClick(s.b_abbruch, Qt::LeftButton);
+            QVERIFY(!s.isVisible());
+            QCOMPARE(s.result(), int(QDialog::Rejected));
+            QCOMPARE(dm->ibt_systemdaten->state(), db::DatasetState::Browse);
+            QCOMPARE(dm->ibt_systemdaten->fieldByName("HUNDESCHULE")->asString(), before);
+            QVERIFY(dm->finishPendingEdits());
+            QCOMPARE(value(), before);
+            s.show();
+            QCOMPARE(s.dbe_hundeschule->text(), before);
+            s.hide();
+        }
+
+        // "Speichern" with the change: posted, closed.
         s.show();
         s.dbe_hundeschule->setFocus();
         s.dbe_hundeschule->selectAll();
         QTest::keyClicks(s.dbe_hundeschule, "Hundeschule Pfotenglueck");
-        QTest::mouseClick(s.b_abbruch, Qt::LeftButton);
-        QVERIFY(!s.isVisible());
-        QCOMPARE(dm->ibt_systemdaten->state(), db::DatasetState::Edit);
-        QCOMPARE(value(), before);
-
-        // "Speichern" with the change: posted, closed.
-        s.show();
-        QCOMPARE(s.dbe_hundeschule->text(), QStringLiteral("Hundeschule Pfotenglueck"));
         s.dbe_ort->setFocus();
         QTest::keyClicks(s.dbe_ort, "Marburg");
         QTest::mouseClick(s.b_save, Qt::LeftButton);

@@ -231,6 +231,37 @@ private slots:
         QCOMPARE(f.count("vorlagen_kurse"), 0);
     }
 
+    // "alle n Tage" takes an empty value or a number from 1 up; 0 and
+    // negative numbers are refused with the message, and the window stays
+    // open with the edit pending.
+    void rhythmBelowOneIsRefused_data() {
+        QTest::addColumn<QVariant>("rhythmus");
+        QTest::addColumn<bool>("erlaubt");
+        QTest::newRow("-7") << QVariant(-7) << false;
+        QTest::newRow("0") << QVariant(0) << false;
+        QTest::newRow("1") << QVariant(1) << true;
+        QTest::newRow("14") << QVariant(14) << true;
+        QTest::newRow("empty") << QVariant() << true;
+    }
+    void rhythmBelowOneIsRefused() {
+        QFETCH(QVariant, rhythmus);
+        QFETCH(bool, erlaubt);
+        Fixture f(false);
+        addTemplates(f);
+        platform::ScopedScriptedDialogs d;
+        Tfrm_vorlagen_kurse w;
+        showWindow(w);
+        dm->ibt_vorlagen_kurse->edit();
+        dm->ibt_vorlagen_kurse->fieldByName("RYTHMUS")->setValue(rhythmus);
+        if (!erlaubt) d.expectError(Tdm::meldungRhythmus());
+        w.Button1->click();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(w.isVisible(), !erlaubt);
+        QCOMPARE(dm->ibt_vorlagen_kurse->state(), erlaubt ? db::DatasetState::Browse : db::DatasetState::Edit);
+        const QVariant stored = f.scalar("select rythmus from vorlagen_kurse where vorlagennr = 1");
+        QCOMPARE(stored.isNull() ? QVariant() : stored, erlaubt ? rhythmus : QVariant(7));
+    }
+
     // "Schließen" from the menu: both pending edits are posted and the modal
     // window ends. The title-bar button saves nothing.
     void closeButtonSavesBothTables() {
