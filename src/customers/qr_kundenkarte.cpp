@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <optional>
 #include <stdexcept>
 
 #include "data/datenmodul.h"
 #include "db/dataset.h"
 #include "db/field.h"
+#include "db/statement.h"
 #include "report/reportpaint.h"
 
 QPointer<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;
@@ -30,6 +32,9 @@ QString text(db::Dataset* ds, const char* name) {
     db::Field* f = ds ? ds->findField(QString::fromLatin1(name)) : nullptr;
     return f ? f->displayText() : QString();
 }
+
+// Customers whose dogs one statement of a list reads.
+constexpr int kDogBatch = 200;
 
 // Disables the controls of a dataset for as long as it lives.
 struct ControlsDisabled {
@@ -121,15 +126,84 @@ report::ReportPages Tfrm_qr_kundenkarte::layout() {
         for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kunde), static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
                                static_cast<db::Dataset*>(dm->ibt_systemdaten)})
             if (!d->isActive()) d->open();
-        // The dogs follow every customer of a list; what hangs on them (the
-        // diary, the summary of the questionnaire, the dog page) follows once,
-        // when the run is over.
+        // What hangs on the dogs (the diary, the summary of the
+        // questionnaire, the dog page) follows once, when the run is over.
         ControlsDisabled quiet(dm->ibt_kunde_hunde);
-        return qr.layout();
+        // A list reads the dogs in batches; the dog table follows the
+        // customer once, when the run is over, not for every card.
+        m_listRun = liste_drucken;
+        std::optional<ControlsDisabled> quietCustomers;
+        if (m_listRun) {
+            startListDogs();
+            quietCustomers.emplace(dm->ibt_kunde);
+        }
+        report::ReportPages pages = qr.layout();
+        endListDogs();
+        return pages;
     } catch (...) {
+        endListDogs();
         // A run that failed leaves no flag behind for the next one.
         karte_drucken = liste_drucken = false;
         throw;
+    }
+}
+
+void Tfrm_qr_kundenkarte::startListDogs() {
+    db::Table* h = dm->ibt_kunde_hunde;
+    // A dog being edited is saved first, as moving to the next customer would.
+    h->checkBrowseMode();
+    QStringList marks;
+    for (int i = 0; i < kDogBatch; ++i) marks << QStringLiteral("?");
+    QString sql = QStringLiteral("select kndnr, hundnr, name, rasse from %1 where kndnr in (%2)")
+                      .arg(h->tableName(), marks.join(QLatin1Char(',')));
+    if (h->filtered() && !h->filter().trimmed().isEmpty()) sql += QStringLiteral(" and (") + h->filter() + QLatin1Char(')');
+    sql += QStringLiteral(" order by kndnr, hundnr");
+    m_dogStatement = std::make_unique<db::Statement>(h->connection(), h->transaction());
+    m_dogStatement->prepare(sql);
+    m_dogs.clear();
+    m_dogsOf.clear();
+}
+
+void Tfrm_qr_kundenkarte::endListDogs() {
+    m_listRun = false;
+    m_dogStatement.reset();
+    std::vector<Dog>().swap(m_dogs);
+    m_dogsOf = {};
+}
+
+// The dogs of the current customer and of the customers that follow in the
+// table, up to kDogBatch of them.
+void Tfrm_qr_kundenkarte::loadDogBatch(const QVariant& currentKey) {
+    db::Table* k = dm->ibt_kunde;
+    db::Table* h = dm->ibt_kunde_hunde;
+    const int key = k->fieldByName(QStringLiteral("KNDNR"))->index();
+    QVector<QVariant> keys{currentKey};
+    for (int r = k->recNo() + 1; keys.size() < kDogBatch; ++r) {
+        if (r >= k->recordCount() && (!k->canFetchMore() || k->fetchMore(kDogBatch) == 0)) break;
+        const QVariant v = k->valueAt(r, key);
+        if (v.isValid() && !v.isNull()) keys << v;
+    }
+    // Unused places repeat the last customer.
+    for (int i = 0; i < kDogBatch; ++i) m_dogStatement->setParam(i, keys[qMin(i, keys.size() - 1)]);
+    db::Field* nr = h->findField(QStringLiteral("HUNDNR"));
+    db::Field* name = h->findField(QStringLiteral("NAME"));
+    db::Field* rasse = h->findField(QStringLiteral("RASSE"));
+    const auto shown = [](db::Field* f, const QVariant& v) { return f ? f->displayTextOf(v) : QString(); };
+    m_dogs.clear();
+    m_dogsOf.clear();
+    m_dogStatement->open();
+    while (m_dogStatement->fetch()) {
+        const qint64 owner = m_dogStatement->value(0).toLongLong();
+        auto it = m_dogsOf.find(owner);
+        if (it == m_dogsOf.end()) it = m_dogsOf.insert(owner, {int(m_dogs.size()), int(m_dogs.size())});
+        m_dogs.push_back({shown(nr, m_dogStatement->value(1)), shown(name, m_dogStatement->value(2)),
+                          shown(rasse, m_dogStatement->value(3))});
+        it->second = int(m_dogs.size());
+    }
+    // Customers without a dog are known too: they need no further read.
+    for (const QVariant& v : keys) {
+        const qint64 owner = v.toLongLong();
+        if (!m_dogsOf.contains(owner)) m_dogsOf.insert(owner, {0, 0});
     }
 }
 
@@ -195,11 +269,29 @@ void Tfrm_qr_kundenkarte::fillDetail(Band& b) {
     // The dog bands of this card start again with the first dog.
     m_dogCalls = 0;
     m_dogsEmpty = false;
+    if (m_listRun) {
+        m_cardDog = m_cardDogEnd = 0;
+        const QVariant owner = k->fieldByName(QStringLiteral("KNDNR"))->value();
+        if (owner.isValid() && !owner.isNull()) {
+            if (!m_dogsOf.contains(owner.toLongLong())) loadDogBatch(owner);
+            const std::pair<int, int> range = m_dogsOf.value(owner.toLongLong());
+            m_cardDog = range.first;
+            m_cardDogEnd = range.second;
+        }
+    }
 }
 
 // One dog band per dog of the current customer; a customer without dogs
 // gets one band with the labels and no values.
 bool Tfrm_qr_kundenkarte::dogNeedData() {
+    if (m_listRun) {
+        if (m_dogCalls++ == 0) {
+            m_dogsEmpty = m_cardDog >= m_cardDogEnd;
+            return true;
+        }
+        if (m_dogsEmpty) return false;
+        return ++m_cardDog < m_cardDogEnd;
+    }
     db::Table* h = dm->ibt_kunde_hunde;
     if (m_dogCalls++ == 0) {
         h->first();
@@ -212,6 +304,13 @@ bool Tfrm_qr_kundenkarte::dogNeedData() {
 }
 
 void Tfrm_qr_kundenkarte::fillDog(Band& b) {
+    if (m_listRun) {
+        const Dog* d = m_dogsEmpty ? nullptr : &m_dogs[size_t(m_cardDog)];
+        setFitted(b, QStringLiteral("HUNDNR"), d ? d->nr : QString());
+        setFitted(b, QStringLiteral("NAME"), d ? d->name : QString());
+        setFitted(b, QStringLiteral("RASSE"), d ? d->rasse : QString());
+        return;
+    }
     db::Table* h = m_dogsEmpty ? nullptr : dm->ibt_kunde_hunde;
     for (const char* f : {"HUNDNR", "NAME", "RASSE"}) setFitted(b, QString::fromLatin1(f), text(h, f));
 }

@@ -8,13 +8,19 @@
 // `ibt_kunde_hunde` (which follow the current customer) and the school's
 // master data `ibt_systemdaten` where they stand.
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
+#include <vector>
 
 #include "report/report.h"
 
 class QWidget;
+namespace db {
+class Statement;
+}
 
 class Tfrm_qr_kundenkarte : public QObject {
     Q_OBJECT
@@ -58,10 +64,26 @@ private:
     bool dogNeedData();
     void fillDog(report::Band& b);
 
+    // A list reads the dogs of the next customers with one statement
+    // (kDogBatch customers at a time) instead of letting the dog table
+    // follow every customer: the cards come out the same.
+    void loadDogBatch(const QVariant& currentKey);
+    void startListDogs();
+    void endListDogs();
+
     int m_needDataCalls = 0;  // calls of the detail need-data in this run
     int m_dogCalls = 0;       // dog bands asked for since the current card
     bool m_dogsEmpty = false;
     QDateTime m_runTime;      // "Gedruckt am:" of this run
+
+    bool m_listRun = false;   // this run prints a list
+    struct Dog {
+        QString nr, name, rasse;  // as the dog table's fields show them
+    };
+    std::vector<Dog> m_dogs;                     // the dogs of the current batch
+    QHash<qint64, std::pair<int, int>> m_dogsOf;  // customer -> [begin, end) in m_dogs
+    std::unique_ptr<db::Statement> m_dogStatement;
+    int m_cardDog = 0, m_cardDogEnd = 0;        // the current card's dogs
 };
 
 // The program-wide reference to the report form; empty until it exists.

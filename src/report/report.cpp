@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QTextLayout>
 #include <stdexcept>
 
@@ -120,8 +121,46 @@ QStringList wrapLines(const QString& text, const QFont& font, double widthMM) {
     return out;
 }
 
+// What the layout needs of a font, measured once per font for the run of
+// the program (fonts outlive no application; the metrics are small).
+struct FontInfo {
+    QFont font;
+    QFontMetricsF metrics;
+    double lineHeight, lineSpacing;  // mm
+};
+
+const FontInfo& fontInfo(const Font& f) {
+    static auto* cache = new QHash<QString, FontInfo*>;
+    const QString key = f.family + QLatin1Char('/') + QString::number(f.pointSize) + QLatin1Char('/') +
+                        QLatin1Char(f.bold ? 'b' : '-') + QLatin1Char(f.italic ? 'i' : '-') +
+                        QLatin1Char(f.underline ? 'u' : '-');
+    auto it = cache->find(key);
+    if (it == cache->end()) {
+        const QFont q = toQFont(f);
+        const QFontMetricsF fm(q);
+        it = cache->insert(key, new FontInfo{q, fm, fm.height() / U, fm.lineSpacing() / U});
+    }
+    return **it;
+}
+
+// Width in mm of a fixed label, measured once per text and font.
+double labelWidth(const QString& text, const Font& f, const FontInfo& info) {
+    static auto* cache = new QHash<QString, double>;
+    const QString key = text + QLatin1Char('\0') + f.family + QLatin1Char('/') + QString::number(f.pointSize) +
+                        QLatin1Char(f.bold ? 'b' : '-') + QLatin1Char(f.italic ? 'i' : '-');
+    auto it = cache->find(key);
+    if (it == cache->end()) {
+        // Labels are few; a program that made endless different ones
+        // would only start measuring again.
+        if (cache->size() > 4096) cache->clear();
+        it = cache->insert(key, info.metrics.horizontalAdvance(text) / U);
+    }
+    return *it;
+}
+
 Prepared prepare(Band& b) {
     Prepared p{&b, b.height, {}};
+    p.items.reserve(b.items().size());
     for (const Item& it : b.items()) {
         if (!it.visible) continue;
         PlacedItem pi;
@@ -136,19 +175,20 @@ Prepared prepare(Band& b) {
             continue;
         }
         if (it.text.isEmpty()) continue;  // nothing to see
-        const QFont f = toQFont(it.font);
-        const QFontMetricsF fm(f);
+        const FontInfo& fi = fontInfo(it.font);
         pi.kind = PlacedItem::Kind::Text;
         pi.text = it.text;
         pi.font = it.font;
         pi.align = it.align;
         pi.wordWrap = it.wordWrap && it.width > 0;
         pi.clip = !pi.wordWrap && it.width > 0;
-        pi.lineHeight = fm.height() / U;
-        pi.lineSpacing = fm.lineSpacing() / U;
-        pi.lines = pi.wordWrap ? wrapLines(it.text, f, it.width) : QStringList{it.text};
-        const double w = it.width > 0 ? it.width : fm.horizontalAdvance(it.text) / U;
-        const double h = pi.lineHeight + (pi.lines.size() - 1) * pi.lineSpacing;
+        pi.lineHeight = fi.lineHeight;
+        pi.lineSpacing = fi.lineSpacing;
+        if (pi.wordWrap) pi.lines = wrapLines(it.text, fi.font, it.width);
+        const double w = it.width > 0                     ? it.width
+                         : it.kind == Item::Kind::Label ? labelWidth(it.text, it.font, fi)
+                                                          : fi.metrics.horizontalAdvance(it.text) / U;
+        const double h = pi.lineHeight + (qMax(1, int(pi.lines.size())) - 1) * pi.lineSpacing;
         pi.rect = QRectF(it.left, it.top, w, h);
         if (pi.wordWrap) {
             // The band grows by what the text needs beyond one line; the space
@@ -168,7 +208,7 @@ struct Report::Run {
     ReportPages out;
     double y = 0, bottom = 0, contentTop = 0;
 
-    void place(const Prepared& p) {
+    void place(Prepared& p) {
         ReportPage& page = out.pages.back();
         PlacedItem band;
         band.kind = PlacedItem::Kind::Band;
@@ -176,7 +216,7 @@ struct Report::Run {
         band.color = p.band->color;
         band.name = band.band = p.band->name;
         page.items.push_back(band);
-        for (PlacedItem it : p.items) {
+        for (PlacedItem& it : p.items) {
             it.rect.translate(r.marginLeft, y);
             page.items.push_back(std::move(it));
         }
@@ -224,7 +264,7 @@ struct Report::Run {
             for (const auto& p : all) total += p.height;
             // A group taller than an empty page starts where it is.
             if (total <= bottom - contentTop + 1e-6) ensureRoom(total);
-            for (const auto& p : all) {
+            for (auto& p : all) {
                 ensureRoom(p.height);
                 place(p);
             }
@@ -238,7 +278,7 @@ struct Report::Run {
             for (const auto& p : group) total += p.height;
             ensureRoom(total);
         }
-        for (const auto& p : group) {
+        for (auto& p : group) {
             ensureRoom(p.height);
             place(p);
         }
@@ -248,7 +288,10 @@ struct Report::Run {
     }
 
     void startPage() {
+        // A page holds about as many items as the one before.
+        const size_t expected = out.pages.empty() ? 0 : out.pages.back().items.size() + 16;
         out.pages.emplace_back();
+        out.pages.back().items.reserve(expected);
         ++r.pageNumber_;
         y = contentTop = r.marginTop;
         const Band* footer = r.band(BandKind::PageFooter);
@@ -260,13 +303,24 @@ struct Report::Run {
     }
 
     void finishPage() {
+        placeFooter();
+        trimPage();
+    }
+
+    void placeFooter() {
         Band* footer = r.band(BandKind::PageFooter);
         if (!footer) return;
         if (footer->beforePrint) footer->beforePrint(*footer);
         if (!footer->visible) return;
-        const Prepared p = prepare(*footer);
+        Prepared p = prepare(*footer);
         y = r.pageSizeMM.height() - r.marginBottom - p.height;
         place(p);
+    }
+
+    // A finished page keeps no room for items it did not get.
+    void trimPage() {
+        auto& items = out.pages.back().items;
+        if (items.capacity() > items.size() + items.size() / 8) items.shrink_to_fit();
     }
 };
 

@@ -29,7 +29,11 @@ struct PlacedItem {
     Kind kind = Kind::Text;
     QRectF rect;             // mm on the page
     QString text;            // Text: the full text
-    QStringList lines;       // Text: the text as the layout broke it into lines
+    // Text with word wrap: the text as the layout broke it into lines. A text
+    // without word wrap is one line, `text`, and keeps no list (pages of a
+    // long list hold hundreds of thousands of items); textLines() gives the
+    // lines of either kind.
+    QStringList lines;
     double lineSpacing = 0;  // Text: mm from one line's top to the next
     double lineHeight = 0;   // Text: mm of one line
     Font font;
@@ -40,6 +44,8 @@ struct PlacedItem {
     double penWidth = 0;     // Line, Frame: mm
     QString name;            // the item's name, or the band's name for Kind::Band
     QString band;            // name of the band the item belongs to
+
+    QStringList textLines() const { return lines.isEmpty() && !text.isEmpty() ? QStringList{text} : lines; }
 };
 
 struct ReportPage {

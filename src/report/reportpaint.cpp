@@ -56,13 +56,35 @@ void setFitted(Band& b, const QString& name, const QString& value) {
     it.text = value;
     if (it.width <= 0 || it.wordWrap || value.isEmpty()) return;
     // Kept for the whole run of the program (fonts outlive no application).
-    static auto* metrics = new QHash<QString, QFontMetricsF>;
+    struct Metrics {
+        QFontMetricsF fm;
+        double latin1[256];  // advance of each Latin-1 character
+    };
+    static auto* metrics = new QHash<QString, Metrics>;
     const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
-                        (it.font.bold ? QStringLiteral("/b") : QString());
+                        (it.font.bold ? QStringLiteral("/b") : QString()) +
+                        (it.font.italic ? QStringLiteral("/i") : QString());
     auto m = metrics->find(key);
-    if (m == metrics->end()) m = metrics->insert(key, QFontMetricsF(toQFont(it.font)));
+    if (m == metrics->end()) {
+        Metrics n{QFontMetricsF(toQFont(it.font)), {}};
+        for (int c = 0; c < 256; ++c) n.latin1[c] = n.fm.horizontalAdvance(QChar(c));
+        m = metrics->insert(key, n);
+    }
     const double w = it.width * kUnitsPerMM;
-    if (m->horizontalAdvance(value) > w) it.text = m->elidedText(value, Qt::ElideRight, w);
+    // A Latin-1 text whose characters' advances add up to clearly less than
+    // the room fits (kerning moves a text by far less than a tenth); only
+    // the others are shaped and measured.
+    double sum = 0;
+    bool latin1 = true;
+    for (const QChar c : value) {
+        if (c.unicode() > 0xff) {
+            latin1 = false;
+            break;
+        }
+        sum += m->latin1[c.unicode()];
+    }
+    if (latin1 && sum <= 0.9 * w) return;
+    if (m->fm.horizontalAdvance(value) > w) it.text = m->fm.elidedText(value, Qt::ElideRight, w);
 }
 
 void paintPage(QPainter& painter, const ReportPage& page, const QRectF& target, const QSizeF& pageSizeMM) {
@@ -95,9 +117,10 @@ void paintPage(QPainter& painter, const ReportPage& page, const QRectF& target, 
             painter.setPen(it.color.isValid() ? it.color : QColor(Qt::black));
             const int flags = qtAlign(it.align) | Qt::AlignTop | Qt::TextSingleLine |
                               (it.clip ? 0 : Qt::TextDontClip);
-            for (int i = 0; i < it.lines.size(); ++i) {
+            const QStringList lines = it.textLines();
+            for (int i = 0; i < lines.size(); ++i) {
                 QRectF line(it.rect.left(), it.rect.top() + i * it.lineSpacing, it.rect.width(), it.lineHeight);
-                painter.drawText(r(line), flags, it.lines[i]);
+                painter.drawText(r(line), flags, lines[i]);
             }
             break;
         }
