@@ -61,7 +61,8 @@ void meldung(const QString& text, platform::Icon icon = platform::Icon::Informat
 // decides that first.
 bool importOffen() {
     auto* verwerfen = frm_datenimport ? frm_datenimport->b_rollback : nullptr;
-    if (!verwerfen || !verwerfen->isEnabled()) return false;
+    const bool offen = (dm && dm->commitsHeld()) || (verwerfen && verwerfen->isEnabled());
+    if (!offen) return false;
     meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst."),
             platform::Icon::Warning);
@@ -73,7 +74,7 @@ bool importOffen() {
 bool vorbereiten() {
     if (!dm || importOffen()) return false;
     if (!dm->finishPendingEdits()) return false;
-    dm->ibt->commitRetaining();
+    dm->commitNow();
     return true;
 }
 

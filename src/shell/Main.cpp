@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "courses/kursaktionen.h"
+#include "courses/terminsuche.h"
 #include "customers/datenschutz_ui.h"
 #include "customers/offeneposten.h"
 #include "data/backup.h"
@@ -889,10 +890,14 @@ void Tfrm_main::beratungenanzeigen(int mode) {
 void Tfrm_main::terminsucheanzeigen(int mode) {
     emit openRequested(QStringLiteral("terminsucheanzeigen"), mode);
     try {
+        const bool neu = !workingWindow(WindowKind::Terminsuche);
         QWidget* w = prepareWindow(WindowKind::Terminsuche);
         if (!w || !dm) return;
         showWindow(w);
         if (mode == 5) {
+            // An open search reads again with its criteria: appointments
+            // may have been entered since.
+            if (auto* suche = qobject_cast<Tfrm_terminsuche*>(w); suche && !neu) suche->b_suchenClick();
             hilfeseite_laden(QStringLiteral("\\help\\terminsuche.htm"));
             focus(w, QStringLiteral("e_kunde"));
         }

@@ -3,6 +3,7 @@
 // panel buttons, menus, status bar and the close handler.
 #include <QAction>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -843,6 +844,20 @@ private slots:
         w.VorlagenKurse1->trigger();
         QVERIFY(templatesModal);
         delete vorlagen.data();
+
+        // "Datei", "Offene Posten": the school's list, modal, with its help page.
+        QVERIFY(w.findChild<QMenu*>("Datei1")->actions().contains(w.OffenePosten1));
+        QCOMPARE(w.OffenePosten1->text(), QStringLiteral("Offene Posten"));
+        QString posten;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                posten = d->windowTitle() + "|" + d->findChild<QLabel*>("lb_summe")->text();
+                d->reject();
+            }
+        });
+        w.OffenePosten1->trigger();
+        QCOMPARE(posten, QStringLiteral("Offene Posten|Keine offenen Posten."));
+        QCOMPARE(f.shownHelp(), f.helpFile("offeneposten.htm"));
     }
 
     void windowArrangement() {
