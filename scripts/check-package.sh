@@ -28,7 +28,9 @@ fail() {
 
 # A clean environment as a login would give it: no variable of this shell
 # (KYNOVIA_*, FIREBIRD_LOCK, XDG_*) reaches the program.
-runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/bin:/bin \
+# setpriv and env replace themselves by the program: $! is the program.
+as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups env -i HOME="$home")
+"${as_user[@]}" USER="$user" LOGNAME="$user" PATH=/usr/bin:/bin \
   LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="kynovia.start.info=true" \
   /usr/bin/kynovia >"$log" 2>&1 &
 pid=$!
@@ -53,7 +55,7 @@ wait "$pid" || rc=$?
 [ "$(stat -c %U "$data/db/kynoviadb")" = "$user" ] || fail "the database does not belong to $user"
 ls "$data"/sicherungen/* >/dev/null 2>&1 || fail "no automatic backup in $data/sicherungen"
 [ -d "$home/.cache/kynovia/firebird" ] || fail "no lock folder $home/.cache/kynovia/firebird"
-version=$(runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin /usr/bin/kynovia-admin version) \
+version=$("${as_user[@]}" PATH=/usr/bin:/bin /usr/bin/kynovia-admin version) \
   || fail "kynovia-admin version failed"
 [ "$version" = 13 ] || fail "schema version $version, expected 13"
 echo "check-package: /usr/bin/kynovia started as $user, database $data/db/kynoviadb created"
