@@ -459,7 +459,8 @@ bool openDatabase(Tdm& dm, const QString& path) {
             }
         }
         if (!fi.exists() && !fi.isSymLink()) {
-            if (!firstStartOfUser(path) && platform::dialogs().confirm(missingDatabaseQuestion(path), QStringLiteral("Bestätigung"),
+            if (!firstStartOfUser(path) &&
+                platform::dialogs().confirm(missingDatabaseQuestion(path), QStringLiteral("Bestätigung"),
                                             platform::Buttons::JaNein) != platform::Answer::Ja) {
                 platform::dialogs().messageBox(missingDatabaseEndText(path), platform::Icon::Warning);
                 return false;
