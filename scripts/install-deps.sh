@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the build, the program and the tests need.
-# Does nothing when they are all there already. The Firebird server
-# (firebird3.0-server) is for the workstation tests, which start a server of
-# their own; the program itself needs only the embedded engine.
+# Installs every Debian 12 package the build, the program, the tests and the
+# Debian package (scripts/package.sh) need. Does nothing when they are all
+# there already. The Firebird server (firebird3.0-server) is for the
+# workstation tests, which start a server of their own; the program itself
+# needs only the embedded engine.
 set -euo pipefail
 pkgs=(cmake g++ make ccache pkg-config qt6-base-dev libgl-dev firebird-dev libfbclient2
       firebird3.0-server-core firebird3.0-utils firebird3.0-server fonts-liberation xvfb xauth poppler-utils
-      qt6-translations-l10n)
+      qt6-translations-l10n dpkg-dev file lintian)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

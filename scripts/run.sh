@@ -1,24 +1,14 @@
 #!/usr/bin/env bash
-# Builds and starts Kynovia. On first use it creates the data directory with
-# the help pages and the breed list, and an empty database.
+# Builds and starts Kynovia from this checkout. On its first start the
+# program creates the data directory and an empty database; it finds the help
+# pages and the breed list in resources/ as long as the data directory has
+# no copies of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
-export KYNOVIA_HOME="${KYNOVIA_HOME:-$HOME/.local/share/kynovia}"
-export FIREBIRD_LOCK="${FIREBIRD_LOCK:-/tmp/firebird}"
-mkdir -p "$KYNOVIA_HOME/db" "$KYNOVIA_HOME/help" "$FIREBIRD_LOCK"
-cp -r resources/help/. "$KYNOVIA_HOME/help/"
-cp resources/rassen.txt "$KYNOVIA_HOME/" 2>/dev/null || true
-if [ -f resources/kynovia.desktop ]; then
-  mkdir -p "$HOME/.local/share/applications" "$HOME/.local/share/icons/hicolor/256x256/apps"
-  sed "s|@KYNOVIA_DIR@|$PWD|g" resources/kynovia.desktop > "$HOME/.local/share/applications/kynovia.desktop"
-  cp resources/kynovia.png "$HOME/.local/share/icons/hicolor/256x256/apps/kynovia.png" 2>/dev/null || true
-fi
-db="${KYNOVIA_DATABASE:-$KYNOVIA_HOME/db/kynoviadb}"
-if [[ "$db" != *:* ]] && [ ! -e "$db" ]; then
-  ./build/src/kynovia-admin create "$db"
-fi
-# The breed list is read from the current directory.
-cd "$KYNOVIA_HOME"
-exec "$OLDPWD/build/src/kynovia" "$@"
+# Earlier versions of this script put a menu entry starting it into the
+# user's own folder, where it would hide the installed program's entry.
+entry="$HOME/.local/share/applications/kynovia.desktop"
+if [ -f "$entry" ] && grep -q 'scripts/run\.sh' "$entry"; then rm -f "$entry"; fi
+exec ./build/src/kynovia "$@"

@@ -6,6 +6,7 @@
 #include <QLocale>
 
 #include "platform/dialogs.h"
+#include "platform/paths.h"
 #include "widgets/dbcheckbox.h"
 #include "widgets/dbcombobox.h"
 #include "widgets/dbedit.h"
@@ -86,13 +87,18 @@ QStringList alphabetisch(QStringList liste) {
     return liste;
 }
 
+QStringList rassen_orte() {
+    QStringList orte{QString::fromLatin1(rassen_datei)};
+    orte << platform::lookupPaths(platform::dataDirectory() + QLatin1Char('/') + QString::fromLatin1(rassen_datei));
+    return orte;
+}
+
 QStringList rassen_fuer_fenster(bool sortiert) {
     QStringList rassen;
-    if (!rassen_laden(&rassen)) {
-        platform::dialogs().errorBox(rassen_fehlertext());
-        return {};
-    }
-    return sortiert ? alphabetisch(rassen) : rassen;
+    for (const QString& ort : rassen_orte())
+        if (rassen_laden(&rassen, ort)) return sortiert ? alphabetisch(rassen) : rassen;
+    platform::dialogs().errorBox(rassen_fehlertext());
+    return {};
 }
 
 QString name(const char* prefix, const QString& field) {

@@ -24,6 +24,10 @@ QStringList verhaltensskala();
 
 // The breed list file, read from the current directory.
 inline constexpr char rassen_datei[] = "rassen.txt";
+// Where the windows look for it, in this order: the current directory, the
+// data directory, then the directories shipped with the program
+// (platform::lookupPaths).
+QStringList rassen_orte();
 // Reads the breed list: Windows-1252 text, one breed per line, lines ending
 // in CR LF, LF or CR, the last line with or without a line end; an empty line
 // is an empty entry. False when the file cannot be read.
@@ -34,8 +38,9 @@ QStringList rassen_zeilen(const QByteArray& inhalt);
 QString rassen_fehlertext(const QString& datei = QString::fromLatin1(rassen_datei));
 // Sorted alphabetically, ignoring case (German order: Ö with O).
 QStringList alphabetisch(QStringList liste);
-// Loads the list (sorted or in file order); a missing file shows the error
-// box with rassen_fehlertext() and gives an empty list.
+// Loads the list (sorted or in file order) from the first of rassen_orte()
+// that can be read; when none can, shows the error box with
+// rassen_fehlertext() and gives an empty list.
 QStringList rassen_fuer_fenster(bool sortiert);
 
 // Builders: the control is created in `parent`, carries `name` as its object

@@ -171,6 +171,8 @@ struct Command {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    // The embedded engine's lock folder is the user's own, as for the program.
+    platform::useEngineLockDirectory();
 
     auto withPath = [](int (*command)(const QString&)) {
         return [command](const QStringList& a) {

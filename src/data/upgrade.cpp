@@ -12,6 +12,7 @@
 #include "db/error.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "platform/paths.h"
 
 using namespace db;
 
@@ -475,6 +476,13 @@ QString openFailedText(const QString& path, const QString& reason) {
 
 bool isLocalPath(const QString& name) { return !db::isServerName(name); }
 
+bool firstStartOfUser(const QString& path) {
+    if (!qEnvironmentVariable("KYNOVIA_HOME").trimmed().isEmpty()) return false;
+    if (path != platform::mapPath(QString::fromUtf16(platform::databaseFileText))) return false;
+    const QFileInfo dir(platform::dataDirectory());
+    return !dir.exists() && !dir.isSymLink();
+}
+
 bool openDatabase(Tdm& dm, const QString& path) {
     dm.idb->setDatabaseName(path);
     if (isLocalPath(path)) {
@@ -497,7 +505,8 @@ bool openDatabase(Tdm& dm, const QString& path) {
             }
         }
         if (!fi.exists() && !fi.isSymLink()) {
-            if (platform::dialogs().confirm(missingDatabaseQuestion(path), QStringLiteral("Bestätigung"),
+            if (!firstStartOfUser(path) &&
+                platform::dialogs().confirm(missingDatabaseQuestion(path), QStringLiteral("Bestätigung"),
                                             platform::Buttons::JaNein) != platform::Answer::Ja) {
                 platform::dialogs().messageBox(missingDatabaseEndText(path), platform::Icon::Warning);
                 return false;

@@ -2,7 +2,8 @@
 // Opening the database at start-up and bringing its schema up to date.
 //
 // openDatabase() attaches the data module's connection. A database file
-// that does not exist is offered to be created (complete schema); any other
+// that does not exist is created (complete schema; asked first unless it is
+// the user's first start, see firstStartOfUser); any other
 // failure to attach (file locked by another program, no permission, a folder,
 // server not reachable) ends the start with a German message that names the
 // file and the server's reason.
@@ -47,8 +48,16 @@ QString openFailedText(const QString& path, const QString& reason);
 // "host:/path" (or "host/port:/path").
 bool isLocalPath(const QString& name);
 
-// Attaches dm.idb to `path` (asking to create a missing local file).
-// Returns false when the program must end; the message has been shown.
+// The first start of a user: `path` is the program's own database in the
+// default data directory (no KYNOVIA_HOME, no KYNOVIA_DATABASE), and that
+// directory does not exist yet.
+bool firstStartOfUser(const QString& path);
+
+// Attaches dm.idb to `path`. A missing local file is created: without a
+// question on the first start of a user (firstStartOfUser), otherwise after
+// asking, because a missing file elsewhere more likely means a drive not
+// mounted or a file moved away. Returns false when the program must end;
+// the message has been shown.
 bool openDatabase(Tdm& dm, const QString& path);
 
 // The upgrade steps on the open connection. Returns false when the program

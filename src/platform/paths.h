@@ -6,6 +6,7 @@
 // into a file of this machine: the prefix "c:\kynovia" (any case) becomes the
 // data directory and every backslash becomes a slash.
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -26,6 +27,46 @@ QString mapPath(const QString& windowsPath);
 // $KYNOVIA_DATABASE (a file or a server's "host:/path"), else the mapped
 // "c:\kynovia\db\kynoviadb".
 QString databasePath();
+
+// The directories that hold the files shipped with the program (help pages,
+// breed list), looked at after the data directory: <prefix>/share/kynovia
+// for a program installed as <prefix>/bin/kynovia, the source tree's
+// resources/ for a program run from its build directory, none otherwise.
+QStringList sharedDataDirectories();
+// The same for a program in `programDirectory`.
+QStringList sharedDataDirectoriesFor(const QString& programDirectory);
+
+// Tests: sharedDataDirectories() gives `dirs` while the object lives.
+class ScopedSharedDataDirectories {
+public:
+    explicit ScopedSharedDataDirectories(const QStringList& dirs);
+    ~ScopedSharedDataDirectories();
+    ScopedSharedDataDirectories(const ScopedSharedDataDirectories&) = delete;
+    ScopedSharedDataDirectories& operator=(const ScopedSharedDataDirectories&) = delete;
+
+private:
+    QStringList m_dirs;
+    const QStringList* m_previous;
+};
+
+// Where a file or folder below the data directory is looked for, in this
+// order: the path itself, then the same place below each shared directory.
+// A path outside the data directory is only itself.
+QStringList lookupPaths(const QString& path);
+// The first of lookupPaths(path) that exists; the path itself when none
+// does, so that a message names the data directory's place.
+QString findFile(const QString& path);
+
+// The embedded database engine keeps its lock files in $FIREBIRD_LOCK. The
+// folder is per user: $XDG_RUNTIME_DIR/kynovia-firebird when the runtime
+// directory is usable, else $XDG_CACHE_HOME/kynovia/firebird
+// (~/.cache/kynovia/firebird). Two programs of one user on one database
+// meet in the same folder; the users of one machine never share one.
+QString engineLockDirectory();
+// Before the first attach: sets FIREBIRD_LOCK to engineLockDirectory() unless
+// it is set already, and makes the folder (only for the user) when it is
+// missing. Returns the folder in use.
+QString useEngineLockDirectory();
 
 // The fixed Windows texts of the program.
 inline constexpr char16_t installDirectoryText[] = u"c:\\kynovia";

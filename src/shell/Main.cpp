@@ -575,7 +575,8 @@ void Tfrm_main::updateMiddle() {
 }
 
 void Tfrm_main::hilfeseite_laden(const QString& relPath) {
-    wb_assistent->navigate(platform::mapPath(installverzeichnis + relPath));
+    // The data directory's page, else the one shipped with the program.
+    wb_assistent->navigate(platform::findFile(platform::mapPath(installverzeichnis + relPath)));
 }
 
 void Tfrm_main::wb_assistentBeforeNavigate2(const QString& target, bool& cancel) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -47,13 +48,18 @@ bool enthaeltAlle(const QString& titel, const QString& text, const QStringList& 
     return true;
 }
 
+// The pages of the help folder and of the folders shipped with the program
+// (platform::lookupPaths); a page of the data directory hides the shipped
+// page of the same name.
 QStringList seitendateien(const QString& verzeichnis) {
-    QDir dir(verzeichnis);
-    QStringList result;
-    for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("*.htm"), QStringLiteral("*.html")},
-                                                 QDir::Files | QDir::Readable, QDir::Name))
-        result << fi.absoluteFilePath();
-    return result;
+    QMap<QString, QString> seiten;  // file name -> path, in name order
+    for (const QString& ort : platform::lookupPaths(verzeichnis)) {
+        QDir dir(ort);
+        for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("*.htm"), QStringLiteral("*.html")},
+                                                     QDir::Files | QDir::Readable, QDir::Name))
+            if (!seiten.contains(fi.fileName())) seiten.insert(fi.fileName(), fi.absoluteFilePath());
+    }
+    return seiten.values();
 }
 
 void sortieren(QList<Hilfetreffer>& t) {
@@ -160,7 +166,7 @@ QString Hilfeanzeige::verzeichnis(const QString& helpFile) {
 
 void Hilfeanzeige::showContents(const QString& helpFile) {
     if (!frm_wb_hilfe) frm_wb_hilfe = new Tfrm_wb_hilfe(m_owner);
-    frm_wb_hilfe->zeigeSeite(verzeichnis(helpFile) + QStringLiteral("/inhalt.htm"));
+    frm_wb_hilfe->zeigeSeite(platform::findFile(verzeichnis(helpFile) + QStringLiteral("/inhalt.htm")));
 }
 
 void Hilfeanzeige::search(const QString& helpFile, const QString& key) {

@@ -22,7 +22,9 @@ struct Hilfetreffer {
 
 // The pages in `verzeichnis` (*.htm, *.html) whose title and text contain
 // every word of `suchtext` (case-insensitive), ordered by title. An empty
-// text finds every page.
+// text finds every page. For the help folder below the data directory the
+// pages shipped with the program count as well, unless the folder has a
+// page of the same name.
 QList<Hilfetreffer> hilfeseitenSuchen(const QString& verzeichnis, const QString& suchtext);
 
 // The search dialog: a search field, the list of pages found, "Anzeigen"

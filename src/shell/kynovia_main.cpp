@@ -5,6 +5,7 @@
 // creation when main() returns; the data module's connection then ends its
 // transaction with commit, so every posted change is kept.
 #include <QApplication>
+#include <QLoggingCategory>
 #include <cstdlib>
 
 #include "data/datenmodul.h"
@@ -15,6 +16,11 @@
 #include "shell/globals.h"
 #include "shell/programm.h"
 #include "widgets/common.h"
+
+// Start-up messages, off unless switched on (QT_LOGGING_RULES=
+// "kynovia.start=true"); scripts that start the installed program wait for
+// "main window shown".
+Q_LOGGING_CATEGORY(lcStart, "kynovia.start", QtWarningMsg)
 
 int main(int argc, char** argv) {
     // The globals (installverzeichnis, programmversion) are set when their
@@ -58,6 +64,7 @@ int main(int argc, char** argv) {
         // The main window is shown as the loop starts; the program ends when
         // it is closed.
         programm.hauptfenster()->showMaximized();
+        qCInfo(lcStart, "main window shown");
         const int rc = app.exec();
         // Ended without the last changes (the user was told): not a success.
         return programm.hauptfenster()->endeOhneSpeichern() ? 1 : rc;

@@ -9,6 +9,7 @@
 #include "data/datenmodul.h"
 #include "db/transaction.h"
 #include "platform/application.h"
+#include "platform/paths.h"
 #include "shell/Main.h"
 #include "shell/about.h"
 #include "shell/notizblock.h"
@@ -36,6 +37,10 @@ Programm::~Programm() {
 }
 
 bool Programm::starten() {
+    // 0. The embedded engine's lock folder, the user's own, before anything
+    //    attaches a database.
+    platform::useEngineLockDirectory();
+
     // 1. frm_main (Tfrm_main): created first, so that it becomes the
     //    application's main window; it needs no data module. It is
     //    destroyed last.

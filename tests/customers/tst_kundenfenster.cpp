@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QScopeGuard>
@@ -20,6 +21,8 @@
 #include "customers/hundefelder.h"
 #include "customers/kundensuche.h"
 #include "kundentest.h"
+#include "platform/envoverride.h"
+#include "platform/paths.h"
 #include "testregistry.h"
 #include "widgets/captionpanel.h"
 #include "widgets/dbcheckbox.h"
@@ -725,6 +728,39 @@ private slots:
         QCOMPARE(u.wert("select rasse from hunde where hundnr = (select min(hundnr) from hunde)").toString(),
                  QStringLiteral("Hovawart-Mix"));
         KYN_VERIFY_DIALOGS(u.dialoge);
+    }
+
+    // The breed list is looked for in the current directory, then in the
+    // data directory, then in the folders shipped with the program.
+    void breedListPlaces_data() {
+        QTest::addColumn<QStringList>("present");  // of "ordner", "daten", "mitgeliefert"
+        QTest::addColumn<QString>("used");         // empty: none can be read
+        QTest::newRow("current directory first") << QStringList{"ordner", "daten", "mitgeliefert"} << "ordner";
+        QTest::newRow("data directory next") << QStringList{"daten", "mitgeliefert"} << "daten";
+        QTest::newRow("shipped list last") << QStringList{"mitgeliefert"} << "mitgeliefert";
+        QTest::newRow("nowhere") << QStringList{} << "";
+    }
+    void breedListPlaces() {
+        QFETCH(QStringList, present);
+        QFETCH(QString, used);
+        QTemporaryDir root;
+        const QString r = root.path();
+        for (const char* d : {"ordner", "daten", "mitgeliefert"}) QVERIFY(QDir(r).mkpath(d));
+        for (const QString& d : present) {
+            QFile f(r + "/" + d + "/rassen.txt");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(("Rasse aus " + d).toLatin1());
+        }
+        EnvOverride home("KYNOVIA_HOME", (r + "/daten").toLocal8Bit());
+        platform::ScopedSharedDataDirectories shared({r + "/mitgeliefert"});
+        const QString alterOrdner = QDir::currentPath();
+        QDir::setCurrent(r + "/ordner");
+        auto zurueck = qScopeGuard([&] { QDir::setCurrent(alterOrdner); });
+        platform::ScopedScriptedDialogs d;
+        if (used.isEmpty()) d.expectError(QStringLiteral("Datei rassen.txt kann nicht geöffnet werden"));
+        const QStringList rassen = hundefelder::rassen_fuer_fenster(false);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(rassen, used.isEmpty() ? QStringList() : QStringList{"Rasse aus " + used});
     }
 
     void breedListMissing() {

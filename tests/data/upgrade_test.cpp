@@ -10,6 +10,8 @@
 
 #include "baseschema.h"
 #include "data/datenmodul.h"
+#include "data/upgrade.h"
+#include "platform/paths.h"
 #include "platform/envoverride.h"
 #include "platform/scripteddialogs.h"
 #include "startuptestutil.h"
@@ -427,6 +429,50 @@ private slots:
             QVERIFY(d.lastText().contains(path));
             QVERIFY(!d.lastText().contains("Update-Nr."));
         }
+    }
+
+    // The first start of a user (the default place, no data directory yet)
+    // makes the data directory and the database without a question; a
+    // missing database anywhere else is asked for (missingDatabaseFile).
+    void firstStartOfUser_data() {
+        QTest::addColumn<QString>("fall");
+        QTest::addColumn<bool>("first");
+        QTest::newRow("default place, no data directory") << "erststart" << true;
+        QTest::newRow("default place, data directory there") << "ordner da" << false;
+        QTest::newRow("KYNOVIA_HOME names a missing folder") << "kynovia_home" << false;
+        QTest::newRow("KYNOVIA_DATABASE names another file") << "kynovia_database" << false;
+    }
+    void firstStartOfUser() {
+        QFETCH(QString, fall);
+        QFETCH(bool, first);
+        TestEnv env;
+        const QString xdg = env.home() + "/xdg";
+        const QString standard = xdg + "/kynovia/db/kynoviadb";
+        std::unique_ptr<EnvOverride> home = fall == "kynovia_home"
+            ? std::make_unique<EnvOverride>("KYNOVIA_HOME", (xdg + "/kynovia").toLocal8Bit())
+            : std::make_unique<EnvOverride>("KYNOVIA_HOME", QByteArray(), true);
+        EnvOverride data("XDG_DATA_HOME", xdg.toLocal8Bit());
+        EnvOverride database("KYNOVIA_DATABASE", (env.home() + "/anders/kynoviadb").toLocal8Bit(),
+                             fall != "kynovia_database");
+        if (fall == "ordner da") QVERIFY(QDir().mkpath(xdg + "/kynovia"));
+        const QString path = platform::databasePath();
+        QCOMPARE(path, fall == "kynovia_database" ? env.home() + "/anders/kynoviadb" : standard);
+        QCOMPARE(upgrade::firstStartOfUser(path), first);
+        if (!first) return;
+
+        platform::ScopedScriptedDialogs d;  // no box at all
+        {
+            Tdm m;
+            QVERIFY(m.DataModuleCreate());
+        }
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(d.shown().isEmpty());
+        Connection c;
+        c.setDatabaseName(standard);
+        c.open();
+        QCOMPARE(lastUpdate(c), 13);
+        // The next start is no first start any more.
+        QVERIFY(!upgrade::firstStartOfUser(path));
     }
 
     void databaseInUseByAnotherProgram() {

@@ -474,6 +474,11 @@ public:
         env.insert(name, wert);
         m_p.setProcessEnvironment(env);
     }
+    void entferne(const QString& name) {
+        QProcessEnvironment env = m_p.processEnvironment();
+        env.remove(name);
+        m_p.setProcessEnvironment(env);
+    }
     bool starte() {
         m_p.start(QCoreApplication::applicationFilePath(), {});
         return m_p.waitForStarted(60000);
@@ -738,15 +743,38 @@ private slots:
 
     // A second instance started while the first runs: it ends its start with
     // a clear message and without waiting; the first goes on unaffected and
-    // keeps what it saved.
+    // keeps what it saved. So it is with the lock folder named by
+    // FIREBIRD_LOCK, with the program's own folder of the user (both
+    // instances meet there), and with two sessions of the user whose runtime
+    // directories differ (the engine's lock on the file itself holds).
+    void databaseHeldByARunningInstance_data() {
+        QTest::addColumn<QString>("sperren");
+        QTest::newRow("FIREBIRD_LOCK") << "FIREBIRD_LOCK";
+        QTest::newRow("the user's own lock folder") << "eigener";
+        QTest::newRow("two sessions of the user") << "zwei Sitzungen";
+    }
     void databaseHeldByARunningInstance() {
+        QFETCH(QString, sperren);
         TestEnv env;
         vorbereiten(env);
+        // The runtime directory of each instance's session.
+        const QString laufzeit1 = env.home() + QStringLiteral("/laufzeit1");
+        const QString laufzeit2 = sperren == QLatin1String("zwei Sitzungen") ? env.home() + QStringLiteral("/laufzeit2")
+                                                                              : laufzeit1;
+        auto sitzung = [&](Kind& k, const QString& laufzeit) {
+            if (sperren == QLatin1String("FIREBIRD_LOCK")) return;
+            QVERIFY(QDir().mkpath(laufzeit));
+            QVERIFY(QFile::setPermissions(laufzeit, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            k.entferne(QStringLiteral("FIREBIRD_LOCK"));
+            k.setze(QStringLiteral("XDG_RUNTIME_DIR"), laufzeit);
+        };
         Kind erste("erste_instanz", env.home());
+        sitzung(erste, laufzeit1);
         QVERIFY(erste.starte());
         QVERIFY2(erste.warteAuf("BEREIT"), erste.bericht().constData());
 
         Kind zweite("programmstart", env.home());
+        sitzung(zweite, laufzeit2);
         QVERIFY(zweite.starte());
         QVERIFY2(zweite.warteEnde(), zweite.bericht().constData());
         QCOMPARE(zweite.prozess().exitStatus(), QProcess::NormalExit);
@@ -772,6 +800,14 @@ private slots:
 
         auto c = env.connect();
         QCOMPARE(spalte(*c, "select name from kunden order by kndnr"), (QStringList{"Erstinstanz", "Nachher"}));
+        // The instances made their lock folders themselves and the engine
+        // used them.
+        if (sperren != QLatin1String("FIREBIRD_LOCK")) {
+            for (const QString& laufzeit : {laufzeit1, laufzeit2}) {
+                const QString ordner = laufzeit + QStringLiteral("/kynovia-firebird");
+                QVERIFY2(QFileInfo::exists(ordner + QStringLiteral("/fb_init")), qPrintable(ordner));
+            }
+        }
     }
 
     // A database file that cannot be used: the whole start ends with a

@@ -1,5 +1,8 @@
 // Mapping of the program's fixed Windows paths to files of this machine.
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +97,108 @@ private slots:
         {
             EnvOverride db("KYNOVIA_DATABASE", "");
             QCOMPARE(platform::databasePath(), QStringLiteral("/srv/kyn/db/kynoviadb"));
+        }
+    }
+
+    // Where the files shipped with the program are looked for, by the
+    // folder the program runs from.
+    void sharedDataDirectories_data() {
+        QTest::addColumn<QString>("programDirectory");
+        QTest::addColumn<QStringList>("expected");
+        const QString build = QDir(QCoreApplication::applicationDirPath() + "/../src").absolutePath();
+        const QString resources = qEnvironmentVariable("KYNOVIA_SOURCE_DIR") + "/resources";
+        QTest::newRow("installed in /usr") << "/usr/bin" << QStringList{"/usr/share/kynovia"};
+        QTest::newRow("installed elsewhere") << "/opt/kyn/bin/" << QStringList{"/opt/kyn/share/kynovia"};
+        QTest::newRow("run from the build") << build << QStringList{QDir::cleanPath(resources)};
+        QTest::newRow("a test program") << QCoreApplication::applicationDirPath() << QStringList{};
+        QTest::newRow("any other folder") << "/home/anna/programme" << QStringList{};
+        QTest::newRow("none") << "" << QStringList{};
+    }
+    void sharedDataDirectories() {
+        QFETCH(QString, programDirectory);
+        QFETCH(QStringList, expected);
+        QCOMPARE(platform::sharedDataDirectoriesFor(programDirectory), expected);
+    }
+
+    // A file below the data directory: the data directory's copy, else the
+    // first shared directory's, else the data directory's (missing) path.
+    void findFile_data() {
+        QTest::addColumn<QStringList>("present");  // of "data", "shared1", "shared2"
+        QTest::addColumn<QString>("found");
+        QTest::newRow("data directory first") << QStringList{"data", "shared1", "shared2"} << "data";
+        QTest::newRow("first shared directory") << QStringList{"shared1", "shared2"} << "shared1";
+        QTest::newRow("second shared directory") << QStringList{"shared2"} << "shared2";
+        QTest::newRow("nowhere") << QStringList{} << "data";
+    }
+    void findFile() {
+        QFETCH(QStringList, present);
+        QFETCH(QString, found);
+        QTemporaryDir root;
+        const QString r = root.path();
+        EnvOverride home("KYNOVIA_HOME", (r + "/data").toLocal8Bit());
+        platform::ScopedSharedDataDirectories shared({r + "/shared1", r + "/shared2"});
+        for (const QString& d : present) {
+            QVERIFY(QDir().mkpath(r + "/" + d + "/help"));
+            QFile f(r + "/" + d + "/help/inhalt.htm");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        const QString page = platform::mapPath("c:\\kynovia\\help\\inhalt.htm");
+        QCOMPARE(platform::lookupPaths(page), (QStringList{r + "/data/help/inhalt.htm", r + "/shared1/help/inhalt.htm",
+                                                           r + "/shared2/help/inhalt.htm"}));
+        QCOMPARE(platform::findFile(page), r + "/" + found + "/help/inhalt.htm");
+        // A path outside the data directory is only itself.
+        QCOMPARE(platform::lookupPaths(r + "/shared1/help/inhalt.htm"), QStringList{r + "/shared1/help/inhalt.htm"});
+        QCOMPARE(platform::lookupPaths(r + "/database"), QStringList{r + "/database"});
+    }
+
+    // The embedded engine's lock folder: the user's runtime directory when
+    // it is usable, else the user's cache directory.
+    void engineLockDirectory_data() {
+        QTest::addColumn<QString>("runtime");  // "<tmp>" stands for a folder of this user
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("runtime directory") << "<tmp>" << "/xdg/cache" << "<tmp>/kynovia-firebird";
+        QTest::newRow("no runtime directory") << "" << "/xdg/cache" << "/xdg/cache/kynovia/firebird";
+        QTest::newRow("runtime directory missing") << "<tmp>/fehlt" << "/xdg/cache" << "/xdg/cache/kynovia/firebird";
+        QTest::newRow("relative runtime directory") << "laufzeit" << "/xdg/cache" << "/xdg/cache/kynovia/firebird";
+        QTest::newRow("no cache directory either") << "" << "" << "<home>/.cache/kynovia/firebird";
+    }
+    void engineLockDirectory() {
+        QFETCH(QString, runtime);
+        QFETCH(QString, cache);
+        QFETCH(QString, expected);
+        QTemporaryDir tmp;
+        for (QString* s : {&runtime, &expected}) {
+            s->replace("<tmp>", tmp.path());
+            s->replace("<home>", QDir::homePath());
+        }
+        EnvOverride r("XDG_RUNTIME_DIR", runtime.toLocal8Bit(), runtime.isEmpty());
+        EnvOverride c("XDG_CACHE_HOME", cache.toLocal8Bit(), cache.isEmpty());
+        QCOMPARE(platform::engineLockDirectory(), expected);
+    }
+
+    // FIREBIRD_LOCK set by the user is kept (a missing folder is made);
+    // otherwise the program sets it to its own folder, made for the user only.
+    void useEngineLockDirectory() {
+        QTemporaryDir tmp;
+        {
+            EnvOverride lock("FIREBIRD_LOCK", (tmp.path() + "/eigene/sperren").toLocal8Bit());
+            QCOMPARE(platform::useEngineLockDirectory(), tmp.path() + "/eigene/sperren");
+            QCOMPARE(qEnvironmentVariable("FIREBIRD_LOCK"), tmp.path() + "/eigene/sperren");
+            QVERIFY(QFileInfo(tmp.path() + "/eigene/sperren").isDir());
+        }
+        {
+            auto lock = EnvOverride::unset("FIREBIRD_LOCK");
+            EnvOverride r("XDG_RUNTIME_DIR", tmp.path().toLocal8Bit());
+            const QString dir = tmp.path() + "/kynovia-firebird";
+            QCOMPARE(platform::useEngineLockDirectory(), dir);
+            QCOMPARE(qEnvironmentVariable("FIREBIRD_LOCK"), dir);
+            QVERIFY(QFileInfo(dir).isDir());
+            QCOMPARE(QFile::permissions(dir) & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                                QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+                     QFile::Permissions());
+            // A second call (the second attach of the program) changes nothing.
+            QCOMPARE(platform::useEngineLockDirectory(), dir);
         }
     }
 };

@@ -156,6 +156,39 @@ private slots:
         for (const Hilfetreffer& t : hilfeseitenSuchen(help, text)) QVERIFY(!t.titel.isEmpty());
     }
 
+    // The help window and the search use the data directory's pages and,
+    // for every page the data directory lacks, the page shipped with the
+    // program.
+    void helpPagesShippedWithTheProgram() {
+        TestEnv env;
+        const QString shipped = shelltest::sourceDir() + "/resources";
+        platform::ScopedSharedDataDirectories shared({shipped});
+        const QString help = env.home() + "/help";
+        QVERIFY(QDir().mkpath(help));
+        {
+            QFile f(help + "/trainer.htm");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("<html><head><title>Unsere Trainer</title></head><body>Quastenflosser</body></html>");
+        }
+        const QString helpFile = QString::fromUtf16(platform::helpFileText);
+        QWidget owner;
+        Hilfeanzeige viewer(&owner);
+        viewer.showContents(helpFile);
+        QVERIFY(frm_wb_hilfe);
+        QCOMPARE(frm_wb_hilfe->wb_hilfe->currentFile(), shipped + "/help/inhalt.htm");
+
+        QStringList found;
+        for (const Hilfetreffer& t : hilfeseitenSuchen(help, QString())) found << t.datei;
+        QCOMPARE(found.size(), QDir(shipped + "/help").entryList({"*.htm"}).size());
+        QVERIFY2(found.contains(help + "/trainer.htm"), qPrintable(found.join(",")));
+        QVERIFY2(!found.contains(shipped + "/help/trainer.htm"), qPrintable(found.join(",")));
+        QVERIFY2(found.contains(shipped + "/help/terminberatung.htm"), qPrintable(found.join(",")));
+        const QList<Hilfetreffer> eigene = hilfeseitenSuchen(help, "Quastenflosser");
+        QCOMPARE(eigene.size(), 1);
+        QCOMPARE(eigene[0].datei, help + "/trainer.htm");
+        delete frm_wb_hilfe.data();
+    }
+
     void helpMenuViewerShowsIndexAndSearch() {
         TestEnv env;
         const QString help = shelltest::installHelpPages(env.home());

@@ -698,6 +698,20 @@ private slots:
         QCOMPARE(f.shownHelp(), f.helpFile("inhalt.htm"));
     }
 
+    // A page the data directory does not have comes from the pages shipped
+    // with the program; the data directory's own page comes first.
+    void helpPageShippedWithTheProgram() {
+        Fixture f;
+        const QString shipped = shelltest::sourceDir() + "/resources";
+        platform::ScopedSharedDataDirectories shared({shipped});
+        QVERIFY(QFile::remove(f.helpFile("kundeneu.htm")));
+        f.window->hilfeseite_laden("\\help\\kundeneu.htm");
+        QCOMPARE(f.shownHelp(), shipped + "/help/kundeneu.htm");
+        QVERIFY(!f.window->wb_assistent->toPlainText().isEmpty());
+        f.window->hilfeseite_laden("\\help\\inhalt.htm");
+        QCOMPARE(f.shownHelp(), f.helpFile("inhalt.htm"));
+    }
+
     void helpPagePathIsInstallDirectoryPlusPage() {
         Fixture f;
         f.window->hilfeseite_laden("\\help\\kundeneu.htm");
