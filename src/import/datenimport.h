@@ -5,7 +5,11 @@
 // inside the program's transaction, which the user then commits (retaining)
 // or rolls back. The customer gets a dog when at least one cell of the line
 // mapped to a dog column holds a value; a line whose mapped cells are all
-// empty (or blank) creates nothing.
+// empty (or blank) creates nothing. The import starts by committing what was
+// saved before, and holds every commit until the user decides, so that
+// rolling back takes back exactly the import; closing the window (or the
+// program) with an undecided import asks. A line that fails leaves nothing
+// behind, and the message names its file line and column title.
 //
 // Assigning a column: click the mapping cell below the file column's title
 // and pick a target from the popup menu ("kunde.NAME", "hund.RASSE", ... or
