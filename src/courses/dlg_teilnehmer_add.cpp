@@ -33,13 +33,8 @@ void guarded(F&& f) {
 // 30 characters; the numbers have at most 11 digits with their sign).
 constexpr int kLaengsteSpalte = 30;
 
-// The letters a to z upper-cased; umlauts and all other characters stay.
-QString gross(const QString& text) {
-    QString u = text;
-    for (QChar& c : u)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
-    return u;
-}
+// Upper-cased as the database's upper() does it, umlauts included.
+QString gross(const QString& text) { return db::win1252Upper(text); }
 
 // Whether the text converts to an integer (StrToInt): an optional sign and
 // decimal digits within the 32-bit range.

@@ -3,12 +3,7 @@
 #include "db/field.h"
 #include "db/statement.h"
 
-QString suchtext_gross(const QString& text) {
-    QString u = text;
-    for (QChar& c : u)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
-    return u;
-}
+QString suchtext_gross(const QString& text) { return db::win1252Upper(text); }
 
 bool suchtext_ist_zahl(const QString& text) {
     int i = 0;

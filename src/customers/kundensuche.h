@@ -3,11 +3,12 @@
 //
 // A search text T becomes a chain of LIKE tests that the database evaluates
 // as the WHERE of the searched table: each test is its opening piece, the
-// text and "%'". The letters a to z of the text are upper-cased (U); every
-// other character stays as typed. When T is a whole number the chain starts
-// with a test on the record's number column with T as typed.
+// text and "%'". The text is upper-cased (U) exactly as the database's
+// upper() does it for the stored columns, umlauts included, so that "müller",
+// "Müller" and "MÜLLER" all find Müller. When T is a whole number the chain
+// starts with a test on the record's number column with T as typed.
 //
-//   kundensuche_bedingung("mü")  -> upper(name) like '%Mü%' or upper(vname) like '%Mü%' or ...
+//   kundensuche_bedingung("mü")  -> upper(name) like '%MÜ%' or upper(vname) like '%MÜ%' or ...
 //   kundensuche_bedingung("12")  -> kndnr like '%12%' or upper(name) like '%12%' or ...
 //
 // The text is always one SQL string literal: every apostrophe is doubled, so
@@ -26,7 +27,8 @@ inline constexpr int suchtext_max_spaltenlaenge = 500;
 // The condition that finds nothing.
 inline constexpr char suchbedingung_nichts[] = "1=0";
 
-// T with the letters a to z upper-cased; umlauts, ß, digits and punctuation
+// T upper-cased as the database's upper() does it (db::win1252Upper): a to z,
+// ä, ö, ü and the other letters of the code page; ß, digits and punctuation
 // stay unchanged.
 QString suchtext_gross(const QString& text);
 

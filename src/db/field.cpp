@@ -24,6 +24,19 @@ bool win1252Representable(const QString& text) {
     return true;
 }
 
+QString win1252Upper(const QString& text) {
+    QString u = text;
+    for (QChar& ch : u) {
+        const char16_t c = ch.unicode();
+        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) ch = QChar(char16_t(c - 0x20));
+        else if (c == 0x0161) ch = QChar(char16_t(0x0160));  // š -> Š
+        else if (c == 0x0153) ch = QChar(char16_t(0x0152));  // œ -> Œ
+        else if (c == 0x017E) ch = QChar(char16_t(0x017D));  // ž -> Ž
+        else if (c == 0x00FF) ch = QChar(char16_t(0x0178));  // ÿ -> Ÿ
+    }
+    return u;
+}
+
 QDateTime makeDateTime(const QDate& d, const QTime& t) { return QDateTime(d, t, Qt::UTC); }
 
 QDateTime currentDateTime() {

@@ -130,6 +130,13 @@ QString monthName(int month);         // 1 = Januar
 // set (Windows-1252); others cannot be stored or compared with stored text.
 bool win1252Representable(const QString& text);
 
+// The text upper-cased exactly as the database's UPPER() does it for
+// Windows-1252 text: a to z, the accented letters à to þ (but not ÷),
+// š, œ, ž and ÿ become their capitals; ß, µ, ª, º, ƒ and every other
+// character stay as they are. A search text upper-cased so compares with
+// upper(column) as the user expects ("müller" finds "Müller").
+QString win1252Upper(const QString& text);
+
 // The program's notion of "now": local wall-clock time in a Qt::UTC
 // QDateTime, the form in which the database layer carries DATE values.
 QDateTime currentDateTime();

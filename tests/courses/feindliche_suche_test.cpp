@@ -11,6 +11,7 @@
 #include "kursetestutil.h"
 #include "platform/scripteddialogs.h"
 #include "testregistry.h"
+#include "umlautsuche.h"
 #include "widgets/dbgrid.h"
 
 using namespace kurstest;
@@ -97,5 +98,64 @@ private slots:
     }
 };
 
+// Umlauts and the other letters of the code page, typed in any case, find
+// the stored names as the database upper-cases them.
+class UmlautSucheKurseTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Fixture> m_f;
+    std::unique_ptr<Tfrm_teilnehmer_add> m_dlg;
+    std::unique_ptr<platform::ScopedScriptedDialogs> m_d;
+
+private slots:
+    void initTestCase() {
+        m_f = std::make_unique<Fixture>();
+        umlautsuche::einfuegen(m_f->module->idb.get(), m_f->module->ibt);
+        m_f->beratungsfenster();
+        m_dlg = std::make_unique<Tfrm_teilnehmer_add>(m_f->module.get());
+        m_d = std::make_unique<platform::ScopedScriptedDialogs>();
+    }
+    void cleanupTestCase() {
+        m_d.reset();
+        m_dlg.reset();
+        m_f.reset();
+    }
+    void init() { m_d->clear(); }
+
+    void consultationsSearchBox_data() { umlautsuche::texte(); }
+    void consultationsSearchBox() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, gefunden);
+        Tfrm_beratungen* w = m_f->beratungen;
+        db::Table* k = m_f->module->ibt_kunde;
+        QVERIFY(zeigeAktiv(w));
+        feindlich::suchen(w->suchtext_kunde, text);
+        QStringList namen;
+        for (k->first(); !k->eof(); k->next()) namen << k->fieldByName("NAME")->asString();
+        namen.sort();
+        QCOMPARE(namen, gefunden);
+        KYN_VERIFY_DIALOGS(*m_d);
+    }
+
+    void addParticipantSearchBox_data() { umlautsuche::texte(); }
+    void addParticipantSearchBox() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, gefunden);
+        Tfrm_teilnehmer_add& dlg = *m_dlg;
+        dlg.show();
+        QVERIFY(zeigeAktiv(&dlg));
+        feindlich::suchen(dlg.e_suchtext, text);
+        QStringList paare, erwartet;
+        for (dlg.ibq_suche->first(); !dlg.ibq_suche->eof(); dlg.ibq_suche->next())
+            paare << dlg.ibq_suche->fieldByName("NAME")->asString() + "/" +
+                         dlg.ibq_suche->fieldByName("HUNDNAME")->asString();
+        paare.sort();
+        for (const QString& n : gefunden) erwartet << n + "/" + n;
+        QCOMPARE(paare, erwartet);
+        dlg.hide();
+        KYN_VERIFY_DIALOGS(*m_d);
+    }
+};
+
 KYN_TEST(FeindlicheSucheKurseTest)
+KYN_TEST(UmlautSucheKurseTest)
 #include "feindliche_suche_test.moc"

@@ -10,11 +10,19 @@
 #include "feindlichetexte.h"
 #include "kundentest.h"
 #include "testregistry.h"
+#include "umlautsuche.h"
 #include "widgets/dbgrid.h"
 
 using namespace kundentest;
 
 namespace {
+
+QStringList namen(db::Dataset* d) {
+    QStringList out;
+    for (d->first(); !d->eof(); d->next()) out << d->fieldByName(QStringLiteral("NAME"))->asString();
+    out.sort();
+    return out;
+}
 
 QList<int> nummern(db::Dataset* d, const char* spalte) {
     QList<int> out;
@@ -97,5 +105,48 @@ private slots:
     }
 };
 
+// Umlauts and the other letters of the code page, typed in any case, find
+// the stored names as the database upper-cases them.
+class UmlautSucheKundenTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Umgebung> m_u;
+
+private slots:
+    void initTestCase() {
+        m_u = std::make_unique<Umgebung>();
+        umlautsuche::einfuegen(m_u->modul->idb.get(), m_u->modul->ibt);
+        m_u->kundenfenster();
+        m_u->hundefenster();
+    }
+    void cleanupTestCase() { m_u.reset(); }
+    void init() { m_u->dialoge.clear(); }
+
+    void customerSearchBox_data() { umlautsuche::texte(); }
+    void customerSearchBox() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, gefunden);
+        Tfrm_kunden* w = m_u->kunden.get();
+        Umgebung::zeigen(w);
+        w->pg_kunde->setCurrentWidget(w->ts_kundenuebersicht);
+        feindlich::suchen(w->suchtext_kunde, text);
+        QCOMPARE(namen(dm->ibt_kunde), gefunden);
+        QCOMPARE(w->dbg_kunde->datasetModel()->rowCount(), gefunden.size());
+        KYN_VERIFY_DIALOGS(m_u->dialoge);
+    }
+
+    void dogSearchBox_data() { umlautsuche::texte(); }
+    void dogSearchBox() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, gefunden);
+        Tfrm_hunde* w = m_u->hunde.get();
+        Umgebung::zeigen(w);
+        feindlich::suchen(w->suchtext_hunde, text);
+        QCOMPARE(namen(dm->ibt_hunde), gefunden);
+        QCOMPARE(w->dbg_kunde->datasetModel()->rowCount(), gefunden.size());
+        KYN_VERIFY_DIALOGS(m_u->dialoge);
+    }
+};
+
 KYN_TEST(FeindlicheSucheKundenTest)
+KYN_TEST(UmlautSucheKundenTest)
 #include "tst_feindlichesuche.moc"

@@ -35,6 +35,59 @@ private slots:
                  makeDateTime(QDate(2003, 1, 1)));
     }
 
+    // The database's UPPER() measured over all 256 characters of the code
+    // page: the program upper-cases search texts with the same mapping, so a
+    // text compares with upper(column) as the stored text does.
+    void upperCaseAsTheDatabaseDoes() {
+        EngineDb d;
+        const QString zeichenSql = "cast(ascii_char(cast(? as integer)) as varchar(1) character set win1252)";
+        Statement zeichenAbfrage(d.conn.get(), d.tr());
+        zeichenAbfrage.prepare("select " + zeichenSql + " from rdb$database");
+        Statement obenAbfrage(d.conn.get(), d.tr());
+        obenAbfrage.prepare("select upper(" + zeichenSql + ") from rdb$database");
+        auto lies = [](Statement& st, int b) {
+            st.setParam(0, b);
+            st.open();
+            const QString v = st.fetch() ? st.value(0).toString() : QString();
+            st.close();
+            return v;
+        };
+        QList<int> undefiniert, obenNichtLesbar;
+        QStringList abweichend;
+        int gross = 0;
+        for (int b = 0; b < 256; ++b) {
+            const QString zeichen = lies(zeichenAbfrage, b);
+            QCOMPARE(zeichen.size(), 1);
+            // The five bytes the code page leaves undefined come back as NUL.
+            if (b != 0 && zeichen.at(0).unicode() == 0) {
+                undefiniert << b;
+                continue;
+            }
+            QVERIFY(win1252Representable(zeichen));
+            QString oben;
+            try {
+                oben = lies(obenAbfrage, b);
+            } catch (const Error&) {
+                // The server's capital is a byte it cannot deliver as text.
+                if (obenAbfrage.isOpen()) obenAbfrage.close();
+                obenNichtLesbar << b;
+                continue;
+            }
+            if (zeichen != oben) ++gross;
+            if (win1252Upper(zeichen) != oben)
+                abweichend << QString("%1: %2 -> %3, program %4").arg(b).arg(zeichen, oben, win1252Upper(zeichen));
+        }
+        QVERIFY2(abweichend.isEmpty(), qPrintable(abweichend.join("; ")));
+        QCOMPARE(undefiniert, (QList<int>{0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+        // ƒ: the server's UPPER() gives a byte outside the code page, which
+        // no search text can hold; the program leaves ƒ as it is.
+        QCOMPARE(obenNichtLesbar, QList<int>{0x83});
+        QCOMPARE(win1252Upper(QString::fromUtf8("ƒ")), QString::fromUtf8("ƒ"));
+        // a-z, à-þ without ÷, š, œ, ž, ÿ; ß and µ stay.
+        QCOMPARE(gross, 26 + 30 + 4);
+        QCOMPARE(win1252Upper("müller straße µ ÿ œ"), QString("MÜLLER STRAßE µ Ÿ Œ"));
+    }
+
     void serverErrorCarriesTextAndSql() {
         EngineDb d;
         Statement s(d.conn.get(), d.tr());
