@@ -557,6 +557,15 @@ void Tfrm_main::wb_assistentBeforeNavigate2(const QString& target, bool& cancel)
     if (!target.contains(QLatin1String("erststartaus"))) return;
     cancel = true;
     jcp_assistent->hide();
+    erststarthilfeSpeichern();
+}
+
+void Tfrm_main::erststarthilfeAusschalten() {
+    if (m_assistentMitte) jcp_assistent->hide();
+    erststarthilfeSpeichern();
+}
+
+void Tfrm_main::erststarthilfeSpeichern() {
     if (!dm) return;
     try {
         db::Table* t = dm->ibt_systemdaten;
@@ -667,6 +676,10 @@ QWidget* Tfrm_main::prepareWindow(WindowKind kind) {
     QWidget* w = p.instance();
     if (!w) w = p.create();
     if (!w) return nullptr;
+    // A working window is never hidden behind the quick-help panel: a panel
+    // over the whole middle area (the first-start assistant) goes back to
+    // the strip on the right, as its minimise button does.
+    if (m_assistentMitte) setAssistentMitte(false);
     QMdiSubWindow* sub = subWindowOf(w);
     if (!sub) {
         sub = ClientArea->addSubWindow(w);

@@ -127,6 +127,11 @@ public:
     // the 200-pixel strip on the right).
     bool assistentFuelltMitte() const { return m_assistentMitte; }
 
+    // Switches the first-start assistant off for good (ERSTSTARTHILFE -1),
+    // as its link does; used by the separate help window. The quick-help
+    // panel is hidden when it fills the middle area.
+    void erststarthilfeAusschalten();
+
     // --- handlers ---
     void FormShow();
     void tv_navigatorChange(QTreeWidgetItem* item);
@@ -182,6 +187,7 @@ private:
     // Commits what was saved before the program ends; false when the commit
     // failed and the user wants to stay.
     bool endCommit();
+    void erststarthilfeSpeichern();
 
     // The shared first steps of an open function: the window (created when
     // the reference is empty), as maximised child window. nullptr when the

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QVBoxLayout>
 
+#include "shell/Main.h"
 #include "shell/htmlbrowser.h"
 #include "shell/ressourcen.h"
 
@@ -19,6 +20,12 @@ Tfrm_wb_hilfe::Tfrm_wb_hilfe(QWidget* parent) : QWidget(parent, Qt::Window) {
     wb_hilfe = new HtmlBrowser(this);
     wb_hilfe->setObjectName(QStringLiteral("wb_hilfe"));
     layout->addWidget(wb_hilfe);
+    // The first-start page offers its switch-off link here too.
+    wb_hilfe->beforeNavigate = [](const QString& target, bool& cancel) {
+        if (!target.contains(QLatin1String("erststartaus"))) return;
+        cancel = true;
+        if (frm_main) frm_main->erststarthilfeAusschalten();
+    };
 }
 
 void Tfrm_wb_hilfe::zeigeSeite(const QString& filePath) {
