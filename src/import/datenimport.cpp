@@ -503,6 +503,12 @@ QString Tfrm_datenimport::zeilenText(int line) {
     return QStringLiteral("Zeile %1").arg(line + 1);
 }
 
+bool Tfrm_datenimport::belegt(const QList<Ziel>& ziele, const csv::Table& table, int line) {
+    for (const Ziel& z : ziele)
+        if (!leer(table.cell(line, z.column))) return true;
+    return false;
+}
+
 void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line) {
     // The intake dates already replaced in this line: a second column with
     // the same target is joined onto the first one's value.
@@ -579,14 +585,22 @@ void Tfrm_datenimport::importieren() {
         for (int z = 1; z <= zeilen; ++z) {
             zeile = z;
             kundeGepostet = false;
-            kunde->append();
-            fuelle(kundeZiele, table, z);
-            kunde->post();
-            kundeGepostet = true;
-            hund->refresh();
-            hund->append();
-            fuelle(hundZiele, table, z);
-            hund->post();
+            // A line whose mapped cells are all empty creates nothing; a
+            // dog only comes with a value for it, so that a file of
+            // customers alone creates no nameless dogs.
+            const bool mitHund = belegt(hundZiele, table, z);
+            if (mitHund || belegt(kundeZiele, table, z)) {
+                kunde->append();
+                fuelle(kundeZiele, table, z);
+                kunde->post();
+                kundeGepostet = true;
+                if (mitHund) {
+                    hund->refresh();
+                    hund->append();
+                    fuelle(hundZiele, table, z);
+                    hund->post();
+                }
+            }
             ++m_importiert;
             if (z == zeilen) break;
             if (takt.elapsed() >= progressInterval) {

@@ -1,9 +1,11 @@
 #pragma once
 // The import window: reads a semicolon-separated text file exported by
 // another program, shows it, lets the user assign file columns to columns of
-// the customer and the dog table, and creates one customer with one dog per
-// data line inside the program's transaction, which the user then commits
-// (retaining) or rolls back.
+// the customer and the dog table, and creates one customer per data line
+// inside the program's transaction, which the user then commits (retaining)
+// or rolls back. The customer gets a dog when at least one cell of the line
+// mapped to a dog column holds a value; a line whose mapped cells are all
+// empty (or blank) creates nothing.
 //
 // Assigning a column: click the mapping cell below the file column's title
 // and pick a target from the popup menu ("kunde.NAME", "hund.RASSE", ... or
@@ -168,6 +170,8 @@ private:
     static void fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line);
     // "Zeile 17" for table row 16 (the title line is the file's line 1).
     static QString zeilenText(int line);
+    // Whether any of the targets gets a value (a cell that is not blank) from the line.
+    static bool belegt(const QList<Ziel>& ziele, const csv::Table& table, int line);
     void importieren();
 
     int m_importiert = 0;

@@ -103,22 +103,33 @@ bool imported(Tfrm_datenimport* f) {
 }
 
 // Customers joined with their dogs as "NAME|VNAME|ORT|dog NAME|GEBURTSJAHR|GEBOREN_AM",
-// in number order; every customer must have exactly one dog.
+// in number order, a customer without a dog as "NAME|VNAME|ORT|kein Hund".
 QStringList rows(Tdm& m) {
     db::Statement s(m.idb.get(), m.ibt);
     s.prepare(QStringLiteral(
-        "select k.name, k.vname, k.ort, h.name, h.geburtsjahr, h.geboren_am from kunden k "
-        "join hunde h on h.kndnr = k.kndnr order by k.kndnr"));
+        "select k.name, k.vname, k.ort, h.name, h.geburtsjahr, h.geboren_am, h.hundnr from kunden k "
+        "left join hunde h on h.kndnr = k.kndnr order by k.kndnr, h.hundnr"));
     s.open();
     QStringList out;
     while (s.fetch()) {
         QStringList r;
-        for (int i = 0; i < 5; ++i) r << s.value(i).toString();
-        const QVariant g = s.value(5);
-        r << (g.isNull() ? QString() : g.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy")));
+        for (int i = 0; i < 3; ++i) r << s.value(i).toString();
+        if (s.value(6).isNull()) {
+            r << QStringLiteral("kein Hund");
+        } else {
+            for (int i = 3; i < 5; ++i) r << s.value(i).toString();
+            const QVariant g = s.value(5);
+            r << (g.isNull() ? QString() : g.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy")));
+        }
         out << r.join(QLatin1Char('|'));
     }
     return out;
+}
+
+int mitHund(const QStringList& rows) {
+    int n = 0;
+    for (const QString& r : rows) n += r.endsWith(QLatin1String("|kein Hund")) ? 0 : 1;
+    return n;
 }
 
 }  // namespace
@@ -212,39 +223,50 @@ private slots:
     void import_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("mapping");  // one target per file column, "" = none
+        QTest::addColumn<int>("lines");            // data lines of the file
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("drei Zeilen, erste Spalte zugeordnet")
             << QByteArray("Name;Vorname;Ort;Hund\nMeier;Hans;Bonn;Rex\nSchulz;Eva;K\xf6ln;Bello\n"
                           "Bauer;Udo;Trier;Struppi\n")
-            << QStringList{"kunde.NAME", "kunde.VNAME", "kunde.ORT", "hund.NAME"}
+            << QStringList{"kunde.NAME", "kunde.VNAME", "kunde.ORT", "hund.NAME"} << 3
             << QStringList{"Meier|Hans|Bonn|Rex||", "Schulz|Eva|Köln|Bello||", "Bauer|Udo|Trier|Struppi||"};
         QTest::newRow("Semikolon in Anführungszeichen, mitten und am Ende")
             << QByteArray("Name;Ort;Hund\nMeier;\"Bonn; Zentrum\";Rex\nSchulz;K\xc3\xb6ln;\"Bello; der Zweite\"\n")
-            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"}
+            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"} << 2
             << QStringList{"Meier||Bonn; Zentrum|Rex||", "Schulz||Köln|Bello; der Zweite||"};
+        // No dog column mapped: customers only, no nameless dogs.
         QTest::newRow("zwei Spalten in NAME")
-            << QByteArray("Vorname;Nachname\nHans;Meier\n") << QStringList{"kunde.NAME", "kunde.NAME"}
-            << QStringList{"Hans Meier|||||"};
+            << QByteArray("Vorname;Nachname\nHans;Meier\n") << QStringList{"kunde.NAME", "kunde.NAME"} << 1
+            << QStringList{"Hans Meier|||kein Hund"};
         QTest::newRow("leere Teile beim Zusammenfügen")
             << QByteArray("A;B;C\n;Hans;\nEva;;Meier\n  ;Udo; \n")
-            << QStringList{"kunde.NAME", "kunde.NAME", "kunde.NAME"}
-            << QStringList{"Hans|||||", "Eva Meier|||||", "Udo|||||"};
+            << QStringList{"kunde.NAME", "kunde.NAME", "kunde.NAME"} << 3
+            << QStringList{"Hans|||kein Hund", "Eva Meier|||kein Hund", "Udo|||kein Hund"};
+        // A dog only where one of its cells holds a value.
         QTest::newRow("leere Zelle für Zahl und Datum")
             << QByteArray("Name;Jahr;Geboren\nMeier;;\nSchulz;2015;03.04.2015\n")
-            << QStringList{"kunde.NAME", "hund.GEBURTSJAHR", "hund.GEBOREN_AM"}
-            << QStringList{"Meier|||||", "Schulz||||2015|03.04.2015"};
+            << QStringList{"kunde.NAME", "hund.GEBURTSJAHR", "hund.GEBOREN_AM"} << 2
+            << QStringList{"Meier|||kein Hund", "Schulz||||2015|03.04.2015"};
+        QTest::newRow("nur Hundespalte belegt")
+            << QByteArray("Name;Hund\n;Rex\n") << QStringList{"kunde.NAME", "hund.NAME"} << 1
+            << QStringList{"|||Rex||"};
+        // Nothing mapped, or all mapped cells empty: nothing is created.
         QTest::newRow("ohne Zuordnung") << QByteArray("Name;Ort\nMeier;Bonn\nSchulz;Trier\n") << QStringList{}
-                                        << QStringList{"|||||", "|||||"};
+                                        << 2 << QStringList{};
+        QTest::newRow("leere und nur mit Leerzeichen gefüllte Zeilen")
+            << QByteArray("Name;Ort;Hund\n;;\nMeier;;\n \t; ;\n\n;;;Rest\n")
+            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"} << 5 << QStringList{"Meier|||kein Hund"};
         QTest::newRow("Zeilen unterschiedlicher Länge")
             << QByteArray("Name;Ort\nMeier\nSchulz;Trier;\xdc" "berzahl\n\n")
-            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"}
-            << QStringList{"Meier|||||", "Schulz||Trier|Überzahl||", "|||||"};
+            << QStringList{"kunde.NAME", "kunde.ORT", "hund.NAME"} << 3
+            << QStringList{"Meier|||kein Hund", "Schulz||Trier|Überzahl||"};
     }
 
     void import() {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, mapping);
+        QFETCH(int, lines);
         QFETCH(QStringList, expected);
         Fixture x;
         Tfrm_datenimport* f = x.f;
@@ -255,32 +277,76 @@ private slots:
         QTest::mouseClick(f->b_import, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QVERIFY(imported(f));
-        QCOMPARE(f->importierteZeilen(), expected.size());
+        QCOMPARE(f->importierteZeilen(), lines);
         QCOMPARE(rows(*x.module), expected);
         // The numbers and the intake dates are the data module's.
         QCOMPARE(x.count("select count(*) from kunden where aufgenommen_am is null"), 0);
         QCOMPARE(x.count("select count(*) from hunde where anamese_aufgenommen_am is null"), 0);
         QCOMPARE(x.count("select max(kndnr) from kunden"), expected.size());
-        QCOMPARE(x.count("select max(hundnr) from hunde"), expected.size());
+        QCOMPARE(x.count("select max(hundnr) from hunde"), mitHund(expected));
+        QCOMPARE(x.count("select count(*) from hunde"), mitHund(expected));
+        QCOMPARE(f->dbg_kunde->model()->rowCount(), expected.size());
+        if (expected.isEmpty()) return;
         // The last customer is current, and the dog grid shows its dog.
+        const int letzterHund = expected.last().endsWith("|kein Hund") ? 0 : 1;
         QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Browse);
         QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), expected.size());
-        QCOMPARE(dm->ibt_kunde_hunde->recordCount(), 1);
-        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), expected.size());
-        QCOMPARE(f->DBGrid1->model()->rowCount(), 1);
-        QCOMPARE(f->dbg_kunde->model()->rowCount(), expected.size());
+        QCOMPARE(dm->ibt_kunde_hunde->recordCount(), letzterHund);
+        QCOMPARE(f->DBGrid1->model()->rowCount(), letzterHund);
         // The link keeps working after the import.
         dm->ibt_kunde->first();
-        QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 1);
+        QCOMPARE(dm->ibt_kunde_hunde->recordCount(), expected.first().endsWith("|kein Hund") ? 0 : 1);
+        if (dm->ibt_kunde_hunde->recordCount()) QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 1);
+    }
+
+    // Files as spreadsheet programs write them: CR LF line ends, a comment
+    // of several lines in quotes (the line break inside as LF or CR LF),
+    // a line of empty cells, in Windows-1252 or in UTF-8 with a byte order
+    // mark.
+    void spreadsheetFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        const QString text = QString::fromUtf8(
+            "Name;Vorname;Kommentar;Hund;Rasse\r\n"
+            "Müller;Jörg;\"Bellt an der Tür.\nZieht an der Leine; sehr.\";Rex;Schäferhund\r\n"
+            ";;;;\r\n"
+            "Weiß;Dörte;\"Sagt \"\"Guten Tag\"\"\";;\r\n");
+        QByteArray latin1 = text.toLatin1();
+        QTest::newRow("Windows-1252, CR LF, Umbruch LF") << latin1;
+        QTest::newRow("Windows-1252, CR LF, Umbruch CR LF")
+            << QByteArray(latin1).replace("T\xfcr.\n", "T\xfcr.\r\n");
+        QTest::newRow("UTF-8 mit BOM, CR LF") << QByteArray("\xef\xbb\xbf") + text.toUtf8();
+        QTest::newRow("UTF-8 mit BOM, nur LF") << QByteArray("\xef\xbb\xbf") + text.toUtf8().replace("\r\n", "\n");
+    }
+    void spreadsheetFiles() {
+        QFETCH(QByteArray, content);
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("tabelle.csv", content));
+        QCOMPARE(f->jvsg1->model()->rowCount(), 3);
+        QCOMPARE(f->jvsg1->model()->columnCount(), 5);
+        const QStringList ziele{"kunde.NAME", "kunde.VNAME", "kunde.KOMMENTAR", "hund.NAME", "hund.RASSE"};
+        for (int c = 0; c < ziele.size(); ++c) x.map(c, ziele[c]);
+        platform::ScopedScriptedDialogs d;
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f->importierteZeilen(), 3);
+        QCOMPARE(rows(*x.module), (QStringList{"Müller|Jörg||Rex||", "Weiß|Dörte||kein Hund"}));
+        QCOMPARE(dm->scalar("select kommentar from kunden where kndnr = 1").toString(),
+                 QString::fromUtf8("Bellt an der Tür.\nZieht an der Leine; sehr."));
+        QCOMPARE(dm->scalar("select kommentar from kunden where kndnr = 2").toString(),
+                 QString("Sagt \"Guten Tag\""));
+        QCOMPARE(dm->scalar("select rasse from hunde where kndnr = 1").toString(), QString::fromUtf8("Schäferhund"));
     }
 
     void intakeDatesReplaced() {
         Fixture x;
         Tfrm_datenimport* f = x.f;
-        x.choose(x.file("d.csv", "Name;Kunde seit;Anamnese\nMeier;01.02.2003;05.06.2007 10:30\nSchulz;;\n"));
+        x.choose(x.file("d.csv", "Name;Kunde seit;Anamnese;Hund\nMeier;01.02.2003;05.06.2007 10:30;Rex\n"
+                                 "Schulz;;;Bello\n"));
         x.map(0, "kunde.NAME");
         x.map(1, "kunde.AUFGENOMMEN_AM");
         x.map(2, "hund.ANAMESE_AUFGENOMMEN_AM");
+        x.map(3, "hund.NAME");
         const QDate today = QDate::currentDate();
         platform::ScopedScriptedDialogs d;
         f->b_importClick();
@@ -519,7 +585,7 @@ private slots:
         QCOMPARE(f->zuordnung(0), QString("kunde.NAME"));
         QCOMPARE(f->zuordnung(1), QString("kunde.VNAME"));
         f->b_importClick();
-        QCOMPARE(rows(*x.module), QStringList{"Klein|Ida||||"});
+        QCOMPARE(rows(*x.module), QStringList{"Klein|Ida||kein Hund"});
     }
 
     void titleOnlyFile() {

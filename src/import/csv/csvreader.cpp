@@ -30,6 +30,32 @@ bool hasUtf8Bom(const QByteArray& bytes) {
 
 bool isCont(uchar c) { return (c & 0xC0) == 0x80; }
 
+// The closing quote of a quoted field whose text starts at `from`: the
+// position of the first quote that is not part of a doubled quote "",
+// looking past line ends; -1 when the text ends first (the quote is never
+// closed).
+//
+// The parse stays linear: a search that runs to the end happens once at
+// most. Past its start every run of quotes has an even length (an odd one
+// would have closed it), and a field's opening quote is always the first of
+// its run, so every later search ends within its own run.
+qsizetype schliessendesAnfuehrungszeichen(const QChar* s, qsizetype n, qsizetype from) {
+    const QChar quote(u'"');
+    qsizetype i = from;
+    while (i < n) {
+        if (s[i] != quote) {
+            ++i;
+            continue;
+        }
+        if (i + 1 < n && s[i + 1] == quote) {
+            i += 2;
+            continue;
+        }
+        return i;
+    }
+    return -1;
+}
+
 }  // namespace
 
 qsizetype Table::columnCount() const {
@@ -127,12 +153,16 @@ Table parseText(const QString& text) {
                 while (i < n && s[i] != semi && s[i] != quote && s[i] != lf) ++i;
                 if (i < n && s[i] == quote) {
                     // Quoted: the value runs from after the first quote to the
-                    // closing one; what stood before the quote is dropped.
+                    // closing one, line breaks included; what stood before the
+                    // quote is dropped. A quote that is never closed ends with
+                    // its line.
                     QString value;
                     ++i;
+                    const qsizetype ende = schliessendesAnfuehrungszeichen(s, n, i);
+                    const QChar halt = ende < 0 ? lf : quote;
                     for (;;) {
                         const qsizetype seg = i;
-                        while (i < n && s[i] != quote && s[i] != lf) ++i;
+                        while (i < n && s[i] != quote && s[i] != halt) ++i;
                         value.append(s + seg, i - seg);
                         if (i >= n || s[i] == lf) break;  // left open: ends with the line
                         if (i + 1 < n && s[i + 1] == quote) {  // "" is one quote

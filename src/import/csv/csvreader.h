@@ -13,10 +13,12 @@
 // - Fields are separated by ";". Text without double quotes is taken exactly,
 //   blanks included.
 // - A field that contains a double quote takes as its value the text between
-//   its first double quote and the closing one; inside, ";" is ordinary text
-//   and a doubled quote "" stands for one quote character. Text before the
-//   first quote and after the closing one, up to the next ";", is dropped.
-//   A quote never spans lines: a quote left open ends with its line.
+//   its first double quote and the closing one; inside, ";" and line breaks
+//   are ordinary text (a spreadsheet program writes a comment of several
+//   lines so; the value keeps its line breaks as LF) and a doubled quote ""
+//   stands for one quote character. Text before the first quote and after
+//   the closing one, up to the next ";", is dropped. A quote that the file
+//   never closes ends with its line, and the next line is read as usual.
 // - Lines may hold different numbers of fields. The table is as wide as the
 //   line with the most fields; missing fields read as empty cells.
 //
