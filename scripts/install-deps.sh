@@ -5,7 +5,8 @@
 # their own; the program itself needs only the embedded engine.
 set -euo pipefail
 pkgs=(cmake g++ make ccache pkg-config qt6-base-dev libgl-dev firebird-dev libfbclient2
-      firebird3.0-server-core firebird3.0-utils firebird3.0-server fonts-liberation xvfb xauth poppler-utils)
+      firebird3.0-server-core firebird3.0-utils firebird3.0-server fonts-liberation xvfb xauth poppler-utils
+      qt6-translations-l10n)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

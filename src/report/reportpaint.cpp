@@ -7,7 +7,15 @@
 
 #include <QPageLayout>
 #include <QPainter>
+#include <QAction>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QStandardPaths>
 #include <QPrinter>
 
 namespace report {
@@ -135,6 +143,51 @@ PreviewHook setPreviewHook(PreviewHook h) {
     return old;
 }
 
+QString pdfVorschlag(const QString& title, const QDate& date) {
+    QString ordner = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (ordner.isEmpty() || !QFileInfo(ordner).isDir()) ordner = QDir::homePath();
+    // Characters no file name may hold become "_".
+    QString name = title.trimmed();
+    for (QChar& c : name)
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c)) c = QLatin1Char('_');
+    if (name.isEmpty()) name = QStringLiteral("Ausdruck");
+    return QDir(ordner).filePath(name + QLatin1Char('-') + date.toString(QStringLiteral("yyyy-MM-dd")) +
+                                 QStringLiteral(".pdf"));
+}
+
+static QAction* druckAktion(QPrintPreviewDialog& dlg) {
+    const QString text = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction* a : dlg.findChildren<QAction*>())
+        if (a->text() == text && a->actionGroup()) return a;
+    return nullptr;
+}
+
+void vorschauEinrichten(QPrintPreviewDialog& dlg, QPrinter& printer, const ReportPages& pages,
+                        const QString& title) {
+    dlg.setWindowTitle(title);
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg,
+                     [&pages](QPrinter* p) { printPages(*p, pages); });
+    // Maximised, the page as wide as the window.
+    dlg.setWindowState(dlg.windowState() | Qt::WindowMaximized);
+    if (auto* breite = dlg.findChild<QAction*>(QStringLiteral("fitWidthAction"))) breite->trigger();
+    // "Drucken": the print dialog with the file for "Print to file (PDF)"
+    // proposed in the documents folder under the printout's name and date
+    // (the dialog's own proposal is the home folder).
+    QAction* drucken = druckAktion(dlg);
+    if (!drucken) return;
+    drucken->disconnect(&dlg);
+    const QString vorschlag = pdfVorschlag(title);
+    QObject::connect(drucken, &QAction::triggered, &dlg, [&dlg, &printer, &pages, vorschlag] {
+        QPrintDialog druck(&printer, &dlg);
+        druck.setObjectName(QStringLiteral("druckdialog"));
+        if (printer.outputFileName().isEmpty())
+            if (auto* datei = druck.findChild<QLineEdit*>(QStringLiteral("filename"))) datei->setText(vorschlag);
+        if (druck.exec() != QDialog::Accepted) return;
+        printPages(printer, pages);
+        dlg.accept();
+    });
+}
+
 void previewReport(const ReportPages& pages, const QString& title, QWidget* parent) {
     if (hook()) {
         hook()(pages, title);
@@ -144,9 +197,7 @@ void previewReport(const ReportPages& pages, const QString& title, QWidget* pare
     setupPrinter(printer);
     printer.setDocName(title);
     QPrintPreviewDialog dlg(&printer, parent);
-    dlg.setWindowTitle(title);
-    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg,
-                     [&pages](QPrinter* p) { printPages(*p, pages); });
+    vorschauEinrichten(dlg, printer, pages, title);
     dlg.exec();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Fonts, painting, printing and preview of the page model.
+#include <QDate>
 #include <QFont>
 #include <QRectF>
 #include <QString>
@@ -10,6 +11,7 @@
 #include "report/reportpages.h"
 
 class QPainter;
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -41,8 +43,22 @@ void setupPrinter(QPrinter& printer);
 bool printPages(QPrinter& printer, const ReportPages& pages);
 bool printToPdf(const ReportPages& pages, const QString& fileName);
 
-// Shows the pages in a modal print preview (zoom, page navigation, printing).
-// When a preview hook is set, the hook gets the pages instead.
+// The file a PDF of a printout is proposed as: the title and the date in the
+// user's documents folder (the home folder when there is none), for example
+// ".../Dokumente/Kundenliste-2026-12-10.pdf".
+QString pdfVorschlag(const QString& title, const QDate& date = QDate::currentDate());
+
+// Sets up a print preview of the pages: the title as caption, maximised, the
+// page fitted to the window's width, and "Drucken" opening the print dialog
+// with pdfVorschlag(title) as the file for printing to PDF. Qt's texts of
+// the preview and its dialogs are German when the program loaded Qt's
+// German translation (platform::initGerman).
+void vorschauEinrichten(QPrintPreviewDialog& dlg, QPrinter& printer, const ReportPages& pages,
+                        const QString& title);
+
+// Shows the pages in a modal print preview (zoom, page navigation, printing)
+// set up by vorschauEinrichten. When a preview hook is set, the hook gets
+// the pages instead.
 using PreviewHook = std::function<void(const ReportPages& pages, const QString& title)>;
 void previewReport(const ReportPages& pages, const QString& title, QWidget* parent = nullptr);
 PreviewHook setPreviewHook(PreviewHook hook);  // returns the previous hook

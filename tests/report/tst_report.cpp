@@ -1,7 +1,19 @@
 // The banded report engine, checked on its page model (texts, positions,
 // pages); one check paints a page to make sure millimetres land where they should.
+#include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -421,6 +433,69 @@ private slots:
             QCOMPARE(capture.shown[0].second.countText("Teilnehmer 03"), 1);
         }
         QVERIFY(!setPreviewHook({}));  // the capture removed itself
+    }
+
+    // A PDF goes to the documents folder under the printout's name and date.
+    void pdfProposal() {
+        QString ordner = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(ordner).isDir()) ordner = QDir::homePath();
+        const QDate tag(2026, 12, 10);
+        QCOMPARE(pdfVorschlag("Kundenliste", tag), QDir(ordner).filePath("Kundenliste-2026-12-10.pdf"));
+        QCOMPARE(QFileInfo(pdfVorschlag("Datenauskunft Weiß/Meier: \"A\"", tag)).fileName(),
+                 QString("Datenauskunft Weiß_Meier_ _A_-2026-12-10.pdf"));
+        QCOMPARE(QFileInfo(pdfVorschlag("", tag)).fileName(), QString("Ausdruck-2026-12-10.pdf"));
+    }
+
+    // The preview: German texts (Qt's translation is loaded), maximised, at
+    // page width; "Drucken" opens the German print dialog with the PDF file
+    // proposed in the documents folder.
+    void previewIsGermanMaximisedAtPageWidth() {
+        ListReport l(40);
+        const ReportPages pages = l.r.layout();
+        QPrinter printer(QPrinter::HighResolution);
+        setupPrinter(printer);
+        QPrintPreviewDialog dlg(&printer);
+        vorschauEinrichten(dlg, printer, pages, "Kundenliste");
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.windowTitle(), QString("Kundenliste"));
+        QVERIFY(dlg.isMaximized());
+        auto* breite = dlg.findChild<QAction*>("fitWidthAction");
+        QVERIFY(breite && breite->isChecked());
+        auto* vorschau = dlg.findChild<QPrintPreviewWidget*>();
+        QVERIFY(vorschau);
+        QCOMPARE(vorschau->zoomMode(), QPrintPreviewWidget::FitToWidth);
+        QStringList texte;
+        for (QAction* a : dlg.findChildren<QAction*>()) texte << a->toolTip();
+        for (const char* t : {"Nächste Seite", "Erste Seite", "Breite anpassen", "Hochformat", "Drucken",
+                              "Seite einrichten"})
+            QVERIFY2(texte.contains(QString::fromUtf8(t)), qPrintable(t + QString(" fehlt in ") + texte.join(", ")));
+
+        QString dialogTitel, datei;
+        QTimer::singleShot(0, &dlg, [&] {
+            auto* druck = dlg.findChild<QPrintDialog*>("druckdialog");
+            if (!druck) return;
+            dialogTitel = druck->windowTitle();
+            if (auto* f = druck->findChild<QLineEdit*>("filename")) datei = f->text();
+            druck->reject();
+        });
+        QAction* drucken = nullptr;
+        for (QAction* a : dlg.findChildren<QAction*>())
+            if (a->text() == QString("Drucken")) drucken = a;
+        QVERIFY(drucken);
+        drucken->trigger();
+        QCOMPARE(dialogTitel, QString("Drucken"));
+        QCOMPARE(datei, pdfVorschlag("Kundenliste"));
+        QVERIFY(dlg.isVisible());  // cancelled: the preview stays
+
+        // The page set-up and the file dialogs speak German as well.
+        QPageSetupDialog seite(&printer);
+        QCOMPARE(seite.windowTitle(), QString("Seite einrichten"));
+        QFileDialog datei2;
+        datei2.setOption(QFileDialog::DontUseNativeDialog, true);
+        QCOMPARE(datei2.labelText(QFileDialog::LookIn), QString("Suchen in:"));
+        QCOMPARE(datei2.labelText(QFileDialog::Reject), QString("Abbrechen"));
+        dlg.reject();
     }
 };
 
