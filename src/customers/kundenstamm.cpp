@@ -491,7 +491,32 @@ void Tfrm_kunden::buildHundeSeite() {
     dbg_tagebuch->confirmDelete = loeschenBestaetigt;
     dbg_tagebuch->setDataSource(dm ? dm->ds_hunde_tagebuch : nullptr);
     dbg_tagebuch->onKeyPress = [this](QChar& ch) { dbg_tagebuchKeyPress(ch); };
-    tb->addWidget(dbg_tagebuch);
+
+    // How a new entry comes into the diary: the navigator's "+" beside a hint.
+    auto* leiste = new QWidget(TabSheet1);
+    leiste->setObjectName(QStringLiteral("pn_tagebuch"));
+    auto* hl = new QHBoxLayout(leiste);
+    hl->setContentsMargins(2, 2, 2, 2);
+    DBNavigator4 = new DbNavigator(leiste);
+    DBNavigator4->setObjectName(QStringLiteral("DBNavigator4"));
+    DBNavigator4->setVisibleButtons(DbNavigator::Insert | DbNavigator::Delete | DbNavigator::Post |
+                                    DbNavigator::Cancel);
+    DBNavigator4->setHint(DbNavigator::Insert, QStringLiteral("Neuer Eintrag im Trainingsprotokoll"));
+    DBNavigator4->setHint(DbNavigator::Delete, QStringLiteral("Eintrag löschen"));
+    DBNavigator4->setHint(DbNavigator::Post, QStringLiteral("Eintrag speichern"));
+    DBNavigator4->setHint(DbNavigator::Cancel, QStringLiteral("Änderung am Eintrag verwerfen"));
+    DBNavigator4->setShowHints(true);
+    DBNavigator4->setDataSource(dm ? dm->ds_hunde_tagebuch : nullptr);
+    navigatorOhneFokus(DBNavigator4);
+    lb_tagebuchhinweis = new QLabel(
+        QStringLiteral("Neuer Eintrag: auf + klicken oder in der letzten Zeile die Taste Pfeil nach unten drücken."),
+        leiste);
+    lb_tagebuchhinweis->setObjectName(QStringLiteral("lb_tagebuchhinweis"));
+    lb_tagebuchhinweis->setWordWrap(true);
+    hl->addWidget(DBNavigator4);
+    hl->addWidget(lb_tagebuchhinweis, 1);
+    tb->addWidget(leiste);
+    tb->addWidget(dbg_tagebuch, 1);
 }
 
 QWidget* Tfrm_kunden::buildAnamnesebogen() {

@@ -14,6 +14,7 @@ class Kundenseite;
 }
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -114,6 +115,10 @@ public:
     widgets::RolloutPanel* jvro_verhaltenwild = nullptr;
     widgets::RolloutPanel* jvro_verhaltensonst = nullptr;
     widgets::DbGrid* dbg_tagebuch = nullptr;
+    // Beside the diary: its navigator (new entry, delete, save, cancel) and
+    // the hint how to add an entry.
+    widgets::DbNavigator* DBNavigator4 = nullptr;
+    QLabel* lb_tagebuchhinweis = nullptr;
     widgets::DbGrid* DBGrid1 = nullptr;  // "Aktive Kurse"
 
     // The height each inner section of "Verhalten des Hundes" had when it

@@ -475,7 +475,8 @@ void Tdm::count_kunden() {
     ibq->close();
     ibq->setSql({QStringLiteral("select count(*) from kunden")});
     ibq->open();
-    QString text = ibq->fields().at(0)->asString() + QStringLiteral(" Kunden");
+    const int anzahl = ibq->fields().at(0)->asInteger();
+    QString text = QString::number(anzahl) + (anzahl == 1 ? QStringLiteral(" Kunde") : QStringLiteral(" Kunden"));
     ibq->close();
     emit kundenCountChanged(text);
 }

@@ -172,7 +172,7 @@ public:
     std::function<void(const QDateTime&)> kursterminCalendar;
 
 signals:
-    // The second panel of the main window's status bar ("57 Kunden").
+    // The second panel of the main window's status bar ("57 Kunden", "1 Kunde").
     void kundenCountChanged(const QString& text);
 
 private:

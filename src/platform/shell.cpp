@@ -4,6 +4,7 @@
 #include "paths.h"
 
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QUrl>
 
@@ -47,6 +48,15 @@ ShellCommand openUrlCommand(const QString& url) {
     // A scheme starts with a letter, so the argument never looks like an option.
     if (!u.isValid() || u.scheme().isEmpty()) return {};
     return {QStringLiteral("xdg-open"), {QString::fromLatin1(u.toEncoded())}};
+}
+
+bool printSystemCanPrint(const QString& file) {
+    static const QStringList druckbar{
+        QStringLiteral("application/pdf"), QStringLiteral("application/postscript"), QStringLiteral("text/plain"),
+        QStringLiteral("image/png"),       QStringLiteral("image/jpeg"),             QStringLiteral("image/gif"),
+        QStringLiteral("image/tiff"),      QStringLiteral("image/bmp")};
+    const QMimeType typ = QMimeDatabase().mimeTypeForFile(file);
+    return druckbar.contains(typ.name());
 }
 
 void reportMissingFile(const QString& path) {

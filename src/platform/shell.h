@@ -59,6 +59,13 @@ ShellCommand printFileCommand(const QString& file);  // lp -- <file>
 // text is no usable address.
 ShellCommand openUrlCommand(const QString& url);
 
+// Whether the print system prints the existing file `file` as it is: PDF,
+// PostScript, plain text and pictures (PNG, JPEG, GIF, TIFF, BMP), told by
+// its content and name. Anything else (a letter of a word processor, a
+// spreadsheet, a web page, a script) would come out as raw bytes or not at
+// all; such a file is printed from the program it belongs to.
+bool printSystemCanPrint(const QString& file);
+
 // "Die Datei <path> wurde nicht gefunden." as a warning box.
 void reportMissingFile(const QString& path);
 

@@ -1,5 +1,6 @@
 #include "widgets/dbgrid.h"
 
+#include <algorithm>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -298,9 +299,11 @@ void DbGrid::applyColumnLayout() {
             }
             if (chars <= 0) chars = 10;
             w = chars * fm.averageCharWidth() + 10;
-            const QString title = m_model->headerData(i, Qt::Horizontal).toString();
-            w = std::max(w, hfm.horizontalAdvance(title) + 12);
         }
+        // Never narrower than its title: a width given in pixels for a
+        // smaller font would cut the title ("Kurzzeichen", "Plz").
+        const QString title = m_model->headerData(i, Qt::Horizontal).toString();
+        w = std::max({w, hfm.horizontalAdvance(title) + 12, horizontalHeader()->sectionSizeHint(i)});
         setColumnWidth(i, w);
         setColumnHidden(i, !c.visible);
     }

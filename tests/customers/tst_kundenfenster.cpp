@@ -606,6 +606,46 @@ private slots:
         QCOMPARE(u.wert("select max(datum) from hunde_tagebuch").toDateTime().date(), QDate::currentDate().addDays(1));
     }
 
+    // The diary shows how an entry is added: "+" in the strip above it, with
+    // a hint; the entry gets today's date and belongs to the dog shown. The
+    // dogs page's help page says so too.
+    void diaryNavigatorAddsEntries() {
+        Umgebung u;
+        beispieldaten(u);
+        Tfrm_kunden* w = u.kundenfenster();
+        w->pg_kunde->setCurrentWidget(w->ts_kundedetail);
+        w->pg_kundendaten->setCurrentWidget(w->ts_kundehunde);
+        w->PageControl1->setCurrentWidget(w->TabSheet1);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        widgets::DbNavigator* n = w->DBNavigator4;
+        QVERIFY(n && n->isVisible());
+        QVERIFY(w->lb_tagebuchhinweis->isVisible());
+        QVERIFY(w->lb_tagebuchhinweis->text().contains("auf + klicken"));
+        // Beside the grid, above it, and not covering it.
+        QVERIFY(n->mapTo(w, QPoint(0, n->height())).y() <= w->dbg_tagebuch->mapTo(w, QPoint(0, 0)).y());
+        QToolButton* plus = n->button(widgets::DbNavigator::Insert);
+        QVERIFY(plus->isVisible() && plus->isEnabled());
+        QCOMPARE(plus->toolTip(), QString("Neuer Eintrag im Trainingsprotokoll"));
+        for (auto b : {widgets::DbNavigator::First, widgets::DbNavigator::Next, widgets::DbNavigator::Edit,
+                       widgets::DbNavigator::Refresh})
+            QVERIFY(!n->button(b)->isVisible());
+        const int vorher = u.wert("select count(*) from hunde_tagebuch where hundnr = 1").toInt();
+        QTest::mouseClick(plus, Qt::LeftButton);
+        QVERIFY(dm->ibt_hundetagebuch->state() == db::DatasetState::Insert);
+        dm->ibt_hundetagebuch->fieldByName("GEPLANT")->setAsString("Neu über Plus");
+        QTest::mouseClick(n->button(widgets::DbNavigator::Post), Qt::LeftButton);
+        QCOMPARE(u.wert("select count(*) from hunde_tagebuch where hundnr = 1").toInt(), vorher + 1);
+        QCOMPARE(u.wert("select datum from hunde_tagebuch where geplant = 'Neu über Plus'").toDateTime().date(),
+                 QDate::currentDate());
+        QCOMPARE(w->dbg_tagebuch->datasetModel()->rowCount(), vorher + 1);
+        // The help page of the dogs page.
+        QFile hilfe(sourceDir() + "/resources/help/kundenbearbeiten.htm");
+        QVERIFY(hilfe.open(QIODevice::ReadOnly));
+        const QString seite = QString::fromUtf8(hilfe.readAll());
+        QVERIFY(seite.contains("Einen neuen Eintrag legen Sie mit"));
+        KYN_VERIFY_DIALOGS(u.dialoge);
+    }
+
     // ---- check boxes ---------------------------------------------------------------
     void checkBoxValues_data() {
         QTest::addColumn<QString>("spalte");

@@ -47,12 +47,12 @@ private slots:
         m.ibt_kunde->fieldByName("NAME")->setAsString("Meier");
         m.ibt_kunde->post();
         QTRY_COMPARE(spy.count(), 2);
-        QCOMPARE(spy.last().first().toString(), QString("1 Kunden"));
+        QCOMPARE(spy.last().first().toString(), QString("1 Kunde"));
         m.ibt_kunde->edit();
         m.ibt_kunde->fieldByName("NAME")->setAsString("Maier");
         m.ibt_kunde->post();
         QTRY_COMPARE(spy.count(), 3);
-        QCOMPARE(spy.last().first().toString(), QString("1 Kunden"));
+        QCOMPARE(spy.last().first().toString(), QString("1 Kunde"));
         // The count covers all customers, whatever the filter.
         exec(m, "insert into kunden (kndnr, name) values (2, \"Zweiter\")");
         m.ibt_kunde->setFilter("kndnr = 1");
@@ -60,7 +60,7 @@ private slots:
         m.ibt_kunde->deleteRecord();
         m.flush_count_kunden();
         QCOMPARE(spy.count(), 4);
-        QCOMPARE(spy.last().first().toString(), QString("1 Kunden"));
+        QCOMPARE(spy.last().first().toString(), QString("1 Kunde"));
         // Many posts in a row are answered by one count.
         for (int i = 10; i < 20; ++i) {
             m.ibt_kunde->append();

@@ -309,7 +309,7 @@ private slots:
         }
         QTRY_COMPARE(w.StatusPanel1->text(), QStringLiteral("2 Kunden"));
         dm->ibt_kunde->deleteRecord();
-        QTRY_COMPARE(w.StatusPanel1->text(), QStringLiteral("1 Kunden"));
+        QTRY_COMPARE(w.StatusPanel1->text(), QStringLiteral("1 Kunde"));
     }
 
     // ---- navigator ------------------------------------------------------

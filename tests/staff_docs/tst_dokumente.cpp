@@ -3,6 +3,7 @@
 // calls of "Anzeigen" and "Drucken", the save check and the close handler.
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -95,7 +96,14 @@ private slots:
         QCOMPARE(w.dbg_dokumente->model()->columnCount(), 5);
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(w.dbg_dokumente->model()->headerData(i, Qt::Horizontal).toString(), QString::fromUtf8(cols[i].title));
-            if (cols[i].width > 0) QCOMPARE(w.dbg_dokumente->columnWidth(i), cols[i].width);
+            // The given width, or wider where the title needs it.
+            // What the title needs: the header's own measure, and its text
+            // with a small margin.
+            const int titel = std::max(w.dbg_dokumente->horizontalHeader()->sectionSizeHint(i),
+                                       w.dbg_dokumente->horizontalHeader()->fontMetrics().horizontalAdvance(
+                                           w.dbg_dokumente->model()->headerData(i, Qt::Horizontal).toString()) + 12);
+            QVERIFY(w.dbg_dokumente->columnWidth(i) >= titel);
+            if (cols[i].width > 0 && titel <= cols[i].width) QCOMPARE(w.dbg_dokumente->columnWidth(i), cols[i].width);
             QCOMPARE(w.dbg_dokumente->columns()[i].readOnly, cols[i].readOnly);
             QCOMPARE(w.dbg_dokumente->columns()[i].pickList, cols[i].pick);
             QCOMPARE(w.dbg_dokumente->columns()[i].ellipsisButton, cols[i].ellipsis);
@@ -305,6 +313,45 @@ private slots:
             QCOMPARE(platform::printFileCommand(resolved), (platform::ShellCommand{"lp", {"--", resolved}}));
         }
         QVERIFY(!QFile::exists(dir.filePath("gehackt")));
+    }
+
+    // "Drucken" sends to the printer only what the print system prints
+    // (PDF, PostScript, plain text, pictures); any other file opens in its
+    // program, with the hint to print it there.
+    void printOnlyWhatThePrintSystemPrints_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("inhalt");
+        QTest::addColumn<bool>("gedruckt");
+        const QByteArray zip("PK\x03\x04\x14\x00\x06\x00", 8);
+        QTest::newRow("PDF") << "Vertrag.pdf" << QByteArray("%PDF-1.4\n%\xe2\xe3\n1 0 obj\n") << true;
+        QTest::newRow("PostScript") << "Plan.ps" << QByteArray("%!PS-Adobe-3.0\n") << true;
+        QTest::newRow("Text") << "Hausordnung.txt" << QByteArray("Bitte Hunde anleinen.\n") << true;
+        QTest::newRow("PNG") << "Lageplan.png" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true;
+        QTest::newRow("JPEG") << "Foto.jpg" << QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11) << true;
+        QTest::newRow("Word") << "Brief.docx" << zip << false;
+        QTest::newRow("Writer") << "Anmeldung.odt" << zip << false;
+        QTest::newRow("Tabelle") << "Preise.xlsx" << zip << false;
+        QTest::newRow("altes Word") << "Alt.doc" << QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) << false;
+        QTest::newRow("Webseite") << "Info.html" << QByteArray("<html><body>Info</body></html>") << false;
+    }
+    void printOnlyWhatThePrintSystemPrints() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, inhalt);
+        QFETCH(bool, gedruckt);
+        TestEnv env;
+        const QString pfad = QDir(env.home()).filePath(name);
+        QFile file(pfad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(inhalt);
+        file.close();
+        QCOMPARE(platform::printSystemCanPrint(pfad), gedruckt);
+        platform::ScopedScriptedDialogs d;
+        platform::ScopedRecordingShell shell;
+        if (!gedruckt) d.expectMessage(druckenImProgramm(pfad));
+        QVERIFY(datei_ausfuehren(nullptr, "print", pfad));
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(shell.calls(), (QList<platform::ShellCall>{{gedruckt ? "print" : "open", pfad}}));
+        if (!gedruckt) QVERIFY(d.lastText().contains("bitte drucken Sie sie dort"));
     }
 
     // The save check with a row the database refuses, mode 1 blocked by it,

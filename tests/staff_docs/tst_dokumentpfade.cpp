@@ -13,6 +13,7 @@
 #include "aufzeichner.h"
 #include "common/testregistry.h"
 #include "platform/scripteddialogs.h"
+#include "staff_docs/datei_ausfuehren.h"
 #include "staff_docs/dokumente.h"
 #include "staffdocstest.h"
 
@@ -55,28 +56,32 @@ private slots:
         QTest::addColumn<QString>("name");      // the file's name in the test's directory
         QTest::addColumn<QByteArray>("inhalt");  // its content (empty: the file does not exist)
         QTest::addColumn<bool>("relativ");       // the path is stored relative to the working directory
-        const QByteArray doc("Sehr geehrte Damen und Herren");
-        QTest::newRow("blanks") << "Brief an Kunden.doc" << doc << false;
-        QTest::newRow("semicolon") << "a;touch PWNED;.doc" << doc << false;
-        QTest::newRow("command substitution") << "$(touch PWNED).doc" << doc << false;
-        QTest::newRow("backticks") << "`touch PWNED`.doc" << doc << false;
-        QTest::newRow("line break") << "Zeile1\ntouch PWNED\n.doc" << doc << false;
-        QTest::newRow("quotes, ampersand, pipe") << "\"x\" & 'y' | touch PWNED.doc" << doc << false;
-        QTest::newRow("redirection") << "x > PWNED.doc" << doc << false;
-        QTest::newRow("leading dash") << "-rf.doc" << doc << false;
-        QTest::newRow("leading dash, stored relative") << "--help" << doc << true;
-        QTest::newRow("lp option, stored relative") << "-d drucker" << doc << true;
-        QTest::newRow("umlauts and euro") << QString::fromUtf8("Anmeldung Müller 5 €.doc") << doc << false;
-        QTest::newRow("executable script") << "brief.sh" << QByteArray("#!/bin/sh\ntouch PWNED\n") << false;
+        QTest::addColumn<bool>("gedruckt");      // "Drucken" reaches lp (else the file opens to be printed there)
+        const QByteArray txt("Sehr geehrte Damen und Herren");
+        QTest::newRow("blanks") << "Brief an Kunden.txt" << txt << false << true;
+        QTest::newRow("semicolon") << "a;touch PWNED;.txt" << txt << false << true;
+        QTest::newRow("command substitution") << "$(touch PWNED).txt" << txt << false << true;
+        QTest::newRow("backticks") << "`touch PWNED`.txt" << txt << false << true;
+        QTest::newRow("line break") << "Zeile1\ntouch PWNED\n.txt" << txt << false << true;
+        QTest::newRow("quotes, ampersand, pipe") << "\"x\" & 'y' | touch PWNED.txt" << txt << false << true;
+        QTest::newRow("redirection") << "x > PWNED.txt" << txt << false << true;
+        QTest::newRow("leading dash") << "-rf.txt" << txt << false << true;
+        QTest::newRow("leading dash, stored relative") << "--help" << txt << true << true;
+        QTest::newRow("lp option, stored relative") << "-d drucker" << txt << true << true;
+        QTest::newRow("umlauts and euro") << QString::fromUtf8("Anmeldung Müller 5 €.txt") << txt << false << true;
+        QTest::newRow("word processor letter") << QString::fromUtf8("Brief; $(touch PWNED).doc") << txt << false
+                                               << false;
+        QTest::newRow("executable script") << "brief.sh" << QByteArray("#!/bin/sh\ntouch PWNED\n") << false << false;
         QTest::newRow("desktop file") << "start.desktop"
                                       << QByteArray("[Desktop Entry]\nType=Application\nName=x\nExec=touch PWNED\n")
-                                      << false;
-        QTest::newRow("missing file with a command") << "$(touch PWNED)/fehlt.doc" << QByteArray() << false;
+                                      << false << false;
+        QTest::newRow("missing file with a command") << "$(touch PWNED)/fehlt.doc" << QByteArray() << false << true;
     }
     void pathsReachTheDesktopAsOneArgument() {
         QFETCH(QString, name);
         QFETCH(QByteArray, inhalt);
         QFETCH(bool, relativ);
+        QFETCH(bool, gedruckt);
         Fixture f;
         QTemporaryDir dir;
         const QString datei = dir.filePath(name);
@@ -102,9 +107,11 @@ private slots:
             w.bb_anzeigen->click();
             QTRY_COMPARE_WITH_TIMEOUT(a.anzahl(), 1, 20000);
             QCOMPARE(a.neue(), (QList<QStringList>{{"xdg-open", absolut}}));
+            if (!gedruckt) d.expectMessage(druckenImProgramm(pfad));
             w.BitBtn1->click();
             QTRY_COMPARE_WITH_TIMEOUT(a.anzahl(), 2, 20000);
-            QCOMPARE(a.neue(), (QList<QStringList>{{"lp", "--", absolut}}));
+            if (gedruckt) QCOMPARE(a.neue(), (QList<QStringList>{{"lp", "--", absolut}}));
+            else QCOMPARE(a.neue(), (QList<QStringList>{{"xdg-open", absolut}}));
         } else {
             const QString meldung = QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(pfad);
             d.expectMessage(meldung).expectMessage(meldung);

@@ -2,6 +2,7 @@
 // template, the confirmation of a new template, deleting a template with its
 // dates, and "Schließen" saving both tables.
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTimer>
 
@@ -89,7 +90,9 @@ private slots:
             return t;
         };
         QCOMPARE(titles(w.DBGrid1), QStringList({"Vorlagen-Nr.", "alle n Tage", "Bezeichnung"}));
-        QCOMPARE(w.DBGrid1->columnWidth(1), 57);
+        QCOMPARE(w.DBGrid1->columnWidth(1),
+                 std::max({57, w.DBGrid1->horizontalHeader()->sectionSizeHint(1),
+                           w.DBGrid1->horizontalHeader()->fontMetrics().horizontalAdvance("alle n Tage") + 12}));
         QCOMPARE(w.DBGrid1->columns()[2].width, 445);  // then filling the window's width
         QVERIFY(w.DBGrid1->columns()[0].readOnly);
         QCOMPARE(titles(w.DBGrid2), QStringList({"Termin-Nr.", "Thema/Ort/Treffpunkt"}));

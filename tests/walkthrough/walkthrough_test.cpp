@@ -151,7 +151,11 @@ class WalkthroughTest : public QObject {
         QVERIFY(frm_main && dm);
         // The test notes the end of the program instead of quitting its loop.
         haupt()->beenden = [this] { ++m_beendet; };
-        haupt()->resize(1280, 900);
+        // KYN_SHOT_GROESSE ("1920x1080") sets the window size for pictures
+        // taken at the sizes of common screens.
+        const QStringList groesse = qEnvironmentVariable("KYN_SHOT_GROESSE").split(QLatin1Char('x'));
+        if (groesse.size() == 2) haupt()->resize(groesse[0].toInt(), groesse[1].toInt());
+        else haupt()->resize(1280, 900);
         haupt()->show();
         QApplication::setActiveWindow(haupt());
         QVERIFY(QTest::qWaitForWindowActive(haupt()));
