@@ -53,7 +53,7 @@ bool loeschenBestaetigt(const QString& text) {
 QGridLayout* gitter(QWidget* w) {
     auto* g = new QGridLayout(w);
     g->setContentsMargins(6, 4, 6, 4);
-    g->setHorizontalSpacing(6);
+    g->setHorizontalSpacing(10);  // labels never touch their fields
     g->setVerticalSpacing(2);
     return g;
 }
@@ -379,7 +379,8 @@ QWidget* Tfrm_hunde::buildAnamnese() {
         auto* datum = new QHBoxLayout;
         datum->addWidget(lbl(w, "Anamese vom:"));
         widgets::DbEdit* vom = e(w, "ANAMESE_AUFGENOMMEN_AM");
-        vom->setMaximumWidth(100);
+        // Date and time (as the edit shows them while it has the focus) fit.
+        vom->setFixedWidth(vom->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
         datum->addWidget(vom);
         datum->addStretch(1);
         g->addLayout(datum, r++, 0, 1, 5);

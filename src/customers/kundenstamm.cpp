@@ -109,7 +109,7 @@ void obenAusrichten(QWidget* bereich, QWidget* felder) {
 QGridLayout* gitter(QWidget* w) {
     auto* g = new QGridLayout(w);
     g->setContentsMargins(4, 1, 4, 1);
-    g->setHorizontalSpacing(6);
+    g->setHorizontalSpacing(10);  // labels never touch their fields
     g->setVerticalSpacing(1);
     return g;
 }
@@ -291,7 +291,8 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     DBEdit2 = edit(w, QStringLiteral("DBEdit2"), ds, QStringLiteral("VNAME"));
     DBEdit3 = edit(w, QStringLiteral("DBEdit3"), ds, QStringLiteral("NAME"));
     DBEdit12 = edit(w, QStringLiteral("DBEdit12"), ds, QStringLiteral("AUFGENOMMEN_AM"));
-    DBEdit12->setMaximumWidth(110);
+    // Date and time (as the edit shows them while it has the focus) fit.
+    DBEdit12->setFixedWidth(DBEdit12->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
     DBEdit4 = edit(w, QStringLiteral("DBEdit4"), ds, QStringLiteral("STR"));
     DBEdit5 = edit(w, QStringLiteral("DBEdit5"), ds, QStringLiteral("PLZ"));
     DBEdit5->setMaximumWidth(90);
@@ -536,7 +537,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
     fest->setObjectName(QStringLiteral("pn_anamnesekopf"));
     auto* fg = gitter(fest);
     DBEdit62 = edit(fest, QStringLiteral("DBEdit62"), ds, QStringLiteral("ANAMESE_AUFGENOMMEN_AM"));
-    DBEdit62->setMaximumWidth(100);
+    DBEdit62->setFixedWidth(DBEdit62->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
     DBMemo2 = memo(fest, QStringLiteral("DBMemo2"), ds, QStringLiteral("PROBLEME"));
     DBMemo2->setFixedHeight(48);
     fg->addWidget(label(fest, QStringLiteral("Anamnese vom:")), 0, 0);

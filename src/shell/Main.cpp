@@ -286,7 +286,6 @@ void Tfrm_main::buildNavigator() {
     cf.setPixelSize(13);
     jcp_navigator->setCaptionFont(cf);
     jcp_navigator->setCaptionTextColor(Qt::white);
-    jcp_navigator->setFixedWidth(kNavigatorBreite);
     connect(jcp_navigator, &CaptionPanel::maximizeClicked, this, [this] { jcp_navigatorMaximize(); });
     connect(jcp_navigator, &CaptionPanel::minimizeClicked, this, [this] { jcp_navigatorMinimize(); });
     connect(jcp_navigator, &CaptionPanel::mouseMoved, this,
@@ -323,6 +322,20 @@ void Tfrm_main::buildNavigator() {
     tv_navigator->setParent(inhalt);
     v->addWidget(tv_navigator, 1);
     jcp_navigator->setContentWidget(inhalt);
+
+    // At least 185 pixels, and wide enough that no entry is cut off with the
+    // screen's font ("Neu aufnehmen", "Alte Kundendaten").
+    const QFontMetrics fm = tv_navigator->fontMetrics();
+    int breit = 0;
+    for (int i = 0; i < tv_navigator->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* g = tv_navigator->topLevelItem(i);
+        breit = std::max(breit, tv_navigator->indentation() + fm.horizontalAdvance(g->text(0)));
+        for (int j = 0; j < g->childCount(); ++j)
+            breit = std::max(breit, 2 * tv_navigator->indentation() + fm.horizontalAdvance(g->child(j)->text(0)));
+    }
+    breit += tv_navigator->iconSize().width() + 20;  // icon, its gap and the item's margins
+    m_navigatorBreite = std::max(kNavigatorBreite, jcp_navigator->captionSize() + breit);
+    jcp_navigator->setFixedWidth(m_navigatorBreite);
 }
 
 void Tfrm_main::buildTree() {
@@ -595,12 +608,12 @@ void Tfrm_main::jcp_assistentMinimize() { setAssistentMitte(false); }
 // ---------------------------------------------------------------------------
 // Navigator panel
 
-void Tfrm_main::jcp_navigatorMaximize() { jcp_navigator->setFixedWidth(kNavigatorBreite); }
+void Tfrm_main::jcp_navigatorMaximize() { jcp_navigator->setFixedWidth(m_navigatorBreite); }
 void Tfrm_main::jcp_navigatorMinimize() { jcp_navigator->setFixedWidth(kNavigatorStreifen); }
 
 void Tfrm_main::jcp_navigatorMouseMove(int x) {
     if (jcp_navigator->width() == kNavigatorStreifen && x < kNavigatorFuehler)
-        jcp_navigator->setFixedWidth(kNavigatorBreite);
+        jcp_navigator->setFixedWidth(m_navigatorBreite);
 }
 
 void Tfrm_main::tv_navigatorChange(QTreeWidgetItem* item) {

@@ -126,6 +126,9 @@ public:
     // Whether the quick-help panel fills the whole middle area (else it is
     // the 200-pixel strip on the right).
     bool assistentFuelltMitte() const { return m_assistentMitte; }
+    // The navigator's normal width: 185 pixels, or more where an entry needs
+    // it with the screen's font.
+    int navigatorBreite() const { return m_navigatorBreite; }
 
     // Switches the first-start assistant off for good (ERSTSTARTHILFE -1),
     // as its link does; used by the separate help window. The quick-help
@@ -201,6 +204,7 @@ private:
 
     QMap<WindowKind, WindowPlug> m_plugs;
     bool m_assistentMitte = false;
+    int m_navigatorBreite = 185;
     bool m_shown = false;
     QPointer<Tdm> m_connectedDm;
     QString m_versionText;

@@ -1,5 +1,7 @@
 #include "staff_docs/trainer.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -75,7 +77,9 @@ void Tfrm_trainer::aufbauen() {
                          staff_docs::spalte(QStringLiteral("VNAME"), {}, 71),
                          staff_docs::spalte(QStringLiteral("NAME"), {}, 110),
                          staff_docs::spalte(QStringLiteral("STR"), {}, 148),
-                         staff_docs::spalte(QStringLiteral("PLZ"), {}, 40),
+                         // Five digits whole in the screen's font.
+                         staff_docs::spalte(QStringLiteral("PLZ"), {},
+                                            std::max(40, DBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 14)),
                          staff_docs::spalte(QStringLiteral("ORT"), {}, 157)});
     DBGrid1->confirmDelete = staff_docs::loeschenBestaetigen;
     DBGrid1->setDataSource(ds);

@@ -207,8 +207,10 @@ private slots:
         Tfrm_trainer& w = *frm_trainer;
 
         struct Col { const char* title; int width; };
+        // Plz: 40 pixels, or five digits whole in the screen's font.
+        const int plz = std::max(40, w.DBGrid1->fontMetrics().horizontalAdvance("00000") + 14);
         const Col cols[] = {{"Nr.", 25}, {"Kurzzeichen", 63}, {"Vorname", 71}, {"Name", 110},
-                            {"Straße", 148}, {"Plz", 40}, {"Ort", 157}};
+                            {"Straße", 148}, {"Plz", plz}, {"Ort", 157}};
         QCOMPARE(w.DBGrid1->model()->columnCount(), 7);
         for (int i = 0; i < 7; ++i) {
             QCOMPARE(w.DBGrid1->model()->headerData(i, Qt::Horizontal).toString(), QString::fromUtf8(cols[i].title));
