@@ -53,9 +53,11 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Runs the event loop until the queued commit has run.
+// Runs the event loop until the queued commit has run (an undecided import
+// holds it: then until the loop is idle).
 void untilCommitted(Tdm& m) {
-    while (m.commitPending()) QCoreApplication::processEvents();
+    while (m.commitPending() && !m.commitsHeld()) QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }
 
 int runSave(const QString& path, int n) {
@@ -98,7 +100,7 @@ int runTermine(int n, const QString& dir) {
     m.connectTo(path);
     dm = &m;
     m.ibq->setSql({QStringLiteral("insert into kurse (kursnr, kursart, kursname, status) values (1, 'Ju', "
-                                  "'Junghunde', 'Aktiv')")});
+                                  "'Junghunde', 'A')")});
     m.ibq->execSql();
     m.commitNow();
     platform::ScopedScriptedDialogs d;
@@ -160,7 +162,6 @@ int runImport(int n, const QString& dir, bool held) {
     t.start();
     f->b_importClick();
     untilCommitted(m);
-    QCoreApplication::processEvents();
     const qint64 ms = t.elapsed();
     const qint64 cpu = cpuMs() - cpu0;
     const int kunden = m.scalar(QStringLiteral("select count(*) from kunden")).toInt();

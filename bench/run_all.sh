@@ -94,6 +94,20 @@ done
 ratio import_growth "$(div "$(div "${icpu[100000]}" "${icpu[10000]}")" 10)" 1.2 \
   "cpu_ms 10000=${icpu[10000]} 100000=${icpu[100000]}"
 
+# --- durable saves: a save committed before the program waits again
+#     (bench_durability; wall-clock times, a commit waits for the disk)
+cp "$big" "$dir/durability.fdb"
+w=$("$b/bench_durability" save "$dir/durability.fdb" 60)
+ratio save_commit_ms "$(get "$w" save_ms)" 30 \
+  "post_ms=$(get "$w" post_ms) commit_ms=$(get "$w" commit_ms) max_save_ms=$(get "$w" max_save_ms)"
+w=$("$b/bench_durability" termine 400 "$imp")
+ratio termine_commit "$(div "$(get "$w" after_ms)" "$(get "$w" before_ms)")" 1.2 \
+  "generation_ms=$(get "$w" before_ms) with_commit_ms=$(get "$w" after_ms)"
+p=$("$b/bench_durability" import 10000 "$imp" held)
+w=$("$b/bench_durability" import 10000 "$imp")
+ratio import_commit "$(div "$(get "$w" ms)" "$(get "$p" ms)")" 1.2 \
+  "import_ms=$(get "$w" ms) without_first_commit_ms=$(get "$p" ms)"
+
 # --- start until the main window has painted (bench_fenster)
 home="$dir/home"
 mkdir -p "$home/db"
