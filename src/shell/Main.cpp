@@ -488,9 +488,9 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
-        // The daily automatic backup; a failure is shown, and the program
-        // ends all the same.
-        backup::automaticBackupAtExit(*dm);
+        // The daily automatic backup (not of changes that could not be
+        // saved); a failure is shown, and the program ends all the same.
+        if (!m_endeOhneSpeichern) backup::automaticBackupAtExit(*dm);
     }
     e->accept();
     if (beenden) beenden();

@@ -14,6 +14,11 @@
 #include "common/testregistry.h"
 #include "data/backup.h"
 #include "data/datenmodul.h"
+#include "data/startuptestutil.h"
+#include "db/connection.h"
+#include "db/field.h"
+#include "db/dataset.h"
+#include "db/statement.h"
 #include "platform/scripteddialogs.h"
 #include "shell/Main.h"
 #include "shelltestutil.h"
@@ -149,6 +154,58 @@ private slots:
         QTest::qWait(200);
         QVERIFY(datei->grab().save(dir + QStringLiteral("/datei-menu.png")));
         datei->hide();
+    }
+
+    // The commit when the program ends fails (here: a commit trigger of the
+    // database refuses it): a German message with the server's text asks
+    // whether to end anyway. "Nein" keeps the program running; "Ja" ends it
+    // without the changes and the program says so with its exit code.
+    void failedCommitAtTheEndIsTold() {
+        Fixture f;
+        auto ausfuehren = [](const QString& sql) {
+            db::Statement s(dm->idb.get(), dm->ibt);
+            s.prepare(sql);
+            s.execute();
+        };
+        ausfuehren("create table sperre (x integer)");
+        ausfuehren("create exception platte_voll 'Die Festplatte ist voll.'");
+        dm->commitNow();
+        ausfuehren("create trigger sperre_beim_commit on transaction commit as begin "
+                   "if (exists(select * from sperre)) then exception platte_voll; end");
+        dm->commitNow();
+        db::Table* t = dm->ibt_trainer;
+        t->open();
+        t->append();
+        t->fieldByName("NAME")->setAsString("Ungesichert");
+        t->post();
+        ausfuehren("insert into sperre (x) values (1)");
+        f.window->show();
+
+        platform::ScopedScriptedDialogs d;
+        d.expectConfirm(platform::Answer::Nein);
+        QVERIFY(!f.window->close());
+        KYN_VERIFY_DIALOGS(d);
+        const platform::ShownBox& frage = d.shown().first();
+        QVERIFY2(frage.text.startsWith(
+                     "Die Änderungen konnten beim Beenden nicht dauerhaft in der Datenbank gespeichert werden."),
+                 qPrintable(frage.text));
+        QVERIFY2(frage.text.contains("Die Festplatte ist voll."), qPrintable(frage.text));
+        QCOMPARE(frage.buttons, platform::Buttons::JaNein);
+        QCOMPARE(frage.defaultButton, platform::Answer::Nein);
+        QCOMPARE(f.ended, 0);
+        QVERIFY(!f.window->endeOhneSpeichern());
+
+        d.expectConfirm(platform::Answer::Ja);
+        QVERIFY(f.window->close());
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.ended, 1);
+        QVERIFY(f.window->endeOhneSpeichern());
+        // No automatic backup claims a state that was not saved.
+        QVERIFY(!QFileInfo::exists(f.today(true)));
+        // The connection ends without committing the refused changes.
+        dm->idb->close();
+        auto c = f.env.connect();
+        QCOMPARE(sqlutil::value(*c, "select count(*) from trainer where name = 'Ungesichert'").toInt(), 0);
     }
 
     void closingWritesTheDailyBackup() {
