@@ -664,6 +664,8 @@ void Tfrm_datenimport::b_rollbackClick() {
         const Tdm::OpenDatasets offen = dm->openDatasets();
         dm->ibt->rollback();
         dm->holdCommits(false);
+        // Nothing waits for a commit any more: the transaction has ended.
+        dm->commitNow();
         setReady(true);
         dm->reopen(offen);
         oeffneDatasets();

@@ -3,7 +3,11 @@
 // another program, shows it, lets the user assign file columns to columns of
 // the customer and the dog table, and creates one customer with one dog per
 // data line inside the program's transaction, which the user then commits
-// (retaining) or rolls back.
+// (retaining) or rolls back. The import starts by committing what was saved
+// before, and holds every commit until the user decides, so that rolling
+// back takes back exactly the import; closing the window (or the program)
+// with an undecided import asks. A line that fails leaves nothing behind,
+// and the message names its file line and column title.
 //
 // Assigning a column: click the mapping cell below the file column's title
 // and pick a target from the popup menu ("kunde.NAME", "hund.RASSE", ... or

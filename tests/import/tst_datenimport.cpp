@@ -380,6 +380,7 @@ private slots:
         QTest::mouseClick(f->b_rollback, Qt::LeftButton);
         QVERIFY(ready(f));
         QVERIFY(!dm->commitsHeld());
+        QVERIFY(!dm->commitPending());
         QCOMPARE(x.count("select count(*) from kunden"), 1);
         QCOMPARE(dm->scalar("select name from kunden where kndnr = 1").toString(), QString("Neu"));
         QVERIFY(dm->ibt_kunde->isActive());
