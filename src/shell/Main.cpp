@@ -966,6 +966,10 @@ void Tfrm_main::Datensicherungerstellen1Click() {
 
 void Tfrm_main::Datensicherungeinspielen1Click() {
     if (!dm) return;
+    // An import neither taken over nor discarded is decided first: the
+    // restore closes the connection, and the kept database should hold
+    // what the user wants kept.
+    if (dm->importEntscheiden && !dm->importEntscheiden()) return;
     backup::restoreInteractive(*dm);
     // After a restore (and whenever the connection had to be closed for it)
     // the program starts again: every window and dataset then opens on the

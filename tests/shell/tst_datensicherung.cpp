@@ -141,6 +141,24 @@ private slots:
         QVERIFY(!QFileInfo::exists(f.sicherungen()));
     }
 
+    // An undecided import is decided before a restore; "Abbrechen" there
+    // leaves everything as it is (no file dialog).
+    void undecidedImportIsDecidedBeforeARestore() {
+        Fixture f;
+        int gefragt = 0;
+        dm->importEntscheiden = [&] {
+            ++gefragt;
+            return false;
+        };
+        platform::ScopedScriptedDialogs d;
+        f.window->Datensicherungeinspielen1->trigger();
+        KYN_VERIFY_DIALOGS(d);
+        dm->importEntscheiden = nullptr;
+        QCOMPARE(gefragt, 1);
+        QCOMPARE(f.restarts, 0);
+        QVERIFY(dm->idb->isOpen());
+    }
+
     // KYN_SHOT=/dir: a picture of the open "Datei" menu.
     void screenshot() {
         const QString dir = qEnvironmentVariable("KYN_SHOT");
