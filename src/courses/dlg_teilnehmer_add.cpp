@@ -232,23 +232,7 @@ void Tfrm_teilnehmer_add::b_hinzufuegenClick() {
     // A course that has as many participants as it takes asks first.
     if (!kurs_platz_oder_trotzdem(*m_dm, kursnr->asInteger())) return;
 
-    db::Query* q = m_dm->ibq;
-    q->close();
-    q->clearSql();
-    q->addLine(QStringLiteral("select max(id) from teilnehmer"));
-    q->open();
-    const int m = q->fields().at(0)->asInteger();
-    q->close();
-
-    q->clearSql();
-    q->addLine(QStringLiteral("insert into teilnehmer "));
-    q->addLine(QStringLiteral(" (id,kursnr,kndnr,hundnr,bezahlt) "));
-    q->addLine(QStringLiteral(" values"));
-    q->addLine(QStringLiteral(" (") + QString::number(m + 1) + QStringLiteral(",") +
-               QString::number(kursnr->asInteger()));
-    q->addLine(QStringLiteral(",") + QString::number(kndnr->asInteger()) + QStringLiteral(",") +
-               QString::number(hundnr->asInteger()) + QStringLiteral(",\"N\") "));
-    q->execSql();
+    m_dm->teilnehmerEinfuegen(kursnr->asInteger(), kndnr->asInteger(), hundnr->asInteger());
     m_dm->commitNow();
     m_dm->ibq_teilnehmer->close();
     m_dm->ibq_teilnehmer->open();

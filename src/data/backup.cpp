@@ -117,11 +117,14 @@ void waitUntilStopped(IService* service) {
 // worker end first.
 void settle() { QThread::msleep(150); }
 
-// One run of the engine's backup service: attach the service manager, start
-// the action the builder describes, and read the service's output until it
-// has finished. An error of the service is reported with the server's text.
-void runService(const QString& user, const QString& password,
-                const std::function<void(IXpbBuilder*, CheckStatusWrapper*)>& action) {
+// One run of the engine's backup service: attach the service manager (of
+// the embedded engine, or of the server `server`), start the action the
+// builder describes, and read the service's output until it has finished.
+// With a `sink` the output is the backup itself (a backup to "stdout"), which
+// goes into that file. An error of the service is reported with the server's
+// text.
+void runService(const QString& server, const QString& user, const QString& password,
+                const std::function<void(IXpbBuilder*, CheckStatusWrapper*)>& action, QFile* sink = nullptr) {
     IUtil* util = db::Connection::util();
     Status st;
 
@@ -135,10 +138,24 @@ void runService(const QString& user, const QString& password,
     }
     const unsigned attachLength = attach->getBufferLength(st.get());
     const unsigned char* attachBuffer = attach->getBuffer(st.get());
+    const QByteArray manager =
+        server.isEmpty() ? QByteArray("service_mgr") : (server + QStringLiteral(":service_mgr")).toUtf8();
     IService* service =
-        db::Connection::provider()->attachServiceManager(st.get(), "service_mgr", attachLength, attachBuffer);
+        db::Connection::provider()->attachServiceManager(st.get(), manager.constData(), attachLength, attachBuffer);
     attach->dispose();
-    if (st.failed()) st.raise();
+    if (st.failed()) {
+        try {
+            st.raise();
+        } catch (const Error& e) {
+            if (server.isEmpty()) throw;
+            if (e.gdsCode() == isc_login)
+                throw Error(QStringLiteral("Der Datenbankserver \"%1\" hat die Anmeldung als \"%2\" abgelehnt: "
+                                           "Benutzername oder Passwort sind falsch.")
+                                .arg(server, user));
+            throw Error(QStringLiteral("Der Sicherungsdienst des Datenbankservers \"%1\" ist nicht erreichbar:\n%2")
+                            .arg(server, e.message()));
+        }
+    }
 
     auto detach = [service] {
         Status ds;
@@ -163,7 +180,7 @@ void runService(const QString& user, const QString& password,
         // The service's output, one line per request. An empty line means
         // that the service has finished; an error of the service comes back
         // as the status of a request.
-        const unsigned char items[] = {isc_info_svc_line};
+        const unsigned char items[] = {static_cast<unsigned char>(sink ? isc_info_svc_to_eof : isc_info_svc_line)};
         QByteArray buffer(16 * 1024, '\0');  // the length travels as 16 bits
         bool finished = false;
         while (!finished) {
@@ -186,13 +203,16 @@ void runService(const QString& user, const QString& password,
             bool gotLine = false;
             while (p < end && *p != isc_info_end) {
                 const unsigned char item = *p++;
-                if (item == isc_info_svc_line) {
+                if (item == isc_info_svc_line || item == isc_info_svc_to_eof) {
                     if (end - p < 2) break;
                     const int length = p[0] | (p[1] << 8);
                     p += 2;
                     if (length > end - p) break;
                     gotLine = true;
                     if (length == 0) finished = true;
+                    if (sink && length > 0 && sink->write(reinterpret_cast<const char*>(p), length) != length)
+                        throw Error(QStringLiteral("Die Sicherungsdatei \"%1\" kann nicht geschrieben werden: %2")
+                                        .arg(sink->fileName(), sink->errorString()));
                     p += length;
                 } else if (item == isc_info_truncated || item == isc_info_data_not_ready ||
                            item == isc_info_svc_timeout) {
@@ -332,15 +352,37 @@ void writeBackup(const QString& database, const QString& file, const QString& us
     QFile::remove(temporary);
     try {
         const db::Credentials login = loginFor(database, user, password);
-        runService(login.user, login.password,
-                   [&](IXpbBuilder* b, CheckStatusWrapper* st) {
-                       b->insertTag(st, isc_action_svc_backup);
-                       b->insertString(st, isc_spb_dbname, fileName(serviceDatabaseName(database)).constData());
-                       b->insertString(st, isc_spb_bkp_file, fileName(temporary).constData());
-                       // With its output read line by line the service's
-                       // worker never waits for a reader.
-                       b->insertTag(st, isc_spb_verbose);
-                   });
+        if (db::isServerName(database)) {
+            // The server writes the backup and sends it here: the file is
+            // on this computer, the database on the server.
+            const QString server = db::serverOf(database);
+            const QString path = database.mid(server.size() + 1);
+            QFile out(temporary);
+            if (!out.open(QIODevice::WriteOnly))
+                throw Error(QStringLiteral("Die Sicherungsdatei \"%1\" kann nicht angelegt werden: %2")
+                                .arg(temporary, out.errorString()));
+            runService(server, login.user, login.password,
+                       [&](IXpbBuilder* b, CheckStatusWrapper* st) {
+                           b->insertTag(st, isc_action_svc_backup);
+                           b->insertString(st, isc_spb_dbname, path.toUtf8().constData());
+                           b->insertString(st, isc_spb_bkp_file, "stdout");
+                       },
+                       &out);
+            if (!out.flush() || out.error() != QFileDevice::NoError)
+                throw Error(QStringLiteral("Die Sicherungsdatei \"%1\" kann nicht geschrieben werden: %2")
+                                .arg(temporary, out.errorString()));
+            out.close();
+        } else {
+            runService(QString(), login.user, login.password,
+                       [&](IXpbBuilder* b, CheckStatusWrapper* st) {
+                           b->insertTag(st, isc_action_svc_backup);
+                           b->insertString(st, isc_spb_dbname, fileName(serviceDatabaseName(database)).constData());
+                           b->insertString(st, isc_spb_bkp_file, fileName(temporary).constData());
+                           // With its output read line by line the service's
+                           // worker never waits for a reader.
+                           b->insertTag(st, isc_spb_verbose);
+                       });
+        }
     } catch (...) {
         QFile::remove(temporary);
         throw;
@@ -441,6 +483,17 @@ QString createdText(const QString& file) {
     return QStringLiteral("Die Datensicherung wurde erstellt:") + cr + file;
 }
 
+QString serverRestoreText(const QString& database) {
+    return QStringLiteral("Die Datenbank \"") + database + QStringLiteral("\" liegt auf dem Datenbankserver \"") +
+           db::serverOf(database) +
+           QStringLiteral("\". Von einem Arbeitsplatz aus wird dort keine Datensicherung eingespielt: andere "
+                          "Arbeitsplätze können gerade mit der Datenbank arbeiten, und was sie speichern, "
+                          "ginge verloren.") +
+           cr + cr +
+           QStringLiteral("Die jetzigen Daten bleiben unverändert. Eine Sicherung wird auf dem Server selbst "
+                          "eingespielt, während niemand mit Kynovia arbeitet (kynovia-admin restore).");
+}
+
 QString notABackupText(const QString& file) {
     return QStringLiteral("Die Datei \"") + file +
            QStringLiteral("\" ist keine Datensicherung von Kynovia und kann nicht eingespielt werden.") + cr + cr +
@@ -537,9 +590,7 @@ bool createBackupInteractive(Tdm& dm) {
 RestoreResult restoreInteractive(Tdm& dm) {
     const QString database = dm.idb->databaseName();
     if (!upgrade::isLocalPath(database)) {
-        showError(QStringLiteral("Die Datenbank \"") + database +
-                  QStringLiteral("\" liegt auf einem Datenbankserver. Eine Datensicherung kann nur in eine "
-                                 "Datenbank auf diesem Rechner eingespielt werden."));
+        showError(serverRestoreText(database));
         return RestoreResult::Failed;
     }
     const QString dbPath = QFileInfo(database).absoluteFilePath();

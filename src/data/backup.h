@@ -178,6 +178,8 @@ void setRestartHandler(std::function<bool()> handler);
 // --- texts ---
 QString createdText(const QString& file);
 QString notABackupText(const QString& file);
+// Restore refused for a database on a server.
+QString serverRestoreText(const QString& database);
 QString restoreQuestion(const QString& file, const Header& header, const QString& kept);
 QString restoredText(const Header& header, const QString& kept);
 QString upgradeBackupText(const QString& file);

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <ibase.h>
 
 #include "data/upgrade.h"
 #include "db/error.h"
@@ -43,6 +44,10 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("dm"));
     idb = std::make_unique<Connection>();
     ibt = idb->defaultTransaction();
+    // Read committed: a refresh or a reopened window shows what other
+    // workstations saved, and the next number (largest + 1) counts their
+    // saved rows.
+    ibt->setIsolation(Transaction::Isolation::ReadCommitted);
     ibq = new Query(idb.get(), ibt, this);
     ibq->setObjectName(QStringLiteral("ibq"));
 
@@ -285,6 +290,25 @@ void Tdm::setupEvents() {
         d->fieldByName(QStringLiteral("ANAMESE_AUFGENOMMEN_AM"))->setAsDateTime(currentDateTime());
     };
     ibt_trainer->afterInsert = [this](Dataset* d) { ibt_trainerAfterInsert(d); };
+    // A number another workstation saved meanwhile: the row takes the next
+    // free one when it is saved.
+    const auto nextFree = [this](const char* field, const char* sql) {
+        return [this, field, sql](Dataset* d) {
+            d->fieldByName(QString::fromLatin1(field))->setAsInteger(nextKey(QString::fromLatin1(sql)));
+        };
+    };
+    ibt_kunde->onKeyTaken = nextFree("KNDNR", "Select max(kndnr) from kunden");
+    ibt_kunde_hunde->onKeyTaken = nextFree("HUNDNR", "Select max(hundnr) from hunde");
+    ibt_hunde->onKeyTaken = nextFree("HUNDNR", "Select max(hundnr) from hunde");
+    ibt_trainer->onKeyTaken = nextFree("TRAINERNR", "Select max(trainernr) from trainer");
+    ibt_kurse->onKeyTaken = nextFree("KURSNR", "Select max(kursnr) from kurse where kursnr>0");
+    ibt_vorlagen_kurse->onKeyTaken = nextFree("VORLAGENNR", "Select max(vorlagennr) from vorlagen_kurse");
+    ibt_dokumente->onKeyTaken = nextFree("DOKNR", "Select max(doknr) from dokumente");
+    ibt_vorlagen_kurstermine->onKeyTaken = [this](Dataset* d) {
+        d->fieldByName(QStringLiteral("TERMINNR"))
+            ->setAsInteger(nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
+                                   QString::number(d->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger())));
+    };
     ibt_kurse->afterInsert = [this](Dataset* d) { ibt_kurseAfterInsert(d); };
     ibt_kurse->onCalcFields = [this](Dataset* d) { ibt_kurseCalcFields(d); };
     ibt_kurstermine->afterScroll = [this](Dataset* d) { ibt_kurstermineAfterScroll(d); };
@@ -430,6 +454,28 @@ void Tdm::reopen(const OpenDatasets& open) {
                       e.key.size() == 1 ? e.key.first() : QVariant(e.key));
         } else if (e.recNo > 0) {
             d->setRecNo(e.recNo);
+        }
+    }
+}
+
+void Tdm::teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr) {
+    for (int attempt = 1;; ++attempt) {
+        const int id = nextKey(QStringLiteral("select max(id) from teilnehmer"));
+        ibq->close();
+        ibq->clearSql();
+        ibq->addLine(QStringLiteral("insert into teilnehmer "));
+        ibq->addLine(QStringLiteral(" (id,kursnr,kndnr,hundnr,bezahlt) "));
+        ibq->addLine(QStringLiteral(" values"));
+        ibq->addLine(QStringLiteral(" (") + QString::number(id) + QStringLiteral(",") + QString::number(kursnr));
+        ibq->addLine(QStringLiteral(",") + QString::number(kndnr) + QStringLiteral(",") + QString::number(hundnr) +
+                     QStringLiteral(",\"N\") "));
+        try {
+            ibq->execSql();
+            return;
+        } catch (const Error& e) {
+            // The ID was taken by another workstation since it was read.
+            const bool taken = e.gdsCode() == isc_unique_key_violation || e.gdsCode() == isc_no_dup;
+            if (!taken || attempt >= 10) throw;
         }
     }
 }

@@ -152,6 +152,9 @@ public:
     // Largest value of the statement's first column plus one (NULL reads 0),
     // read through `ibq` in the running transaction.
     int nextKey(const QString& sql);
+    // Enrols a dog into a course as a new participant (largest ID + 1; an ID
+    // another workstation took meanwhile is passed over). Not committed here.
+    void teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr);
     // Runs `sql` in `ibq` and returns the first column of the first row.
     QVariant scalar(const QString& sql);
 

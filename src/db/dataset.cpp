@@ -1,5 +1,7 @@
 #include "db/dataset.h"
 
+#include <ibase.h>
+
 #include <QDateTime>
 #include <algorithm>
 
@@ -882,7 +884,7 @@ void Dataset::post() {
     QString oldIdentity;
     if (inserted) {
         QByteArray rowId;
-        writeInsert(m_buffer.values, &rowId);
+        insertBuffer(&rowId);
         m_buffer.rowId = rowId;
     } else {
         const Row& old = m_rows[m_current];
@@ -944,6 +946,19 @@ void Dataset::deleteRecord() {
     notifyDataSetChanged();
     if (afterDelete) afterDelete(this);
     if (afterScroll) afterScroll(this);
+}
+
+void Dataset::insertBuffer(QByteArray* rowId) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            writeInsert(m_buffer.values, rowId);
+            return;
+        } catch (const Error& e) {
+            const bool keyTaken = e.gdsCode() == isc_unique_key_violation || e.gdsCode() == isc_no_dup;
+            if (!keyTaken || !onKeyTaken || attempt >= 10) throw;
+        }
+        onKeyTaken(this);
+    }
 }
 
 void Dataset::writeInsert(QVector<QVariant>&, QByteArray*) {

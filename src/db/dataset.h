@@ -47,6 +47,11 @@ public:
     Handler onCalcFields;
     // Runs each time the fields are created (labels, formats, sizes).
     Handler onFieldsCreated;
+    // Runs when the server refuses a new row because its key is taken:
+    // another workstation saved a row with that number since this one was
+    // numbered (largest + 1). The handler gives the row the next free number
+    // and the insert is tried again; after ten refusals the error stands.
+    Handler onKeyTaken;
 
     // --- open / close ---
     void open();
@@ -241,6 +246,7 @@ private:
     void checkNotEmpty() const;
     void clearState();
     void beginInsert(bool append);
+    void insertBuffer(QByteArray* rowId);
     void checkRequired();
 
     Connection* m_connection;

@@ -29,6 +29,9 @@ public:
 
     Connection* connection() const { return m_connection; }
     void setDefaultAction(DefaultAction a) { m_defaultAction = a; }
+    // Takes effect when the transaction next starts.
+    void setIsolation(Isolation i) { m_isolation = i; }
+    Isolation isolation() const { return m_isolation; }
     DefaultAction defaultAction() const { return m_defaultAction; }
 
     void start();

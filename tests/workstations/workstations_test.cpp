@@ -1,0 +1,386 @@
+// Several workstations on one Firebird server.
+//
+// The test starts a Firebird server of its own on 127.0.0.1 (testserver.sh,
+// Debian's server run as the test's user, stopped at the end), creates the
+// database on it with the program's schema code, and runs workstations as
+// child processes of this executable (KYN_CHILD=arbeitsplatz): each holds
+// the program's data module on the server database and takes commands, one
+// a line, on its standard input. What they saved is checked with SQL.
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "data/backup.h"
+#include "data/datenmodul.h"
+#include "data/schema.h"
+#include "data/upgrade.h"
+#include "db/error.h"
+#include "db/statement.h"
+#include "platform/application.h"
+#include "platform/envoverride.h"
+#include "platform/scripteddialogs.h"
+#include "testregistry.h"
+
+using namespace db;
+
+namespace {
+
+const char schuleUser[] = "SCHULE";
+const char schulePassword[] = "Hundeschule-7";
+
+// ---------------------------------------------------------------------------
+// The workstation: the program's data module, driven line by line.
+//
+//   anlegen N NAME     N customers "NAME-i", each with a dog "NAME-i", a course
+//                      "NAME-i" and the dog as its participant; answers
+//                      "ok" or the first failure
+//   oeffne             opens the customers
+//   gehe KNDNR         makes that customer current
+//   setze FELD WERT    edits the current customer (not saved)
+//   speichere          saves ("ok" or the message)
+//   wert FELD          the current customer's value
+//   aktualisiere       the navigator's refresh
+//   zaehle             customers as the open window sees them
+//   meldungen          the boxes shown since the last time, " | "-separated
+
+QString reply(const std::function<QString()>& f) {
+    try {
+        return f();
+    } catch (const Error& e) {
+        return QStringLiteral("fehler ") + e.message();
+    } catch (const ConvertError& e) {
+        return QStringLiteral("fehler ") + e.message();
+    } catch (const Abort&) {
+        return QStringLiteral("fehler abgebrochen");
+    }
+}
+
+// The program commits every save before it waits for the user again; the
+// workstation does the same after each save.
+void gespeichert(Tdm& dm) {
+    QCoreApplication::processEvents();
+    if (dm.ibt->inTransaction()) dm.ibt->commitRetaining();
+}
+
+int arbeitsplatz() {
+    platform::ScopedScriptedDialogs dialogs;
+    dialogs.setAcknowledgeMessages(true);
+    Tdm dm;
+    try {
+        dm.connectTo(qEnvironmentVariable("KYN_DATENBANK"));
+    } catch (const Error& e) {
+        std::printf("fehler %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    Table* kunde = dm.ibt_kunde;
+    std::printf("bereit\n");
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const QString cmd = QString::fromStdString(line).trimmed();
+        const QStringList w = cmd.split(QLatin1Char(' '));
+        QString answer;
+        if (w[0] == "anlegen") {
+            answer = reply([&] {
+                const int n = w[1].toInt();
+                if (!kunde->isActive()) kunde->open();
+                dm.ibt_kunde_hunde->open();
+                dm.ibt_kurse->open();
+                for (int i = 0; i < n; ++i) {
+                    const QString name = w[2] + QLatin1Char('-') + QString::number(i);
+                    kunde->append();
+                    kunde->fieldByName("NAME")->setAsString(name);
+                    kunde->post();
+                    gespeichert(dm);
+                    dm.ibt_kunde_hunde->append();
+                    dm.ibt_kunde_hunde->fieldByName("NAME")->setAsString(name);
+                    dm.ibt_kunde_hunde->post();
+                    gespeichert(dm);
+                    dialogs.expectConfirm(platform::Answer::Ja, QStringLiteral("Neuen Kurs einfügen ?"));
+                    dm.ibt_kurse->append();
+                    dm.ibt_kurse->fieldByName("KURSNAME")->setAsString(name);
+                    dm.ibt_kurse->post();
+                    gespeichert(dm);
+                    dm.teilnehmerEinfuegen(dm.ibt_kurse->fieldByName("KURSNR")->asInteger(),
+                                           kunde->fieldByName("KNDNR")->asInteger(),
+                                           dm.ibt_kunde_hunde->fieldByName("HUNDNR")->asInteger());
+                    gespeichert(dm);
+                }
+                return QStringLiteral("ok");
+            });
+        } else if (w[0] == "oeffne") {
+            answer = reply([&] {
+                kunde->open();
+                return QStringLiteral("ok");
+            });
+        } else if (w[0] == "gehe") {
+            answer = reply([&] {
+                return kunde->locate("KNDNR", w[1].toInt()) ? QStringLiteral("ok") : QStringLiteral("fehlt");
+            });
+        } else if (w[0] == "setze") {
+            answer = reply([&] {
+                kunde->edit();
+                kunde->fieldByName(w[1])->setAsString(w.mid(2).join(QLatin1Char(' ')));
+                return QStringLiteral("ok");
+            });
+        } else if (w[0] == "speichere") {
+            answer = reply([&] {
+                kunde->post();
+                gespeichert(dm);
+                return QStringLiteral("ok");
+            });
+        } else if (w[0] == "wert") {
+            answer = reply([&] { return kunde->fieldByName(w[1])->asString(); });
+        } else if (w[0] == "zustand") {
+            answer = kunde->isEditing() ? QStringLiteral("bearbeiten") : QStringLiteral("anzeigen");
+        } else if (w[0] == "aktualisiere") {
+            answer = reply([&] {
+                kunde->refresh();
+                return QStringLiteral("ok");
+            });
+        } else if (w[0] == "zaehle") {
+            answer = reply([&] {
+                kunde->fetchAll();
+                return QString::number(kunde->recordCount());
+            });
+        } else if (w[0] == "meldungen") {
+            answer = dialogs.texts().join(QStringLiteral(" | "));
+            dialogs.clear();
+        } else if (w[0] == "ende") {
+            break;
+        } else {
+            answer = QStringLiteral("fehler unbekannter Befehl ") + cmd;
+        }
+        answer.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        std::printf("%s\n", answer.toUtf8().constData());
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+}  // namespace
+
+KYN_CHILD(arbeitsplatz, arbeitsplatz)
+
+namespace {
+
+// The parent's side of one workstation.
+class Arbeitsplatz {
+public:
+    explicit Arbeitsplatz(const QString& database) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KYN_CHILD", "arbeitsplatz");
+        env.insert("KYN_DATENBANK", database);
+        m_p.setProcessEnvironment(env);
+        m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_p.start(QCoreApplication::applicationFilePath(), QStringList());
+    }
+    ~Arbeitsplatz() {
+        if (m_p.state() == QProcess::NotRunning) return;
+        m_p.write("ende\n");
+        m_p.closeWriteChannel();
+        if (!m_p.waitForFinished(30000)) m_p.kill();
+        m_p.waitForFinished(5000);
+    }
+    // The next line the workstation writes (empty after two minutes of silence).
+    QString line() {
+        while (!m_p.canReadLine()) {
+            if (!m_p.waitForReadyRead(120000)) return QString();
+        }
+        return QString::fromUtf8(m_p.readLine()).trimmed();
+    }
+    void send(const QString& command) { m_p.write((command + QLatin1Char('\n')).toUtf8()); }
+    QString befehl(const QString& command) {
+        send(command);
+        return line();
+    }
+
+private:
+    QProcess m_p;
+};
+
+}  // namespace
+
+class WorkstationsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_script;
+    QString m_database;
+    QString m_server;
+    bool m_started = false;
+
+    QVariant sql(const QString& text) {
+        Connection c;
+        c.setDatabaseName(m_database);
+        c.open();
+        Transaction t(&c);
+        Statement s(&c, &t);
+        const QVariant v = s.scalar(text);
+        s.close();
+        t.commit();
+        return v;
+    }
+    void exec(const QString& text) {
+        Connection c;
+        c.setDatabaseName(m_database);
+        c.open();
+        c.executeImmediate(text);
+    }
+
+private slots:
+    void initTestCase() {
+        m_script = qEnvironmentVariable("KYNOVIA_SOURCE_DIR") + "/tests/workstations/testserver.sh";
+        QVERIFY2(QFileInfo::exists(m_script), qPrintable(m_script));
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start("bash", {m_script, "start", m_dir.path(), schuleUser, schulePassword});
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() == 0, "der Firebird-Server startet nicht");
+        m_started = true;
+        const QString port = QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+        m_server = "127.0.0.1/" + port;
+        m_database = m_server + ":" + m_dir.path() + "/data/kynoviadb";
+        qputenv("KYNOVIA_USER", schuleUser);
+        qputenv("KYNOVIA_PASSWORD", schulePassword);
+        qputenv("KYNOVIA_CONFIG", m_dir.path().toLocal8Bit());
+        schema::createDatabase(m_database);
+        QCOMPARE(sql("select mon$owner from mon$database").toString().trimmed(), QString(schuleUser));
+    }
+
+    void cleanupTestCase() {
+        if (!m_started) return;
+        QProcess p;
+        p.start("bash", {m_script, "stop", m_dir.path()});
+        p.waitForFinished(60000);
+    }
+
+    // A wrong password, or none at all, is refused with a German message
+    // that names the server; the embedded password is not tried.
+    void anmeldung_data() {
+        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("falsch") << QByteArray(schuleUser) << QByteArray("falsch")
+                                << QString("hat die Anmeldung als \"SCHULE\" abgelehnt");
+        QTest::newRow("eingebaut") << QByteArray("sysdba") << QByteArray("quendelix")
+                                   << QString("hat die Anmeldung als \"sysdba\" abgelehnt");
+        QTest::newRow("keiner") << QByteArray() << QByteArray() << QString("ist kein Benutzer angegeben");
+    }
+    void anmeldung() {
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, password);
+        QFETCH(QString, text);
+        EnvOverride u("KYNOVIA_USER", user, user.isEmpty());
+        EnvOverride pw("KYNOVIA_PASSWORD", password, user.isEmpty());
+        EnvOverride iu = EnvOverride::unset("ISC_USER");
+        platform::ScopedScriptedDialogs d;
+        d.expectMessage();
+        Tdm dm;
+        QVERIFY(!upgrade::openDatabase(dm, m_database));
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY2(d.lastText().contains(text), qPrintable(d.lastText()));
+        QVERIFY2(d.lastText().contains("\"" + m_server + "\""), qPrintable(d.lastText()));
+    }
+
+    // Two workstations enter customers, dogs, courses and participants at
+    // the same time: every row of both is kept, with numbers of their own,
+    // and the links between them stay right.
+    void gleichzeitigAnlegen() {
+        const int n = 40;
+        Arbeitsplatz a(m_database), b(m_database);
+        QCOMPARE(a.line(), QString("bereit"));
+        QCOMPARE(b.line(), QString("bereit"));
+        a.send(QString("anlegen %1 A").arg(n));
+        b.send(QString("anlegen %1 B").arg(n));
+        QCOMPARE(a.line(), QString("ok"));
+        QCOMPARE(b.line(), QString("ok"));
+        QCOMPARE(a.befehl("meldungen"), QString("Neuen Kurs einfügen ?") + QString(" | Neuen Kurs einfügen ?").repeated(n - 1));
+        QCOMPARE(b.befehl("meldungen"), QString("Neuen Kurs einfügen ?") + QString(" | Neuen Kurs einfügen ?").repeated(n - 1));
+
+        const QString both = " starting \"A-\" or %1 starting \"B-\"";
+        QCOMPARE(sql("select count(*) from kunden where name" + both.arg("name")).toInt(), 2 * n);
+        QCOMPARE(sql("select count(*) from hunde where name" + both.arg("name")).toInt(), 2 * n);
+        QCOMPARE(sql("select count(*) from kurse where kursname" + both.arg("kursname")).toInt(), 2 * n);
+        // Each dog belongs to the customer of its name, each participant is
+        // that dog in the course of its name.
+        QCOMPARE(sql("select count(*) from hunde h join kunden k on k.kndnr = h.kndnr where h.name = k.name "
+                     "and (k.name starting \"A-\" or k.name starting \"B-\")")
+                     .toInt(),
+                 2 * n);
+        QCOMPARE(sql("select count(*) from teilnehmer t join kurse c on c.kursnr = t.kursnr "
+                     "join hunde h on h.hundnr = t.hundnr join kunden k on k.kndnr = t.kndnr "
+                     "where c.kursname = h.name and h.name = k.name")
+                     .toInt(),
+                 2 * n);
+    }
+
+    // What one workstation saved shows on the other after a refresh of the
+    // window, without starting the program again.
+    void sichtbarNachAktualisieren() {
+        exec("insert into kunden (kndnr, name) values (9050, \"Vorher\")");
+        Arbeitsplatz a(m_database), b(m_database);
+        QCOMPARE(a.line(), QString("bereit"));
+        QCOMPARE(b.line(), QString("bereit"));
+        QCOMPARE(a.befehl("oeffne"), QString("ok"));
+        QCOMPARE(b.befehl("oeffne"), QString("ok"));
+        const int before = b.befehl("zaehle").toInt();
+        QCOMPARE(a.befehl("anlegen 1 Sichtbar"), QString("ok"));
+        QCOMPARE(a.befehl("gehe 9050"), QString("ok"));
+        QCOMPARE(a.befehl("setze NAME Neu"), QString("ok"));
+        QCOMPARE(a.befehl("speichere"), QString("ok"));
+        QCOMPARE(b.befehl("aktualisiere"), QString("ok"));
+        QCOMPARE(b.befehl("zaehle").toInt(), before + 1);
+        QCOMPARE(b.befehl("gehe 9050"), QString("ok"));
+        QCOMPARE(b.befehl("wert NAME"), QString("Neu"));
+    }
+
+    // The backup menu on a workstation: the server's backup service writes
+    // the backup and sends it to the file chosen on the workstation; it
+    // holds what the server holds (restored here with the embedded engine).
+    // Restoring into the server database from a workstation is refused.
+    void sicherungVomServer() {
+        exec("insert into kunden (kndnr, name) values (9100, \"Gesichert\")");
+        const int kunden = sql("select count(*) from kunden").toInt();
+        Tdm dm;
+        dm.connectTo(m_database);
+        const QString file = m_dir.path() + "/arbeitsplatz/kynovia.fbk";
+        QDir().mkpath(m_dir.path() + "/arbeitsplatz");
+        {
+            platform::ScopedScriptedDialogs d;
+            d.expectSaveFile(file);
+            d.expectMessage(backup::createdText(file));
+            QVERIFY(backup::createBackupInteractive(dm));
+            KYN_VERIFY_DIALOGS(d);
+        }
+        QVERIFY(backup::readHeader(file).valid);
+        const QString local = m_dir.path() + "/arbeitsplatz/zurueck.fdb";
+        backup::restoreBackup(file, local);
+        Connection c;
+        c.setDatabaseName(local);
+        c.open();
+        {
+            Transaction t(&c);
+            Statement st(&c, &t);
+            QCOMPARE(st.scalar("select count(*) from kunden").toInt(), kunden);
+            QCOMPARE(st.scalar("select name from kunden where kndnr = 9100").toString(), QString("Gesichert"));
+            st.close();
+            t.commit();
+        }
+        c.close();
+
+        platform::ScopedScriptedDialogs d;
+        d.expectMessage(backup::serverRestoreText(m_database));
+        QCOMPARE(backup::restoreInteractive(dm), backup::RestoreResult::Failed);
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(d.lastText().contains("\"" + m_server + "\""));
+        QVERIFY(dm.idb->isOpen());
+        QCOMPARE(sql("select count(*) from kunden").toInt(), kunden);
+    }
+};
+
+KYN_TEST(WorkstationsTest)
+#include "workstations_test.moc"
