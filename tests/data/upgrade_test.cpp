@@ -492,6 +492,9 @@ private slots:
             QVERIFY(QDir().mkpath(name));
         }
         EnvOverride db("KYNOVIA_DATABASE", name.toLocal8Bit());
+        // A server is only asked with a login of its own.
+        EnvOverride user("KYNOVIA_USER", "schule");
+        EnvOverride password("KYNOVIA_PASSWORD", "geheim");
         platform::ScopedScriptedDialogs d;
         d.expectMessage();
         {
