@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <algorithm>
 #include <ibase.h>
@@ -298,7 +299,11 @@ void Tdm::setupEvents() {
     const auto nextFree = [this](const char* field, const char* sql) {
         return [this, field, sql](Dataset* d) {
             Field* f = d->fieldByName(QString::fromLatin1(field));
-            f->setAsInteger(std::max(nextKey(QString::fromLatin1(sql)), f->asInteger() + 1));
+            // A small random step besides: a workstation that lost the race
+            // does not meet the winner's next row at the same number again
+            // and again.
+            f->setAsInteger(std::max(nextKey(QString::fromLatin1(sql)), f->asInteger() + 1) +
+                            int(QRandomGenerator::global()->bounded(3)));
         };
     };
     ibt_kunde->onKeyTaken = nextFree("KNDNR", "Select max(kndnr) from kunden");
