@@ -3,7 +3,9 @@
 #include <QDate>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QRandomGenerator>
 #include <QTimer>
+#include <algorithm>
 #include <ibase.h>
 
 #include "data/upgrade.h"
@@ -295,10 +297,17 @@ void Tdm::setupEvents() {
     };
     ibt_trainer->afterInsert = [this](Dataset* d) { ibt_trainerAfterInsert(d); };
     // A number another workstation saved meanwhile: the row takes the next
-    // free one when it is saved.
+    // free one when it is saved. Rows the others have written but not yet
+    // committed do not count in the largest number, so the number also
+    // moves past the one just refused.
     const auto nextFree = [this](const char* field, const char* sql) {
         return [this, field, sql](Dataset* d) {
-            d->fieldByName(QString::fromLatin1(field))->setAsInteger(nextKey(QString::fromLatin1(sql)));
+            Field* f = d->fieldByName(QString::fromLatin1(field));
+            // A small random step besides: a workstation that lost the race
+            // does not meet the winner's next row at the same number again
+            // and again.
+            f->setAsInteger(std::max(nextKey(QString::fromLatin1(sql)), f->asInteger() + 1) +
+                            int(QRandomGenerator::global()->bounded(3)));
         };
     };
     ibt_kunde->onKeyTaken = nextFree("KNDNR", "Select max(kndnr) from kunden");
@@ -309,9 +318,11 @@ void Tdm::setupEvents() {
     ibt_vorlagen_kurse->onKeyTaken = nextFree("VORLAGENNR", "Select max(vorlagennr) from vorlagen_kurse");
     ibt_dokumente->onKeyTaken = nextFree("DOKNR", "Select max(doknr) from dokumente");
     ibt_vorlagen_kurstermine->onKeyTaken = [this](Dataset* d) {
-        d->fieldByName(QStringLiteral("TERMINNR"))
-            ->setAsInteger(nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
-                                   QString::number(d->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger())));
+        Field* f = d->fieldByName(QStringLiteral("TERMINNR"));
+        f->setAsInteger(std::max(
+            nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
+                    QString::number(d->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger())),
+            f->asInteger() + 1));
     };
     ibt_kurse->afterInsert = [this](Dataset* d) { ibt_kurseAfterInsert(d); };
     ibt_kurse->onCalcFields = [this](Dataset* d) { ibt_kurseCalcFields(d); };
@@ -465,8 +476,10 @@ void Tdm::reopen(const OpenDatasets& open) {
 }
 
 void Tdm::teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr) {
+    int id = 0;
     for (int attempt = 1;; ++attempt) {
-        const int id = nextKey(QStringLiteral("select max(id) from teilnehmer"));
+        // Past the ID just refused as well (see the key handlers above).
+        id = std::max(nextKey(QStringLiteral("select max(id) from teilnehmer")), id + 1);
         ibq->close();
         ibq->clearSql();
         ibq->addLine(QStringLiteral("insert into teilnehmer "));
@@ -481,7 +494,7 @@ void Tdm::teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr) {
         } catch (const Error& e) {
             // The ID was taken by another workstation since it was read.
             const bool taken = e.gdsCode() == isc_unique_key_violation || e.gdsCode() == isc_no_dup;
-            if (!taken || attempt >= 10) throw;
+            if (!taken || attempt >= 50) throw;
         }
     }
 }

@@ -1076,7 +1076,7 @@ void Dataset::insertBuffer(QByteArray* rowId) {
             return;
         } catch (const Error& e) {
             const bool keyTaken = e.gdsCode() == isc_unique_key_violation || e.gdsCode() == isc_no_dup;
-            if (!keyTaken || !onKeyTaken || attempt >= 10) throw;
+            if (!keyTaken || !onKeyTaken || attempt >= 50) throw;
         }
         onKeyTaken(this);
     }

@@ -51,7 +51,7 @@ public:
     // Runs when the server refuses a new row because its key is taken:
     // another workstation saved a row with that number since this one was
     // numbered (largest + 1). The handler gives the row the next free number
-    // and the insert is tried again; after ten refusals the error stands.
+    // and the insert is tried again; after 50 refusals the error stands.
     Handler onKeyTaken;
 
     // --- open / close ---
