@@ -702,7 +702,7 @@ private slots:
         x.f = new Tfrm_datenimport;
         x.f->show();
         dm->ibt_kunde->append();
-        dm->ibt_kunde->fieldByName("KNDNR")->setAsInteger(1);  // taken
+        dm->ibt_kunde->fieldByName("KNDNR")->clear();  // no number: cannot be saved
         dm->ibt_kunde->fieldByName("NAME")->setAsString("Doppelt");
         platform::ScopedScriptedDialogs d;
         d.expectError();
