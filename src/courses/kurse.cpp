@@ -743,6 +743,11 @@ bool Tfrm_kurse::check_sichern() {
     //    those is what fails, the course dates' message says so.
     try {
         dm->ibt_kurse->checkBrowseMode();
+    } catch (const db::ChangedElsewhere& e) {
+        // Saved meanwhile on another workstation: the row was read again
+        // and the user's change is still there to be saved again.
+        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
+        return false;
     } catch (...) {
         const bool terminFehler = dm->ibt_kurstermine->isActive() && dm->ibt_kurstermine->isEditing();
         platform::dialogs().messageBox(sichern_meldung(terminFehler ? QStringLiteral("Termindaten des Kurses")
@@ -752,6 +757,11 @@ bool Tfrm_kurse::check_sichern() {
     // 2. The course dates.
     try {
         dm->ibt_kurstermine->checkBrowseMode();
+    } catch (const db::ChangedElsewhere& e) {
+        // Saved meanwhile on another workstation: the row was read again
+        // and the user's change is still there to be saved again.
+        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
+        return false;
     } catch (...) {
         platform::dialogs().messageBox(sichern_meldung(QStringLiteral("Termindaten des Kurses")));
         return false;

@@ -399,6 +399,11 @@ bool Tfrm_hunde::check_sichern() {
         dm->ibt_hunde->checkBrowseMode();
     } catch (const db::Abort&) {
         return false;
+    } catch (const db::ChangedElsewhere& e) {
+        // Saved meanwhile on another workstation: the row was read again
+        // and the user's change is still there to be saved again.
+        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
+        return false;
     } catch (...) {
         platform::dialogs().messageBox(
             QStringLiteral("Die Änderungen an den Hundedaten konnten nicht gesichert werden, da diese nicht "

@@ -894,6 +894,9 @@ bool Tfrm_kunden::check_sichern() {
             dm->ibt_kunde_hunde->checkBrowseMode();
         } catch (const db::Abort&) {
             return false;
+        } catch (const db::ChangedElsewhere& e) {
+            platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
+            return false;
         } catch (...) {
             platform::dialogs().messageBox(sicherungsMeldung(QStringLiteral("Hundedaten")), platform::Icon::Warning);
             return false;
@@ -902,6 +905,11 @@ bool Tfrm_kunden::check_sichern() {
     try {
         dm->ibt_kunde->checkBrowseMode();
     } catch (const db::Abort&) {
+        return false;
+    } catch (const db::ChangedElsewhere& e) {
+        // Saved meanwhile on another workstation: the row was read again
+        // and the user's change is still there to be saved again.
+        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
         return false;
     } catch (...) {
         platform::dialogs().messageBox(sicherungsMeldung(QStringLiteral("Kundendaten")), platform::Icon::Warning);

@@ -1004,7 +1004,26 @@ void Dataset::post() {
     } else {
         const Row& old = m_rows[m_current];
         if (!m_localInserts.isEmpty() || noted) oldIdentity = identityOf(old);
-        writeUpdate(rowValues(old), m_buffer.values, m_buffer.rowId);
+        try {
+            writeUpdate(rowValues(old), m_buffer.values, m_buffer.rowId);
+        } catch (const Error& e) {
+            // Saved meanwhile by someone else: the row is read again, the
+            // user's own changes stay in the edit, and the message says so.
+            // A second save writes them over what is stored now.
+            const bool lockConflict = e.gdsCode() == isc_update_conflict || e.gdsCode() == isc_deadlock;
+            if (!lockConflict && !dynamic_cast<const ChangedElsewhere*>(&e)) throw;
+            if (rereadRow(m_current) == Reread::Gone)
+                throw Error(QStringLiteral("Der Datensatz wurde inzwischen an einem anderen Arbeitsplatz "
+                                           "gelöscht; Ihre Änderung kann nicht gespeichert werden."));
+            notifyRecordChanged(nullptr);
+            if (lockConflict)
+                throw ChangedElsewhere(QStringLiteral(
+                    "Der Datensatz wurde inzwischen an einem anderen Arbeitsplatz geändert und gespeichert. "
+                    "Er wurde neu gelesen; Ihre Änderung ist noch eingetragen.\n\n"
+                    "Speichern Sie erneut, um Ihre Änderung zu übernehmen, oder brechen Sie ab, um die dort "
+                    "gespeicherten Werte zu behalten."));
+            throw;
+        }
     }
     if (m_transaction) m_transaction->noteWrite();
     m_rows[m_current] = m_buffer;

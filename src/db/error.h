@@ -8,6 +8,7 @@
 // Abort        the silent abort: leaves an event handler without any message
 //              (the application's error box ignores it).
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 namespace db {
@@ -26,6 +27,19 @@ private:
     QString m_sql;
     int m_sqlCode;
     long m_gdsCode;
+};
+
+// A save that found its row changed meanwhile by someone else (another
+// workstation): the row was not written.
+class ChangedElsewhere : public Error {
+public:
+    explicit ChangedElsewhere(const QString& message, const QStringList& columns = QStringList())
+        : Error(message), m_columns(columns) {}
+    // The columns both saves changed.
+    QStringList columns() const { return m_columns; }
+
+private:
+    QStringList m_columns;
 };
 
 class ConvertError : public std::runtime_error {

@@ -21,6 +21,8 @@ public:
     Dataset* dataset() const { return m_dataset; }
     QString fieldName() const { return m_name; }
     FieldType dataType() const { return m_type; }
+    // Column of the select for a data field (-1 for others).
+    int column() const { return m_column; }
     FieldKind kind() const { return m_kind; }
     int index() const { return m_index; }  // position in the dataset's field list
 

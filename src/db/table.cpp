@@ -257,30 +257,66 @@ void Table::writeUpdate(const QVector<QVariant>& oldRow, const QVector<QVariant>
     if (changed.isEmpty()) return;
     QStringList cols;
     for (Field* f : changed) cols << f->fieldName();
+    // The row is written only while the changed columns still hold what
+    // this edit started from: a value someone else (another workstation)
+    // saved meanwhile is not overwritten without a word.
+    QStringList checked;
+    for (Field* f : changed)
+        if (f->dataType() != FieldType::Bytes) checked << f->fieldName();
+    auto statement = [&](bool guarded) -> Statement* {
+        const QString key = cols.join(QLatin1Char(',')) + (guarded ? QStringLiteral("|") : QString());
+        std::unique_ptr<Statement>& update = m_updates[key];
+        if (!update) {
+            QStringList sets;
+            for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
+            QString sql = QStringLiteral("update %1 set %2 where %3")
+                              .arg(m_tableName, sets.join(QLatin1Char(',')), keyCondition(nullptr));
+            if (guarded)
+                for (const QString& c : checked) sql += QStringLiteral(" and %1 is not distinct from ?").arg(c);
+            update = std::make_unique<Statement>(connection(), transaction());
+            update->prepare(sql);
+        }
+        return update.get();
+    };
+    auto run = [&](bool guarded) {
+        Statement* update = statement(guarded);
+        int p = 0;
+        for (Field* f : changed) update->setParam(p++, newRow[f->index()]);
+        bindKey(update, p, oldRow, rowId);
+        p += hasRowIdColumn() ? 1 : int(primaryKey().size());
+        if (guarded)
+            for (Field* f : changed)
+                if (f->dataType() != FieldType::Bytes) update->setParam(p++, oldRow[f->index()]);
+        update->execute();
+        return update->rowsAffected();
+    };
     const QString key = cols.join(QLatin1Char(','));
-    std::unique_ptr<Statement>& update = m_updates[key];
-    if (!update) {
-        QStringList sets;
-        for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
-        QString sql = QStringLiteral("update %1 set %2 where %3")
-                          .arg(m_tableName, sets.join(QLatin1Char(',')), keyCondition(nullptr));
-        update = std::make_unique<Statement>(connection(), transaction());
-        update->prepare(sql);
+    if (run(!checked.isEmpty()) == 0) {
+        QVector<QVariant> stored;
+        if (checked.isEmpty() || readRowAgain(oldRow, rowId, &stored) != Reread::Found)
+            throw Error(QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht oder "
+                                       "geändert."),
+                        statement(!checked.isEmpty())->sql());
+        QStringList taken;
+        for (Field* f : changed)
+            if (f->dataType() != FieldType::Bytes && !unchanged(stored.value(f->column()), oldRow[f->index()]))
+                taken << f->fieldName();
+        // Equal as the program reads them (a time stored finer than a
+        // millisecond): nothing was changed meanwhile.
+        if (!taken.isEmpty() || run(false) == 0) {
+            QStringList labels;
+            for (const QString& c : taken) labels << fieldByName(c)->displayLabel();
+            throw ChangedElsewhere(
+                QStringLiteral("Der Datensatz wurde inzwischen an einem anderen Arbeitsplatz geändert und "
+                               "gespeichert%1. Er wurde neu gelesen; Ihre Änderung ist noch eingetragen.\n\n"
+                               "Speichern Sie erneut, um Ihre Änderung zu übernehmen, oder brechen Sie ab, "
+                               "um die dort gespeicherten Werte zu behalten.")
+                    .arg(labels.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(labels.join(QStringLiteral(", ")))),
+                taken);
+        }
     }
-    int p = 0;
-    for (Field* f : changed) update->setParam(p++, newRow[f->index()]);
-    bindKey(update.get(), p, oldRow, rowId);
-    update->execute();
-    if (update->rowsAffected() == 0)
-        throw Error(QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht oder "
-                                   "geändert."),
-                    update->sql());
     // Many different sets of columns (an import) would keep many statements.
-    if (m_updates.size() > 64) {
-        std::unique_ptr<Statement> keep = std::move(update);
-        m_updates.clear();
-        m_updates[key] = std::move(keep);
-    }
+    if (m_updates.size() > 64) m_updates.clear();
 }
 
 void Table::writeDelete(const QVector<QVariant>& row, const QByteArray& rowId) {

@@ -1,3 +1,4 @@
+#include "db/error.h"
 #include "staff_docs/dokumente.h"
 
 #include <QCloseEvent>
@@ -143,6 +144,11 @@ bool Tfrm_dokumente::check_sichern() {
     try {
         dm->ibt_dokumente->checkBrowseMode();
         return true;
+    } catch (const db::ChangedElsewhere& e) {
+        // Saved meanwhile on another workstation: the row was read again
+        // and the user's change is still there to be saved again.
+        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
+        return false;
     } catch (...) {
         platform::dialogs().messageBox(sicherungsFehlerText());
         return false;

@@ -1,3 +1,4 @@
+#include "db/error.h"
 #include "staff_docs/trainer.h"
 
 #include <algorithm>
@@ -242,6 +243,11 @@ bool Tfrm_trainer::check_sichern() {
     try {
         dm->ibt_trainer->checkBrowseMode();
         return true;
+    } catch (const db::ChangedElsewhere& e) {
+        // Saved meanwhile on another workstation: the row was read again
+        // and the user's change is still there to be saved again.
+        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
+        return false;
     } catch (...) {
         platform::dialogs().messageBox(sicherungsFehlerText());
         return false;

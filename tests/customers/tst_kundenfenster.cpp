@@ -18,6 +18,7 @@
 #include <QScopeGuard>
 #include <QToolButton>
 
+#include "db/statement.h"
 #include "customers/hundefelder.h"
 #include "customers/kundensuche.h"
 #include "kundentest.h"
@@ -383,6 +384,42 @@ private slots:
     }
 
     // ---- save check ---------------------------------------------------------
+    // The customer saved meanwhile on another workstation: the save check
+    // shows why it failed, the row is read again with the user's change
+    // still in it, and the next save check saves that change; a column only
+    // the other workstation changed keeps its value.
+    void saveCheckAfterAChangeElsewhere() {
+        Umgebung u;
+        beispieldaten(u);
+        Tfrm_kunden* w = u.kundenfenster();
+        dm->ibt->commitRetaining();  // the other workstation sees the rows
+        QVERIFY(dm->ibt_kunde->locate("KNDNR", 1));
+        dm->ibt_kunde->edit();
+        dm->ibt_kunde->fieldByName("ORT")->setAsString("Laboe");
+        {
+            auto andere = u.env.connect();
+            db::Statement s(andere.get(), andere->defaultTransaction());
+            s.prepare("update kunden set ort = 'Preetz', tel = '04342/1234' where kndnr = 1");
+            s.execute();
+            s.close();
+            andere->defaultTransaction()->commit();
+        }
+        u.dialoge.expectMessage();
+        QVERIFY(!w->check_sichern());
+        KYN_VERIFY_DIALOGS(u.dialoge);
+        QVERIFY2(u.dialoge.lastText().startsWith(
+                     "Der Datensatz wurde inzwischen an einem anderen Arbeitsplatz geändert und gespeichert"),
+                 qPrintable(u.dialoge.lastText()));
+        QCOMPARE(u.wert("select ort from kunden where kndnr = 1").toString(), QStringLiteral("Preetz"));
+        QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Edit);
+        QCOMPARE(dm->ibt_kunde->fieldByName("ORT")->asString(), QStringLiteral("Laboe"));
+        QCOMPARE(dm->ibt_kunde->fieldByName("TEL")->asString(), QStringLiteral("04342/1234"));
+        QVERIFY(w->check_sichern());
+        KYN_VERIFY_DIALOGS(u.dialoge);
+        QCOMPARE(u.wert("select ort || ' ' || tel from kunden where kndnr = 1").toString(),
+                 QStringLiteral("Laboe 04342/1234"));
+    }
+
     void saveCheck_data() {
         QTest::addColumn<QString>("fall");
         QTest::addColumn<bool>("ergebnis");

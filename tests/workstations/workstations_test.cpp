@@ -338,6 +338,40 @@ private slots:
         QCOMPARE(b.befehl("wert NAME"), QString("Neu"));
     }
 
+    // A customer changed and saved on one workstation, then changed on the
+    // other: the second save does not overwrite the first without a word.
+    // The row is read again and the user's own change stays in the form, to
+    // be saved again; a change of another column is merged.
+    void aenderungNichtUeberschrieben() {
+        exec("insert into kunden (kndnr, name, vname, ort) values (9001, \"Alt\", \"Anna\", \"Köln\")");
+        Arbeitsplatz a(m_database), b(m_database);
+        QCOMPARE(a.line(), QString("bereit"));
+        QCOMPARE(b.line(), QString("bereit"));
+        for (Arbeitsplatz* w : {&a, &b}) {
+            QCOMPARE(w->befehl("oeffne"), QString("ok"));
+            QCOMPARE(w->befehl("gehe 9001"), QString("ok"));
+        }
+        QCOMPARE(a.befehl("setze NAME Erster"), QString("ok"));
+        QCOMPARE(a.befehl("speichere"), QString("ok"));
+        QCOMPARE(b.befehl("setze NAME Zweiter"), QString("ok"));
+        const QString conflict = b.befehl("speichere");
+        QVERIFY2(conflict.startsWith("fehler ") && conflict.contains("an einem anderen Arbeitsplatz geändert"),
+                 qPrintable(conflict));
+        QCOMPARE(sql("select name from kunden where kndnr = 9001").toString(), QString("Erster"));
+        // The user's own change is still there, on the row as read again.
+        QCOMPARE(b.befehl("zustand"), QString("bearbeiten"));
+        QCOMPARE(b.befehl("wert NAME"), QString("Zweiter"));
+        QCOMPARE(b.befehl("speichere"), QString("ok"));
+        QCOMPARE(sql("select name from kunden where kndnr = 9001").toString(), QString("Zweiter"));
+
+        // Different columns: both changes are kept.
+        QCOMPARE(a.befehl("setze VNAME Berta"), QString("ok"));
+        QCOMPARE(a.befehl("speichere"), QString("ok"));
+        QCOMPARE(b.befehl("setze ORT Bonn"), QString("ok"));
+        QCOMPARE(b.befehl("speichere"), QString("ok"));
+        QCOMPARE(sql("select vname || \" \" || ort from kunden where kndnr = 9001").toString(), QString("Berta Bonn"));
+    }
+
     // The backup menu on a workstation: the server's backup service writes
     // the backup and sends it to the file chosen on the workstation; it
     // holds what the server holds (restored here with the embedded engine).
