@@ -716,9 +716,31 @@ void Tdm::ibt_trainerBeforeDelete(Dataset* d) {
     if (nr.isNull() || !nr.isValid()) return;
     const QStringList kurse =
         kursnamen(rows(QStringLiteral("select kursnr, kursname from kurse where kursleiter = ? order by kursnr"), nr));
-    if (kurse.isEmpty()) return;
-    platform::dialogs().messageBox(meldungTrainerLeitetKurse(kurse), platform::Icon::Warning);
-    throw Abort();
+    if (!kurse.isEmpty()) {
+        platform::dialogs().messageBox(meldungTrainerLeitetKurse(kurse), platform::Icon::Warning);
+        throw Abort();
+    }
+    // Planner appointments of the trainer (from older databases; no window
+    // shows them) belong to the trainer alone: after a question they go
+    // with the trainer, where the server would refuse the delete.
+    const QList<QStringList> termine = rows(QStringLiteral("select count(*) from tp_termin where personnr = ?"), nr);
+    const int anzahl = termine.isEmpty() ? 0 : termine.first().value(0).toInt();
+    if (anzahl == 0) return;
+    if (platform::dialogs().confirm(frageTrainerMitTerminen(anzahl), QStringLiteral("Bestätigung"),
+                                    platform::Buttons::JaNein) != platform::Answer::Ja)
+        throw Abort();
+    Statement st(idb.get(), ibt);
+    st.prepare(QStringLiteral("delete from tp_termin where personnr = ?"));
+    st.setParam(0, nr);
+    st.execute();
+}
+
+QString Tdm::frageTrainerMitTerminen(int anzahl) {
+    return QStringLiteral("Für den Trainer %1 im Terminplaner gespeichert. Soll er trotzdem gelöscht werden? "
+                          "%2 dann ebenfalls gelöscht.")
+        .arg(anzahl == 1 ? QStringLiteral("ist noch ein Termin")
+                         : QStringLiteral("sind noch %1 Termine").arg(anzahl),
+             anzahl == 1 ? QStringLiteral("Der Termin wird") : QStringLiteral("Die Termine werden"));
 }
 
 void Tdm::ibt_dokumenteBeforeDelete(Dataset* d) {

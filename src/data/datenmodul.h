@@ -159,6 +159,7 @@ public:
     void ibt_dokumenteAfterDelete(db::Dataset* ds);
     static QString meldungKundeHatHunde(const QStringList& hunde);
     static QString meldungTrainerLeitetKurse(const QStringList& kurse);
+    static QString frageTrainerMitTerminen(int anzahl);
     static QString frageDokumentInKursen(const QStringList& kurse);
     // A template's rhythm ("alle n Tage") is empty or at least 1.
     void ibt_vorlagen_kurseBeforePost(db::Dataset* ds);

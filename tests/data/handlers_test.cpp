@@ -369,6 +369,48 @@ private slots:
         ds->cancel();
     }
 
+    // A trainer with appointments in the planner (and no course): the
+    // question says how many; declined, everything stays; confirmed, the
+    // appointments go with the trainer instead of the server refusing the
+    // delete.
+    void deletingTrainerWithPlannerAppointments_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("left");  // trainers and appointments left
+        QTest::newRow("declined") << int(Answer::Nein) << 1;
+        QTest::newRow("confirmed") << int(Answer::Ja) << 0;
+    }
+    void deletingTrainerWithPlannerAppointments() {
+        QFETCH(int, answer);
+        QFETCH(int, left);
+        TestEnv env;
+        env.createDatabase();
+        Tdm m;
+        m.connectTo(env.databasePath());
+        run(m, "insert into trainer (trainernr, name) values (1, \"Alt\")");
+        run(m, "insert into trainer (trainernr, name) values (2, \"Bleibt\")");
+        for (const char* sql : {"insert into tp_termin (personnr, von, bis) values (1, \"01.02.2005\", \"01.02.2005\")",
+                                "insert into tp_termin (personnr, von, bis) values (1, \"08.02.2005\", \"08.02.2005\")",
+                                "insert into tp_termin (personnr, von, bis) values (2, \"08.02.2005\", \"08.02.2005\")"})
+            run(m, sql);
+        m.ibt_trainer->open();
+        QVERIFY(m.ibt_trainer->locate("TRAINERNR", 1));
+        platform::ScopedScriptedDialogs d;
+        d.expectConfirm(Answer(answer), "Für den Trainer sind noch 2 Termine im Terminplaner gespeichert. Soll er "
+                                        "trotzdem gelöscht werden? Die Termine werden dann ebenfalls gelöscht.");
+        try {
+            m.ibt_trainer->deleteRecord();
+        } catch (const Abort&) {
+        }
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(m.ibt_trainer->state(), DatasetState::Browse);
+        QCOMPARE(ask(m, "select count(*) from trainer where trainernr = 1").toInt(), left);
+        QCOMPARE(ask(m, "select count(*) from tp_termin where personnr = 1").toInt(), 2 * left);
+        QCOMPARE(ask(m, "select count(*) from tp_termin where personnr = 2").toInt(), 1);
+        QCOMPARE(Tdm::frageTrainerMitTerminen(1),
+                 QString("Für den Trainer ist noch ein Termin im Terminplaner gespeichert. Soll er trotzdem "
+                         "gelöscht werden? Der Termin wird dann ebenfalls gelöscht."));
+    }
+
     void courseLeaderSign() {
         TestEnv env;
         env.createDatabase();
