@@ -498,9 +498,10 @@ QList<Tfrm_datenimport::Ziel> Tfrm_datenimport::zieleFuer(const QString& prefix,
     return out;
 }
 
-QString Tfrm_datenimport::zeilenText(int line) {
-    // The title line is the file's line 1.
-    return QStringLiteral("Zeile %1").arg(line + 1);
+QString Tfrm_datenimport::zeilenText(const csv::Table& table, int line) {
+    // The line of the file the row begins on (the title line is line 1; a
+    // quoted field with line breaks spans several lines).
+    return QStringLiteral("Zeile %1").arg(table.fileLine(line));
 }
 
 bool Tfrm_datenimport::belegt(const QList<Ziel>& ziele, const csv::Table& table, int line) {
@@ -526,7 +527,7 @@ void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table,
             z.field->setAsString(bisher.isEmpty() ? wert : bisher + QLatin1Char(' ') + wert);
         } catch (const db::ConvertError& e) {
             // Where in the file: the line and the title of the column.
-            throw db::ConvertError(zeilenText(line) + QStringLiteral(", Spalte '") + table.cell(0, z.column) +
+            throw db::ConvertError(zeilenText(table, line) + QStringLiteral(", Spalte '") + table.cell(0, z.column) +
                                    QStringLiteral("': ") + e.message());
         }
     }
@@ -617,7 +618,7 @@ void Tfrm_datenimport::importieren() {
     } catch (const db::Error& e) {
         // A row the database refused: named by its line, like a value.
         fehler = std::make_exception_ptr(
-            db::Error(zeilenText(zeile) + QStringLiteral(": ") + e.message(), e.sql(), e.sqlCode(), e.gdsCode()));
+            db::Error(zeilenText(table, zeile) + QStringLiteral(": ") + e.message(), e.sql(), e.sqlCode(), e.gdsCode()));
     } catch (...) {
         fehler = std::current_exception();
     }

@@ -172,8 +172,8 @@ private:
     // take throws its conversion error with the file line and the column
     // title in front ("Zeile 17, Spalte 'Geburtsjahr': ...").
     static void fuelle(const QList<Ziel>& ziele, const csv::Table& table, int line);
-    // "Zeile 17" for table row 16 (the title line is the file's line 1).
-    static QString zeilenText(int line);
+    // "Zeile 17": the file line row `line` begins on (the title line is line 1).
+    static QString zeilenText(const csv::Table& table, int line);
     // Whether any of the targets gets a value (a cell that is not blank) from the line.
     static bool belegt(const QList<Ziel>& ziele, const csv::Table& table, int line);
     void importieren();

@@ -55,6 +55,7 @@ private slots:
     void decode_data();
     void decode();
     void tableAccess();
+    void fileLineOfEachRow();
     void longLine_data();
     void longLine();
     void binaryInput();
@@ -223,6 +224,22 @@ void TestCsvReader::decode() {
     QCOMPARE(csv::decode(input), expected);
     const QByteArray body = input.startsWith(kBom) ? input.sliced(3) : input;
     QCOMPARE(csv::isValidUtf8(body), validUtf8);
+}
+
+// The file line each row begins on: a quoted field with line breaks (also
+// CR LF, and an empty line inside) makes its row span several file lines.
+void TestCsvReader::fileLineOfEachRow() {
+    const csv::Table t = csv::parse("Name;Kommentar\r\nMeier;\"eins\r\n\r\ndrei\"\r\n\nSchulz;x\n\"a\nb\";c");
+    QCOMPARE(t.rowCount(), qsizetype(5));
+    QCOMPARE(t.fileLine(0), qsizetype(1));
+    QCOMPARE(t.fileLine(1), qsizetype(2));  // spans lines 2 to 4
+    QCOMPARE(t.fileLine(2), qsizetype(5));  // the empty line
+    QCOMPARE(t.fileLine(3), qsizetype(6));
+    QCOMPARE(t.fileLine(4), qsizetype(7));
+    // A table built by hand: row + 1.
+    csv::Table h;
+    h.rows = {{"a"}, {"b"}};
+    QCOMPARE(h.fileLine(1), qsizetype(2));
 }
 
 void TestCsvReader::tableAccess() {

@@ -386,6 +386,22 @@ private slots:
         QVERIFY(dm->ibt_kunde_hunde->isActive());
     }
 
+    // After a comment of several lines the message still names the line of
+    // the file, as the user sees it in an editor.
+    void errorAfterAMultiLineCellNamesTheFileLine() {
+        Fixture x;
+        x.choose(x.file("m.csv", "Name;Kommentar;Jahr\nMeier;\"erste Zeile\nzweite Zeile\";2010\nSchulz;;zwanzig\n"));
+        x.map(0, "kunde.NAME");
+        x.map(1, "kunde.KOMMENTAR");
+        x.map(2, "hund.GEBURTSJAHR");
+        platform::ScopedScriptedDialogs d;
+        d.expectError("Zeile 4, Spalte 'Jahr': 'zwanzig' ist kein gültiger Integerwert");
+        x.f->b_importClick();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(x.count("select count(*) from kunden"), 1);
+        x.f->b_rollbackClick();
+    }
+
     void errorInLaterRowKeepsEarlierRows() {
         Fixture x;
         Tfrm_datenimport* f = x.f;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "import/csv/csvreader.h"
 
 #include <QDir>
@@ -145,7 +146,9 @@ Table parseText(const QString& text) {
     const QChar semi(u';'), quote(u'"'), lf(u'\n');
 
     qsizetype i = 0;
+    qsizetype line = 1;  // the file line the next row begins on
     while (i < n) {  // one line per pass
+        const qsizetype rowStart = i;
         QStringList fields;
         if (s[i] != lf) {
             for (;;) {  // one field per pass
@@ -186,6 +189,9 @@ Table parseText(const QString& text) {
             }
         }
         t.rows.append(fields);
+        t.firstLines.append(line);
+        // Line breaks inside quoted fields count as lines of the file too.
+        line += std::count(s + rowStart, s + i, lf) + 1;
         if (i < n) ++i;  // the LF
     }
     return t;

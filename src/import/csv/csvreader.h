@@ -35,6 +35,13 @@ namespace csv {
 // The contents of a file: one entry per line, one string per field.
 struct Table {
     QList<QStringList> rows;  // rows[0] is the title line (when there is one)
+    // The file line (from 1) on which each row begins, as far as the reader
+    // filled it: a quoted field with line breaks makes one row span several
+    // lines of the file.
+    QList<qsizetype> firstLines;
+
+    // The file line on which row `row` begins (row + 1 where not recorded).
+    qsizetype fileLine(qsizetype row) const { return row < firstLines.size() ? firstLines[row] : row + 1; }
 
     qsizetype rowCount() const { return rows.size(); }
     // The number of fields of the line with the most fields (0 for no lines).
@@ -45,7 +52,8 @@ struct Table {
     // The fields of the title line (empty for an empty file).
     QStringList titles() const { return rows.isEmpty() ? QStringList() : rows.first(); }
 
-    bool operator==(const Table&) const = default;
+    // Equal contents; where the rows stood in the file does not count.
+    bool operator==(const Table& o) const { return rows == o.rows; }
 };
 
 // A file that cannot be read. message() is the German text for the user;
