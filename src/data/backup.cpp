@@ -23,6 +23,7 @@
 #include "db/connection.h"
 #include "db/credentials.h"
 #include "db/error.h"
+#include "db/fbhandle.h"
 #include "db/fbstatus.h"
 #include "db/statement.h"
 #include "db/transaction.h"
@@ -128,21 +129,18 @@ void runService(const QString& server, const QString& user, const QString& passw
     IUtil* util = db::Connection::util();
     Status st;
 
-    IXpbBuilder* attach = util->getXpbBuilder(st.get(), IXpbBuilder::SPB_ATTACH, nullptr, 0);
+    db::detail::Builder attach(util->getXpbBuilder(st.get(), IXpbBuilder::SPB_ATTACH, nullptr, 0));
     st.check();
     attach->insertString(st.get(), isc_spb_user_name, user.toUtf8().constData());
     attach->insertString(st.get(), isc_spb_password, password.toUtf8().constData());
-    if (st.failed()) {
-        attach->dispose();
-        st.raise();
-    }
+    st.check();
     const unsigned attachLength = attach->getBufferLength(st.get());
     const unsigned char* attachBuffer = attach->getBuffer(st.get());
     const QByteArray manager =
         server.isEmpty() ? QByteArray("service_mgr") : (server + QStringLiteral(":service_mgr")).toUtf8();
-    IService* service =
-        db::Connection::provider()->attachServiceManager(st.get(), manager.constData(), attachLength, attachBuffer);
-    attach->dispose();
+    db::detail::ServiceHandle service(
+        db::Connection::provider()->attachServiceManager(st.get(), manager.constData(), attachLength, attachBuffer));
+    attach.reset();
     if (st.failed()) {
         try {
             st.raise();
@@ -157,24 +155,15 @@ void runService(const QString& server, const QString& user, const QString& passw
         }
     }
 
-    auto detach = [service] {
-        Status ds;
-        service->detach(ds.get());
-        if (ds.failed()) service->release();
-    };
-
     try {
-        IXpbBuilder* start = util->getXpbBuilder(st.get(), IXpbBuilder::SPB_START, nullptr, 0);
+        db::detail::Builder start(util->getXpbBuilder(st.get(), IXpbBuilder::SPB_START, nullptr, 0));
         st.check();
-        action(start, st.get());
-        if (st.failed()) {
-            start->dispose();
-            st.raise();
-        }
+        action(start.get(), st.get());
+        st.check();
         const unsigned startLength = start->getBufferLength(st.get());
         const unsigned char* startBuffer = start->getBuffer(st.get());
         service->start(st.get(), startLength, startBuffer);
-        start->dispose();
+        start.reset();
         st.check();
 
         // The service's output, one line per request. An empty line means
@@ -193,7 +182,7 @@ void runService(const QString& server, const QString& user, const QString& passw
                 try {
                     st.raise();
                 } catch (...) {
-                    waitUntilStopped(service);
+                    waitUntilStopped(service.get());
                     throw;
                 }
             }
@@ -224,11 +213,11 @@ void runService(const QString& server, const QString& user, const QString& passw
             if (notReady) finished = false;
             else if (!gotLine) finished = true;  // an answer without output: the service is gone
         }
-        waitUntilStopped(service);
-        detach();
+        waitUntilStopped(service.get());
+        service.reset();  // detaches
         settle();
     } catch (...) {
-        detach();
+        service.reset();
         settle();
         throw;
     }

@@ -139,7 +139,7 @@ namespace {
 QByteArray Connection::dpb(bool forCreate) const {
     const Login l = login();
     detail::Status st;
-    IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    detail::Builder b(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
     st.check();
     b->insertString(&st, isc_dpb_user_name, l.user.toUtf8().constData());
     b->insertString(&st, isc_dpb_password, l.password.toUtf8().constData());
@@ -151,9 +151,7 @@ QByteArray Connection::dpb(bool forCreate) const {
         b->insertInt(&st, isc_dpb_page_size, 8192);
     }
     st.check();
-    QByteArray out(reinterpret_cast<const char*>(b->getBuffer(&st)), int(b->getBufferLength(&st)));
-    b->dispose();
-    return out;
+    return QByteArray(reinterpret_cast<const char*>(b->getBuffer(&st)), int(b->getBufferLength(&st)));
 }
 
 void Connection::open() {
@@ -161,12 +159,10 @@ void Connection::open() {
     QByteArray d = dpb(false);
     detail::Status st;
     QByteArray path = m_databaseName.toUtf8();
-    m_attachment = provider()->attachDatabase(&st, path.constData(), d.size(),
-                                              reinterpret_cast<const unsigned char*>(d.constData()));
-    if (st.failed()) {
-        m_attachment = nullptr;
-        raiseAttachError(st, m_databaseName, login().user);
-    }
+    IAttachment* a = provider()->attachDatabase(&st, path.constData(), d.size(),
+                                         reinterpret_cast<const unsigned char*>(d.constData()));
+    if (st.failed()) raiseAttachError(st, m_databaseName, login().user);
+    m_attachment.reset(a);
 }
 
 void Connection::create() {
@@ -174,12 +170,10 @@ void Connection::create() {
     QByteArray d = dpb(true);
     detail::Status st;
     QByteArray path = m_databaseName.toUtf8();
-    m_attachment = provider()->createDatabase(&st, path.constData(), d.size(),
-                                              reinterpret_cast<const unsigned char*>(d.constData()));
-    if (st.failed()) {
-        m_attachment = nullptr;
-        raiseAttachError(st, m_databaseName, login().user);
-    }
+    IAttachment* a = provider()->createDatabase(&st, path.constData(), d.size(),
+                                         reinterpret_cast<const unsigned char*>(d.constData()));
+    if (st.failed()) raiseAttachError(st, m_databaseName, login().user);
+    m_attachment.reset(a);
 }
 
 void Connection::close() {
@@ -201,13 +195,8 @@ void Connection::close() {
     for (Transaction* t : QList<Transaction*>(m_transactions))
         if (t != m_defaultTransaction) endOne(t);
     endOne(m_defaultTransaction);
-    detail::Status st;
-    m_attachment->detach(&st);
-    if (st.failed()) {
-        // A detach that fails still must not leave the interface behind.
-        m_attachment->release();
-    }
-    m_attachment = nullptr;
+    // Detaches; a detach that fails still does not leave the interface behind.
+    m_attachment.reset();
     if (!firstError.isEmpty()) throw Error(firstError);
 }
 

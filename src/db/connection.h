@@ -17,6 +17,8 @@
 #include <memory>
 #include <utility>
 
+#include "db/fbhandle.h"
+
 namespace Firebird {
 class IAttachment;
 class IMaster;
@@ -55,7 +57,7 @@ public:
     void create();
     // End every transaction with its default action, then detach.
     void close();
-    bool isOpen() const { return m_attachment != nullptr; }
+    bool isOpen() const { return bool(m_attachment); }
 
     // The connection's default transaction (created with the connection).
     Transaction* defaultTransaction() const { return m_defaultTransaction; }
@@ -64,7 +66,7 @@ public:
     // (for DDL of tools and tests).
     void executeImmediate(const QString& sql);
 
-    Firebird::IAttachment* attachment() const { return m_attachment; }
+    Firebird::IAttachment* attachment() const { return m_attachment.get(); }
 
     // What the datasets of this connection wrote, table by table, so that
     // two datasets over one table see each other's saves. Every written row
@@ -93,7 +95,7 @@ private:
     QString m_databaseName;
     QString m_user;
     QString m_password;
-    Firebird::IAttachment* m_attachment = nullptr;
+    detail::AttachmentHandle m_attachment;
     Transaction* m_defaultTransaction = nullptr;
     QList<Transaction*> m_transactions;
     struct TableLog {

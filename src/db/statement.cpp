@@ -150,15 +150,9 @@ void Statement::setTransaction(Transaction* t) {
 
 void Statement::unprepare() {
     close();
-    if (m_inMeta) m_inMeta->release();
-    if (m_outMeta) m_outMeta->release();
-    m_inMeta = m_outMeta = nullptr;
-    if (m_statement) {
-        detail::Status st;
-        m_statement->free(&st);
-        if (st.failed()) m_statement->release();
-        m_statement = nullptr;
-    }
+    m_inMeta.reset();
+    m_outMeta.reset();
+    m_statement.reset();
     m_columns.clear();
     m_paramNames.clear();
     m_params.clear();
@@ -176,15 +170,13 @@ void Statement::prepare(const QString& sql) {
     detail::Status st;
     if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), sql);
     ITransaction* tra = m_transaction->handle();
-    m_statement = m_connection->attachment()->prepare(&st, tra, text.size(), text.constData(), kDialect,
-                                                      IStatement::PREPARE_PREFETCH_METADATA);
-    if (st.failed()) {
-        m_statement = nullptr;
-        st.raise(sql);
-    }
+    IStatement* prepared = m_connection->attachment()->prepare(&st, tra, text.size(), text.constData(),
+                                                               kDialect, IStatement::PREPARE_PREFETCH_METADATA);
+    if (st.failed()) st.raise(sql);
+    m_statement.reset(prepared);
     m_type = m_statement->getType(&st);
-    m_inMeta = m_statement->getInputMetadata(&st);
-    m_outMeta = m_statement->getOutputMetadata(&st);
+    m_inMeta.reset(m_statement->getInputMetadata(&st));
+    m_outMeta.reset(m_statement->getOutputMetadata(&st));
     st.check(sql);
     m_paramNames = names;
     unsigned inCount = m_inMeta->getCount(&st);
@@ -194,8 +186,8 @@ void Statement::prepare(const QString& sql) {
     m_outBuffer = QByteArray(int(m_outMeta->getMessageLength(&st)), '\0');
     m_inLength = m_inMeta->getMessageLength(&st);
     st.check(sql);
-    m_inLayout = layoutOf(m_inMeta);
-    m_outLayout = layoutOf(m_outMeta);
+    m_inLayout = layoutOf(m_inMeta.get());
+    m_outLayout = layoutOf(m_outMeta.get());
     m_codec = std::make_shared<RowCodec>();
     for (const Layout& l : m_outLayout)
         m_codec->m_columns.push_back({l.offset, l.nullOffset, l.type, l.length, l.charset, l.scale});
@@ -424,7 +416,7 @@ void Statement::execute() {
     if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), m_sql);
     ITransaction* tra = m_transaction->handle();
     bool hasOut = !m_columns.isEmpty();
-    m_statement->execute(&st, tra, m_inMeta, in.data(), hasOut ? m_outMeta : nullptr,
+    m_statement->execute(&st, tra, m_inMeta.get(), in.data(), hasOut ? m_outMeta.get() : nullptr,
                          hasOut ? m_outBuffer.data() : nullptr);
     if (st.failed()) st.raise(m_sql);
     m_hasRow = hasOut;
@@ -439,11 +431,9 @@ void Statement::open() {
     detail::Status st;
     if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), m_sql);
     ITransaction* tra = m_transaction->handle();
-    m_cursor = m_statement->openCursor(&st, tra, m_inMeta, in.data(), m_outMeta, 0);
-    if (st.failed()) {
-        m_cursor = nullptr;
-        st.raise(m_sql);
-    }
+    IResultSet* cursor = m_statement->openCursor(&st, tra, m_inMeta.get(), in.data(), m_outMeta.get(), 0);
+    if (st.failed()) st.raise(m_sql);
+    m_cursor.reset(cursor);
     m_hasRow = false;
 }
 
@@ -452,13 +442,9 @@ bool Statement::fetch() {
     detail::Status st;
     int r = m_cursor->fetchNext(&st, m_outBuffer.data());
     if (st.failed()) {
-        QString sql = m_sql;
-        detail::Status st2;
-        m_cursor->close(&st2);
-        if (st2.failed()) m_cursor->release();
-        m_cursor = nullptr;
+        m_cursor.reset();
         m_hasRow = false;
-        st.raise(sql);
+        st.raise(m_sql);
     }
     if (r == IStatus::RESULT_OK) {
         m_hasRow = true;
@@ -470,12 +456,7 @@ bool Statement::fetch() {
 }
 
 void Statement::close() {
-    if (m_cursor) {
-        detail::Status st;
-        m_cursor->close(&st);
-        if (st.failed()) m_cursor->release();
-        m_cursor = nullptr;
-    }
+    m_cursor.reset();
 }
 
 void Statement::transactionDestroyed() {

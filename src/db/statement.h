@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "db/fbhandle.h"
+
 namespace Firebird {
 class IStatement;
 class IResultSet;
@@ -78,7 +80,7 @@ public:
     // Prepare (again only when the text changed).
     void prepare(const QString& sql);
     QString sql() const { return m_sql; }
-    bool isPrepared() const { return m_statement != nullptr; }
+    bool isPrepared() const { return bool(m_statement); }
     void unprepare();
 
     int paramCount() const { return m_paramNames.size(); }
@@ -103,7 +105,7 @@ public:
     void open();
     // Fetch the next row; false at the end (the cursor is closed then).
     bool fetch();
-    bool isOpen() const { return m_cursor != nullptr; }
+    bool isOpen() const { return bool(m_cursor); }
     void close();
 
     QVariant value(int column) const;
@@ -134,10 +136,12 @@ private:
     QStringList m_paramNames;
     QVector<QVariant> m_params;
     QVector<ColumnInfo> m_columns;
-    Firebird::IStatement* m_statement = nullptr;
-    Firebird::IResultSet* m_cursor = nullptr;
-    Firebird::IMessageMetadata* m_inMeta = nullptr;
-    Firebird::IMessageMetadata* m_outMeta = nullptr;
+    // Declared in the order they are let go of backwards: the cursor first,
+    // then the metadata, then the statement.
+    detail::StatementHandle m_statement;
+    detail::Metadata m_inMeta;
+    detail::Metadata m_outMeta;
+    detail::Cursor m_cursor;
     struct Layout {
         unsigned offset = 0, nullOffset = 0, type = 0, length = 0, charset = 0;
         int scale = 0;

@@ -34,13 +34,14 @@ Transaction::~Transaction() {
 }
 
 void Transaction::connectionClosing() {
-    m_handle = nullptr;
+    // The attachment is gone, and with it what the interface stood for.
+    m_handle.take();
     m_connection = nullptr;
 }
 
 ITransaction* Transaction::handle() {
     if (!m_handle) start();
-    return m_handle;
+    return m_handle.get();
 }
 
 void Transaction::start() {
@@ -48,7 +49,7 @@ void Transaction::start() {
     if (!m_connection || !m_connection->isOpen())
         throw Error(QStringLiteral("Die Datenbankverbindung ist nicht geöffnet."));
     detail::Status st;
-    IXpbBuilder* b = Connection::util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
+    detail::Builder b(Connection::util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0));
     st.check();
     b->insertTag(&st, isc_tpb_write);
     if (m_isolation == Isolation::Snapshot) {
@@ -61,12 +62,9 @@ void Transaction::start() {
     st.check();
     unsigned len = b->getBufferLength(&st);
     const unsigned char* buf = b->getBuffer(&st);
-    m_handle = m_connection->attachment()->startTransaction(&st, len, buf);
-    b->dispose();
-    if (st.failed()) {
-        m_handle = nullptr;
-        st.raise();
-    }
+    ITransaction* t = m_connection->attachment()->startTransaction(&st, len, buf);
+    st.check();
+    m_handle.reset(t);
 }
 
 void Transaction::closeUsers() {
@@ -81,7 +79,7 @@ void Transaction::commit() {
     detail::Status st;
     m_handle->commit(&st);
     if (st.failed()) st.raise(QStringLiteral("COMMIT"));
-    m_handle = nullptr;
+    m_handle.take();  // a commit ends the interface
 }
 
 void Transaction::commitRetaining() {
@@ -98,11 +96,10 @@ void Transaction::rollback() {
     m_handle->rollback(&st);
     if (st.failed()) {
         // The transaction is unusable either way; drop the handle.
-        m_handle->release();
-        m_handle = nullptr;
+        m_handle.take()->release();
         st.raise(QStringLiteral("ROLLBACK"));
     }
-    m_handle = nullptr;
+    m_handle.take();  // a rollback ends the interface
 }
 
 void Transaction::rollbackRetaining() {

@@ -6,6 +6,8 @@
 #include <QList>
 #include <functional>
 
+#include "db/fbhandle.h"
+
 namespace Firebird {
 class ITransaction;
 }
@@ -35,7 +37,7 @@ public:
     DefaultAction defaultAction() const { return m_defaultAction; }
 
     void start();
-    bool inTransaction() const { return m_handle != nullptr; }
+    bool inTransaction() const { return bool(m_handle); }
     void commit();
     void commitRetaining();
     void rollback();
@@ -69,7 +71,7 @@ private:
     Isolation m_isolation;
     bool m_wait;
     DefaultAction m_defaultAction = DefaultAction::Commit;
-    Firebird::ITransaction* m_handle = nullptr;
+    detail::TransactionHandle m_handle;
     QList<Dataset*> m_datasets;
     QList<Statement*> m_statements;
 };
