@@ -28,7 +28,7 @@
 #include "db/statement.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
-#include "staff_docs/datei_ausfuehren.h"
+#include "platform/datei_ausfuehren.h"
 #include "widgets/captionpanel.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"

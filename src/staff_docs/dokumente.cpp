@@ -14,7 +14,7 @@
 #include "db/statement.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
-#include "staff_docs/datei_ausfuehren.h"
+#include "platform/datei_ausfuehren.h"
 #include "staff_docs/fensterhilfen.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"

@@ -14,7 +14,7 @@
 #include "platform/scripteddialogs.h"
 #include "platform/shell.h"
 #include "shell/htmlbrowser.h"
-#include "staff_docs/datei_ausfuehren.h"
+#include "platform/datei_ausfuehren.h"
 #include "staff_docs/dokumente.h"
 #include "staffdocstest.h"
 #include "widgets/dbgrid.h"

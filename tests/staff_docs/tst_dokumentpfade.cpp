@@ -13,7 +13,7 @@
 #include "aufzeichner.h"
 #include "common/testregistry.h"
 #include "platform/scripteddialogs.h"
-#include "staff_docs/datei_ausfuehren.h"
+#include "platform/datei_ausfuehren.h"
 #include "staff_docs/dokumente.h"
 #include "staffdocstest.h"
 

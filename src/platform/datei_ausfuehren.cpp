@@ -1,4 +1,4 @@
-#include "staff_docs/datei_ausfuehren.h"
+#include "platform/datei_ausfuehren.h"
 
 #include "platform/dialogs.h"
 #include "platform/shell.h"
