@@ -290,7 +290,6 @@ void Table::writeUpdate(const QVector<QVariant>& oldRow, const QVector<QVariant>
         update->execute();
         return update->rowsAffected();
     };
-    const QString key = cols.join(QLatin1Char(','));
     if (run(!checked.isEmpty()) == 0) {
         QVector<QVariant> stored;
         if (checked.isEmpty() || readRowAgain(oldRow, rowId, &stored) != Reread::Found)
