@@ -60,8 +60,7 @@ void meldung(const QString& text, platform::Icon icon = platform::Icon::Informat
 // "übernehmen" or "verwerfen" would be committed with it, so the user
 // decides that first.
 bool importOffen() {
-    auto* verwerfen = frm_datenimport ? frm_datenimport->b_rollback : nullptr;
-    const bool offen = (dm && dm->commitsHeld()) || (verwerfen && verwerfen->isEnabled());
+    const bool offen = (dm && dm->commitsHeld()) || (frm_datenimport && frm_datenimport->importUnentschieden());
     if (!offen) return false;
     meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst."),

@@ -73,8 +73,7 @@ QStringList schule() {
 // A committing operation would take over an import that waits for
 // "übernehmen" or "verwerfen"; the user decides that first.
 bool importOffen() {
-    auto* verwerfen = frm_datenimport ? frm_datenimport->b_rollback : nullptr;
-    if (!verwerfen || !verwerfen->isEnabled()) return false;
+    if (!frm_datenimport || !frm_datenimport->importUnentschieden()) return false;
     meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst; danach kann der Kunde gelöscht werden."),
             platform::Icon::Warning);

@@ -26,6 +26,7 @@
 #include <QWidget>
 
 #include "import/csv/csvreader.h"
+#include "shell/workingwindow.h"
 
 class QAction;
 class QLineEdit;
@@ -76,7 +77,7 @@ private:
     int m_columns = 2;
 };
 
-class Tfrm_datenimport : public QWidget {
+class Tfrm_datenimport : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
     explicit Tfrm_datenimport(QWidget* parent = nullptr);
@@ -121,7 +122,7 @@ public:
     // "Ja", discards it on "Nein". False on "Abbrechen" or when that failed.
     // True at once when no import is undecided.
     bool importEntscheiden();
-    bool importUnentschieden() const { return m_unentschieden; }
+    bool importUnentschieden() const override { return m_unentschieden; }
     static QString frageUnentschieden();
     // Finishes the pending edits of the customer and dog datasets; false
     // (after the error box) when one cannot be saved: the window stays open.

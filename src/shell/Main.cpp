@@ -994,9 +994,8 @@ void Tfrm_main::Datensicherungerstellen1Click() {
     if (!dm) return;
     // A backup commits what is posted: an import that waits for "übernehmen"
     // or "verwerfen" would be taken over without being asked.
-    QWidget* import = workingWindow(WindowKind::Datenimport);
-    auto* verwerfen = import ? import->findChild<QPushButton*>(QStringLiteral("b_rollback")) : nullptr;
-    if (verwerfen && verwerfen->isEnabled()) {
+    auto* import = dynamic_cast<WorkingWindow*>(workingWindow(WindowKind::Datenimport));
+    if (import && import->importUnentschieden()) {
         platform::dialogs().messageBox(
             QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst; danach kann die Datensicherung erstellt werden."),

@@ -53,6 +53,11 @@ public:
     // cancelled; false (after the window's message) when posting failed.
     virtual bool check_sichern() { return true; }
 
+    // Whether the window holds an import that is neither taken over nor
+    // discarded (only the import window ever does). The main window asks
+    // before a backup, which would commit it.
+    virtual bool importUnentschieden() const { return false; }
+
     // Mode hooks of the open functions (defaults: by object name below the
     // window).
     // Make `page` the current page of the page control `pageControl`

@@ -25,14 +25,12 @@
 
 namespace {
 
-// The import window as far as the backup cares: its "verwerfen" button.
-class ImportStub : public QWidget {
+// The import window as far as the backup cares: whether an import waits
+// for "übernehmen" or "verwerfen".
+class ImportStub : public QWidget, public WorkingWindow {
 public:
-    ImportStub() {
-        auto* b = new QPushButton(QStringLiteral("Letzten Datenimport verwerfen."), this);
-        b->setObjectName(QStringLiteral("b_rollback"));
-        b->setEnabled(false);
-    }
+    bool unentschieden = false;
+    bool importUnentschieden() const override { return unentschieden; }
 };
 QPointer<ImportStub> importStub;
 
@@ -132,7 +130,7 @@ private slots:
         Fixture f;
         f.window->Dateiimportieren1Click();
         QVERIFY(importStub);
-        importStub->findChild<QPushButton*>(QStringLiteral("b_rollback"))->setEnabled(true);
+        importStub->unentschieden = true;
         platform::ScopedScriptedDialogs d;
         d.expectMessage();
         f.window->Datensicherungerstellen1->trigger();
