@@ -94,10 +94,15 @@ void DataSource::setDataset(Dataset* d) {
 // ---------------------------------------------------------------- rows
 
 char* Dataset::Arena::allocate(size_t n) {
-    constexpr size_t kBlock = 256 * 1024;
+    // Blocks grow from small to kBlock: a dataset that reads one row (a
+    // look-up, the largest number) takes a few KB, a long list few blocks.
+    // The memory is not cleared: every byte handed out is written by the
+    // caller before it is read.
+    constexpr size_t kFirst = 4 * 1024, kBlock = 256 * 1024;
     if (m_blocks.empty() || m_used + n > m_size) {
-        m_size = std::max(kBlock, n);
-        m_blocks.push_back(std::make_unique<char[]>(m_size));
+        const size_t next = m_blocks.empty() ? kFirst : std::min(kBlock, m_size * 2);
+        m_size = std::max(next, n);
+        m_blocks.push_back(std::unique_ptr<char[]>(new char[m_size]));
         m_used = 0;
     }
     char* p = m_blocks.back().get() + m_used;
@@ -584,6 +589,14 @@ void Dataset::refresh() {
     checkActive();
     checkBrowseMode();
     reopen();
+}
+
+void Dataset::showNoRows() {
+    closeCursor();
+    clearState();
+    m_seenVersion = tableVersionNow();
+    notifyDataSetChanged();
+    if (afterScroll) afterScroll(this);
 }
 
 // ---- datasets over one table

@@ -214,6 +214,8 @@ protected:
 
     // Re-read when the select would change.
     void reopen(bool keepPosition = true);
+    // Empty, as a select without rows would leave it, without asking the server.
+    void showNoRows();
     // Queries: a new text brings new fields.
     virtual bool fieldsFollowSql() const { return false; }
     Statement* selectStatement();
@@ -359,6 +361,12 @@ public:
 
     QStringList primaryKey();
 
+    // The master's current row was inserted just now by this transaction and
+    // nobody else can have given it detail rows yet: the detail follows it
+    // without reading (an import that creates a customer and its dog per
+    // line would otherwise run one select per line).
+    void followNewMasterRow();
+
 protected:
     QString selectSql(QVector<QPair<QString, QVariant>>* params) override;
     void writeInsert(QVector<QVariant>& row, QByteArray* rowId) override;
@@ -376,10 +384,10 @@ protected:
 
 private:
     void readKeyInfo();
+    void readDefaultColumns();
     void onMasterChange(Field* f);
     QVector<QVariant> masterValues();
     QString whereClause(QVector<QPair<QString, QVariant>>* params);
-    QStringList dataColumns();
     QString keyCondition(int* firstParam);
     void bindKey(Statement* st, int first, const QVector<QVariant>& row, const QByteArray& rowId);
 
@@ -390,7 +398,12 @@ private:
     QVector<QVariant> m_lastMasterValues;
     bool m_keyInfoRead = false;
     QStringList m_primaryKey;
-    std::unique_ptr<Statement> m_insert, m_delete;
+    std::unique_ptr<Statement> m_delete;
+    // Inserts by the set of columns written ('1' per data column written).
+    std::map<QByteArray, std::unique_ptr<Statement>> m_inserts;
+    // Columns with a default in the schema (upper case).
+    QSet<QString> m_defaultColumns;
+    bool m_defaultsRead = false;
     // Updates by the set of changed columns ("NAME,RASSE").
     std::map<QString, std::unique_ptr<Statement>> m_updates;
 };

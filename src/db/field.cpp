@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
+#include <ctime>
 
 #include "db/dataset.h"
 #include "db/error.h"
@@ -40,9 +41,19 @@ QString win1252Upper(const QString& text) {
 QDateTime makeDateTime(const QDate& d, const QTime& t) { return QDateTime(d, t, Qt::UTC); }
 
 QDateTime currentDateTime() {
-    QDateTime now = QDateTime::currentDateTime();
-    QTime t = now.time();
-    return makeDateTime(now.date(), QTime(t.hour(), t.minute(), t.second()));
+    // The local time of day is worked out once per second: the conversion
+    // asks the C library for the time zone each time, and an import stamps
+    // every row it creates.
+    thread_local std::time_t cachedSecond = -1;
+    thread_local QDateTime cached;
+    const std::time_t second = std::time(nullptr);
+    if (second != cachedSecond || !cached.isValid()) {
+        QDateTime now = QDateTime::currentDateTime();
+        QTime t = now.time();
+        cached = makeDateTime(now.date(), QTime(t.hour(), t.minute(), t.second()));
+        cachedSecond = second;
+    }
+    return cached;
 }
 
 namespace fmt {

@@ -77,6 +77,17 @@ void Table::onMasterChange(Field* f) {
     reopen(false);
 }
 
+void Table::followNewMasterRow() {
+    if (!isActive()) return;
+    checkBrowseMode();
+    if (!m_master) {
+        reopen();
+        return;
+    }
+    m_lastMasterValues = masterValues();
+    showNoRows();
+}
+
 void Table::readKeyInfo() {
     if (m_keyInfoRead) return;
     Statement st(connection(), transaction());
@@ -201,29 +212,63 @@ void Table::initDetailRow() {
     }
 }
 
-QStringList Table::dataColumns() {
-    QStringList cols;
-    for (Field* f : fields())
-        if (f->kind() == FieldKind::Data) cols << f->fieldName();
-    return cols;
+void Table::readDefaultColumns() {
+    if (m_defaultsRead) return;
+    Statement st(connection(), transaction());
+    st.prepare(QStringLiteral(
+        "select rf.rdb$field_name from rdb$relation_fields rf "
+        "left join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
+        "where rf.rdb$relation_name = ? "
+        "and (rf.rdb$default_source is not null or f.rdb$default_source is not null)"));
+    st.setParam(0, m_tableName);
+    st.open();
+    m_defaultColumns.clear();
+    while (st.fetch()) m_defaultColumns.insert(st.value(0).toString().trimmed().toUpper());
+    m_defaultsRead = true;
 }
 
 void Table::writeInsert(QVector<QVariant>& row, QByteArray* rowId) {
-    const QStringList cols = dataColumns();
-    if (!m_insert) {
-        QStringList marks;
-        for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
-        QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
-                          .arg(m_tableName, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    // A new row writes the columns that hold a value. An empty column is left
+    // out: the server stores NULL for it just the same, and a table like the
+    // dogs' (over 80 columns, most of them empty when a dog is created) costs
+    // the server far less that way. A column with a default in the schema is
+    // always written, so that it gets the row's NULL and not the default.
+    readDefaultColumns();
+    QVector<Field*> written;
+    QByteArray key;
+    for (Field* f : fields()) {
+        if (f->kind() != FieldKind::Data) continue;
+        const QVariant& v = row[f->index()];
+        const bool write = (v.isValid() && !v.isNull()) || m_defaultColumns.contains(f->fieldName().toUpper());
+        key.append(write ? '1' : '0');
+        if (write) written << f;
+    }
+    // Many different sets of columns (rows typed in by hand) would keep many
+    // statements.
+    if (m_inserts.size() > 64 && m_inserts.find(key) == m_inserts.end()) m_inserts.clear();
+    std::unique_ptr<Statement>& insert = m_inserts[key];
+    if (!insert) {
+        QString sql;
+        if (written.isEmpty()) {
+            sql = QStringLiteral("insert into %1 default values").arg(m_tableName);
+        } else {
+            QStringList cols, marks;
+            for (Field* f : written) {
+                cols << f->fieldName();
+                marks << QStringLiteral("?");
+            }
+            sql = QStringLiteral("insert into %1 (%2) values (%3)")
+                      .arg(m_tableName, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        }
         if (hasRowIdColumn()) sql += QStringLiteral(" returning RDB$DB_KEY");
-        m_insert = std::make_unique<Statement>(connection(), transaction());
-        m_insert->prepare(sql);
+        auto st = std::make_unique<Statement>(connection(), transaction());
+        st->prepare(sql);
+        insert = std::move(st);
     }
     int p = 0;
-    for (Field* f : fields())
-        if (f->kind() == FieldKind::Data) m_insert->setParam(p++, row[f->index()]);
-    m_insert->execute();
-    if (hasRowIdColumn() && rowId) *rowId = m_insert->value(0).toByteArray();
+    for (Field* f : written) insert->setParam(p++, row[f->index()]);
+    insert->execute();
+    if (hasRowIdColumn() && rowId) *rowId = insert->value(0).toByteArray();
 }
 
 QString Table::keyCondition(int* firstParam) {

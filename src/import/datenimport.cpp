@@ -596,7 +596,7 @@ void Tfrm_datenimport::importieren() {
                 kunde->post();
                 kundeGepostet = true;
                 if (mitHund) {
-                    hund->refresh();
+                    hund->followNewMasterRow();
                     hund->append();
                     fuelle(hundZiele, table, z);
                     hund->post();
