@@ -34,6 +34,7 @@
 #include "data/schema.h"
 #include "db/connection.h"
 #include "db/field.h"
+#include "db/statement.h"
 #include "import/datenimport.h"
 #include "platform/application.h"
 #include "platform/scripteddialogs.h"
@@ -99,9 +100,9 @@ int runTermine(int n, const QString& dir) {
     Tdm m;
     m.connectTo(path);
     dm = &m;
-    m.ibq->setSql({QStringLiteral("insert into kurse (kursnr, kursart, kursname, status) values (1, 'Ju', "
-                                  "'Junghunde', 'A')")});
-    m.ibq->execSql();
+    db::Statement(m.idb.get(), m.ibt)
+        .execute(QStringLiteral("insert into kurse (kursnr, kursart, kursname, status) values (1, 'Ju', "
+                                "'Junghunde', 'A')"));
     m.commitNow();
     platform::ScopedScriptedDialogs d;
     auto* w = new Tfrm_kurse;

@@ -1,7 +1,6 @@
 #include "courses/kursbelegung.h"
 
 #include "data/datenmodul.h"
-#include "db/statement.h"
 #include "platform/dialogs.h"
 
 QString kurs_voll_frage(int teilnehmer) {
@@ -9,14 +8,11 @@ QString kurs_voll_frage(int teilnehmer) {
 }
 
 int kurs_teilnehmerzahl(Tdm& data, int kursnr) {
-    db::Statement s(data.idb.get(), data.ibt);
-    return s.scalar(QStringLiteral("select count(*) from teilnehmer where kursnr=") + QString::number(kursnr)).toInt();
+    return data.scalar(QStringLiteral("select count(*) from teilnehmer where kursnr = ?"), {kursnr}).toInt();
 }
 
 bool kurs_platz_oder_trotzdem(Tdm& data, int kursnr) {
-    db::Statement s(data.idb.get(), data.ibt);
-    const QVariant max =
-        s.scalar(QStringLiteral("select maxteilnehmer from kurse where kursnr=") + QString::number(kursnr));
+    const QVariant max = data.scalar(QStringLiteral("select maxteilnehmer from kurse where kursnr = ?"), {kursnr});
     if (max.isNull() || !max.isValid() || max.toInt() <= 0) return true;
     const int anzahl = kurs_teilnehmerzahl(data, kursnr);
     if (anzahl < max.toInt()) return true;

@@ -896,11 +896,7 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
         return;
     const int n = zeile.at(0).toInt();
 
-    db::Query* q = dm->ibq;
-    q->close();
-    q->setSql({QStringLiteral("select rythmus from vorlagen_kurse where vorlagennr=") + QString::number(n)});
-    q->open();
-    qint64 intervall = q->isEmpty() ? 0 : q->fields().at(0)->asInteger();
+    qint64 intervall = dm->scalar(QStringLiteral("select rythmus from vorlagen_kurse where vorlagennr = ?"), {n}).toInt();
     if (intervall < 0) {
         platform::dialogs().messageBox(meldungRhythmusVorlage(intervall));
         return;
@@ -912,13 +908,15 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
         }
     }
 
-    q->close();
-    q->setSql({QStringLiteral("select thema from vorlagen_kurstermine where vorlagennr=") + QString::number(n) +
-               QStringLiteral(" order by terminnr")});
-    q->open();
-    // The topics are read first: writing a date must not disturb the query.
+    // The topics are read first: writing a date must not disturb the reading.
     QVariantList themen;
-    for (q->first(); !q->eof(); q->next()) themen << q->fields().at(0)->value();
+    {
+        db::Statement st(dm->idb.get(), dm->ibt);
+        st.prepare(QStringLiteral("select thema from vorlagen_kurstermine where vorlagennr = ? order by terminnr"));
+        st.setParam(0, n);
+        st.open();
+        while (st.fetch()) themen << st.value(0);
+    }
     if (themen.isEmpty()) return;
     if (!datumsbereich_ok(erster, intervall, themen.size())) return;
     if (!kurs_fuer_termine()) return;
@@ -1017,10 +1015,7 @@ void Tfrm_kurse::bb_del_teilnehmerClick() {
     const int id = tn->fieldByName(QStringLiteral("ID"))->asInteger();
     // A comment typed for the participant goes with the participant.
     if (dm->ibt_teilnehmeredit->isEditing()) dm->ibt_teilnehmeredit->cancel();
-    dm->ibq->close();
-    dm->ibq->clearSql();
-    dm->ibq->setSql({QStringLiteral("delete from teilnehmer where id=") + QString::number(id)});
-    dm->ibq->execSql();
+    db::Statement(dm->idb.get(), dm->ibt).execute(QStringLiteral("delete from teilnehmer where id = ?"), {id});
     dm->commitNow();
     tn->close();
     tn->open();
@@ -1055,10 +1050,8 @@ void Tfrm_kurse::dokument_ausfuehren(const QString& verb) {
     if (!kd->isActive() || kd->isEmpty()) return;
     db::Field* nr = kd->fieldByName(QStringLiteral("DOKNR"));
     if (nr->isNull()) return;
-    db::Statement s(dm->idb.get(), dm->ibt);
     const QString pfad =
-        s.scalar(QStringLiteral("select pfad from dokumente where doknr=") + QString::number(nr->asInteger()))
-            .toString();
+        dm->scalar(QStringLiteral("select pfad from dokumente where doknr = ?"), {nr->asInteger()}).toString();
     datei_ausfuehren(nullptr, verb, pfad, QString(), QString(), SW_HIDE);
 }
 

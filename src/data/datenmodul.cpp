@@ -50,8 +50,6 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
     // workstations saved, and the next number (largest + 1) counts their
     // saved rows.
     ibt->setIsolation(Transaction::Isolation::ReadCommitted);
-    ibq = new Query(idb.get(), ibt, this);
-    ibq->setObjectName(QStringLiteral("ibq"));
 
     ibt_kunde = table("ibt_kunde", "KUNDEN", &ds_kunde, "ds_kunde");
     ibt_kunde_hunde = table("ibt_kunde_hunde", "HUNDE", &ds_kunde_hunde, "ds_kunde_hunde");
@@ -113,6 +111,8 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
 Tdm::~Tdm() {
     // Closing the connection ends the running transaction with its default
     // action, commit: every posted change is kept.
+    // The prepared reads go while the connection is still attached.
+    m_reads.clear();
     try {
         if (idb) idb->close();
     } catch (...) {
@@ -320,8 +320,8 @@ void Tdm::setupEvents() {
     ibt_vorlagen_kurstermine->onKeyTaken = [this](Dataset* d) {
         Field* f = d->fieldByName(QStringLiteral("TERMINNR"));
         f->setAsInteger(std::max(
-            nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
-                    QString::number(d->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger())),
+            nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr = ?"),
+                    {d->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger()}),
             f->asInteger() + 1));
     };
     ibt_kurse->afterInsert = [this](Dataset* d) { ibt_kurseAfterInsert(d); };
@@ -357,7 +357,7 @@ QList<Dataset*> Tdm::datasetsDetailsFirst() {
     QList<Dataset*> all(std::begin(order), std::end(order));
     // Any dataset added to the module later, after the known ones.
     for (Dataset* d : findChildren<Dataset*>(Qt::FindDirectChildrenOnly))
-        if (d != ibq && !all.contains(d)) all.append(d);
+        if (!all.contains(d)) all.append(d);
     return all;
 }
 
@@ -480,16 +480,11 @@ void Tdm::teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr) {
     for (int attempt = 1;; ++attempt) {
         // Past the ID just refused as well (see the key handlers above).
         id = std::max(nextKey(QStringLiteral("select max(id) from teilnehmer")), id + 1);
-        ibq->close();
-        ibq->clearSql();
-        ibq->addLine(QStringLiteral("insert into teilnehmer "));
-        ibq->addLine(QStringLiteral(" (id,kursnr,kndnr,hundnr,bezahlt) "));
-        ibq->addLine(QStringLiteral(" values"));
-        ibq->addLine(QStringLiteral(" (") + QString::number(id) + QStringLiteral(",") + QString::number(kursnr));
-        ibq->addLine(QStringLiteral(",") + QString::number(kndnr) + QStringLiteral(",") + QString::number(hundnr) +
-                     QStringLiteral(",\"N\") "));
         try {
-            ibq->execSql();
+            Statement(idb.get(), ibt)
+                .execute(QStringLiteral("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) "
+                                        "values (?, ?, ?, ?, 'N')"),
+                         {id, kursnr, kndnr, hundnr});
             return;
         } catch (const Error& e) {
             // The ID was taken by another workstation since it was read.
@@ -499,18 +494,13 @@ void Tdm::teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr) {
     }
 }
 
-int Tdm::nextKey(const QString& sql) {
-    ibq->close();
-    ibq->setSql({sql});
-    ibq->open();
-    return ibq->fields().at(0)->asInteger() + 1;
-}
-
-QVariant Tdm::scalar(const QString& sql) {
-    ibq->close();
-    ibq->setSql({sql});
-    ibq->open();
-    return ibq->fields().at(0)->value();
+QVariant Tdm::scalar(const QString& sql, const QVariantList& params) {
+    // Texts are constants with parameters; a caller with ever new texts
+    // (tests, tools) must not make the list grow without end.
+    if (m_reads.size() >= 64 && !m_reads.count(sql)) m_reads.clear();
+    std::unique_ptr<Statement>& st = m_reads[sql];
+    if (!st) st = std::make_unique<Statement>(idb.get(), ibt);
+    return st->scalar(sql, params);
 }
 
 void Tdm::request_count_kunden() {
@@ -537,12 +527,8 @@ void Tdm::flush_count_kunden() {
 }
 
 void Tdm::count_kunden() {
-    ibq->close();
-    ibq->setSql({QStringLiteral("select count(*) from kunden")});
-    ibq->open();
-    const int anzahl = ibq->fields().at(0)->asInteger();
+    const int anzahl = scalar(QStringLiteral("select count(*) from kunden")).toInt();
     QString text = QString::number(anzahl) + (anzahl == 1 ? QStringLiteral(" Kunde") : QStringLiteral(" Kunden"));
-    ibq->close();
     emit kundenCountChanged(text);
 }
 
@@ -610,12 +596,10 @@ void Tdm::ibt_kurseAfterInsert(Dataset* d) {
 void Tdm::ibt_kurseCalcFields(Dataset* d) {
     Field* leiter = d->fieldByName(QStringLiteral("KURSLEITER"));
     if (leiter->isNull()) return;
-    ibq->close();
-    ibq->setSql({QStringLiteral("select kurzzeichen from trainer where trainernr=") +
-                 QString::number(leiter->asInteger())});
-    ibq->open();
-    d->fieldByName(QStringLiteral("KURSLEITER_ZEICHEN"))->setAsString(ibq->fields().at(0)->asString());
-    ibq->close();
+    d->fieldByName(QStringLiteral("KURSLEITER_ZEICHEN"))
+        ->setAsString(scalar(QStringLiteral("select kurzzeichen from trainer where trainernr = ?"),
+                             {leiter->asInteger()})
+                          .toString());
 }
 
 void Tdm::ibt_kurstermineAfterScroll(Dataset* d) {
@@ -638,8 +622,8 @@ void Tdm::ibt_vorlagen_kurseAfterInsert(Dataset* d) {
 void Tdm::ibt_vorlagen_kurstermineAfterInsert(Dataset* d) {
     int vorlage = ibt_vorlagen_kurse->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger();
     d->fieldByName(QStringLiteral("TERMINNR"))
-        ->setAsInteger(nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr=") +
-                               QString::number(vorlage)));
+        ->setAsInteger(nextKey(QStringLiteral("Select max(terminnr) from vorlagen_kurstermine where vorlagennr = ?"),
+                               {vorlage}));
     d->fieldByName(QStringLiteral("VORLAGENNR"))->setAsInteger(vorlage);
 }
 
@@ -729,10 +713,7 @@ void Tdm::ibt_trainerBeforeDelete(Dataset* d) {
     if (platform::dialogs().confirm(frageTrainerMitTerminen(anzahl), QStringLiteral("Bestätigung"),
                                     platform::Buttons::JaNein) != platform::Answer::Ja)
         throw Abort();
-    Statement st(idb.get(), ibt);
-    st.prepare(QStringLiteral("delete from tp_termin where personnr = ?"));
-    st.setParam(0, nr);
-    st.execute();
+    Statement(idb.get(), ibt).execute(QStringLiteral("delete from tp_termin where personnr = ?"), {nr});
 }
 
 QString Tdm::frageTrainerMitTerminen(int anzahl) {
@@ -766,12 +747,8 @@ void Tdm::ibt_dokumenteAfterDelete(Dataset*) {
     // In the same transaction as the document row: the course and template
     // links of the number go with it, so that a new document under the
     // same number never shows up in an old course or template.
-    for (const char* sql : {"delete from kurs_dokumente where doknr = ?", "delete from vorlagen_dokumente where doknr = ?"}) {
-        Statement st(idb.get(), ibt);
-        st.prepare(QString::fromLatin1(sql));
-        st.setParam(0, nr);
-        st.execute();
-    }
+    for (const char* sql : {"delete from kurs_dokumente where doknr = ?", "delete from vorlagen_dokumente where doknr = ?"})
+        Statement(idb.get(), ibt).execute(QString::fromLatin1(sql), {nr});
     // The course window's document list shows the links no more.
     if (IBT_kursdokumente->isActive() && !IBT_kursdokumente->isEditing()) IBT_kursdokumente->refresh();
 }
@@ -790,13 +767,9 @@ void Tdm::ibt_kurstermineBeforePost(Dataset* d) {
     if (d->state() == DatasetState::Edit && kursnr->oldValue() == kursnr->value() &&
         datum->oldValue() == datum->value())
         return;  // the row keeps its key
-    Statement st(idb.get(), ibt);
-    st.prepare(QStringLiteral("select count(*) from kurstermine where kursnr = ? and datum = ?"));
-    st.setParam(0, kursnr->value());
-    st.setParam(1, datum->value());
-    st.open();
-    const bool vorhanden = st.fetch() && st.value(0).toInt() > 0;
-    st.close();
+    const bool vorhanden = scalar(QStringLiteral("select count(*) from kurstermine where kursnr = ? and datum = ?"),
+                                  {kursnr->value(), datum->value()})
+                               .toInt() > 0;
     if (vorhanden) throw Error(meldungTerminVorhanden(datum->asDateTime()));
 }
 

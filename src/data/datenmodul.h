@@ -1,17 +1,21 @@
 #pragma once
-// The data module: the program's one connection `idb`, its transaction `ibt`,
-// the scratch query `ibq` and every dataset that more than one window uses,
-// with their master links, orders, fields and insert handlers.
+// The data module: the program's one connection `idb`, its transaction `ibt`
+// and every dataset that more than one window uses, with their master links,
+// orders, fields and insert handlers. One-shot reads and writes run through
+// statements of their own (scalar, nextKey, db::Statement::execute), with
+// their values as parameters.
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
+#include "db/statement.h"
 #include "db/transaction.h"
 
 class QTextEdit;
@@ -76,10 +80,9 @@ public:
     OpenDatasets openDatasets();
     void reopen(const OpenDatasets& open);
 
-    // --- connection, transaction, scratch query ---
+    // --- connection, transaction ---
     std::unique_ptr<db::Connection> idb;
     db::Transaction* ibt = nullptr;
-    db::Query* ibq = nullptr;
 
     // --- datasets and their data sources ---
     db::Table* ibt_kunde = nullptr;
@@ -171,14 +174,16 @@ public:
     void ds_kunde_hundeDataChange(db::Field* field);
     void generate_anamesebogen_zusammenfassung();
 
-    // Largest value of the statement's first column plus one (NULL reads 0),
-    // read through `ibq` in the running transaction.
-    int nextKey(const QString& sql);
+    // The first column of the first row of `sql` with its "?" parameters in
+    // order, read in the running transaction (invalid QVariant when there is
+    // no row). Each text has a statement of its own that stays prepared: the
+    // key reads run once per new row, thousands of times in an import.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+    // Largest value of the statement's first column plus one (NULL reads 0).
+    int nextKey(const QString& sql, const QVariantList& params = {}) { return scalar(sql, params).toInt() + 1; }
     // Enrols a dog into a course as a new participant (largest ID + 1; an ID
     // another workstation took meanwhile is passed over). Not committed here.
     void teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr);
-    // Runs `sql` in `ibq` and returns the first column of the first row.
-    QVariant scalar(const QString& sql);
 
     // --- links to the windows (the data layer knows no window) ---
     // The pick-list dialog: caption, query lines and column labels in, the
@@ -208,6 +213,8 @@ private:
     bool m_commitsHeld = false;
     QList<db::Dataset*> datasetsDetailsFirst();
     QVariant m_geloeschtesDokument;  // DOKNR between before and after delete
+    // The statements of scalar(), by their text.
+    std::map<QString, std::unique_ptr<db::Statement>> m_reads;
     // Rows of a one-column-key statement, each row's columns as text.
     QList<QStringList> rows(const QString& sql, const QVariant& param);
     db::Table* table(const char* name, const QString& tableName, db::DataSource** ds,

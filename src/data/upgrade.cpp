@@ -10,6 +10,7 @@
 #include "data/schema.h"
 #include "db/credentials.h"
 #include "db/error.h"
+#include "db/statement.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
@@ -96,10 +97,8 @@ private:
     // --- building blocks ---
 
     bool probeFails(const QString& probe) {
-        m.ibq->close();
-        m.ibq->setSql({probe});
         try {
-            m.ibq->open();
+            read(probe);
             return false;
         } catch (const Error&) {
             return true;
@@ -107,12 +106,12 @@ private:
     }
 
     // First column of the first row of `sql`; NULL or no row read as 0.
-    int readVersion(const QString& sql) {
-        m.ibq->close();
-        m.ibq->setSql({sql});
-        m.ibq->open();
-        if (m.ibq->isEmpty()) return 0;
-        return m.ibq->fields().at(0)->asInteger();
+    int readVersion(const QString& sql, const QVariantList& params = {}) { return read(sql, params).toInt(); }
+
+    // Reads, like the statements below, use a statement of their own that is
+    // let go of at once: nothing stays prepared on the tables the steps alter.
+    QVariant read(const QString& sql, const QVariantList& params = {}) {
+        return db::Statement(m.idb.get(), m.ibt).scalar(sql, params);
     }
 
     // The user's permission, then (before the first step of this start) a
@@ -120,31 +119,21 @@ private:
     bool ask(int step) { return m.ask_for_doing_update(stepLabel(step)) && backup::backupBeforeUpgrade(m); }
 
     // Before a step's statements: earlier uncommitted work is committed, so
-    // that a rollback takes back only this step; the query is closed and
-    // emptied.
+    // that a rollback takes back only this step.
     void beginStep() {
         if (m_pending) m.ibt->commitRetaining();
         m_pending = false;
         m_inStep = true;
-        closeQuery();
     }
     void endStep(bool committed) {
         m_inStep = false;
         m_pending = !committed;
     }
 
-    void closeQuery() {
-        m.ibq->close();
-        m.ibq->clearSql();
+    void exec(const QStringList& lines) { exec(lines.join(QLatin1Char('\n'))); }
+    void exec(const QString& statement, const QVariantList& params = {}) {
+        db::Statement(m.idb.get(), m.ibt).execute(statement, params);
     }
-
-    void exec(const QStringList& lines) {
-        m.ibq->close();
-        m.ibq->setSql(lines);
-        m.ibq->execSql();
-        m.ibq->clearSql();
-    }
-    void exec(const QString& statement) { exec(QStringList{statement}); }
 
     void inform(const QString& text) { platform::dialogs().messageBox(text, platform::Icon::Information); }
 
@@ -175,9 +164,9 @@ private:
     }
 
     bool columnPresent(const char* table, const char* column) {
-        return readVersion(QStringLiteral("select count(*) from rdb$relation_fields where rdb$relation_name = '%1' "
-                                          "and rdb$field_name = '%2'")
-                               .arg(QLatin1String(table), QLatin1String(column))) > 0;
+        return readVersion(QStringLiteral("select count(*) from rdb$relation_fields where rdb$relation_name = ? "
+                                          "and rdb$field_name = ?"),
+                           {QString::fromLatin1(table), QString::fromLatin1(column)}) > 0;
     }
 
     // The last step whose objects the schema holds (only the steps after 4
@@ -208,12 +197,11 @@ private:
         if (readVersion(QStringLiteral("select count(*) from systemdaten")) > 0) return;
         const int version = versionShownBySchema();
         const bool hilfe = columnPresent("SYSTEMDATEN", "ERSTSTARTHILFE");
-        QString sql = hilfe ? QStringLiteral("insert into systemdaten (last_update, erststarthilfe) values (%1, 1)")
-                            : QStringLiteral("insert into systemdaten (last_update) values (%1)");
-        sql = sql.arg(version > 0 ? QString::number(version) : QStringLiteral("null"));
+        const QString sql = hilfe ? QStringLiteral("insert into systemdaten (last_update, erststarthilfe) values (?, 1)")
+                                  : QStringLiteral("insert into systemdaten (last_update) values (?)");
         qWarning("upgrade: SYSTEMDATEN had no row; written again with version %d", version);
         beginStep();
-        exec(sql);
+        exec(sql, {version > 0 ? QVariant(version) : QVariant()});
         m.ibt->commitRetaining();
         endStep(true);
     }
@@ -280,10 +268,8 @@ private:
         restoreSystemRow();
 
         {
-            m.ibq->close();
-            m.ibq->setSql({QStringLiteral("select last_update from systemdaten")});
-            m.ibq->open();
-            if (m.ibq->isEmpty() || m.ibq->fields().at(0)->isNull()) {
+            const QVariant version = read(QStringLiteral("select last_update from systemdaten"));
+            if (version.isNull() || !version.isValid()) {
                 if (!ask(5)) return false;
                 beginStep();
                 exec(QStringLiteral("update systemdaten set last_update=5;"));
@@ -388,14 +374,11 @@ private:
             if (!ask(step13)) return false;
             bool ok = guarded(step13, [this, step13] {
                 exec(QStringLiteral("alter table hunde add geboren_am date"));
-                m.ibq->close();
                 m.ibt->commit();
                 exec(QStringLiteral(
                     "update hunde set geboren_am=\"01.01.\"||geburtsjahr where geburtsjahr is not null"));
-                m.ibq->close();
                 m.ibt->commit();
-                exec(QStringLiteral("update systemdaten set last_update=") + QString::number(step13) +
-                     QStringLiteral(";"));
+                exec(QStringLiteral("update systemdaten set last_update = ?"), {step13});
                 inform(successText(step13));
                 m.ibt->commit();
             });

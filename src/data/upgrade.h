@@ -10,7 +10,7 @@
 //
 // runUpgrade() walks the numbered upgrade steps 1 to 7 and 9 to 13. Each step
 // checks whether it is still needed, asks the user (ask_for_doing_update),
-// runs its statements through the data module's scratch query `ibq` in the
+// runs its statements, each by a statement of its own, in the
 // transaction `ibt`, reports the result and commits where it must. Declining
 // a step, the restart after step 4 and a failed step 11 to 13 end the
 // program (false). Afterwards every missing descending key index (and index

@@ -68,6 +68,10 @@ public:
 
     Firebird::IAttachment* attachment() const { return m_attachment.get(); }
 
+    // How many statements were prepared on this connection so far: which
+    // operations reach the server at all (tests and benchmarks read it).
+    quint64 statementsPrepared() const { return m_statementsPrepared; }
+
     // What the datasets of this connection wrote, table by table, so that
     // two datasets over one table see each other's saves. Every written row
     // counts the table's version up by one; a dataset remembers the version
@@ -90,7 +94,9 @@ public:
     static Firebird::IProvider* provider();
 
 private:
+    friend class Statement;
     QByteArray dpb(bool forCreate) const;
+    quint64 m_statementsPrepared = 0;
 
     QString m_databaseName;
     QString m_user;

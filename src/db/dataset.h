@@ -312,7 +312,7 @@ private:
     QString m_preparedSql;
     QString m_fieldsSql;
     QVector<Field*> m_retiredFields;  // kept alive: controls may still point at them
-    // Queries whose text changes back and forth (the scratch query) keep
+    // Queries whose text changes back and forth (a day list, a search) keep
     // their recent statements prepared, with their fields.
     struct PreparedSelect {
         QString sql;

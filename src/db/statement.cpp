@@ -174,6 +174,7 @@ void Statement::prepare(const QString& sql) {
                                                                kDialect, IStatement::PREPARE_PREFETCH_METADATA);
     if (st.failed()) st.raise(sql);
     m_statement.reset(prepared);
+    ++m_connection->m_statementsPrepared;
     m_type = m_statement->getType(&st);
     m_inMeta.reset(m_statement->getInputMetadata(&st));
     m_outMeta.reset(m_statement->getOutputMetadata(&st));
@@ -633,8 +634,20 @@ QVector<QVariant> Statement::row() const {
     return r;
 }
 
-QVariant Statement::scalar(const QString& sql) {
+void Statement::setParams(const QVariantList& params) {
+    clearParams();
+    for (int i = 0; i < params.size(); ++i) setParam(i, params.at(i));
+}
+
+void Statement::execute(const QString& sql, const QVariantList& params) {
     prepare(sql);
+    setParams(params);
+    execute();
+}
+
+QVariant Statement::scalar(const QString& sql, const QVariantList& params) {
+    prepare(sql);
+    setParams(params);
     open();
     QVariant v;
     if (fetch()) v = value(0);

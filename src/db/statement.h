@@ -90,6 +90,8 @@ public:
     // Sets every parameter of that name (case-insensitive).
     void setParam(const QString& name, const QVariant& value);
     void clearParams();
+    // Sets the parameters in order; those not given become NULL.
+    void setParams(const QVariantList& params);
 
     // Columns of the result (valid after prepare).
     int columnCount() const { return m_columns.size(); }
@@ -101,6 +103,9 @@ public:
     // Execute a statement without a cursor. For "... RETURNING" the returned
     // row is readable with value() afterwards.
     void execute();
+    // Prepare (again only when the text changed), set the parameters in
+    // order (those not given are NULL) and execute.
+    void execute(const QString& sql, const QVariantList& params = {});
     // Open a cursor for a select.
     void open();
     // Fetch the next row; false at the end (the cursor is closed then).
@@ -117,9 +122,11 @@ public:
 
     int rowsAffected() const { return m_rowsAffected; }
 
-    // Convenience: prepare, open, fetch the first row and return its first
-    // column (invalid QVariant when there is no row); the cursor is closed.
-    QVariant scalar(const QString& sql);
+    // A one-shot read: prepare (again only when the text changed), set the
+    // parameters in order (those not given are NULL), open, fetch the first
+    // row and return its first column (invalid QVariant when there is no
+    // row); the cursor is closed.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
 
     // Called by the transaction when it ends (the cursor is gone then).
     void transactionEnding();

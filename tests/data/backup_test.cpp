@@ -211,9 +211,7 @@ bool openableByAnotherProcess(const QString& path, QByteArray* output) {
 
 // A statement in the data module's transaction (not committed).
 void run(Tdm& m, const QString& sql) {
-    m.ibq->close();
-    m.ibq->setSql({sql});
-    m.ibq->execSql();
+    db::Statement(m.idb.get(), m.ibt).execute(sql);
 }
 
 QString adminProgram() {

@@ -183,7 +183,6 @@ private slots:
         QVERIFY(m.DataModuleCreate());
         QCOMPARE(d.count(), 0);
         for (Dataset* ds : m.findChildren<Dataset*>()) {
-            if (ds == m.ibq) continue;
             if (auto* t = qobject_cast<Table*>(ds); t && t->masterSource()) continue;
             ds->open();
             QVERIFY2(ds->isActive(), qPrintable(ds->objectName()));

@@ -735,8 +735,7 @@ private slots:
         Tdm m;
         m.connectTo(env.databasePath());
         dm = &m;
-        m.ibq->setSql({QStringLiteral("update systemdaten set erststarthilfe = -1")});
-        m.ibq->execSql();
+        db::Statement(m.idb.get(), m.ibt).execute(QStringLiteral("update systemdaten set erststarthilfe = -1"));
         {
             Tfrm_main w;
             frm_main = &w;

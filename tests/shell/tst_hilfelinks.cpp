@@ -12,6 +12,7 @@
 #include "common/testenv.h"
 #include "common/testregistry.h"
 #include "data/datenmodul.h"
+#include "db/statement.h"
 #include "platform/scripteddialogs.h"
 #include "shell/Main.h"
 #include "shell/htmlbrowser.h"
@@ -40,9 +41,7 @@ struct Umgebung {
         modul = std::make_unique<Tdm>();
         modul->connectTo(env.databasePath());
         dm = modul.get();
-        dm->ibq->close();
-        dm->ibq->setSql({QStringLiteral("update systemdaten set erststarthilfe = -1")});
-        dm->ibq->execSql();
+        db::Statement(dm->idb.get(), dm->ibt).execute(QStringLiteral("update systemdaten set erststarthilfe = -1"));
         haupt = std::make_unique<Tfrm_main>();
         frm_main = haupt.get();
         haupt->beenden = [] {};

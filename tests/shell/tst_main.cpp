@@ -24,6 +24,7 @@
 #include "common/testenv.h"
 #include "common/testregistry.h"
 #include "data/datenmodul.h"
+#include "db/statement.h"
 #include "db/dataset.h"
 #include "platform/helpviewer.h"
 #include "platform/paths.h"
@@ -104,9 +105,8 @@ struct Fixture {
         shelltest::createDatabase(env);
         help = shelltest::installHelpPages(env.home());
         connectModule();
-        dm->ibq->close();
-        dm->ibq->setSql({QStringLiteral("update systemdaten set erststarthilfe = %1").arg(erststarthilfe)});
-        dm->ibq->execSql();
+        db::Statement(dm->idb.get(), dm->ibt)
+            .execute(QStringLiteral("update systemdaten set erststarthilfe = ?"), {erststarthilfe});
         if (create) makeWindow();
     }
     ~Fixture() {
