@@ -116,6 +116,24 @@ inline void beispieldaten(Umgebung& u) {
            "\"Gruppenkurs\", \"Rückruf\")");
 }
 
+// The sample customers (Müller with two dogs and a diary), a course with
+// two dates that both of her dogs take, a second course, and consultation
+// appointments: one naming her, one of Schröder.
+inline void kursdaten(Umgebung& u) {
+    u.exec("insert into kurse (kursnr, kursart, kursname, gebuehr, status) values (1, \"We\", \"Welpen Mai\", 149.5, \"A\")");
+    u.exec("insert into kurse (kursnr, kursart, kursname, status) values (2, \"Ag\", \"Agility\", \"B\")");
+    u.exec("insert into kurstermine (kursnr, datum, thema) values (1, \"05.05.2023\", \"Start\")");
+    u.exec("insert into kurstermine (kursnr, datum, thema) values (2, \"06.06.2023\", \"Tunnel\")");
+    u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (1, 1, 1, 1, \"Ü\")");
+    u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (2, 2, 1, 2, \"N\")");
+    u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (3, 1, 2, 3, \"B\")");
+    u.exec("insert into kurstermine (kursnr, datum, thema, uhrzeit, ort, kontakt) values (-1, \"07.03.2023 10:00\", "
+           "\"Beratung Leine\", \"07.03.2023 10:00\", \"Müller, 24103 Kiel\", \"Tel:0431/556677, 0171/2233445\")");
+    u.exec("insert into kurstermine (kursnr, datum, thema, ort) values (-1, \"09.03.2023 12:00\", \"Einzelstunde\", "
+           "\"Schröder, 25813 Husum\")");
+    u.modul->ibt->commit();
+}
+
 // The widget that has the focus, or its control when the focus is in a
 // control's own part (the line edit of a combo box).
 inline bool hatFokus(QWidget* control) {
