@@ -125,7 +125,7 @@ private slots:
         Fixture f;
         Tfrm_beratungen* w = f.beratungsfenster();
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(Tfrm_beratungen::meldungDatum());
+        d.expectMessage(meldungen::datumBeratung);
         termin(w, am, "18:30", "Beratung");
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(w->e_thema->text(), QString("zweite"));
         // An empty time: the message, no row appended, nothing written.
         termin(w, "05.12.2005", "", "dritte");
-        d.expectMessage(Tfrm_beratungen::meldungUhrzeit());
+        d.expectMessage(meldungen::uhrzeitBeratung);
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(w->e_ort->text(), QString("Meier, 12345 Berlin"));
         QCOMPARE(w->e_kontakt->text(), QString("Tel:030"));
         // ... which the save refuses.
-        d.expectMessage(Tfrm_beratungen::meldungDatum());
+        d.expectMessage(meldungen::datumBeratung);
         w->BitBtn2Click();
         KYN_VERIFY_DIALOGS(d);
         QTest::mouseClick(w->DBNavigator2->button(widgets::DbNavigator::First), Qt::LeftButton);

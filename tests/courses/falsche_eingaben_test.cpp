@@ -24,32 +24,32 @@ private slots:
         QTest::addColumn<QString>("spalte");    // its field
         QTest::addColumn<QString>("text");      // what the user types
         QTest::addColumn<QString>("meldung");   // the conversion message
-        QTest::addColumn<QString>("sichern");   // the save check's subject
+        QTest::addColumn<QString>("sichern");   // the save check's message
         QTest::addColumn<QString>("anderes");   // another field changed before
         QTest::addColumn<QString>("gut");       // the corrected text
         QTest::addColumn<QString>("pruefung");  // counts 1 once both changes are saved
         const QString kurs1 = "select count(*) from kurse where kursnr=1 and kursname='vorher' and ";
         const QString termin1 = "select count(*) from kurstermine where kursnr=1 and thema='vorher' and ";
         QTest::newRow("fee, a word") << "dbg_kurse" << "GEBUEHR" << "zwölf Euro"
-                                     << "'zwölf Euro' ist kein gültiger Gleitkommawert" << "Kursdaten" << "KURSNAME"
+                                     << "'zwölf Euro' ist kein gültiger Gleitkommawert" << meldungen::sichernKursdaten << "KURSNAME"
                                      << "49,5" << kurs1 + "gebuehr=49.5";
         QTest::newRow("fee, two commas") << "dbg_kurse" << "GEBUEHR" << "1,2,3"
-                                         << "'1,2,3' ist kein gültiger Gleitkommawert" << "Kursdaten" << "KURSNAME"
+                                         << "'1,2,3' ist kein gültiger Gleitkommawert" << meldungen::sichernKursdaten << "KURSNAME"
                                          << "120" << kurs1 + "gebuehr=120";
         QTest::newRow("max. participants, a word")
-            << "dbg_kurse" << "MAXTEILNEHMER" << "zehn" << "'zehn' ist kein gültiger Integerwert" << "Kursdaten"
+            << "dbg_kurse" << "MAXTEILNEHMER" << "zehn" << "'zehn' ist kein gültiger Integerwert" << meldungen::sichernKursdaten
             << "KURSNAME" << "10" << kurs1 + "maxteilnehmer=10";
         QTest::newRow("participants, decimal")
-            << "dbg_kurse" << "ANZAHL_TEILNEHMER" << "3,5" << "'3,5' ist kein gültiger Integerwert" << "Kursdaten"
+            << "dbg_kurse" << "ANZAHL_TEILNEHMER" << "3,5" << "'3,5' ist kein gültiger Integerwert" << meldungen::sichernKursdaten
             << "KURSNAME" << "4" << kurs1 + "anzahl_teilnehmer=4";
         QTest::newRow("course date, a word")
-            << "DBGrid2" << "DATUM" << "Montag" << "'Montag' ist kein gültiges Datum" << "Termindaten des Kurses"
+            << "DBGrid2" << "DATUM" << "Montag" << "'Montag' ist kein gültiges Datum" << meldungen::sichernTermindaten
             << "THEMA" << "06.12.2005 18:30" << termin1 + "datum='06.12.2005 18:30'";
         QTest::newRow("course date, impossible day")
             << "DBGrid2" << "DATUM" << "30.02.2006" << "'30.02.2006' ist kein gültiges Datum"
-            << "Termindaten des Kurses" << "THEMA" << "28.02.2006 18:30" << termin1 + "datum='28.02.2006 18:30'";
+            << meldungen::sichernTermindaten << "THEMA" << "28.02.2006 18:30" << termin1 + "datum='28.02.2006 18:30'";
         QTest::newRow("course time, a word")
-            << "DBGrid2" << "UHRZEIT" << "abends" << "'abends' ist kein gültiges Datum" << "Termindaten des Kurses"
+            << "DBGrid2" << "UHRZEIT" << "abends" << "'abends' ist kein gültiges Datum" << meldungen::sichernTermindaten
             << "THEMA" << "05.12.2005 19:00" << termin1 + "uhrzeit='05.12.2005 19:00'";
     }
     void badTextInCourseWindowCells() {
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(f.ask(pruefung).toInt(), 0);
 
         // The save check names the refused data and keeps everything.
-        d.expectMessage(sichern_meldung(sichern));
+        d.expectMessage(sichern);
         QVERIFY(!w->check_sichern());
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(falsch::angezeigt(c), text);
@@ -128,7 +128,7 @@ private slots:
         w->e_uhrzeit->setFocus();
         falsch::tasten(w->e_uhrzeit, um);
         QCOMPARE(w->e_uhrzeit->text(), um);
-        d.expectMessage(Tfrm_beratungen::meldungUhrzeit());
+        d.expectMessage(meldungen::uhrzeitBeratung);
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(f.module->ibt_kurstermine->state(), db::DatasetState::Browse);

@@ -185,8 +185,13 @@ private slots:
         QVERIFY(f.zuKurs(1));
         Tdlg_kurs_stornieren d(kursaktionen::aktuellerKurs());
         platform::ScopedScriptedDialogs dlg;
-        dlg.expectConfirm(Answer(antworten[0]), kursaktionen::frageStornieren("Kurs 0001 – Junghunde"));
-        if (antworten.size() > 1) dlg.expectConfirm(Answer(antworten[1]), kursaktionen::frageTermineLoeschen(2));
+        dlg.expectConfirm(Answer(antworten[0]), QStringLiteral("Soll der Kurs \"Kurs 0001 – Junghunde\" storniert werden?\r\n\r\n"
+                                                               "Der Kurs erhält den Status \"S\" (Storniert)."));
+        if (antworten.size() > 1)
+            dlg.expectConfirm(Answer(antworten[1]),
+                              QStringLiteral("Der Kurs hat noch 2 künftige Termine.\r\n\r\nSollen die künftigen Termine gelöscht "
+                                             "werden?\r\n\r\nJa: Termine löschen\r\nNein: Termine behalten\r\n"
+                                             "Abbrechen: den Kurs nicht stornieren"));
         // "Now" lies between the first and the second date.
         const bool storniert = d.b_stornierenClick(zeit("10.01.2027 12:00:00"));
         KYN_VERIFY_DIALOGS(dlg);

@@ -76,7 +76,7 @@ private slots:
         kurse->edit();
         kurse->fieldByName("KURSNR")->clear();
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(sichern_meldung("Kursdaten"));
+        d.expectMessage(meldungen::sichernKursdaten);
         QTest::mouseClick(w->sb_beendete_kurse, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         QVERIFY(w->sb_alle_kurse->isChecked());
@@ -130,7 +130,8 @@ private slots:
         QTest::keyClick(dlg.e_suchtext, Qt::Key_Return);
         QCOMPARE(dlg.ibq_suche->recordCount(), 1);
         platform::ScopedScriptedDialogs d;
-        if (frage) d.expectConfirm(Answer(antwort), kurs_voll_frage(vorher));
+        if (frage) d.expectConfirm(Answer(antwort),
+                                   QStringLiteral("Der Kurs ist mit %1 Teilnehmern voll. Trotzdem aufnehmen?").arg(vorher));
         QTest::mouseClick(dlg.b_hinzufuegen, Qt::LeftButton);
         KYN_VERIFY_DIALOGS(d);
         if (frage) {

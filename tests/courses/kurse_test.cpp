@@ -94,9 +94,9 @@ private slots:
         QTest::addColumn<QString>("erster");
         QTest::addColumn<QString>("tage");
         QTest::addColumn<QString>("meldung");
-        const QString a = Tfrm_kurse::meldungAnzahl();
-        const QString e = Tfrm_kurse::meldungErsterTermin();
-        const QString i = Tfrm_kurse::meldungIntervall();
+        const QString a = meldungen::anzahl;
+        const QString e = meldungen::ersterTermin;
+        const QString i = meldungen::intervall;
         QTest::newRow("all empty") << "" << "" << "" << a;
         QTest::newRow("count word") << "zehn" << "05.12.2005" << "7" << a;
         QTest::newRow("count decimal") << "2,5" << "05.12.2005" << "7" << a;
@@ -189,7 +189,7 @@ private slots:
         f.vorlage(1, "Welpen", 7, {"eins", "zwei"});
         Tfrm_kurse* w = f.kursfenster();
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(Tfrm_kurse::meldungUhrzeit());
+        d.expectMessage(meldungen::uhrzeitKurs);
         eingaben(w, "3", "05.12.2005", uhrzeit, "7");
         if (vorlage) w->erminlisteausVorlagenholen1Click();
         else QTest::mouseClick(w->Button1, Qt::LeftButton);
@@ -206,10 +206,10 @@ private slots:
         f.kurs(1, "Ju", "Junghunde");
         Tfrm_kurse* w = f.kursfenster();
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(Tfrm_kurse::meldungDatumsbereich());
+        d.expectMessage(meldungen::datumsbereich);
         eingaben(w, "3", "05.12.2005", "18:30", "2000000000");
         w->Button1Click();
-        d.expectMessage(Tfrm_kurse::meldungDatumsbereich());
+        d.expectMessage(meldungen::datumsbereich);
         eingaben(w, "2", "01.01.0001", "18:30", "-1");
         w->Button1Click();
         KYN_VERIFY_DIALOGS(d);
@@ -220,7 +220,7 @@ private slots:
         Fixture f;
         Tfrm_kurse* w = f.kursfenster();
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(Tfrm_kurse::meldungKeinKurs());
+        d.expectMessage(meldungen::keinKurs);
         eingaben(w, "3", "05.12.2005", "18:30", "7");
         w->Button1Click();
         KYN_VERIFY_DIALOGS(d);
@@ -301,7 +301,7 @@ private slots:
 
         // A rhythm below 1 stored before templates refused it: no dates
         // backwards, the message instead, also with a valid interval edit.
-        d.expectMessage(Tfrm_kurse::meldungRhythmusVorlage(-7));
+        d.expectMessage(meldungen::rhythmusVorlageMinus7);
         eingaben(w, "", "05.12.2005", "18:30", "7");
         waehleNaechste(3);
         w->erminlisteausVorlagenholen1Click();
@@ -309,14 +309,14 @@ private slots:
         QCOMPARE(termine(f, 1), QStringList{});
 
         // The first date is read before anything else: no pick list.
-        d.expectMessage(Tfrm_kurse::meldungErsterTermin());
+        d.expectMessage(meldungen::ersterTermin);
         eingaben(w, "", "", "18:30", "7");
         w->erminlisteausVorlagenholen1Click();
         KYN_VERIFY_DIALOGS(d);
         QVERIFY(!frm_auswahl->isVisible());
 
         // Neither the template nor the edit has an interval.
-        d.expectMessage(Tfrm_kurse::meldungIntervallVorlage());
+        d.expectMessage(meldungen::intervallVorlage);
         eingaben(w, "", "05.12.2005", "18:30", "");
         waehleNaechste(1);
         w->erminlisteausVorlagenholen1Click();
@@ -414,7 +414,7 @@ private slots:
         Fixture f;
         Tfrm_kurse* w = f.kursfenster();
         platform::ScopedScriptedDialogs d;
-        if (meldung) d.expectMessage(Tfrm_kurse::meldungUhrzeit());
+        if (meldung) d.expectMessage(meldungen::uhrzeitKurs);
         w->e_uhrzeit->setFocus();
         w->e_uhrzeit->setText(text);
         // Leave it for another control, as the user does with Tab.
@@ -630,7 +630,7 @@ private slots:
         QVERIFY(f.zuKurs(2));
         k->edit();
         k->fieldByName("KURSNR")->setAsInteger(1);
-        d.expectMessage(sichern_meldung("Kursdaten"));
+        d.expectMessage(meldungen::sichernKursdaten);
         QVERIFY(!w->check_sichern());
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(k->state(), db::DatasetState::Edit);
@@ -640,7 +640,7 @@ private slots:
         db::Table* t = f.module->ibt_kurstermine;
         t->append();
         t->fieldByName("THEMA")->setAsString("ohne Datum");
-        d.expectMessage(sichern_meldung("Termindaten des Kurses"));
+        d.expectMessage(meldungen::sichernTermindaten);
         QVERIFY(!w->check_sichern());
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(t->state(), db::DatasetState::Insert);

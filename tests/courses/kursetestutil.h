@@ -242,4 +242,49 @@ inline QDateTime zeit(const QString& text) {
     return dt;
 }
 
+// The windows' messages, as the user reads them.
+namespace meldungen {
+inline const QString anzahl = QStringLiteral(
+    "Die Anzahl der Termine wurde nicht eingetragen oder ist keine korrekte Zahl. Tragen Sie z.B. für zehn "
+    "Termine eine 10 ein.");
+inline const QString ersterTermin = QStringLiteral(
+    "Es wurde kein Datum für den ersten Termin eingetragen oder es ist ein ungültiges Datum. Benutzen Sie am "
+    "besten den Kalender um das erste Datum der Termin zu bestimmen.");
+inline const QString intervall = QStringLiteral(
+    "Es wurde kein oder kein korrekter Wert in das Feld \"und dann alle x Tage\" eingetragen. Geben Sie hier "
+    "bitte den Wert an, der angibt wie die Termine aufeinander folgen sollen, also z.B. 7, wenn alle sieben "
+    "Tage ein Kurs stattfinden soll.");
+inline const QString intervallVorlage = QStringLiteral(
+    "Es wurde kein oder kein korrekter Wert in das Feld \"und dann alle x Tage\" eingetragen, auch in der "
+    "Vorlage ist dieser Wert nicht definiert. Geben bitte den Wert an, der angibt wie die Termine aufeinander "
+    "folgen sollen, also z.B. 7, wenn alle sieben Tage ein Kurs stattfinden soll.");
+inline const QString rhythmusVorlageMinus7 = QStringLiteral(
+    "Die Vorlage hat beim Wert \"alle n Tage\" die Zahl -7. Termine werden nur vorwärts eingetragen: Tragen "
+    "Sie bei der Vorlage bitte 1 oder mehr ein oder lassen Sie das Feld leer, dann gilt der Wert aus dem Feld "
+    "\"und dann alle x Tage\".");
+inline const QString uhrzeitKurs = QStringLiteral("Das Feld 'um:' enthält keine gültige Uhrzeit.");
+inline const QString keinKurs = QStringLiteral(
+    "Es ist kein Kurs ausgewählt. Legen Sie bitte zuerst einen Kurs an oder wählen Sie den Kurs aus, zu dem "
+    "die Termine eingetragen werden sollen.");
+inline const QString datumsbereich = QStringLiteral(
+    "Die Termine würden außerhalb des gültigen Datumsbereichs (01.01.0001 bis 31.12.9999) liegen. Prüfen Sie "
+    "bitte die Anzahl der Termine und den Abstand \"und dann alle x Tage\".");
+inline const QString datumBeratung = QStringLiteral(
+    "Es wurde kein Datum für den Termin eingetragen oder es ist ein ungültiges Datum. Benutzen Sie am besten "
+    "den Kalender um das Datum des Termins zu bestimmen.");
+inline const QString uhrzeitBeratung = QStringLiteral("Das Feld 'um' enthält keine gültige Uhrzeit.");
+inline const QString datumBisTerminsuche = QStringLiteral(
+    "Das Datum im Feld \"bis\" ist kein gültiges Datum. Bitte geben Sie es als TT.MM.JJJJ ein (z.B. 05.12.2026) "
+    "oder lassen Sie das Feld leer.");
+// The save check's message for the course data and for the course dates.
+inline const QString sichernKursdaten = QStringLiteral(
+    "Die Änderungen an den Kursdaten konnten nicht gesichert werden, da diese nicht vollständig oder nicht "
+    "korrekt sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen oder korrigieren "
+    "Sie bitte zunächst die Änderungen oder verwerfen Sie diese.");
+inline const QString sichernTermindaten = QStringLiteral(
+    "Die Änderungen an den Termindaten des Kurses konnten nicht gesichert werden, da diese nicht vollständig "
+    "oder nicht korrekt sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen oder "
+    "korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie diese.");
+}  // namespace meldungen
+
 }  // namespace kurstest

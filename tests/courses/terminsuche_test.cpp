@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(w.e_hund->text(), QString());
         w.e_bis->setText("32.13.2027");
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(Tfrm_terminsuche::meldungDatum("bis"));
+        d.expectMessage(meldungen::datumBisTerminsuche);
         QVERIFY(!w.b_suchenClick());
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(w.tw_termine->rowCount(), 1);

@@ -157,6 +157,9 @@ void compareRows(const QMap<QString, QStringList>& got, const QMap<QString, QStr
 
 QString sicherungen(const TestEnv& env) { return env.home() + "/sicherungen"; }
 
+// A time as the messages name it: "31.01.2026 um 18:05 Uhr".
+QString wann(const QDateTime& t) { return t.toString("dd.MM.yyyy 'um' HH:mm 'Uhr'"); }
+
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -250,7 +253,7 @@ private slots:
         QDir().mkpath(env.home() + "/woanders");
         platform::ScopedScriptedDialogs d;
         d.expectSaveFile(file);
-        d.expectMessage(backup::createdText(file));
+        d.expectMessage("Die Datensicherung wurde erstellt:\r" + file);
         QVERIFY(backup::createBackupInteractive(m));
         KYN_VERIFY_DIALOGS(d);
         const platform::ShownBox& ask = d.shown().first();
@@ -364,11 +367,19 @@ private slots:
                 kept[0].mid(kept[0].lastIndexOf(".vor-wiederherstellung-") + 23, 15), "yyyyMMdd-HHmmss");
             QVERIFY2(zeit.isValid() && zeit >= vorher.addSecs(-1) && zeit <= QDateTime::currentDateTime(),
                      qPrintable(kept[0]));
-            QCOMPARE(d.shown().at(1).text, backup::restoreQuestion(file, header, kept[0]));
-            QCOMPARE(d.shown().at(2).text, backup::restoredText(header, kept[0]));
+            QVERIFY(header.createdFromHeader);
+            QCOMPARE(d.shown().at(1).text,
+                     "Die Datensicherung vom " + wann(header.created) + " soll eingespielt werden:\r" + file +
+                         "\r\rDabei werden ALLE jetzigen Daten durch die Daten dieser Sicherung ersetzt. Was seit der "
+                         "Sicherung eingegeben wurde, ist danach nicht mehr zu sehen.\r\rDie bisherige Datenbank wird "
+                         "als \"" + kept[0] + "\" aufbewahrt.\r\rSoll die Sicherung jetzt eingespielt werden?");
+            QCOMPARE(d.shown().at(2).text,
+                     "Die Datensicherung vom " + wann(header.created) +
+                         " wurde eingespielt.\r\rDie bisherige Datenbank liegt in \"" + kept[0] +
+                         "\".\r\rKynovia wird jetzt neu gestartet, damit die eingespielten Daten angezeigt werden.");
             QCOMPARE(d.shown().first().dir, sicherungen(env));
             const platform::ShownBox& ask = d.shown().at(1);
-            QVERIFY2(ask.text.startsWith("Die Datensicherung vom " + backup::dateText(header.created)),
+            QVERIFY2(ask.text.startsWith("Die Datensicherung vom " + wann(header.created)),
                      qPrintable(ask.text));
             QCOMPARE(ask.buttons, platform::Buttons::JaAbbrechen);
             QCOMPARE(ask.defaultButton, Answer::Abbrechen);
@@ -445,7 +456,13 @@ private slots:
         const backup::Leftover rest = backup::leftoverDatabase(db);
         QCOMPARE(rest.file, beside);
         QCOMPARE(rest.restored, restored);
-        d.expectConfirm(ja ? Answer::Ja : Answer::Nein, backup::leftoverQuestion(db, rest));
+        d.expectConfirm(ja ? Answer::Ja : Answer::Nein,
+                        "Die Datenbank \"" + db + "\" ist nicht vorhanden.\r\rDaneben liegt die Datei \"" + beside +
+                            "\" (vom " + wann(QFileInfo(beside).lastModified()) + "): " +
+                            (restored ? QString("eine eingespielte Datensicherung, die beim Einspielen nicht mehr an "
+                                                "die Stelle der Datenbank gesetzt wurde.")
+                                      : QString("die Datenbank, wie sie vor dem Einspielen einer Datensicherung war.")) +
+                            "\r\rSoll diese Datei wieder als Datenbank verwendet werden?");
         if (!ja) d.expectConfirm(Answer::Nein).expectMessage();
         const bool opened = upgrade::openDatabase(m, db);
         KYN_VERIFY_DIALOGS(d);
@@ -704,7 +721,9 @@ private slots:
         const QString file = sicherungen(env) + "/" + files.first();
         QCOMPARE(d.shown().at(0).kind, BoxKind::Confirm);
         QVERIFY(d.shown().at(0).text.contains("(Update-Nr. 1)"));
-        QCOMPARE(d.shown().at(1).text, backup::upgradeBackupText(file));
+        QCOMPARE(d.shown().at(1).text, "Vor dem Datenbankupdate wurde die Datenbank gesichert:\r" + file +
+                                            "\r\rSollte beim Update etwas schiefgehen, spielen Sie diese Sicherung "
+                                            "über das Menü \"Datei\", \"Datensicherung einspielen...\" wieder ein.");
         QCOMPARE(d.shown().at(1).icon, platform::Icon::Information);
         int notices = 0;
         for (const platform::ShownBox& b : d.shown()) notices += b.text.startsWith("Vor dem Datenbankupdate") ? 1 : 0;

@@ -386,7 +386,7 @@ private slots:
         {
             platform::ScopedScriptedDialogs d;
             d.expectSaveFile(file);
-            d.expectMessage(backup::createdText(file));
+            d.expectMessage("Die Datensicherung wurde erstellt:\r" + file);
             QVERIFY(backup::createBackupInteractive(dm));
             KYN_VERIFY_DIALOGS(d);
         }
@@ -407,7 +407,11 @@ private slots:
         c.close();
 
         platform::ScopedScriptedDialogs d;
-        d.expectMessage(backup::serverRestoreText(m_database));
+        d.expectMessage("Die Datenbank \"" + m_database + "\" liegt auf dem Datenbankserver \"" + m_server +
+                        "\". Von einem Arbeitsplatz aus wird dort keine Datensicherung eingespielt: andere "
+                        "Arbeitsplätze können gerade mit der Datenbank arbeiten, und was sie speichern, ginge "
+                        "verloren.\r\rDie jetzigen Daten bleiben unverändert. Eine Sicherung wird auf dem Server "
+                        "selbst eingespielt, während niemand mit Kynovia arbeitet (kynovia-admin restore).");
         QCOMPARE(backup::restoreInteractive(dm), backup::RestoreResult::Failed);
         KYN_VERIFY_DIALOGS(d);
         QVERIFY(d.lastText().contains("\"" + m_server + "\""));
