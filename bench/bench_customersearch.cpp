@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "customers/kundenstamm.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "data/datenmodul.h"
 #include "data/schema.h"
 #include "db/statement.h"

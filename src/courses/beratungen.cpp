@@ -14,7 +14,7 @@
 
 #include "courses/keyedit.h"
 #include "courses/kurse.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "data/datenmodul.h"
 #include "db/error.h"
 #include "db/field.h"

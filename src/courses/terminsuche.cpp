@@ -13,7 +13,7 @@
 #include "courses/beratungen.h"
 #include "courses/keyedit.h"
 #include "courses/kurse.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "data/datenmodul.h"
 #include "db/field.h"
 #include "db/statement.h"

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "customers/hundefelder.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "data/datenmodul.h"
 #include "db/error.h"
 #include "platform/application.h"

@@ -16,12 +16,15 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QFont>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "customers/hundefelder.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "customers/offeneposten.h"
 #include "customers/qr_kundenkarte.h"
 #include "data/datenmodul.h"
@@ -147,11 +150,8 @@ Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
         if (!m_seiteAusProgramm) pg_kundeChange(i);
     });
 
-    // The data module writes the dog's summary into this window's control.
-    if (dm) {
-        QPointer<Tfrm_kunden> self(this);
-        dm->anamneseTarget = [self]() -> QTextEdit* { return self ? self->re_anamnese : nullptr; };
-    }
+    // The dog's summary is shown again whenever the dog or its data change.
+    if (dm) connect(dm, &Tdm::anamneseGeaendert, this, &Tfrm_kunden::anamneseZeigen);
 
     // Tab order of the record as it is filled in: the customer, the print
     // buttons, then the contact data (the navigators take no focus).
@@ -163,7 +163,7 @@ Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
     FormCreate();
     if (dm) {
         try {
-            dm->generate_anamesebogen_zusammenfassung();
+            anamneseZeigen();
         } catch (...) {
             platform::handleCurrentException();
         }
@@ -171,7 +171,26 @@ Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
 }
 
 Tfrm_kunden::~Tfrm_kunden() {
-    if (dm) dm->anamneseTarget = nullptr;
+    // No summary into controls that are going.
+    if (dm) disconnect(dm, nullptr, this, nullptr);
+}
+
+void Tfrm_kunden::anamneseZeigen() {
+    if (!dm) return;
+    re_anamnese->clear();
+    QTextCursor c(re_anamnese->document());
+    QTextCharFormat normal;
+    QTextCharFormat fett;
+    fett.setFontWeight(QFont::Bold);
+    QTextCharFormat unterstrichen;
+    unterstrichen.setFontUnderline(true);
+    for (const Textstueck& t : dm->anamnesebogen_zusammenfassung()) {
+        switch (t.stil) {
+        case Textstueck::Stil::Normal: c.insertText(t.text, normal); break;
+        case Textstueck::Stil::Fett: c.insertText(t.text, fett); break;
+        case Textstueck::Stil::Unterstrichen: c.insertText(t.text, unterstrichen); break;
+        }
+    }
 }
 
 void Tfrm_kunden::buildUebersicht() {

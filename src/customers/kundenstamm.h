@@ -131,6 +131,8 @@ public:
     // Finishes the pending edits; false (after the error box) keeps the window.
     bool FormClose();
     void pg_kundeChange(int index);
+    // Shows the data module's summary of the current dog in re_anamnese.
+    void anamneseZeigen();
     void dbg_kundeDblClick();
     void suchtext_kundeKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void suchtext_kundeKeyPress(QChar& ch);

@@ -1,8 +1,6 @@
 #include "data/datenmodul.h"
 
 #include <QDate>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <QRandomGenerator>
 #include <QTimer>
 #include <algorithm>
@@ -827,11 +825,9 @@ void Tdm::IBT_kursdokumenteCalcFields(Dataset* d) {
     d->fieldByName(QStringLiteral("ART_ANZEIGE"))->setAsString(word);
 }
 
-void Tdm::ds_kunde_hundeDataChange(Field*) { generate_anamesebogen_zusammenfassung(); }
+void Tdm::ds_kunde_hundeDataChange(Field*) { emit anamneseGeaendert(); }
 
-void Tdm::generate_anamesebogen_zusammenfassung() {
-    QTextEdit* re = anamneseTarget ? anamneseTarget() : nullptr;
-    if (!re) return;
+QList<Textstueck> Tdm::anamnesebogen_zusammenfassung() const {
     auto text = [this](const char* col) -> QString {
         if (!ibt_kunde_hunde->isActive()) return QString();
         Field* f = ibt_kunde_hunde->findField(QString::fromLatin1(col));
@@ -841,16 +837,13 @@ void Tdm::generate_anamesebogen_zusammenfassung() {
         s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         return s;
     };
-    re->clear();
-    QTextCursor c(re->document());
-    QTextCharFormat plain;
-    QTextCharFormat bold;
-    bold.setFontWeight(QFont::Bold);
-    QTextCharFormat underlined;
-    underlined.setFontUnderline(true);
-    QTextCharFormat style = plain;
-    auto append = [&](const QString& s) { c.insertText(s, style); };
-    auto endLine = [&] { c.insertText(QStringLiteral("\n"), style); };
+    QList<Textstueck> out;
+    constexpr Textstueck::Stil plain = Textstueck::Stil::Normal;
+    constexpr Textstueck::Stil bold = Textstueck::Stil::Fett;
+    constexpr Textstueck::Stil underlined = Textstueck::Stil::Unterstrichen;
+    Textstueck::Stil style = plain;
+    auto append = [&](const QString& s) { out.append({s, style}); };
+    auto endLine = [&] { out.append({QStringLiteral("\n"), style}); };
     // Every "add line" below happens on an empty last line: it fills that
     // line and starts a new one.
     auto addLine = [&](const QString& s) {
@@ -858,7 +851,7 @@ void Tdm::generate_anamesebogen_zusammenfassung() {
             endLine();
             return;
         }
-        c.insertText(s, style);
+        append(s);
         endLine();
     };
 
@@ -925,4 +918,5 @@ void Tdm::generate_anamesebogen_zusammenfassung() {
     style = bold;
     append(text("TIERARZT"));
     endLine();
+    return out;
 }

@@ -18,8 +18,15 @@
 #include "db/statement.h"
 #include "db/transaction.h"
 
-class QTextEdit;
 class QTimer;
+
+// A piece of a summary text in its style; the pieces in order make the
+// text, a piece "\n" ends a line (in the style of the text before it).
+struct Textstueck {
+    enum class Stil { Normal, Fett, Unterstrichen };
+    QString text;
+    Stil stil = Stil::Normal;
+};
 
 class Tdm : public QObject {
     Q_OBJECT
@@ -172,7 +179,10 @@ public:
     void IBT_kursdokumenteAfterInsert(db::Dataset* ds);
     void IBT_kursdokumenteCalcFields(db::Dataset* ds);
     void ds_kunde_hundeDataChange(db::Field* field);
-    void generate_anamesebogen_zusammenfassung();
+    // The summary of the current dog's questionnaire ("Anamesebogen vom
+    // ... für den Hund ..."), empty values where no dog is open. The window
+    // that shows it reads it again on anamneseGeaendert().
+    QList<Textstueck> anamnesebogen_zusammenfassung() const;
 
     // The first column of the first row of `sql` with its "?" parameters in
     // order, read in the running transaction (invalid QVariant when there is
@@ -191,9 +201,6 @@ public:
     std::function<bool(const QString& caption, const QStringList& sql, const QStringList& labels,
                        bool hideSearch, QVariantList* row)>
         auswahl;
-    // The customer window's summary control, or nullptr while that window
-    // does not exist.
-    std::function<QTextEdit*()> anamneseTarget;
     // The import window while an import is neither taken over nor
     // discarded: asks the user what becomes of it and does it; false when
     // the user wants to stay (or taking it over failed). Empty otherwise.
@@ -202,6 +209,9 @@ public:
     std::function<void(const QDateTime&)> kursterminCalendar;
 
 signals:
+    // The current dog or one of its values changed: a summary shown from
+    // anamnesebogen_zusammenfassung() is out of date.
+    void anamneseGeaendert();
     // The second panel of the main window's status bar ("57 Kunden", "1 Kunde").
     void kundenCountChanged(const QString& text);
 

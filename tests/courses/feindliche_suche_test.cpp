@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "courses/keyedit.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "feindlichetexte.h"
 #include "kursetestutil.h"
 #include "platform/scripteddialogs.h"

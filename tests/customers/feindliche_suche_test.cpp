@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "feindlichetexte.h"
 #include "kundentest.h"
 #include "testregistry.h"

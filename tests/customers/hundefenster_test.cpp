@@ -14,7 +14,7 @@
 #include <QTest>
 
 #include "customers/hundefelder.h"
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "kundentest.h"
 #include "mithauptfenster.h"
 #include "shell/Main.h"

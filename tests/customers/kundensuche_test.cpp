@@ -4,7 +4,7 @@
 #include <QTest>
 #include <memory>
 
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 #include "data/datenmodul.h"
 #include "db/statement.h"
 #include "testenv.h"

@@ -1,4 +1,4 @@
-#include "customers/kundensuche.h"
+#include "data/kundensuche.h"
 
 #include "db/field.h"
 #include "db/statement.h"
