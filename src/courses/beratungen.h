@@ -9,7 +9,7 @@
 #include <QSet>
 #include <QWidget>
 
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 class QGroupBox;
 class QLabel;

@@ -22,7 +22,7 @@
 #include "db/error.h"
 #include "db/field.h"
 #include "db/statement.h"
-#include "import/datenimport.h"
+#include "platform/workingwindow.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
@@ -60,7 +60,7 @@ void meldung(const QString& text, platform::Icon icon = platform::Icon::Informat
 // "übernehmen" or "verwerfen" would be committed with it, so the user
 // decides that first.
 bool importOffen() {
-    const bool offen = (dm && dm->commitsHeld()) || (frm_datenimport && frm_datenimport->importUnentschieden());
+    const bool offen = (dm && dm->commitsHeld()) || ::importUnentschieden();
     if (!offen) return false;
     meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst."),

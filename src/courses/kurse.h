@@ -18,7 +18,7 @@
 #include <QWidget>
 
 #include "courses/kursbelegung.h"
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 class QAction;
 class QButtonGroup;

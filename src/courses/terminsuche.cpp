@@ -19,7 +19,6 @@
 #include "db/statement.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
-#include "shell/Main.h"
 
 QPointer<Tfrm_terminsuche> frm_terminsuche;
 
@@ -254,6 +253,6 @@ void Tfrm_terminsuche::b_leerenClick() {
 void Tfrm_terminsuche::tw_termineDblClick(int row) {
     if (row < 0 || row >= m_treffer.size()) return;
     const QDateTime wann = m_treffer[row].datum;
-    if (frm_main) frm_main->beratungenanzeigen(1);
+    if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Beratungen, 1);
     if (frm_beratungen) frm_beratungen->terminZeigen(wann);
 }

@@ -15,7 +15,7 @@
 #include <QVector>
 #include <QWidget>
 
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 class KeyLineEdit;
 class QLabel;

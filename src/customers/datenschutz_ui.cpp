@@ -20,7 +20,7 @@
 #include "db/error.h"
 #include "db/field.h"
 #include "db/statement.h"
-#include "import/datenimport.h"
+#include "platform/workingwindow.h"
 #include "platform/dialogs.h"
 #include "report/reportpaint.h"
 
@@ -73,7 +73,7 @@ QStringList schule() {
 // A committing operation would take over an import that waits for
 // "übernehmen" or "verwerfen"; the user decides that first.
 bool importOffen() {
-    if (!frm_datenimport || !frm_datenimport->importUnentschieden()) return false;
+    if (!::importUnentschieden()) return false;
     meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst; danach kann der Kunde gelöscht werden."),
             platform::Icon::Warning);

@@ -22,7 +22,6 @@
 #include "db/error.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
-#include "shell/Main.h"
 #include "widgets/dbcheckbox.h"
 #include "widgets/dbcombobox.h"
 #include "widgets/dbedit.h"
@@ -474,7 +473,7 @@ void Tfrm_hunde::bb_zumkundenClick() {
         kndnr = hunde->fieldByName(QStringLiteral("KNDNR"))->asString();
         hundnr = hunde->fieldByName(QStringLiteral("HUNDNR"))->asString();
     }
-    if (frm_main) frm_main->kundenanzeigen(1);
+    if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Kunden, 1);
     if (kndnr.isEmpty()) return;
     try {
         dm->ibt_kunde->locate(QStringLiteral("KNDNR"), kndnr);

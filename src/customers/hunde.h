@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 class QGroupBox;
 class QLineEdit;

@@ -32,7 +32,6 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
-#include "shell/Main.h"
 #include "widgets/captionpanel.h"
 #include "widgets/dbcheckbox.h"
 #include "widgets/dbcombobox.h"
@@ -996,7 +995,7 @@ void Tfrm_kunden::dbg_kundeDblClick() {
 }
 
 void Tfrm_kunden::hilfe(const QString& relPath) {
-    if (frm_main) frm_main->hilfeseite_laden(relPath);
+    if (Fensterwahl* f = fensterwahl()) f->hilfeseite_laden(relPath);
 }
 
 bool Tfrm_kunden::eventFilter(QObject* watched, QEvent* e) {

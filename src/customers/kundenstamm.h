@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <array>
 
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 namespace offeneposten {
 class Kundenseite;

@@ -26,7 +26,7 @@
 #include <QWidget>
 
 #include "import/csv/csvreader.h"
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 class QAction;
 class QLineEdit;

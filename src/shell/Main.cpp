@@ -191,10 +191,12 @@ Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent), m_hilfeanzeige(this
     else m_hilfeanzeigeInstalled = true;
 
     plugWorkingWindows(*this);
+    setFensterwahl(this);
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 Tfrm_main::~Tfrm_main() {
+    fensterwahlAbmelden(this);
     if (m_hilfeanzeigeInstalled) {
         platform::HelpViewer* current = platform::setHelpViewer(nullptr);
         if (current != &m_hilfeanzeige) platform::setHelpViewer(current);
@@ -689,6 +691,10 @@ QWidget* Tfrm_main::workingWindow(WindowKind kind) const {
     return p ? p.instance() : nullptr;
 }
 
+WorkingWindow* Tfrm_main::arbeitsfenster(WindowKind kind) const {
+    return dynamic_cast<WorkingWindow*>(workingWindow(kind));
+}
+
 QMdiSubWindow* Tfrm_main::subWindowOf(QWidget* window) const {
     if (!window) return nullptr;
     for (QMdiSubWindow* sub : ClientArea->subWindowList())
@@ -1023,6 +1029,20 @@ void Tfrm_main::Datensicherungeinspielen1Click() {
 
 // ---------------------------------------------------------------------------
 // Menus
+
+void Tfrm_main::fensterOeffnen(WindowKind kind, int mode) {
+    switch (kind) {
+    case WindowKind::Kunden: kundenanzeigen(mode); break;
+    case WindowKind::Hunde: hundeanzeigen(mode); break;
+    case WindowKind::Kurse: kurseanzeigen(mode); break;
+    case WindowKind::Beratungen: beratungenanzeigen(mode); break;
+    case WindowKind::Trainer: traineranzeigen(mode); break;
+    case WindowKind::Dokumente: dokumenteverwaltunganzeigen(mode); break;
+    case WindowKind::Datenimport: Dateiimportieren1Click(); break;
+    case WindowKind::VorlagenKurse: VorlagenKurse1Click(); break;
+    case WindowKind::Terminsuche: terminsucheanzeigen(mode); break;
+    }
+}
 
 void Tfrm_main::VorlagenKurse1Click() {
     const WindowPlug p = m_plugs.value(WindowKind::VorlagenKurse);

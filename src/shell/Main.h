@@ -42,7 +42,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 };
 
-class Tfrm_main : public QMainWindow {
+class Tfrm_main : public QMainWindow, public Fensterwahl {
     Q_OBJECT
 public:
     explicit Tfrm_main(QWidget* parent = nullptr);
@@ -77,7 +77,10 @@ public:
     // Loads a help page, given relative to the installation directory
     // ("\help\kundeneu.htm"), into the quick-help browser; neither shows
     // nor resizes the panel.
-    void hilfeseite_laden(const QString& relPath);
+    void hilfeseite_laden(const QString& relPath) override;
+    // The open function of `kind` (Fensterwahl, for the window folders).
+    void fensterOeffnen(WindowKind kind, int mode) override;
+    WorkingWindow* arbeitsfenster(WindowKind kind) const override;
 
     // Plugs a working window into its open function (workingwindow.h).
     void plug(WindowKind kind, const WindowPlug& p);

@@ -1,5 +1,7 @@
 #pragma once
 // How the working windows plug into the main window's open functions.
+// (The interface WorkingWindow and the kinds of window live in
+// platform/workingwindow.h, below the window folders.)
 //
 // The main window opens every working window through one open function per
 // window (Tfrm_main::kundenanzeigen(mode) and so on). Those functions know
@@ -41,52 +43,10 @@
 // be minimised when closed (the dog search window) ignores its close event
 // and calls parentWidget()->showMinimized().
 #include <QPointer>
-#include <QString>
 #include <QWidget>
 #include <functional>
 
-class WorkingWindow {
-public:
-    virtual ~WorkingWindow() = default;
-
-    // The save check: pending edits with changes are posted, without changes
-    // cancelled; false (after the window's message) when posting failed.
-    virtual bool check_sichern() { return true; }
-
-    // Whether the window holds an import that is neither taken over nor
-    // discarded (only the import window ever does). The main window asks
-    // before a backup, which would commit it.
-    virtual bool importUnentschieden() const { return false; }
-
-    // Mode hooks of the open functions (defaults: by object name below the
-    // window).
-    // Make `page` the current page of the page control `pageControl`
-    // (a QTabWidget or QStackedWidget).
-    virtual void zeigeSeite(const QString& pageControl, const QString& page);
-    // Show or hide the control `name`.
-    virtual void zeigeSteuerelement(const QString& name, bool visible);
-    // Give the focus to the control `name`.
-    virtual void setzeFokus(const QString& name);
-};
-
-// The default hooks, for windows without the interface.
-namespace workingwindow {
-void zeigeSeite(QWidget* window, const QString& pageControl, const QString& page);
-void zeigeSteuerelement(QWidget* window, const QString& name, bool visible);
-void setzeFokus(QWidget* window, const QString& name);
-}  // namespace workingwindow
-
-enum class WindowKind {
-    Kunden,        // Tfrm_kunden / frm_kunden
-    Hunde,         // Tfrm_hunde / frm_hunde
-    Kurse,         // Tfrm_kurse / frm_kurse
-    Beratungen,    // Tfrm_beratungen / frm_beratungen
-    Trainer,       // Tfrm_trainer / frm_trainer
-    Dokumente,     // Tfrm_dokumente / frm_dokumente
-    Datenimport,   // Tfrm_datenimport / frm_datenimport
-    VorlagenKurse,  // Tfrm_vorlagen_kurse / frm_vorlagen_kurse (a modal dialog, created at start)
-    Terminsuche     // Tfrm_terminsuche / frm_terminsuche
-};
+#include "platform/workingwindow.h"
 
 struct WindowPlug {
     // The window the reference holds, nullptr while it is empty.

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "shell/workingwindow.h"
+#include "platform/workingwindow.h"
 
 class QCloseEvent;
 class QListWidget;
