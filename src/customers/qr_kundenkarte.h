@@ -82,7 +82,8 @@ private:
     };
     std::vector<Dog> m_dogs;                     // the dogs of the current batch
     QHash<qint64, std::pair<int, int>> m_dogsOf;  // customer -> [begin, end) in m_dogs
-    std::unique_ptr<db::Statement> m_dogStatement;
+    std::unique_ptr<db::Statement> m_dogStatement;       // by the batch's numbers
+    std::unique_ptr<db::Statement> m_dogRangeStatement;  // by the range of its numbers
     int m_cardDog = 0, m_cardDogEnd = 0;        // the current card's dogs
 };
 

@@ -127,35 +127,35 @@ struct FontInfo {
     QFont font;
     QFontMetricsF metrics;
     double lineHeight, lineSpacing;  // mm
+    QHash<QString, double> labelWidths;  // mm, by text
 };
 
-const FontInfo& fontInfo(const Font& f) {
-    static auto* cache = new QHash<QString, FontInfo*>;
-    const QString key = f.family + QLatin1Char('/') + QString::number(f.pointSize) + QLatin1Char('/') +
-                        QLatin1Char(f.bold ? 'b' : '-') + QLatin1Char(f.italic ? 'i' : '-') +
-                        QLatin1Char(f.underline ? 'u' : '-');
-    auto it = cache->find(key);
-    if (it == cache->end()) {
-        const QFont q = toQFont(f);
-        const QFontMetricsF fm(q);
-        it = cache->insert(key, new FontInfo{q, fm, fm.height() / U, fm.lineSpacing() / U});
-    }
-    return **it;
+bool sameFont(const Font& a, const Font& b) {
+    return a.pointSize == b.pointSize && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.family == b.family;
+}
+
+// A report uses a handful of fonts; every text item asks for its font, so
+// the look-up compares the fields instead of building a key text.
+FontInfo& fontInfo(const Font& f) {
+    static auto* cache = new std::vector<std::pair<Font, FontInfo*>>;
+    for (const auto& e : *cache)
+        if (sameFont(e.first, f)) return *e.second;
+    const QFont q = toQFont(f);
+    const QFontMetricsF fm(q);
+    cache->emplace_back(f, new FontInfo{q, fm, fm.height() / U, fm.lineSpacing() / U, {}});
+    return *cache->back().second;
 }
 
 // Width in mm of a fixed label, measured once per text and font.
-double labelWidth(const QString& text, const Font& f, const FontInfo& info) {
-    static auto* cache = new QHash<QString, double>;
-    const QString key = text + QLatin1Char('\0') + f.family + QLatin1Char('/') + QString::number(f.pointSize) +
-                        QLatin1Char(f.bold ? 'b' : '-') + QLatin1Char(f.italic ? 'i' : '-');
-    auto it = cache->find(key);
-    if (it == cache->end()) {
-        // Labels are few; a program that made endless different ones
-        // would only start measuring again.
-        if (cache->size() > 4096) cache->clear();
-        it = cache->insert(key, info.metrics.horizontalAdvance(text) / U);
-    }
-    return *it;
+double labelWidth(const QString& text, FontInfo& info) {
+    auto& cache = info.labelWidths;
+    auto it = cache.constFind(text);
+    if (it != cache.constEnd()) return *it;
+    // Labels are few; a program that made endless different ones would
+    // only start measuring again.
+    if (cache.size() > 4096) cache.clear();
+    return *cache.insert(text, info.metrics.horizontalAdvance(text) / U);
 }
 
 Prepared prepare(Band& b) {
@@ -175,7 +175,7 @@ Prepared prepare(Band& b) {
             continue;
         }
         if (it.text.isEmpty()) continue;  // nothing to see
-        const FontInfo& fi = fontInfo(it.font);
+        FontInfo& fi = fontInfo(it.font);
         pi.kind = PlacedItem::Kind::Text;
         pi.text = it.text;
         pi.font = it.font;
@@ -186,7 +186,7 @@ Prepared prepare(Band& b) {
         pi.lineSpacing = fi.lineSpacing;
         if (pi.wordWrap) pi.lines = wrapLines(it.text, fi.font, it.width);
         const double w = it.width > 0                     ? it.width
-                         : it.kind == Item::Kind::Label ? labelWidth(it.text, it.font, fi)
+                         : it.kind == Item::Kind::Label ? labelWidth(it.text, fi)
                                                           : fi.metrics.horizontalAdvance(it.text) / U;
         const double h = pi.lineHeight + (qMax(1, int(pi.lines.size())) - 1) * pi.lineSpacing;
         pi.rect = QRectF(it.left, it.top, w, h);

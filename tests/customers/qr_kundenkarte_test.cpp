@@ -3,6 +3,7 @@
 // name and address lines, the need-data rules of card and list, and the
 // comment that makes a card taller.
 #include <QDir>
+#include <algorithm>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -360,6 +361,42 @@ private slots:
         const ReportPages card = f.card();
         QCOMPARE(card.pages[0].bands("DetailBand1").size(), size_t(1));
         QCOMPARE(customerNumbers(card), tableOrder.mid(0, 1));
+    }
+
+    // The dogs of a list come in batches, read by a range of numbers where
+    // the customers' numbers lie close together and number by number where
+    // they are scattered: either way every card shows exactly its own dogs.
+    void dogsOfCloseAndScatteredNumbers_data() {
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::newRow("dicht") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+        QTest::newRow("verstreut") << QList<int>{3, 70, 900, 12000, 99999};
+        QTest::newRow("gemischt") << QList<int>{10, 11, 13, 4000, 4001};
+    }
+    void dogsOfCloseAndScatteredNumbers() {
+        QFETCH(QList<int>, numbers);
+        Fixture f;
+        int hund = 0;
+        for (int nr : numbers) {
+            addKunde(*f.m, {nr, "Frau", "Eva", QString("Name%1").arg(nr), "Weg 1", "24103", "Kiel", ""});
+            addHund(*f.m, ++hund, nr, QString("Hund%1a").arg(nr), "Boxer");
+            if (nr % 2 == 0) addHund(*f.m, ++hund, nr, QString("Hund%1b").arg(nr), "Boxer");
+        }
+        f.open();
+        const ReportPages pages = f.list();
+        QStringList cards, expected;
+        for (const ReportPage& p : pages.pages) {
+            std::vector<const PlacedItem*> items = p.byName("KNDNR");
+            const auto dogs = p.byName("NAME");
+            for (const PlacedItem* d : dogs) items.push_back(d);
+            std::sort(items.begin(), items.end(),
+                      [](const PlacedItem* a, const PlacedItem* b) { return a->rect.top() < b->rect.top(); });
+            for (const PlacedItem* it : items) cards << (it->name == "KNDNR" ? "#" + it->text : it->text);
+        }
+        for (int nr : numbers) {
+            expected << "#" + QString("%1").arg(nr, 4, 10, QChar('0')) << QString("Hund%1a").arg(nr);
+            if (nr % 2 == 0) expected << QString("Hund%1b").arg(nr);
+        }
+        QCOMPARE(cards, expected);
     }
 
     // A long list runs over several pages: the title once, the footer on
