@@ -158,45 +158,55 @@ double labelWidth(const QString& text, FontInfo& info) {
     return *cache.insert(text, info.metrics.horizontalAdvance(text) / U);
 }
 
+// The shared style equal to `fresh`: the one kept in `cache` while nothing
+// changed, else a new one that is kept from then on.
+std::shared_ptr<const PlacedStyle> shared(std::shared_ptr<const PlacedStyle>& cache, const PlacedStyle& fresh) {
+    if (!cache || !(*cache == fresh)) cache = std::make_shared<const PlacedStyle>(fresh);
+    return cache;
+}
+
 Prepared prepare(Band& b) {
     Prepared p{&b, b.height, {}};
     p.items.reserve(b.items().size());
     for (const Item& it : b.items()) {
         if (!it.visible) continue;
         PlacedItem pi;
-        pi.name = it.name;
-        pi.band = b.name;
-        pi.color = it.color;
-        pi.penWidth = it.penWidth;
+        PlacedStyle st;
+        st.name = it.name;
+        st.band = b.name;
+        st.color = it.color;
+        st.penWidth = it.penWidth;
         if (it.kind == Item::Kind::Line || it.kind == Item::Kind::Frame) {
             pi.kind = it.kind == Item::Kind::Line ? PlacedItem::Kind::Line : PlacedItem::Kind::Frame;
             pi.rect = QRectF(it.left, it.top, it.width, it.kind == Item::Kind::Line ? 0 : it.height);
-            p.items.push_back(pi);
+            pi.style = shared(it.placed, st);
+            p.items.push_back(std::move(pi));
             continue;
         }
         if (it.text.isEmpty()) continue;  // nothing to see
         FontInfo& fi = fontInfo(it.font);
         pi.kind = PlacedItem::Kind::Text;
         pi.text = it.text;
-        pi.font = it.font;
-        pi.align = it.align;
-        pi.wordWrap = it.wordWrap && it.width > 0;
-        pi.clip = !pi.wordWrap && it.width > 0;
-        pi.lineHeight = fi.lineHeight;
-        pi.lineSpacing = fi.lineSpacing;
-        if (pi.wordWrap) pi.lines = wrapLines(it.text, fi.font, it.width);
+        st.font = it.font;
+        st.align = it.align;
+        st.wordWrap = it.wordWrap && it.width > 0;
+        st.clip = !st.wordWrap && it.width > 0;
+        st.lineHeight = fi.lineHeight;
+        st.lineSpacing = fi.lineSpacing;
+        if (st.wordWrap) pi.lines = wrapLines(it.text, fi.font, it.width);
         const double w = it.width > 0                     ? it.width
                          : it.kind == Item::Kind::Label ? labelWidth(it.text, fi)
                                                           : fi.metrics.horizontalAdvance(it.text) / U;
-        const double h = pi.lineHeight + (qMax(1, int(pi.lines.size())) - 1) * pi.lineSpacing;
+        const double h = st.lineHeight + (qMax(1, int(pi.lines.size())) - 1) * st.lineSpacing;
         pi.rect = QRectF(it.left, it.top, w, h);
-        if (pi.wordWrap) {
+        if (st.wordWrap) {
             // The band grows by what the text needs beyond one line; the space
             // designed below the item stays.
-            const double below = qMax(0.0, b.height - (it.top + pi.lineHeight));
+            const double below = qMax(0.0, b.height - (it.top + st.lineHeight));
             p.height = qMax(p.height, it.top + h + below);
         }
-        p.items.push_back(pi);
+        pi.style = shared(it.placed, st);
+        p.items.push_back(std::move(pi));
     }
     return p;
 }
@@ -213,8 +223,10 @@ struct Report::Run {
         PlacedItem band;
         band.kind = PlacedItem::Kind::Band;
         band.rect = QRectF(r.marginLeft, y, r.bandWidth(), p.height);
-        band.color = p.band->color;
-        band.name = band.band = p.band->name;
+        PlacedStyle st;
+        st.color = p.band->color;
+        st.name = st.band = p.band->name;
+        band.style = shared(p.band->placed, st);
         page.items.push_back(band);
         for (PlacedItem& it : p.items) {
             it.rect.translate(r.marginLeft, y);

@@ -38,6 +38,9 @@ struct Item {
     bool visible = true;     // kept until changed: a callback that hides, shows too
     QColor color = Qt::black;
     double penWidth = 0.2;   // mm, lines and frames
+    // The style of the items the layout placed from this one, shared by all
+    // of them while it stays the same (a cache of the layout's).
+    mutable std::shared_ptr<const PlacedStyle> placed;
 };
 
 enum class BandKind { Title, PageHeader, ColumnHeader, Detail, Summary, PageFooter, Child, SubDetail };
@@ -60,6 +63,8 @@ public:
     bool keepWithSubDetails = false;
     // Called before each print of this band: set texts, hide items or the band.
     std::function<void(Band&)> beforePrint;
+    // The style of this band's placed band items (see Item::placed).
+    std::shared_ptr<const PlacedStyle> placed;
     // Sub-detail bands only: true while there is another record to print.
     std::function<bool()> needData;
 

@@ -38,14 +38,14 @@ std::vector<const PlacedItem*> ReportPage::findAll(const QString& text) const {
 std::vector<const PlacedItem*> ReportPage::byName(const QString& name) const {
     std::vector<const PlacedItem*> out;
     for (const auto& it : items)
-        if (it.kind != PlacedItem::Kind::Band && it.name == name) out.push_back(&it);
+        if (it.kind != PlacedItem::Kind::Band && it.name() == name) out.push_back(&it);
     return out;
 }
 
 std::vector<const PlacedItem*> ReportPage::bands(const QString& name) const {
     std::vector<const PlacedItem*> out;
     for (const auto& it : items)
-        if (it.kind == PlacedItem::Kind::Band && (name.isEmpty() || it.name == name))
+        if (it.kind == PlacedItem::Kind::Band && (name.isEmpty() || it.name() == name))
             out.push_back(&it);
     return out;
 }

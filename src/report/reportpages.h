@@ -8,6 +8,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace report {
@@ -24,28 +25,57 @@ struct Font {
     bool underline = false;
 };
 
-struct PlacedItem {
-    enum class Kind { Band, Text, Line, Frame };
-    Kind kind = Kind::Text;
-    QRectF rect;             // mm on the page
-    QString text;            // Text: the full text
-    // Text with word wrap: the text as the layout broke it into lines. A text
-    // without word wrap is one line, `text`, and keeps no list (pages of a
-    // long list hold hundreds of thousands of items); textLines() gives the
-    // lines of either kind.
-    QStringList lines;
-    double lineSpacing = 0;  // Text: mm from one line's top to the next
-    double lineHeight = 0;   // Text: mm of one line
+// What a placed item has in common with every other item placed from the same
+// design item: name, band, font and look. Pages of a long list hold hundreds
+// of thousands of items; each points to this instead of carrying a copy.
+struct PlacedStyle {
+    QString name;            // the item's name, or the band's name for a band
+    QString band;            // name of the band the item belongs to
     Font font;
     Align align = Align::Left;
     bool wordWrap = false;
     bool clip = false;       // Text: fixed width, no wrapping: cut at the right edge
     QColor color;            // Band: background (invalid = none); others: ink
     double penWidth = 0;     // Line, Frame: mm
-    QString name;            // the item's name, or the band's name for Kind::Band
-    QString band;            // name of the band the item belongs to
+    double lineSpacing = 0;  // Text: mm from one line's top to the next
+    double lineHeight = 0;   // Text: mm of one line
+
+    bool operator==(const PlacedStyle& o) const {
+        return name == o.name && band == o.band && font.family == o.font.family &&
+               font.pointSize == o.font.pointSize && font.bold == o.font.bold && font.italic == o.font.italic &&
+               font.underline == o.font.underline && align == o.align && wordWrap == o.wordWrap &&
+               clip == o.clip && color == o.color && penWidth == o.penWidth && lineSpacing == o.lineSpacing &&
+               lineHeight == o.lineHeight;
+    }
+};
+
+struct PlacedItem {
+    enum class Kind : quint8 { Band, Text, Line, Frame };
+    Kind kind = Kind::Text;
+    QRectF rect;             // mm on the page
+    QString text;            // Text: the full text
+    // Text with word wrap: the text as the layout broke it into lines. A text
+    // without word wrap is one line, `text`, and keeps no list; textLines()
+    // gives the lines of either kind.
+    QStringList lines;
+    std::shared_ptr<const PlacedStyle> style;  // shared with the items of the same design item
 
     QStringList textLines() const { return lines.isEmpty() && !text.isEmpty() ? QStringList{text} : lines; }
+
+    const PlacedStyle& look() const {
+        static const PlacedStyle none;
+        return style ? *style : none;
+    }
+    const QString& name() const { return look().name; }
+    const QString& band() const { return look().band; }
+    const Font& font() const { return look().font; }
+    Align align() const { return look().align; }
+    bool wordWrap() const { return look().wordWrap; }
+    bool clip() const { return look().clip; }
+    const QColor& color() const { return look().color; }
+    double penWidth() const { return look().penWidth; }
+    double lineSpacing() const { return look().lineSpacing; }
+    double lineHeight() const { return look().lineHeight; }
 };
 
 struct ReportPage {

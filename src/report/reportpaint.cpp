@@ -60,15 +60,20 @@ void setFitted(Band& b, const QString& name, const QString& value) {
         QFontMetricsF fm;
         double latin1[256];  // advance of each Latin-1 character
     };
-    static auto* metrics = new QHash<QString, Metrics>;
-    const QString key = it.font.family + QLatin1Char('/') + QString::number(it.font.pointSize) +
-                        (it.font.bold ? QStringLiteral("/b") : QString()) +
-                        (it.font.italic ? QStringLiteral("/i") : QString());
-    auto m = metrics->find(key);
-    if (m == metrics->end()) {
-        Metrics n{QFontMetricsF(toQFont(it.font)), {}};
-        for (int c = 0; c < 256; ++c) n.latin1[c] = n.fm.horizontalAdvance(QChar(c));
-        m = metrics->insert(key, n);
+    // A handful of fonts, asked for with every value of a list: the fields
+    // are compared, no key text is built.
+    static auto* metrics = new std::vector<std::pair<Font, Metrics*>>;
+    Metrics* m = nullptr;
+    for (const auto& e : *metrics)
+        if (e.first.pointSize == it.font.pointSize && e.first.bold == it.font.bold &&
+            e.first.italic == it.font.italic && e.first.family == it.font.family) {
+            m = e.second;
+            break;
+        }
+    if (!m) {
+        m = new Metrics{QFontMetricsF(toQFont(it.font)), {}};
+        for (int c = 0; c < 256; ++c) m->latin1[c] = m->fm.horizontalAdvance(QChar(c));
+        metrics->emplace_back(it.font, m);
     }
     const double w = it.width * kUnitsPerMM;
     // A Latin-1 text whose characters' advances add up to clearly less than
@@ -100,26 +105,26 @@ void paintPage(QPainter& painter, const ReportPage& page, const QRectF& target, 
     for (const PlacedItem& it : page.items) {
         switch (it.kind) {
         case PlacedItem::Kind::Band:
-            if (it.color.isValid()) painter.fillRect(r(it.rect), it.color);
+            if (it.color().isValid()) painter.fillRect(r(it.rect), it.color());
             break;
         case PlacedItem::Kind::Line:
-            painter.setPen(QPen(it.color, it.penWidth * U));
+            painter.setPen(QPen(it.color(), it.penWidth() * U));
             painter.drawLine(QPointF(it.rect.left() * U, it.rect.top() * U),
                              QPointF(it.rect.right() * U, it.rect.top() * U));
             break;
         case PlacedItem::Kind::Frame:
-            painter.setPen(QPen(it.color, it.penWidth * U));
+            painter.setPen(QPen(it.color(), it.penWidth() * U));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(r(it.rect));
             break;
         case PlacedItem::Kind::Text: {
-            painter.setFont(toQFont(it.font));
-            painter.setPen(it.color.isValid() ? it.color : QColor(Qt::black));
-            const int flags = qtAlign(it.align) | Qt::AlignTop | Qt::TextSingleLine |
-                              (it.clip ? 0 : Qt::TextDontClip);
+            painter.setFont(toQFont(it.font()));
+            painter.setPen(it.color().isValid() ? it.color() : QColor(Qt::black));
+            const int flags = qtAlign(it.align()) | Qt::AlignTop | Qt::TextSingleLine |
+                              (it.clip() ? 0 : Qt::TextDontClip);
             const QStringList lines = it.textLines();
             for (int i = 0; i < lines.size(); ++i) {
-                QRectF line(it.rect.left(), it.rect.top() + i * it.lineSpacing, it.rect.width(), it.lineHeight);
+                QRectF line(it.rect.left(), it.rect.top() + i * it.lineSpacing(), it.rect.width(), it.lineHeight());
                 painter.drawText(r(line), flags, lines[i]);
             }
             break;

@@ -81,7 +81,7 @@ struct Fixture {
 
 QStringList bandNames(const ReportPage& p) {
     QStringList out;
-    for (auto* b : p.bands()) out << b->name;
+    for (auto* b : p.bands()) out << b->name();
     return out;
 }
 
@@ -96,7 +96,7 @@ void verifyNothingOverlaps(const ReportPages& pages) {
     for (const ReportPage& p : pages.pages) {
         const auto bands = p.bands();
         for (size_t i = 1; i < bands.size(); ++i)
-            QVERIFY2(bands[i]->rect.top() >= bands[i - 1]->rect.bottom() - 0.001, qPrintable(bands[i]->name));
+            QVERIFY2(bands[i]->rect.top() >= bands[i - 1]->rect.bottom() - 0.001, qPrintable(bands[i]->name()));
         for (const PlacedItem& it : p.items) {
             if (it.kind != PlacedItem::Kind::Text) continue;
             QVERIFY2(it.rect.left() >= 10 - 0.001 && it.rect.right() <= 200.001, qPrintable(it.text));
@@ -116,10 +116,10 @@ void verifyFooter(const ReportPage& p, double height, const QString& prefix, dou
                  .match(t->text)
                  .hasMatch(),
              qPrintable(t->text));
-    QCOMPARE(t->align, Align::Right);
+    QCOMPARE(t->align(), Align::Right);
     QVERIFY(near(t->rect.right(), 10 + right));
-    QCOMPARE(t->font.pointSize, 8.0);
-    QCOMPARE(t->font.family, QString("Arial"));
+    QCOMPARE(t->font().pointSize, 8.0);
+    QCOMPARE(t->font().family, QString("Arial"));
 }
 
 }  // namespace
@@ -212,7 +212,7 @@ private slots:
                                             "DetailBand1", "ChildBand3", "PageFooterBand1"}));
         const double heights[] = {11.4, 7.9, 10.6, 6.3, 6.3, 6.3, 6.3, 6.3};
         for (size_t i = 0; i < p.bands().size(); ++i) QVERIFY(near(p.bands()[i]->rect.height(), heights[i]));
-        QVERIFY(!p.bands("TitleBand1")[0]->color.isValid() || p.bands("TitleBand1")[0]->color == Qt::white);
+        QVERIFY(!p.bands("TitleBand1")[0]->color().isValid() || p.bands("TitleBand1")[0]->color() == Qt::white);
         const double kursTop = p.bands("ChildBand1")[0]->rect.top();
         const double detailTop = p.bands("DetailBand1")[0]->rect.top();
         const struct {
@@ -248,9 +248,9 @@ private slots:
             const PlacedItem* it = p.findText(QString::fromUtf8(e.text));
             QVERIFY2(it, e.text);
             QVERIFY2(near(it->rect.left(), 10 + e.left), e.text);
-            QCOMPARE(it->font.family, QString(e.family));
-            QCOMPARE(it->font.bold, e.bold);
-            QCOMPARE(it->font.pointSize, e.family == QString("Arial Black") ? 14.0 : 10.0);
+            QCOMPARE(it->font().family, QString(e.family));
+            QCOMPARE(it->font().bold, e.bold);
+            QCOMPARE(it->font().pointSize, e.family == QString("Arial Black") ? 14.0 : 10.0);
             const char* bands[] = {"TitleBand1", "ChildBand1", "ChildBand2", "DetailBand1", "ChildBand3"};
             const auto* band = p.bands(bands[int(-e.bandTop) - 1])[0];
             QVERIFY2(it->rect.top() >= band->rect.top() && it->rect.bottom() <= band->rect.bottom() + 0.001, e.text);
@@ -259,7 +259,7 @@ private slots:
         Q_UNUSED(detailTop);
         // Payment status centred in 13.2 mm; comment 173.8 mm wide.
         const PlacedItem* paid = p.findText("Ü");
-        QCOMPARE(paid->align, Align::Center);
+        QCOMPARE(paid->align(), Align::Center);
         QVERIFY(near(paid->rect.width(), 13.2));
         QVERIFY(near(p.findText("Bringt eigene Leckerli mit.")->rect.width(), 173.8));
         QVERIFY(near(p.findText("Junghunde Montag")->rect.width(), 106));
@@ -283,12 +283,12 @@ private slots:
         const auto comments = p.bands("ChildBand3");
         const PlacedItem* c = p.byName("KOMMENTAR")[0];
         QCOMPARE(c->lines, QStringList({"Zieht an der Leine.", "Bellt Radfahrer an."}));
-        QVERIFY(near(comments[0]->rect.height(), 6.3 + c->lineSpacing));
+        QVERIFY(near(comments[0]->rect.height(), 6.3 + c->lineSpacing()));
         QVERIFY(near(comments[1]->rect.height(), 6.3));
         QVERIFY(near(p.bands("DetailBand1")[1]->rect.top(), comments[0]->rect.bottom()));
         const PlacedItem* name = p.byName("QRDBText4").at(1);
         QVERIFY2(name->text.endsWith(QChar(0x2026)) && name->text.startsWith("Schneider-L"), qPrintable(name->text));
-        const QFontMetricsF fm(toQFont(name->font));
+        const QFontMetricsF fm(toQFont(name->font()));
         QVERIFY(fm.horizontalAdvance(name->text) / kUnitsPerMM <= name->rect.width() + 0.01);
         QVERIFY(name->rect.right() < 10 + 33.9);
         QCOMPARE(p.byName("QRDBText4").at(0)->text, QString("Meier, Hans"));
@@ -338,7 +338,7 @@ private slots:
                                             "DetailBand1", "PageFooterBand1"}));
         const double heights[] = {11.4, 10.6, 10.6, 6.3, 6.3, 6.3, 8.5};
         for (size_t i = 0; i < p.bands().size(); ++i) QVERIFY(near(p.bands()[i]->rect.height(), heights[i]));
-        QCOMPARE(p.bands("TitleBand1")[0]->color, kSilver);
+        QCOMPARE(p.bands("TitleBand1")[0]->color(), kSilver);
         QCOMPARE(textsOf(pages, "DATUM"), tableOrder);
         QVERIFY(tableOrder.contains("Montag, 05.12.2005"));
         QVERIFY(tableOrder.contains("Donnerstag, 15.12.2005"));
@@ -365,14 +365,14 @@ private slots:
             const PlacedItem* it = p.findText(QString::fromUtf8(e.text));
             QVERIFY2(it, e.text);
             QVERIFY2(near(it->rect.left(), 10 + e.left), e.text);
-            QCOMPARE(it->font.family, QString(e.family));
-            QCOMPARE(it->font.bold, e.bold);
+            QCOMPARE(it->font().family, QString(e.family));
+            QCOMPARE(it->font().bold, e.bold);
         }
         QVERIFY(near(p.findText("Junghunde Montag")->rect.width(), 108));
         QVERIFY(near(p.findText("Treffpunkt Parkplatz Waldweg")->rect.width(), 118.8));
         // The longest weekday fits its column.
         const PlacedItem* longest = p.findText("Donnerstag, 15.12.2005");
-        const QFontMetricsF fm(toQFont(longest->font));
+        const QFontMetricsF fm(toQFont(longest->font()));
         QVERIFY(fm.horizontalAdvance(longest->text) / kUnitsPerMM < 48.7 - 6.3);
         verifyFooter(p, 8.5, "Gedruckt am: ", 188.1);
         verifyNothingOverlaps(pages);

@@ -91,7 +91,7 @@ struct Fixture {
 
 QStringList bandNames(const ReportPage& p) {
     QStringList out;
-    for (auto* b : p.bands()) out << b->name;
+    for (auto* b : p.bands()) out << b->name();
     return out;
 }
 
@@ -101,7 +101,7 @@ void verifyNothingOverlaps(const ReportPages& pages) {
     for (const ReportPage& p : pages.pages) {
         const auto bands = p.bands();
         for (size_t i = 1; i < bands.size(); ++i)
-            QVERIFY2(bands[i]->rect.top() >= bands[i - 1]->rect.bottom() - 0.001, qPrintable(bands[i]->name));
+            QVERIFY2(bands[i]->rect.top() >= bands[i - 1]->rect.bottom() - 0.001, qPrintable(bands[i]->name()));
         for (const PlacedItem& it : p.items) {
             if (it.kind != PlacedItem::Kind::Text) continue;
             QVERIFY2(it.rect.left() >= 10 - 0.001 && it.rect.right() <= 200.001, qPrintable(it.text));
@@ -157,20 +157,20 @@ private slots:
 
         // Title: silver, the school's name and address right-aligned at 189 mm.
         const auto title = p.bands("TitleBand1")[0];
-        QCOMPARE(title->color, kSilver);
+        QCOMPARE(title->color(), kSilver);
         QVERIFY(near(title->rect.top(), 10));
         QVERIFY(near(title->rect.height(), 11.4));
         const PlacedItem* k = p.findText("Kundekarte");
-        QCOMPARE(k->font.family, QString("Arial Black"));
-        QCOMPARE(k->font.pointSize, 14.0);
+        QCOMPARE(k->font().family, QString("Arial Black"));
+        QCOMPARE(k->font().pointSize, 14.0);
         QVERIFY(near(k->rect.left(), 10 + 6.3) && near(k->rect.top(), 10 + 2.1));
         const PlacedItem* school = p.findText("Hundeschule Pfotenglück");
         const PlacedItem* schoolAddress = p.findText("Am Deich 4, 24103 Kiel");
         QVERIFY(school && schoolAddress);
         for (auto* it : {school, schoolAddress}) {
-            QCOMPARE(it->align, Align::Right);
+            QCOMPARE(it->align(), Align::Right);
             QVERIFY(near(it->rect.right(), 10 + 189));
-            QCOMPARE(it->font.pointSize, 8.0);
+            QCOMPARE(it->font().pointSize, 8.0);
         }
         QVERIFY(near(school->rect.top(), 10 + 0.8));
         QVERIFY(near(schoolAddress->rect.top(), 10 + 5.6));
@@ -179,7 +179,7 @@ private slots:
         const auto detail = p.bands("DetailBand1")[0];
         QVERIFY(near(detail->rect.top(), 21.4));
         QVERIFY(near(detail->rect.height(), 36));
-        QCOMPARE(p.bands("ChildBand1")[0]->color, kSilver);
+        QCOMPARE(p.bands("ChildBand1")[0]->color(), kSilver);
         QVERIFY(near(p.bands("ChildBand1")[0]->rect.height(), 1.3));
         const double top = detail->rect.top();
         const struct {
@@ -208,9 +208,9 @@ private slots:
             QVERIFY2(it, e.text);
             QVERIFY2(near(it->rect.left(), 10 + e.left), e.text);
             QVERIFY2(near(it->rect.top(), top + e.top), e.text);
-            QCOMPARE(it->font.bold, e.bold);
-            QCOMPARE(it->font.family, QString("Arial"));
-            QCOMPARE(it->font.pointSize, 10.0);
+            QCOMPARE(it->font().bold, e.bold);
+            QCOMPARE(it->font().family, QString("Arial"));
+            QCOMPARE(it->font().pointSize, 10.0);
         }
         QVERIFY(near(p.findText("Herr Max Mustermann")->rect.width(), 68));
         QVERIFY(near(p.findText("Musterweg 1, 24103 Kiel")->rect.width(), 146.6));
@@ -227,7 +227,7 @@ private slots:
         for (size_t i = 0; i < dogBands.size(); ++i) {
             QVERIFY(near(dogBands[i]->rect.height(), 5.8));
             QVERIFY(near(p.bands("ChildBand2")[i]->rect.top(), dogBands[i]->rect.bottom()));
-            QCOMPARE(p.bands("ChildBand2")[i]->color, kSilver);
+            QCOMPARE(p.bands("ChildBand2")[i]->color(), kSilver);
         }
         if (dogs.isEmpty()) {
             QVERIFY(p.byName("HUNDNR").empty());
@@ -241,7 +241,7 @@ private slots:
             QCOMPARE(names, dogs);
             const PlacedItem* nr = p.byName("HUNDNR")[0];
             QVERIFY(near(nr->rect.left(), 10 + 23.3) && near(nr->rect.top(), dogBands[0]->rect.top() + 0.5));
-            QVERIFY(nr->font.bold);
+            QVERIFY(nr->font().bold);
             QVERIFY(near(p.findText("Bello")->rect.left(), 10 + 42.3));
             QVERIFY(near(p.byName("RASSE")[0]->rect.left(), 10 + 129.1));
             QVERIFY(near(p.findText("Rasse :")->rect.left(), 10 + 112.2));
@@ -257,7 +257,7 @@ private slots:
                  qPrintable(printed->text));
         QVERIFY(near(printed->rect.right(), 10 + 188));
         QVERIFY(near(printed->rect.top(), footer->rect.top() + 2.1));
-        QCOMPARE(printed->font.pointSize, 8.0);
+        QCOMPARE(printed->font().pointSize, 8.0);
         verifyNothingOverlaps(pages);
     }
 
@@ -390,7 +390,7 @@ private slots:
             for (const PlacedItem* d : dogs) items.push_back(d);
             std::sort(items.begin(), items.end(),
                       [](const PlacedItem* a, const PlacedItem* b) { return a->rect.top() < b->rect.top(); });
-            for (const PlacedItem* it : items) cards << (it->name == "KNDNR" ? "#" + it->text : it->text);
+            for (const PlacedItem* it : items) cards << (it->name() == "KNDNR" ? "#" + it->text : it->text);
         }
         for (int nr : numbers) {
             expected << "#" + QString("%1").arg(nr, 4, 10, QChar('0')) << QString("Hund%1a").arg(nr);
@@ -443,7 +443,7 @@ private slots:
         const PlacedItem* comment = p.byName("KOMMENTAR")[0];
         QCOMPARE(comment->lines,
                  QStringList({"Zieht stark an der Leine.", "Bellt andere Hunde an.", "Kommt nur mit Leckerli zurück."}));
-        QVERIFY(near(details[0]->rect.height(), 36 + 2 * comment->lineSpacing));
+        QVERIFY(near(details[0]->rect.height(), 36 + 2 * comment->lineSpacing()));
         QVERIFY(comment->rect.bottom() <= details[0]->rect.bottom());
         QVERIFY(near(details[1]->rect.height(), 36));
         QCOMPARE(bandNames(p), QStringList({"TitleBand1", "DetailBand1", "ChildBand1", "QRSubDetail1", "ChildBand2",

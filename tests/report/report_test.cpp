@@ -126,7 +126,7 @@ void verifyBandsStacked(const ReportPage& page) {
     const auto bands = page.bands();
     for (size_t i = 1; i < bands.size(); ++i)
         QVERIFY2(bands[i]->rect.top() >= bands[i - 1]->rect.bottom() - 0.001,
-                 qPrintable(QString("%1 überlappt %2").arg(bands[i]->name, bands[i - 1]->name)));
+                 qPrintable(QString("%1 überlappt %2").arg(bands[i]->name(), bands[i - 1]->name())));
 }
 
 }  // namespace
@@ -150,16 +150,16 @@ private slots:
         const auto details = p.bands("detail");
         QCOMPARE(details.size(), size_t(3));
         for (int i = 0; i < 3; ++i) QVERIFY(near(details[size_t(i)]->rect.top(), 21.4 + i * (36 + 1.3 + 5.8 + 1.3)));
-        QCOMPARE(p.bands("title")[0]->color, kSilver);
+        QCOMPARE(p.bands("title")[0]->color(), kSilver);
         const PlacedItem* nr = p.findText("0002");
         QVERIFY(near(nr->rect.left(), 10 + 27.5));
         QVERIFY(near(nr->rect.top(), details[1]->rect.top() + 4.2));
-        QVERIFY(nr->font.bold);
+        QVERIFY(nr->font().bold);
         // The footer sits at the bottom of the page, its text ending at 188 mm.
         const PlacedItem* footer = p.findText("Gedruckt am: Seite 1");
         QVERIFY(near(p.bands("footer")[0]->rect.top(), 297 - 10 - 8.5));
         QVERIFY(near(footer->rect.right(), 10 + 188));
-        QCOMPARE(footer->align, Align::Right);
+        QCOMPARE(footer->align(), Align::Right);
         verifyBandsStacked(p);
     }
 
@@ -191,7 +191,7 @@ private slots:
             if (lines > 0) QCOMPARE(n, lines);
             else QVERIFY(n >= 3);
             // Every line fits the item's width, and no text is lost.
-            const QFontMetricsF fm(toQFont(it->font));
+            const QFontMetricsF fm(toQFont(it->font()));
             for (const QString& l : it->lines) QVERIFY(fm.horizontalAdvance(l) / kUnitsPerMM <= 180.01);
             QCOMPARE(it->lines.join("").remove(' '), QString(comment).remove(QRegularExpression("\\s")));
             QVERIFY(it->rect.bottom() <= details[0]->rect.bottom());
@@ -226,11 +226,11 @@ private slots:
             verifyBandsStacked(p);
             // Kept together: the last line of the page is followed by its comment.
             const auto bands = p.bands();
-            QCOMPARE(bands[bands.size() - 2]->name, QString("kommentar"));
+            QCOMPARE(bands[bands.size() - 2]->name(), QString("kommentar"));
         }
         // Page 2 starts at the top margin (or below the repeated headings).
         const auto first = pages.pages[1].bands();
-        QCOMPARE(first[0]->name, everyPage ? QString("headings") : QString("detail"));
+        QCOMPARE(first[0]->name(), everyPage ? QString("headings") : QString("detail"));
         QVERIFY(near(first[0]->rect.top(), 10));
         // Every participant exactly once, in order, across both pages.
         QStringList names;
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(pages.pageOf("0005"), keep ? 1 : 0);
         QCOMPARE(pages.pageOf("Hund 5a"), keep ? 1 : 0);
         QCOMPARE(pages.pageOf("Hund 5b"), keep ? 1 : 0);
-        QCOMPARE(pages.pages[1].bands()[0]->name, keep ? QString("detail") : QString("dogstrip"));
+        QCOMPARE(pages.pages[1].bands()[0]->name(), keep ? QString("detail") : QString("dogstrip"));
         // The same content in the same order either way.
         QCOMPARE(pages.allTexts().filter("Hund ").size(), 12);
         QStringList all = pages.allTexts();
@@ -331,7 +331,7 @@ private slots:
         // A centred item keeps its box; the text is centred in it when painted.
         const PlacedItem* j = p.findAll("J")[0];
         QVERIFY(near(j->rect.width(), 13.2));
-        QCOMPARE(j->align, Align::Center);
+        QCOMPARE(j->align(), Align::Center);
     }
 
     void subDetailBands_data() {
@@ -349,7 +349,7 @@ private slots:
         CardReport c({{"0007", "Herr Mustermann", "", dogs}});
         const ReportPages pages = c.r.layout();
         QStringList names;
-        for (auto* b : pages.pages[0].bands()) names << b->name;
+        for (auto* b : pages.pages[0].bands()) names << b->name();
         QCOMPARE(names, order);
         QCOMPARE(pages.countText("Hund-Nr. :"), qMax(1, int(dogs.size())));
         QCOMPARE(pages.countText("Rasse :"), qMax(1, int(dogs.size())));
