@@ -996,9 +996,7 @@ void Tfrm_kurse::dbg_kurseEditButtonClick() {
 // Participants
 
 void Tfrm_kurse::b_add_teilnehmerClick() {
-    if (!dm) return;
-    if (!frm_teilnehmer_add) frm_teilnehmer_add = new Tfrm_teilnehmer_add(dm);
-    frm_teilnehmer_add->exec();
+    if (frm_teilnehmer_add) frm_teilnehmer_add->exec();
 }
 
 void Tfrm_kurse::bb_del_teilnehmerClick() {
@@ -1064,12 +1062,12 @@ void Tfrm_kurse::bb_this_dok_printClick() { dokument_ausfuehren(QStringLiteral("
 
 void Tfrm_kurse::BitBtn1Click() {
     // Course date list of the current course in the report preview.
-    qr_terminliste()->preview(this);
+    if (frm_qr_terminliste) frm_qr_terminliste->preview(this);
 }
 
 void Tfrm_kurse::BitBtn2Click() {
     // The comment being typed belongs on the list.
     if (dm && dm->ibt_teilnehmeredit->isActive()) dm->ibt_teilnehmeredit->checkBrowseMode();
     // Participant list of the current course in the report preview.
-    qr_teilnehmerliste()->preview(this);
+    if (frm_qr_teilnehmerliste) frm_qr_teilnehmerliste->preview(this);
 }

@@ -125,8 +125,3 @@ void Tfrm_qr_teilnehmerliste::QRDBText4Print(QString& value) {
     const QString vname = text(dm->ibq_teilnehmer, "VNAME");
     if (!vname.isEmpty()) value += QStringLiteral(", ") + vname;
 }
-
-Tfrm_qr_teilnehmerliste* qr_teilnehmerliste() {
-    if (!frm_qr_teilnehmerliste) frm_qr_teilnehmerliste = new Tfrm_qr_teilnehmerliste(QCoreApplication::instance());
-    return frm_qr_teilnehmerliste;
-}

@@ -103,8 +103,3 @@ bool Tfrm_qr_terminliste::needData() {
     else t->next();
     return !t->eof();
 }
-
-Tfrm_qr_terminliste* qr_terminliste() {
-    if (!frm_qr_terminliste) frm_qr_terminliste = new Tfrm_qr_terminliste(QCoreApplication::instance());
-    return frm_qr_terminliste;
-}

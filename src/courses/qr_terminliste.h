@@ -36,8 +36,6 @@ private:
     QDateTime m_runTime;
 };
 
-// The program-wide reference to the report form; empty until it exists.
+// The program-wide reference to the report form (made by Programm); empty
+// until it exists.
 extern QPointer<Tfrm_qr_terminliste> frm_qr_terminliste;
-// The date list form: `frm_qr_terminliste`, created (owned by the
-// application object) when the program has not made it yet.
-Tfrm_qr_terminliste* qr_terminliste();

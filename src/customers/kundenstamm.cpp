@@ -1093,7 +1093,8 @@ void Tfrm_kunden::bb_kndkarte_druckenClick() { kundenausdruck(false); }
 void Tfrm_kunden::bb_kndliste_druckenClick() { kundenausdruck(true); }
 
 void Tfrm_kunden::kundenausdruck(bool liste) {
-    Tfrm_qr_kundenkarte* qr = qr_kundenkarte();
+    Tfrm_qr_kundenkarte* qr = frm_qr_kundenkarte;
+    if (!qr) return;
     if (!liste) {
         // One card: the current customer.
         qr->karte_drucken = true;

@@ -339,8 +339,3 @@ void Tfrm_qr_kundenkarte::fillDog(Band& b) {
     db::Table* h = m_dogsEmpty ? nullptr : dm->ibt_kunde_hunde;
     for (const char* f : {"HUNDNR", "NAME", "RASSE"}) setFitted(b, QString::fromLatin1(f), text(h, f));
 }
-
-Tfrm_qr_kundenkarte* qr_kundenkarte() {
-    if (!frm_qr_kundenkarte) frm_qr_kundenkarte = new Tfrm_qr_kundenkarte(QCoreApplication::instance());
-    return frm_qr_kundenkarte;
-}

@@ -87,8 +87,6 @@ private:
     int m_cardDog = 0, m_cardDogEnd = 0;        // the current card's dogs
 };
 
-// The program-wide reference to the report form; empty until it exists.
+// The program-wide reference to the report form (made by Programm); empty
+// until it exists.
 extern QPointer<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;
-// The report form: `frm_qr_kundenkarte`, created (owned by the application
-// object) when the program has not made it yet.
-Tfrm_qr_kundenkarte* qr_kundenkarte();

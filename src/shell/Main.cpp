@@ -1053,8 +1053,7 @@ void Tfrm_main::VorlagenKurse1Click() {
 }
 
 void Tfrm_main::Stammdaten1Click() {
-    if (!frm_stammdaten) frm_stammdaten = new Tfrm_stammdaten(this);
-    frm_stammdaten->zeigen();
+    if (frm_stammdaten) frm_stammdaten->zeigen();
 }
 
 void Tfrm_main::Nebeneinander1Click() { ClientArea->tileSubWindows(); }
@@ -1085,14 +1084,14 @@ void Tfrm_main::InderHilfeSuchennach1Click() {
 }
 
 void Tfrm_main::Ueber1Click() {
-    if (!frm_about) frm_about = new Tfrm_about(this);
+    if (!frm_about) return;
     frm_about->show();
     frm_about->raise();
     frm_about->activateWindow();
 }
 
 void Tfrm_main::JvaCaptionButton1Click() {
-    if (!frm_notizblock) frm_notizblock = new Tfrm_notizblock(this);
+    if (!frm_notizblock) return;
     frm_notizblock->show();
     frm_notizblock->raise();
     frm_notizblock->activateWindow();

@@ -4,6 +4,7 @@
 #include "courses/auswahl.h"
 #include "courses/dlg_teilnehmer_add.h"
 #include "courses/qr_teilnehmerliste.h"
+#include "courses/qr_terminliste.h"
 #include "customers/qr_kundenkarte.h"
 #include "data/datamodultp.h"
 #include "data/datenmodul.h"
@@ -27,6 +28,7 @@ Programm::~Programm() {
     m_dmtp.reset();
     m_notizblock.reset();
     m_vorlagen.reset();
+    m_qrTerminliste.reset();
     m_qrKundenkarte.reset();
     m_qrTeilnehmerliste.reset();
     m_auswahl.reset();
@@ -71,10 +73,12 @@ bool Programm::starten() {
     // 6. frm_qr_teilnehmerliste: the participant list printout.
     m_qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>();
     frm_qr_teilnehmerliste = m_qrTeilnehmerliste.get();
-    // 7. frm_qr_kundenkarte: the customer card and list printout. (The
-    //    course date list printout is made on its first use.)
+    // 7. frm_qr_kundenkarte: the customer card and list printout, and
+    //    frm_qr_terminliste: the course date list printout.
     m_qrKundenkarte = std::make_unique<Tfrm_qr_kundenkarte>();
     frm_qr_kundenkarte = m_qrKundenkarte.get();
+    m_qrTerminliste = std::make_unique<Tfrm_qr_terminliste>();
+    frm_qr_terminliste = m_qrTerminliste.get();
     // 8. frm_vorlagen_kurse: the course template window, shown modally from
     //    the menu.
     m_vorlagen = std::make_unique<Tfrm_vorlagen_kurse>();

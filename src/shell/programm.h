@@ -12,6 +12,7 @@ class Tfrm_teilnehmer_add;
 class Tfrm_auswahl;
 class Tfrm_qr_teilnehmerliste;
 class Tfrm_qr_kundenkarte;
+class Tfrm_qr_terminliste;
 class Tfrm_vorlagen_kurse;
 class Tfrm_notizblock;
 class Tdmtp;
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<Tfrm_auswahl> m_auswahl;
     std::unique_ptr<Tfrm_qr_teilnehmerliste> m_qrTeilnehmerliste;
     std::unique_ptr<Tfrm_qr_kundenkarte> m_qrKundenkarte;
+    std::unique_ptr<Tfrm_qr_terminliste> m_qrTerminliste;
     std::unique_ptr<Tfrm_vorlagen_kurse> m_vorlagen;
     std::unique_ptr<Tfrm_notizblock> m_notizblock;
     std::unique_ptr<Tdmtp> m_dmtp;

@@ -16,6 +16,8 @@
 #include "courses/beratungen.h"
 #include "courses/dlg_teilnehmer_add.h"
 #include "courses/kurse.h"
+#include "courses/qr_teilnehmerliste.h"
+#include "courses/qr_terminliste.h"
 #include "data/datenmodul.h"
 #include "db/statement.h"
 #include "db/transaction.h"
@@ -99,6 +101,9 @@ struct Fixture {
     TestEnv env;
     std::unique_ptr<Tdm> module;
     std::unique_ptr<Tfrm_auswahl> auswahl;
+    std::unique_ptr<Tfrm_teilnehmer_add> teilnehmerAdd;
+    std::unique_ptr<Tfrm_qr_teilnehmerliste> qrTeilnehmerliste;
+    std::unique_ptr<Tfrm_qr_terminliste> qrTerminliste;
     QPointer<Tfrm_kurse> kurse;
     QPointer<Tfrm_beratungen> beratungen;
 
@@ -110,12 +115,22 @@ struct Fixture {
         auswahl = std::make_unique<Tfrm_auswahl>(module.get());
         frm_auswahl = auswahl.get();
         connectAuswahl(*module);
+        // The course window's dialog and printouts, as the program makes
+        // them at its start.
+        teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(module.get());
+        frm_teilnehmer_add = teilnehmerAdd.get();
+        qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>();
+        frm_qr_teilnehmerliste = qrTeilnehmerliste.get();
+        qrTerminliste = std::make_unique<Tfrm_qr_terminliste>();
+        frm_qr_terminliste = qrTerminliste.get();
     }
     ~Fixture() {
         delete kurse.data();
         delete beratungen.data();
-        delete frm_teilnehmer_add.data();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        qrTerminliste.reset();
+        qrTeilnehmerliste.reset();
+        teilnehmerAdd.reset();
         auswahl.reset();
         dm = nullptr;
         module.reset();

@@ -392,6 +392,11 @@ private slots:
         f.addTeilnehmer(6, {"Schulz", "Ute", "Luna", "N", ""});
         f.addTermin(6, db::makeDateTime(QDate(2005, 12, 5), QTime(18, 30)), "Parcours");
         f.open(6);
+        // The printouts as the program makes them at its start.
+        Tfrm_qr_teilnehmerliste teilnehmerliste;
+        frm_qr_teilnehmerliste = &teilnehmerliste;
+        Tfrm_qr_terminliste terminliste;
+        frm_qr_terminliste = &terminliste;
         Tfrm_kurse* w = new Tfrm_kurse;
         const struct {
             const char* button;

@@ -95,6 +95,11 @@ private slots:
         w->Nebeneinander1Click();
         shot(w.get(), "05_nebeneinander");
 
+        // The small windows as the program makes them at its start.
+        Tfrm_notizblock notizblock;
+        frm_notizblock = &notizblock;
+        Tfrm_about about;
+        frm_about = &about;
         w->JvaCaptionButton1Click();
         frm_notizblock->dbn_notizblock->btnClick(widgets::DbNavigator::Insert);
         dm->ibt_notizblock->fieldByName("NOTIZ")->setAsString(

@@ -827,6 +827,13 @@ private slots:
     void smallWindowsFromTheMenus() {
         Fixture f;
         Tfrm_main& w = *f.window;
+        // The small windows as the program makes them at its start.
+        Tfrm_about about;
+        frm_about = &about;
+        Tfrm_notizblock notizblock;
+        frm_notizblock = &notizblock;
+        Tfrm_stammdaten stammdaten(&w);
+        frm_stammdaten = &stammdaten;
         w.Ueber1->trigger();
         QVERIFY(frm_about && frm_about->isVisible());
         QVERIFY(!frm_about->isModal());
