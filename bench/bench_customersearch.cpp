@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
         dm = &m;
         // The window as the main window shows it: datasets open, overview
         // page with the search box, the first screen of customers painted.
-        auto* w = new Tfrm_kunden;
+        auto* w = new Tfrm_kunden(m);
         m.ibt_kunde->open();
         m.ibt_kunde_hunde->open();
         m.ibt_hundetagebuch->open();

@@ -105,7 +105,7 @@ int runTermine(int n, const QString& dir) {
                                 "'Junghunde', 'A')"));
     m.commitNow();
     platform::ScopedScriptedDialogs d;
-    auto* w = new Tfrm_kurse;
+    auto* w = new Tfrm_kurse(m);
     frm_kurse = w;
     w->resize(1200, 800);
     w->show();
@@ -151,7 +151,7 @@ int runImport(int n, const QString& dir, bool held) {
     Tdm m;
     m.connectTo(path);
     dm = &m;
-    auto* f = new Tfrm_datenimport;
+    auto* f = new Tfrm_datenimport(m);
     f->resize(1200, 850);
     f->show();
     if (!f->dateiLaden(file)) return 1;

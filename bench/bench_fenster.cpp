@@ -84,7 +84,7 @@ void paint(QWidget* w) {
 // The customer window as the main window shows it: datasets open, overview
 // page, the first screen of customers painted.
 Tfrm_kunden* kundenfenster(Tdm& m) {
-    auto* w = new Tfrm_kunden;
+    auto* w = new Tfrm_kunden(m);
     m.ibt_kunde->open();
     m.ibt_kunde_hunde->open();
     m.ibt_hundetagebuch->open();
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
         Tdm d;
         d.connectTo(path);
         dm = &d;
-        auto* w = new Tfrm_hunde;
+        auto* w = new Tfrm_hunde(d);
         d.ibt_hunde->open();
         w->resize(1280, 860);
         w->show();

@@ -101,7 +101,7 @@ int runWindow(int n, const QString& dir) {
     Tdm m;
     m.connectTo(path);
     dm = &m;
-    auto* f = new Tfrm_datenimport;
+    auto* f = new Tfrm_datenimport(m);
     f->resize(1200, 850);
     f->show();
     QElapsedTimer load;

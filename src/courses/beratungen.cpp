@@ -56,7 +56,7 @@ QString Tfrm_beratungen::meldungDatum() {
 
 QString Tfrm_beratungen::meldungUhrzeit() { return QStringLiteral("Das Feld 'um' enthält keine gültige Uhrzeit."); }
 
-Tfrm_beratungen::Tfrm_beratungen(QWidget* parent) : QWidget(parent) {
+Tfrm_beratungen::Tfrm_beratungen(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_beratungen"));
     setWindowTitle(QStringLiteral("Beratungstermine / Einzelstunden"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -66,7 +66,7 @@ Tfrm_beratungen::Tfrm_beratungen(QWidget* parent) : QWidget(parent) {
     m_fettTimer->setSingleShot(true);
     m_fettTimer->setInterval(0);
     connect(m_fettTimer, &QTimer::timeout, this, [this] { guarded([this] { mc_kursterminplaner->refreshBoldDays(); }); });
-    if (dm) connect(dm->ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
+    connect(m_dm.ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
 }
 
 Tfrm_beratungen::~Tfrm_beratungen() = default;
@@ -109,7 +109,7 @@ void Tfrm_beratungen::buildUi() {
 
     dbg_kunde = new widgets::DbGrid(oben);
     dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
-    if (dm) dbg_kunde->setDataSource(dm->ds_kunde);
+    dbg_kunde->setDataSource(m_dm.ds_kunde);
     {
         QList<DbGridColumn> cols;
         struct S {
@@ -137,7 +137,7 @@ void Tfrm_beratungen::buildUi() {
     obenLayout->addWidget(dbg_kunde, 1);
     DBNavigator1 = new widgets::DbNavigator(oben);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    if (dm) DBNavigator1->setDataSource(dm->ds_kunde);
+    DBNavigator1->setDataSource(m_dm.ds_kunde);
     obenLayout->addWidget(DBNavigator1, 0, Qt::AlignLeft);
 
     // --- the appointment and the day list ---
@@ -184,7 +184,7 @@ void Tfrm_beratungen::buildUi() {
     DBNavigator2 = new widgets::DbNavigator(termin);
     DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
     DBNavigator2->setVisibleButtons(widgets::DbNavigator::MoveButtons);
-    if (dm) DBNavigator2->setDataSource(dm->ds_kursedestages);
+    DBNavigator2->setDataSource(m_dm.ds_kursedestages);
     connect(DBNavigator2, &widgets::DbNavigator::clicked, this,
             [this](widgets::DbNavigator::Button) { guarded([this] { DBNavigator2Click(); }); });
     zeile1->addWidget(DBNavigator2);
@@ -227,7 +227,7 @@ void Tfrm_beratungen::buildUi() {
     DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
     DBGrid3->setReadOnly(true);
     DBGrid3->setRowSelect(true);
-    if (dm) DBGrid3->setDataSource(dm->ds_kursedestages);
+    DBGrid3->setDataSource(m_dm.ds_kursedestages);
     {
         QList<DbGridColumn> cols;
         const char* const spalten[][2] = {{"UHRZEIT", "um"},       {"KURSNR", "Kurs"}, {"KURSART", "Art"},
@@ -289,21 +289,19 @@ void Tfrm_beratungen::showEvent(QShowEvent* e) {
 }
 
 void Tfrm_beratungen::FormShow() {
-    if (!dm) return;
     for (db::Dataset* d :
-         {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibt_kurstermine),
-          static_cast<db::Dataset*>(dm->ibt_trainer), static_cast<db::Dataset*>(dm->ibq_teilnehmer),
-          static_cast<db::Dataset*>(dm->ibt_teilnehmeredit)})
+         {static_cast<db::Dataset*>(m_dm.ibt_kurse), static_cast<db::Dataset*>(m_dm.ibt_kurstermine),
+          static_cast<db::Dataset*>(m_dm.ibt_trainer), static_cast<db::Dataset*>(m_dm.ibq_teilnehmer),
+          static_cast<db::Dataset*>(m_dm.ibt_teilnehmeredit)})
         if (!d->isActive()) d->open();
     mc_kursterminplaner->setBoldDaysHandler([this](int year, int month) { return setbolddays(year, month); });
     tagesliste(QDate::currentDate());
 }
 
 bool Tfrm_beratungen::FormClose() {
-    if (!dm) return true;
     try {
-        if (dm->ibt_kurstermine->isActive()) dm->ibt_kurstermine->checkBrowseMode();
-        if (dm->ibt_kurse->isActive()) dm->ibt_kurse->checkBrowseMode();
+        if (m_dm.ibt_kurstermine->isActive()) m_dm.ibt_kurstermine->checkBrowseMode();
+        if (m_dm.ibt_kurse->isActive()) m_dm.ibt_kurse->checkBrowseMode();
     } catch (...) {
         platform::handleCurrentException();
         return false;
@@ -325,8 +323,7 @@ void Tfrm_beratungen::closeEvent(QCloseEvent* e) {
 void Tfrm_beratungen::suchtext_kundeKeyDown(int& key) {
     if (!istEingabetaste(key)) return;
     key = 0;  // Enter makes no character
-    if (!dm) return;
-    db::Table* kunde = dm->ibt_kunde;
+    db::Table* kunde = m_dm.ibt_kunde;
     const QString bedingung = kundensuche_bedingung(suchtext_kunde->text());
     if (bedingung.isEmpty()) {
         kunde->setFiltered(false);
@@ -342,8 +339,7 @@ void Tfrm_beratungen::suchtext_kundeKeyPress(QChar& ch) {
 }
 
 void Tfrm_beratungen::dbg_kundeDblClick() {
-    if (!dm) return;
-    db::Table* k = dm->ibt_kunde;
+    db::Table* k = m_dm.ibt_kunde;
     if (!k->isActive() || k->isEmpty()) return;
     auto text = [k](const char* name) { return k->fieldByName(QString::fromLatin1(name))->asString(); };
     e_ort->setText(text("NAME") + QStringLiteral(", ") + text("PLZ") + QLatin1Char(' ') + text("ORT"));
@@ -364,8 +360,7 @@ void Tfrm_beratungen::BitBtn4Click() {
 
 void Tfrm_beratungen::BitBtn1Click() {
     DBNavigator2->setEnabled(true);
-    if (!dm) return;
-    db::Query* tag = dm->ibq_kursedestages;
+    db::Query* tag = m_dm.ibq_kursedestages;
     db::Field* uhrzeit = tag->isActive() && !tag->isEmpty() ? tag->findField(QStringLiteral("UHRZEIT")) : nullptr;
     if (!uhrzeit || uhrzeit->isNull()) throw db::ConvertError(QStringLiteral("'' ist keine gültige Uhrzeit"));
     const QDateTime wann = uhrzeit->asDateTime();
@@ -377,8 +372,7 @@ void Tfrm_beratungen::BitBtn1Click() {
 }
 
 void Tfrm_beratungen::DBNavigator2Click() {
-    if (!dm) return;
-    db::Query* tag = dm->ibq_kursedestages;
+    db::Query* tag = m_dm.ibq_kursedestages;
     if (!tag->isActive() || tag->isEmpty()) return;
     db::Field* uhrzeit = tag->fieldByName(QStringLiteral("UHRZEIT"));
     e_termin_am->setText(db::fmt::dateTimeToStr(uhrzeit->asDateTime()));
@@ -389,7 +383,6 @@ void Tfrm_beratungen::DBNavigator2Click() {
 }
 
 void Tfrm_beratungen::BitBtn2Click() {
-    if (!dm) return;
     // 1. The date.
     QDate datum;
     if (!datum_lesen(e_termin_am->text(), &datum)) {
@@ -403,7 +396,7 @@ void Tfrm_beratungen::BitBtn2Click() {
         e_uhrzeit->setFocus(Qt::OtherFocusReason);
         return;
     }
-    db::Table* termine = dm->ibt_kurstermine;
+    db::Table* termine = m_dm.ibt_kurstermine;
     if (!termine->isActive()) termine->open();
     // 2. A row left over from a save that failed goes.
     if (termine->state() == db::DatasetState::Insert) termine->cancel();
@@ -411,7 +404,7 @@ void Tfrm_beratungen::BitBtn2Click() {
     // course in the course window) are saved and committed with the
     // appointment. When one cannot be saved, its error is shown and nothing
     // is written.
-    if (!dm->finishPendingEdits()) return;
+    if (!m_dm.finishPendingEdits()) return;
     // The course date shown before, to come back to after the save.
     QVariantList vorher;
     if (!termine->isEmpty())
@@ -437,14 +430,14 @@ void Tfrm_beratungen::BitBtn2Click() {
     // 7. Commit, retaining: every window keeps its datasets open with the
     // same current rows (the course window's participants, dates and
     // documents among them).
-    dm->commitNow();
+    m_dm.commitNow();
     // 8. The appointment belongs to course -1, not to the course whose dates
     // the dataset shows: read them again, on the date shown before.
     termine->refresh();
     if (vorher.size() == 2) termine->locate(QStringLiteral("KURSNR;DATUM"), vorher);
     tagesliste(mc_kursterminplaner->selectedDate());
     DBNavigator2->setEnabled(true);
-    if (!dm->ibt_kunde->isActive()) dm->ibt_kunde->open();
+    if (!m_dm.ibt_kunde->isActive()) m_dm.ibt_kunde->open();
     fettTageSpaeter();
 }
 
@@ -471,10 +464,10 @@ void Tfrm_beratungen::mc_kursterminplanerDblClick() {
 }
 
 bool Tfrm_beratungen::terminZeigen(const QDateTime& datum) {
-    if (!dm || !datum.isValid()) return false;
+    if (!datum.isValid()) return false;
     mc_kursterminplaner->setSelectedDate(datum.date());
     tagesliste(datum.date());
-    db::Query* tag = dm->ibq_kursedestages;
+    db::Query* tag = m_dm.ibq_kursedestages;
     // The window writes day and time into both DATUM and UHRZEIT; the day
     // list carries UHRZEIT.
     if (!tag->locate(QStringLiteral("KURSNR;UHRZEIT"), QVariantList{-1, datum})) return false;

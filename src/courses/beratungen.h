@@ -11,6 +11,8 @@
 
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -29,7 +31,7 @@ class MonthCalendar;
 class Tfrm_beratungen : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_beratungen(QWidget* parent = nullptr);
+    explicit Tfrm_beratungen(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_beratungen() override;
 
     static QString meldungDatum();
@@ -93,6 +95,9 @@ private:
 
     bool m_formShown = false;
     QTimer* m_fettTimer = nullptr;
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 // The program-wide reference to the consultations window.

@@ -83,7 +83,7 @@ QLabel* label(const QString& text, QWidget* parent) {
 
 QSet<int> kurstermin_tage(int year, int month) {
     QSet<int> tage;
-    if (!dm || !dm->idb || !dm->idb->isOpen() || !dm->ibt) return tage;
+    if (!m_dm.idb || !m_dm.idb->isOpen() || !m_dm.ibt) return tage;
     const QDate erster(year, month, 1);
     if (!erster.isValid() || year < 1 || year > 9999) return tage;
     // From the first of the month (inclusive) to the first of the next
@@ -93,7 +93,7 @@ QSet<int> kurstermin_tage(int year, int month) {
     const QDate naechster = erster.addMonths(1);
     if (naechster.year() <= 9999)
         sql += QStringLiteral(" and datum<\"") + datumText(naechster) + QStringLiteral("\"");
-    db::Statement s(dm->idb.get(), dm->ibt);
+    db::Statement s(m_dm.idb.get(), m_dm.ibt);
     s.prepare(sql);
     s.open();
     while (s.fetch()) {
@@ -119,10 +119,9 @@ QString tagesliste_sql(const QString& datum, bool klammern) {
 void tagesliste_laden(widgets::CaptionPanel* caption, const QDate& tag, bool klammern) {
     const QString d = datumText(tag);
     if (caption) caption->setCaption(d);
-    if (!dm) return;
-    dm->ibq_kursedestages->close();
-    dm->ibq_kursedestages->setSql({tagesliste_sql(d, klammern)});
-    dm->ibq_kursedestages->open();
+    m_dm.ibq_kursedestages->close();
+    m_dm.ibq_kursedestages->setSql({tagesliste_sql(d, klammern)});
+    m_dm.ibq_kursedestages->open();
 }
 
 bool datum_lesen(const QString& text, QDate* out) {
@@ -204,7 +203,7 @@ QString Tfrm_kurse::loeschfrage(const QString& vname, const QString& name, const
 // ---------------------------------------------------------------------------
 // Construction
 
-Tfrm_kurse::Tfrm_kurse(QWidget* parent) : QWidget(parent) {
+Tfrm_kurse::Tfrm_kurse(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_kurse"));
     setWindowTitle(QStringLiteral("Kurse"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -215,19 +214,19 @@ Tfrm_kurse::Tfrm_kurse(QWidget* parent) : QWidget(parent) {
     m_fettTimer->setInterval(0);
     connect(m_fettTimer, &QTimer::timeout, this, [this] { guarded([this] { mc_kursterminplaner->refreshBoldDays(); }); });
 
-    if (dm) {
-        // The calendar follows the course date that becomes current.
-        QPointer<widgets::MonthCalendar> mc = mc_kursterminplaner;
-        dm->kursterminCalendar = [mc](const QDateTime& dt) {
-            if (mc && dt.isValid()) mc->setSelectedDate(dt.date());
-        };
-        // Dates written or removed (here, in the consultations window or by a
-        // grid) change the bold days at once.
-        connect(dm->ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
-    }
+    // The calendar follows the course date that becomes current.
+    QPointer<widgets::MonthCalendar> mc = mc_kursterminplaner;
+    m_dm.kursterminCalendar = [mc](const QDateTime& dt) {
+        if (mc && dt.isValid()) mc->setSelectedDate(dt.date());
+    };
+    // Dates written or removed (here, in the consultations window or by a
+    // grid) change the bold days at once.
+    connect(m_dm.ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
 }
 
 Tfrm_kurse::~Tfrm_kurse() {
+    // At the end of the program the data module may be gone before this
+    // window (a child window of the main window, which goes last).
     if (dm) dm->kursterminCalendar = nullptr;
 }
 
@@ -247,7 +246,7 @@ void Tfrm_kurse::buildUi() {
     obenLayout->setContentsMargins(2, 2, 2, 2);
     dbg_kurse = new widgets::DbGrid(oben);
     dbg_kurse->setObjectName(QStringLiteral("dbg_kurse"));
-    if (dm) dbg_kurse->setDataSource(dm->ds_kurse);
+    dbg_kurse->setDataSource(m_dm.ds_kurse);
     {
         QList<DbGridColumn> cols;
         DbGridColumn c;
@@ -347,7 +346,7 @@ void Tfrm_kurse::buildUi() {
     mitteLayout->addWidget(titel);
     DBMemo1 = new widgets::DbMemo(mitte);
     DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    if (dm) DBMemo1->setDataSource(dm->ds_kurse);
+    DBMemo1->setDataSource(m_dm.ds_kurse);
     DBMemo1->setDataField(QStringLiteral("BESCHREIBUNG"));
     mitteLayout->addWidget(DBMemo1);
 
@@ -466,7 +465,7 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     linksLayout->addWidget(label(QStringLiteral("Kurstermine:"), links));
     DBGrid2 = new widgets::DbGrid(links);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    if (dm) DBGrid2->setDataSource(dm->ds_kurstermine);
+    DBGrid2->setDataSource(m_dm.ds_kurstermine);
     {
         QList<DbGridColumn> cols;
         DbGridColumn c;
@@ -504,7 +503,7 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
     DBGrid3->setReadOnly(true);
     DBGrid3->setRowSelect(true);
-    if (dm) DBGrid3->setDataSource(dm->ds_kursedestages);
+    DBGrid3->setDataSource(m_dm.ds_kursedestages);
     {
         QList<DbGridColumn> cols;
         DbGridColumn c;
@@ -555,7 +554,7 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setReadOnly(true);
     DBGrid1->setRowSelect(true);
-    if (dm) DBGrid1->setDataSource(dm->ds_teilnehmer);
+    DBGrid1->setDataSource(m_dm.ds_teilnehmer);
     {
         QList<DbGridColumn> cols;
         const char* const spalten[][2] = {{"VNAME", "Vorname"}, {"NAME", "Name"},   {"HUNDNAME", "Hund"},
@@ -597,7 +596,7 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
     kommentar->addWidget(label(QStringLiteral("Kommentar zum Teilnehmer:"), seite));
     DBMemo2 = new widgets::DbMemo(seite);
     DBMemo2->setObjectName(QStringLiteral("DBMemo2"));
-    if (dm) DBMemo2->setDataSource(dm->ds_teilnehmeredit);
+    DBMemo2->setDataSource(m_dm.ds_teilnehmeredit);
     DBMemo2->setDataField(QStringLiteral("KOMMENTAR"));
     DBMemo2->setFixedHeight(52);
     kommentar->addWidget(DBMemo2);
@@ -632,7 +631,7 @@ QWidget* Tfrm_kurse::buildDokumentSeite() {
 
     dbg_dokumente = new widgets::DbGrid(seite);
     dbg_dokumente->setObjectName(QStringLiteral("dbg_dokumente"));
-    if (dm) dbg_dokumente->setDataSource(dm->ds_kursdokumente);
+    dbg_dokumente->setDataSource(m_dm.ds_kursdokumente);
     {
         QList<DbGridColumn> cols;
         DbGridColumn c;
@@ -666,7 +665,7 @@ QWidget* Tfrm_kurse::buildDokumentSeite() {
     DBNavigator2 = new widgets::DbNavigator(seite);
     DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
     DBNavigator2->setVisibleButtons(widgets::DbNavigator::EditButtons);
-    if (dm) DBNavigator2->setDataSource(dm->ds_kursdokumente);
+    DBNavigator2->setDataSource(m_dm.ds_kursdokumente);
     leiste->addWidget(DBNavigator2);
     bb_anzeigen = new QPushButton(QStringLiteral("Anzeigen"), seite);
     bb_anzeigen->setObjectName(QStringLiteral("bb_anzeigen"));
@@ -693,16 +692,15 @@ void Tfrm_kurse::showEvent(QShowEvent* e) {
 }
 
 void Tfrm_kurse::FormShow() {
-    if (!dm) return;
-    for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibt_kurstermine),
-                           static_cast<db::Dataset*>(dm->ibt_dokumente),
-                           static_cast<db::Dataset*>(dm->IBT_kursdokumente), static_cast<db::Dataset*>(dm->ibt_trainer),
-                           static_cast<db::Dataset*>(dm->ibq_teilnehmer),
-                           static_cast<db::Dataset*>(dm->ibt_teilnehmeredit)})
+    for (db::Dataset* d : {static_cast<db::Dataset*>(m_dm.ibt_kurse), static_cast<db::Dataset*>(m_dm.ibt_kurstermine),
+                           static_cast<db::Dataset*>(m_dm.ibt_dokumente),
+                           static_cast<db::Dataset*>(m_dm.IBT_kursdokumente), static_cast<db::Dataset*>(m_dm.ibt_trainer),
+                           static_cast<db::Dataset*>(m_dm.ibq_teilnehmer),
+                           static_cast<db::Dataset*>(m_dm.ibt_teilnehmeredit)})
         if (!d->isActive()) d->open();
     mc_kursterminplaner->setBoldDaysHandler([this](int year, int month) { return setbolddays(year, month); });
     tagesliste(QDate::currentDate());
-    kursauswahl_setzen(dm->ibt_kurse, kursauswahl());
+    kursauswahl_setzen(m_dm.ibt_kurse, kursauswahl());
 }
 
 KursAuswahl Tfrm_kurse::kursauswahl() const {
@@ -712,7 +710,6 @@ KursAuswahl Tfrm_kurse::kursauswahl() const {
 }
 
 void Tfrm_kurse::kursauswahlClick() {
-    if (!dm) return;
     const KursAuswahl gewaehlt = kursauswahl();
     if (gewaehlt == m_kursauswahl) return;
     // A course or date being typed is saved first; when it cannot be, the
@@ -722,7 +719,7 @@ void Tfrm_kurse::kursauswahlClick() {
         return;
     }
     try {
-        kursauswahl_setzen(dm->ibt_kurse, gewaehlt);
+        kursauswahl_setzen(m_dm.ibt_kurse, gewaehlt);
     } catch (...) {
         zeigeKursauswahl(m_kursauswahl);
         throw;
@@ -738,25 +735,24 @@ void Tfrm_kurse::zeigeKursauswahl(KursAuswahl a) {
 }
 
 bool Tfrm_kurse::check_sichern() {
-    if (!dm) return true;
     // 1. The course. Posting it posts its pending details first; when one of
     //    those is what fails, the course dates' message says so.
     try {
-        dm->ibt_kurse->checkBrowseMode();
+        m_dm.ibt_kurse->checkBrowseMode();
     } catch (const db::ChangedElsewhere& e) {
         // Saved meanwhile on another workstation: the row was read again
         // and the user's change is still there to be saved again.
         platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
         return false;
     } catch (...) {
-        const bool terminFehler = dm->ibt_kurstermine->isActive() && dm->ibt_kurstermine->isEditing();
+        const bool terminFehler = m_dm.ibt_kurstermine->isActive() && m_dm.ibt_kurstermine->isEditing();
         platform::dialogs().messageBox(sichern_meldung(terminFehler ? QStringLiteral("Termindaten des Kurses")
                                                                     : QStringLiteral("Kursdaten")));
         return false;
     }
     // 2. The course dates.
     try {
-        dm->ibt_kurstermine->checkBrowseMode();
+        m_dm.ibt_kurstermine->checkBrowseMode();
     } catch (const db::ChangedElsewhere& e) {
         // Saved meanwhile on another workstation: the row was read again
         // and the user's change is still there to be saved again.
@@ -770,10 +766,9 @@ bool Tfrm_kurse::check_sichern() {
 }
 
 bool Tfrm_kurse::FormClose() {
-    if (!dm) return true;
     try {
-        if (dm->ibt_kurstermine->isActive()) dm->ibt_kurstermine->checkBrowseMode();
-        if (dm->ibt_kurse->isActive()) dm->ibt_kurse->checkBrowseMode();
+        if (m_dm.ibt_kurstermine->isActive()) m_dm.ibt_kurstermine->checkBrowseMode();
+        if (m_dm.ibt_kurse->isActive()) m_dm.ibt_kurse->checkBrowseMode();
     } catch (...) {
         platform::handleCurrentException();
         return false;
@@ -786,7 +781,7 @@ void Tfrm_kurse::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    if (dm) dm->kursterminCalendar = nullptr;
+    m_dm.kursterminCalendar = nullptr;
     e->accept();
 }
 
@@ -794,7 +789,7 @@ void Tfrm_kurse::closeEvent(QCloseEvent* e) {
 // Course dates
 
 bool Tfrm_kurse::kurs_fuer_termine() {
-    db::Table* kurse = dm->ibt_kurse;
+    db::Table* kurse = m_dm.ibt_kurse;
     if (!kurse->isActive() || kurse->isEmpty()) {
         platform::dialogs().messageBox(meldungKeinKurs());
         return false;
@@ -821,9 +816,9 @@ bool Tfrm_kurse::datumsbereich_ok(const QDate& erster, qint64 intervall, qint64 
 }
 
 void Tfrm_kurse::termine_schreiben(QDate d, qint64 intervall, qint64 anzahl, const QVariantList* themen) {
-    db::Table* termine = dm->ibt_kurstermine;
+    db::Table* termine = m_dm.ibt_kurstermine;
     if (!termine->isActive()) termine->open();
-    const int kursnr = dm->ibt_kurse->fieldByName(QStringLiteral("KURSNR"))->asInteger();
+    const int kursnr = m_dm.ibt_kurse->fieldByName(QStringLiteral("KURSNR"))->asInteger();
     // The time was checked before: no row is appended without it.
     const QTime t = uhrzeit_lesen(e_uhrzeit->text());
     for (qint64 i = 0; i < anzahl; ++i) {
@@ -856,7 +851,6 @@ bool Tfrm_kurse::uhrzeit_pruefen() {
 }
 
 void Tfrm_kurse::Button1Click() {
-    if (!dm) return;
     qint64 anzahl = 0;
     if (!ganzzahl_lesen(e_anztermine->text(), &anzahl)) {
         platform::dialogs().messageBox(meldungAnzahl());
@@ -880,7 +874,6 @@ void Tfrm_kurse::Button1Click() {
 }
 
 void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
-    if (!dm) return;
     QDate erster;
     if (!datum_lesen(e_erster_termin_am->text(), &erster)) {
         platform::dialogs().messageBox(meldungErsterTermin());
@@ -896,7 +889,7 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
         return;
     const int n = zeile.at(0).toInt();
 
-    qint64 intervall = dm->scalar(QStringLiteral("select rythmus from vorlagen_kurse where vorlagennr = ?"), {n}).toInt();
+    qint64 intervall = m_dm.scalar(QStringLiteral("select rythmus from vorlagen_kurse where vorlagennr = ?"), {n}).toInt();
     if (intervall < 0) {
         platform::dialogs().messageBox(meldungRhythmusVorlage(intervall));
         return;
@@ -911,7 +904,7 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
     // The topics are read first: writing a date must not disturb the reading.
     QVariantList themen;
     {
-        db::Statement st(dm->idb.get(), dm->ibt);
+        db::Statement st(m_dm.idb.get(), m_dm.ibt);
         st.prepare(QStringLiteral("select thema from vorlagen_kurstermine where vorlagennr = ? order by terminnr"));
         st.setParam(0, n);
         st.open();
@@ -977,7 +970,7 @@ void Tfrm_kurse::mc_kursterminplanerDblClick() {
 // Trainer of a course
 
 void Tfrm_kurse::dbg_kurseEditButtonClick() {
-    if (!dm || dbg_kurse->selectedFieldName().compare(QLatin1String("KURSLEITER_ZEICHEN"), Qt::CaseInsensitive) != 0)
+    if (dbg_kurse->selectedFieldName().compare(QLatin1String("KURSLEITER_ZEICHEN"), Qt::CaseInsensitive) != 0)
         return;
     if (!frm_auswahl) return;
     QVariantList zeile;
@@ -988,8 +981,8 @@ void Tfrm_kurse::dbg_kurseEditButtonClick() {
                               true, &zeile) ||
         zeile.isEmpty())
         return;
-    dm->ibt_kurse->edit();
-    dm->ibt_kurse->fieldByName(QStringLiteral("KURSLEITER"))->setAsInteger(zeile.at(0).toInt());
+    m_dm.ibt_kurse->edit();
+    m_dm.ibt_kurse->fieldByName(QStringLiteral("KURSLEITER"))->setAsInteger(zeile.at(0).toInt());
 }
 
 // ---------------------------------------------------------------------------
@@ -1000,8 +993,7 @@ void Tfrm_kurse::b_add_teilnehmerClick() {
 }
 
 void Tfrm_kurse::bb_del_teilnehmerClick() {
-    if (!dm) return;
-    db::Query* tn = dm->ibq_teilnehmer;
+    db::Query* tn = m_dm.ibq_teilnehmer;
     // Without a selected participant there is nothing to remove.
     if (!tn->isActive() || tn->isEmpty() || tn->fieldByName(QStringLiteral("ID"))->isNull()) return;
     const QString frage = loeschfrage(tn->fieldByName(QStringLiteral("VNAME"))->asString(),
@@ -1012,23 +1004,22 @@ void Tfrm_kurse::bb_del_teilnehmerClick() {
         return;
     const int id = tn->fieldByName(QStringLiteral("ID"))->asInteger();
     // A comment typed for the participant goes with the participant.
-    if (dm->ibt_teilnehmeredit->isEditing()) dm->ibt_teilnehmeredit->cancel();
-    db::Statement(dm->idb.get(), dm->ibt).execute(QStringLiteral("delete from teilnehmer where id = ?"), {id});
-    dm->commitNow();
+    if (m_dm.ibt_teilnehmeredit->isEditing()) m_dm.ibt_teilnehmeredit->cancel();
+    db::Statement(m_dm.idb.get(), m_dm.ibt).execute(QStringLiteral("delete from teilnehmer where id = ?"), {id});
+    m_dm.commitNow();
     tn->close();
     tn->open();
 }
 
 void Tfrm_kurse::bezahlt_setzen(const QString& code) {
-    if (!dm) return;
-    db::Query* tn = dm->ibq_teilnehmer;
-    db::Table* edit = dm->ibt_teilnehmeredit;
+    db::Query* tn = m_dm.ibq_teilnehmer;
+    db::Table* edit = m_dm.ibt_teilnehmeredit;
     // Without a selected participant there is nothing to set.
     if (!tn->isActive() || tn->isEmpty() || !edit->isActive() || edit->isEmpty()) return;
     edit->edit();
     edit->fieldByName(QStringLiteral("BEZAHLT"))->setAsString(code);
     edit->post();
-    dm->commitNow();
+    m_dm.commitNow();
     tn->close();
     tn->open();
 }
@@ -1043,13 +1034,12 @@ void Tfrm_kurse::Gutschrift1Click() { bezahlt_setzen(QStringLiteral("G")); }
 // Course documents
 
 void Tfrm_kurse::dokument_ausfuehren(const QString& verb) {
-    if (!dm) return;
-    db::Table* kd = dm->IBT_kursdokumente;
+    db::Table* kd = m_dm.IBT_kursdokumente;
     if (!kd->isActive() || kd->isEmpty()) return;
     db::Field* nr = kd->fieldByName(QStringLiteral("DOKNR"));
     if (nr->isNull()) return;
     const QString pfad =
-        dm->scalar(QStringLiteral("select pfad from dokumente where doknr = ?"), {nr->asInteger()}).toString();
+        m_dm.scalar(QStringLiteral("select pfad from dokumente where doknr = ?"), {nr->asInteger()}).toString();
     datei_ausfuehren(nullptr, verb, pfad, QString(), QString(), SW_HIDE);
 }
 
@@ -1067,7 +1057,7 @@ void Tfrm_kurse::BitBtn1Click() {
 
 void Tfrm_kurse::BitBtn2Click() {
     // The comment being typed belongs on the list.
-    if (dm && dm->ibt_teilnehmeredit->isActive()) dm->ibt_teilnehmeredit->checkBrowseMode();
+    if (m_dm.ibt_teilnehmeredit->isActive()) m_dm.ibt_teilnehmeredit->checkBrowseMode();
     // Participant list of the current course in the report preview.
     if (frm_qr_teilnehmerliste) frm_qr_teilnehmerliste->preview(this);
 }

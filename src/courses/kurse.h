@@ -20,6 +20,8 @@
 #include "courses/kursbelegung.h"
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class QAction;
 class QButtonGroup;
 class QLabel;
@@ -71,7 +73,7 @@ QString sichern_meldung(const QString& subject);
 class Tfrm_kurse : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_kurse(QWidget* parent = nullptr);
+    explicit Tfrm_kurse(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_kurse() override;
 
     // Messages of the generators and the time edit.
@@ -212,6 +214,9 @@ private:
     bool m_formShown = false;
     QTimer* m_fettTimer = nullptr;
     KursAuswahl m_kursauswahl = KursAuswahl::Aktive;
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 // The program-wide reference to the course window; empty until the main

@@ -117,7 +117,7 @@ QString Tfrm_terminsuche::meldungDatum(const QString& feld) {
                           "lassen Sie das Feld leer.");
 }
 
-Tfrm_terminsuche::Tfrm_terminsuche(QWidget* parent) : QWidget(parent) {
+Tfrm_terminsuche::Tfrm_terminsuche(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_terminsuche"));
     setWindowTitle(QStringLiteral("Termine suchen"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -226,8 +226,7 @@ bool Tfrm_terminsuche::b_suchenClick() {
             return false;
         }
     }
-    if (!dm) return false;
-    m_treffer = terminsuche::suchen(dm->idb.get(), dm->ibt, k);
+    m_treffer = terminsuche::suchen(m_dm.idb.get(), m_dm.ibt, k);
     tw_termine->setRowCount(int(m_treffer.size()));
     for (int i = 0; i < m_treffer.size(); ++i) {
         const terminsuche::Treffer& t = m_treffer[i];

@@ -17,6 +17,8 @@
 
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class KeyLineEdit;
 class QLabel;
 class QPushButton;
@@ -59,7 +61,7 @@ QVector<Treffer> suchen(db::Connection* c, db::Transaction* t, const Kriterien& 
 class Tfrm_terminsuche : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_terminsuche(QWidget* parent = nullptr);
+    explicit Tfrm_terminsuche(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_terminsuche() override;
 
     static QString meldungDatum(const QString& feld);
@@ -87,6 +89,9 @@ public:
 
 private:
     QVector<terminsuche::Treffer> m_treffer;
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 extern QPointer<Tfrm_terminsuche> frm_terminsuche;

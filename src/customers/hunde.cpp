@@ -59,10 +59,10 @@ QGridLayout* gitter(QWidget* w) {
 
 }  // namespace
 
-Tfrm_hunde::Tfrm_hunde(QWidget* parent) : QWidget(parent) {
+Tfrm_hunde::Tfrm_hunde(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_hunde"));
     setWindowTitle(QStringLiteral("Hunde"));
-    db::DataSource* ds = dm ? dm->ds_hunde : nullptr;
+    db::DataSource* ds = m_dm.ds_hunde;
 
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(2, 2, 2, 2);
@@ -158,7 +158,7 @@ Tfrm_hunde::Tfrm_hunde(QWidget* parent) : QWidget(parent) {
                               spalte(QStringLiteral("BEURTEILUNG"), QString(), 28),
                               spalte(QStringLiteral("VORAUSPLANUNG"), QString(), 28)});
     dbg_tagebuch->confirmDelete = loeschenBestaetigt;
-    dbg_tagebuch->setDataSource(dm ? dm->ds_hunde_tagebuch : nullptr);
+    dbg_tagebuch->setDataSource(m_dm.ds_hunde_tagebuch);
     tv->addWidget(dbg_tagebuch);
     uv->addWidget(PageControl1, 1);
     Splitter1->addWidget(unten);
@@ -172,7 +172,7 @@ Tfrm_hunde::Tfrm_hunde(QWidget* parent) : QWidget(parent) {
 Tfrm_hunde::~Tfrm_hunde() = default;
 
 QWidget* Tfrm_hunde::buildAnamnese() {
-    db::DataSource* ds = dm ? dm->ds_hunde : nullptr;
+    db::DataSource* ds = m_dm.ds_hunde;
     sb_anamese = new QScrollArea;
     sb_anamese->setObjectName(QStringLiteral("sb_anamese"));
     sb_anamese->setFrameShape(QFrame::NoFrame);
@@ -393,9 +393,8 @@ QWidget* Tfrm_hunde::buildAnamnese() {
 void Tfrm_hunde::FormCreate() { dbcb_rasse->setItems(rassen_fuer_fenster(false)); }
 
 bool Tfrm_hunde::check_sichern() {
-    if (!dm) return true;
     try {
-        dm->ibt_hunde->checkBrowseMode();
+        m_dm.ibt_hunde->checkBrowseMode();
     } catch (const db::Abort&) {
         return false;
     } catch (const db::ChangedElsewhere& e) {
@@ -423,8 +422,7 @@ void Tfrm_hunde::closeEvent(QCloseEvent* e) {
 }
 
 void Tfrm_hunde::hundesuche(const QString& text) {
-    if (!dm) return;
-    db::Table* t = dm->ibt_hunde;
+    db::Table* t = m_dm.ibt_hunde;
     try {
         t->checkBrowseMode();
         if (text.isEmpty()) {
@@ -463,8 +461,7 @@ bool Tfrm_hunde::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void Tfrm_hunde::bb_zumkundenClick() {
-    if (!dm) return;
-    db::Table* hunde = dm->ibt_hunde;
+    db::Table* hunde = m_dm.ibt_hunde;
     // The dog's pending change is saved first, so that the customer window
     // reads the dog as it is shown here.
     if (!check_sichern()) return;
@@ -476,11 +473,11 @@ void Tfrm_hunde::bb_zumkundenClick() {
     if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Kunden, 1);
     if (kndnr.isEmpty()) return;
     try {
-        dm->ibt_kunde->locate(QStringLiteral("KNDNR"), kndnr);
+        m_dm.ibt_kunde->locate(QStringLiteral("KNDNR"), kndnr);
         // The customer's dogs are read again: the dog may have been changed
         // here while the customer window kept its rows.
-        if (dm->ibt_kunde_hunde->isActive()) dm->ibt_kunde_hunde->refresh();
-        dm->ibt_kunde_hunde->locate(QStringLiteral("HUNDNR"), hundnr);
+        if (m_dm.ibt_kunde_hunde->isActive()) m_dm.ibt_kunde_hunde->refresh();
+        m_dm.ibt_kunde_hunde->locate(QStringLiteral("HUNDNR"), hundnr);
     } catch (...) {
         platform::handleCurrentException();
     }

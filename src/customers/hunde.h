@@ -7,6 +7,8 @@
 
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -24,7 +26,7 @@ class DbNavigator;
 class Tfrm_hunde : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_hunde(QWidget* parent = nullptr);
+    explicit Tfrm_hunde(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_hunde() override;
 
     // The save check of ibt_hunde; false after the window's message.
@@ -68,6 +70,9 @@ protected:
 
 private:
     QWidget* buildAnamnese();
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 // The program-wide reference; set when the window is created, which then

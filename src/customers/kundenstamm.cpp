@@ -121,7 +121,7 @@ QGridLayout* gitter(QWidget* w) {
 // ---------------------------------------------------------------------------
 // Construction
 
-Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
+Tfrm_kunden::Tfrm_kunden(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_kunden"));
     setWindowTitle(QStringLiteral("Kunden"));
 
@@ -150,7 +150,7 @@ Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
     });
 
     // The dog's summary is shown again whenever the dog or its data change.
-    if (dm) connect(dm, &Tdm::anamneseGeaendert, this, &Tfrm_kunden::anamneseZeigen);
+    connect(&m_dm, &Tdm::anamneseGeaendert, this, &Tfrm_kunden::anamneseZeigen);
 
     // Tab order of the record as it is filled in: the customer, the print
     // buttons, then the contact data (the navigators take no focus).
@@ -160,22 +160,21 @@ Tfrm_kunden::Tfrm_kunden(QWidget* parent) : QWidget(parent) {
     for (size_t i = 0; i + 1 < std::size(reihe); ++i) setTabOrder(reihe[i], reihe[i + 1]);
 
     FormCreate();
-    if (dm) {
-        try {
-            anamneseZeigen();
-        } catch (...) {
-            platform::handleCurrentException();
-        }
+    try {
+        anamneseZeigen();
+    } catch (...) {
+        platform::handleCurrentException();
     }
 }
 
 Tfrm_kunden::~Tfrm_kunden() {
-    // No summary into controls that are going.
+    // No summary into controls that are going. (At the end of the program
+    // the data module may be gone before this window, a child window of the
+    // main window, which goes last.)
     if (dm) disconnect(dm, nullptr, this, nullptr);
 }
 
 void Tfrm_kunden::anamneseZeigen() {
-    if (!dm) return;
     re_anamnese->clear();
     QTextCursor c(re_anamnese->document());
     QTextCharFormat normal;
@@ -183,7 +182,7 @@ void Tfrm_kunden::anamneseZeigen() {
     fett.setFontWeight(QFont::Bold);
     QTextCharFormat unterstrichen;
     unterstrichen.setFontUnderline(true);
-    for (const Textstueck& t : dm->anamnesebogen_zusammenfassung()) {
+    for (const Textstueck& t : m_dm.anamnesebogen_zusammenfassung()) {
         switch (t.stil) {
         case Textstueck::Stil::Normal: c.insertText(t.text, normal); break;
         case Textstueck::Stil::Fett: c.insertText(t.text, fett); break;
@@ -217,7 +216,7 @@ void Tfrm_kunden::buildUebersicht() {
     h->addWidget(SpeedButton2);
     v->addWidget(gb_suchen);
 
-    db::DataSource* ds = dm ? dm->ds_kunde : nullptr;
+    db::DataSource* ds = m_dm.ds_kunde;
     dbg_kunde = new widgets::DbGrid(ts_kundenuebersicht);
     dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
     widgets::DbGridColumn nr = spalte(QStringLiteral("KNDNR"), QStringLiteral("Knd-Nr"), 6);
@@ -257,7 +256,7 @@ void Tfrm_kunden::buildDetail() {
     auto* rechts = new QVBoxLayout;
     rechts->addWidget(buildErreichbarPanel());
     jcp_kommentar = captionPanel(QStringLiteral("Kommentar"), QStringLiteral("jcp_kommentar"));
-    DBMemo1 = memo(jcp_kommentar, QStringLiteral("DBMemo1"), dm ? dm->ds_kunde : nullptr, QStringLiteral("KOMMENTAR"));
+    DBMemo1 = memo(jcp_kommentar, QStringLiteral("DBMemo1"), m_dm.ds_kunde, QStringLiteral("KOMMENTAR"));
     // The comment takes the height that the customer panel leaves; the
     // dog pages below get the rest.
     DBMemo1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
@@ -287,7 +286,7 @@ void Tfrm_kunden::buildDetail() {
 
     buildHundeSeite();
     buildAktiveKurse();
-    offene_posten = new offeneposten::Kundenseite(TabSheet4, dm ? dm->ds_kunde : nullptr);
+    offene_posten = new offeneposten::Kundenseite(TabSheet4, m_dm.ds_kunde);
 }
 
 QWidget* Tfrm_kunden::buildKundePanel() {
@@ -296,7 +295,7 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     auto* g = new QGridLayout(w);
     g->setContentsMargins(6, 4, 6, 4);
     g->setVerticalSpacing(3);
-    db::DataSource* ds = dm ? dm->ds_kunde : nullptr;
+    db::DataSource* ds = m_dm.ds_kunde;
 
     DBEdit1 = edit(w, QStringLiteral("DBEdit1"), ds, QStringLiteral("KNDNR"));
     DBEdit1->setReadOnly(true);
@@ -389,7 +388,7 @@ QWidget* Tfrm_kunden::buildErreichbarPanel() {
     auto* g = new QGridLayout(w);
     g->setContentsMargins(6, 4, 6, 4);
     g->setVerticalSpacing(3);
-    db::DataSource* ds = dm ? dm->ds_kunde : nullptr;
+    db::DataSource* ds = m_dm.ds_kunde;
     DBEdit11 = edit(w, QStringLiteral("DBEdit11"), ds, QStringLiteral("TEL"));
     DBEdit10 = edit(w, QStringLiteral("DBEdit10"), ds, QStringLiteral("MOBIL"));
     DBEdit9 = edit(w, QStringLiteral("DBEdit9"), ds, QStringLiteral("FAX"));
@@ -419,7 +418,7 @@ QWidget* Tfrm_kunden::buildErreichbarPanel() {
 }
 
 void Tfrm_kunden::buildHundeSeite() {
-    db::DataSource* ds = dm ? dm->ds_kunde_hunde : nullptr;
+    db::DataSource* ds = m_dm.ds_kunde_hunde;
     auto* v = new QVBoxLayout(ts_kundehunde);
     v->setContentsMargins(2, 2, 2, 2);
     v->setSpacing(2);
@@ -508,7 +507,7 @@ void Tfrm_kunden::buildHundeSeite() {
     dbg_tagebuch->setColumns({datum, art, text("GEPLANT"), text("DURCHGEFUEHRT"), text("BEURTEILUNG"),
                               text("VORAUSPLANUNG")});
     dbg_tagebuch->confirmDelete = loeschenBestaetigt;
-    dbg_tagebuch->setDataSource(dm ? dm->ds_hunde_tagebuch : nullptr);
+    dbg_tagebuch->setDataSource(m_dm.ds_hunde_tagebuch);
     dbg_tagebuch->onKeyPress = [this](QChar& ch) { dbg_tagebuchKeyPress(ch); };
 
     // How a new entry comes into the diary: the navigator's "+" beside a hint.
@@ -525,7 +524,7 @@ void Tfrm_kunden::buildHundeSeite() {
     DBNavigator4->setHint(DbNavigator::Post, QStringLiteral("Eintrag speichern"));
     DBNavigator4->setHint(DbNavigator::Cancel, QStringLiteral("Änderung am Eintrag verwerfen"));
     DBNavigator4->setShowHints(true);
-    DBNavigator4->setDataSource(dm ? dm->ds_hunde_tagebuch : nullptr);
+    DBNavigator4->setDataSource(m_dm.ds_hunde_tagebuch);
     navigatorOhneFokus(DBNavigator4);
     lb_tagebuchhinweis = new QLabel(
         QStringLiteral("Neuer Eintrag: auf + klicken oder in der letzten Zeile die Taste Pfeil nach unten drücken."),
@@ -539,7 +538,7 @@ void Tfrm_kunden::buildHundeSeite() {
 }
 
 QWidget* Tfrm_kunden::buildAnamnesebogen() {
-    db::DataSource* ds = dm ? dm->ds_kunde_hunde : nullptr;
+    db::DataSource* ds = m_dm.ds_kunde_hunde;
     sb_anamnese = new QScrollArea;
     sb_anamnese->setObjectName(QStringLiteral("sb_anamnese"));
     sb_anamnese->setFrameShape(QFrame::NoFrame);
@@ -859,7 +858,7 @@ void Tfrm_kunden::buildAktiveKurse() {
                          spalte(QStringLiteral("KURSNAME"), QStringLiteral("Kursname"), 30),
                          spalte(QStringLiteral("KURSART"), QStringLiteral("Kursart"), 8),
                          spalte(QStringLiteral("BEZAHLT"), QStringLiteral("Bezahlt"), 8)});
-    DBGrid1->setDataSource(dm ? dm->ds_aktive_kurse : nullptr);
+    DBGrid1->setDataSource(m_dm.ds_aktive_kurse);
     v->addWidget(DBGrid1);
 }
 
@@ -872,8 +871,7 @@ void Tfrm_kunden::FormCreate() {
 }
 
 void Tfrm_kunden::FormShow() {
-    if (!dm) return;
-    if (!dm->ibq_aktive_kurse->isActive()) dm->ibq_aktive_kurse->open();
+    if (!m_dm.ibq_aktive_kurse->isActive()) m_dm.ibq_aktive_kurse->open();
 }
 
 void Tfrm_kunden::showEvent(QShowEvent* e) {
@@ -887,11 +885,10 @@ void Tfrm_kunden::showEvent(QShowEvent* e) {
 }
 
 bool Tfrm_kunden::FormClose() {
-    if (!dm) return true;
     try {
-        for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kunde),
-                               static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
-                               static_cast<db::Dataset*>(dm->ibt_hundetagebuch)})
+        for (db::Dataset* d : {static_cast<db::Dataset*>(m_dm.ibt_kunde),
+                               static_cast<db::Dataset*>(m_dm.ibt_kunde_hunde),
+                               static_cast<db::Dataset*>(m_dm.ibt_hundetagebuch)})
             if (d->isActive()) d->checkBrowseMode();
     } catch (...) {
         platform::handleCurrentException();
@@ -906,10 +903,9 @@ void Tfrm_kunden::closeEvent(QCloseEvent* e) {
 }
 
 bool Tfrm_kunden::check_sichern() {
-    if (!dm) return true;
-    if (dm->ibt_kunde_hunde->isActive()) {
+    if (m_dm.ibt_kunde_hunde->isActive()) {
         try {
-            dm->ibt_kunde_hunde->checkBrowseMode();
+            m_dm.ibt_kunde_hunde->checkBrowseMode();
         } catch (const db::Abort&) {
             return false;
         } catch (const db::ChangedElsewhere& e) {
@@ -921,7 +917,7 @@ bool Tfrm_kunden::check_sichern() {
         }
     }
     try {
-        dm->ibt_kunde->checkBrowseMode();
+        m_dm.ibt_kunde->checkBrowseMode();
     } catch (const db::Abort&) {
         return false;
     } catch (const db::ChangedElsewhere& e) {
@@ -951,8 +947,7 @@ void Tfrm_kunden::zeigeSeite(const QString& pageControl, const QString& page) {
 // Overview: search, clear, page change, double click
 
 void Tfrm_kunden::kundensuche(const QString& text) {
-    if (!dm) return;
-    db::Table* t = dm->ibt_kunde;
+    db::Table* t = m_dm.ibt_kunde;
     try {
         // A pending edit is finished first; when it cannot be saved the error
         // is shown and the filter stays as it was.
@@ -1042,7 +1037,7 @@ void Tfrm_kunden::DBEdit26KeyPress(QChar& ch) { dbc_anredeKeyPress(ch); }
 // Diary date keys
 
 void Tfrm_kunden::dbg_tagebuchKeyPress(QChar& ch) {
-    if (!dm || dbg_tagebuch->selectedFieldName().compare(QLatin1String("DATUM"), Qt::CaseInsensitive) != 0) return;
+    if (dbg_tagebuch->selectedFieldName().compare(QLatin1String("DATUM"), Qt::CaseInsensitive) != 0) return;
     if (ch == QLatin1Char(',')) {
         ch = QLatin1Char('.');
         return;
@@ -1051,7 +1046,7 @@ void Tfrm_kunden::dbg_tagebuchKeyPress(QChar& ch) {
     const int tage = ch == QLatin1Char('+') ? 1 : -1;
     // The step replaces the character: it never reaches the cell.
     ch = QChar();
-    db::Dataset* d = dm->ibt_hundetagebuch;
+    db::Dataset* d = m_dm.ibt_hundetagebuch;
     try {
         if (!d->isActive()) return;
         // A date typed into the open cell counts first.
@@ -1103,7 +1098,7 @@ void Tfrm_kunden::kundenausdruck(bool liste) {
     }
     // The list runs through the customer table from its first row; afterwards
     // (also when the run fails) the customer who was current is current again.
-    db::Table* k = dm->ibt_kunde;
+    db::Table* k = m_dm.ibt_kunde;
     if (!k->isActive()) k->open();
     const QVariant current = k->isEmpty() ? QVariant() : k->fieldByName(QStringLiteral("KNDNR"))->value();
     const auto back = [k, current] {

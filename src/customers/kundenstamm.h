@@ -9,6 +9,8 @@
 
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 namespace offeneposten {
 class Kundenseite;
 }
@@ -34,7 +36,7 @@ class RolloutPanel;
 class Tfrm_kunden : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_kunden(QWidget* parent = nullptr);
+    explicit Tfrm_kunden(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_kunden() override;
 
     // The save check: the dogs, then the customer back to browse state;
@@ -190,6 +192,9 @@ private:
     void hilfe(const QString& relPath);
 
     bool m_seiteAusProgramm = false;
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 // The program-wide reference; empty while no customer window exists.

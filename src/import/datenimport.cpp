@@ -145,7 +145,7 @@ QVariant ImportFileModel::headerData(int section, Qt::Orientation orientation, i
 // ---------------------------------------------------------------------------
 // The window
 
-Tfrm_datenimport::Tfrm_datenimport(QWidget* parent) : QWidget(parent) {
+Tfrm_datenimport::Tfrm_datenimport(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_datenimport"));
     setWindowTitle(QStringLiteral("Datenimport"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -156,6 +156,8 @@ Tfrm_datenimport::Tfrm_datenimport(QWidget* parent) : QWidget(parent) {
 Tfrm_datenimport::~Tfrm_datenimport() {
     // An import still undecided stays held: the end of the program then
     // discards it.
+    // (At the end of the program the data module may be gone before this
+    // window, a child window of the main window, which goes last.)
     if (dm && m_unentschieden) dm->importEntscheiden = nullptr;
 }
 
@@ -312,25 +314,23 @@ void Tfrm_datenimport::buildUi() {
         bv->addWidget(DBGrid1, 2);
         jcp_kynovia->setContentWidget(box);
 
-        if (dm) {
-            dbg_kunde->setDataSource(dm->ds_kunde);
-            DBNavigator1->setDataSource(dm->ds_kunde);
-            // Every column of the dogs, the number on button-face background.
-            QList<widgets::DbGridColumn> spalten;
-            try {
-                for (db::Field* f : dm->ibt_kunde_hunde->fields()) {
-                    widgets::DbGridColumn c;
-                    c.fieldName = f->fieldName();
-                    if (f->fieldName().compare(QStringLiteral("HUNDNR"), Qt::CaseInsensitive) == 0)
-                        c.color = palette().color(QPalette::Button);
-                    spalten << c;
-                }
-            } catch (...) {
-                spalten.clear();  // not connected: the grid shows whatever fields there are
+        dbg_kunde->setDataSource(m_dm.ds_kunde);
+        DBNavigator1->setDataSource(m_dm.ds_kunde);
+        // Every column of the dogs, the number on button-face background.
+        QList<widgets::DbGridColumn> spalten;
+        try {
+            for (db::Field* f : m_dm.ibt_kunde_hunde->fields()) {
+                widgets::DbGridColumn c;
+                c.fieldName = f->fieldName();
+                if (f->fieldName().compare(QStringLiteral("HUNDNR"), Qt::CaseInsensitive) == 0)
+                    c.color = palette().color(QPalette::Button);
+                spalten << c;
             }
-            DBGrid1->setColumns(spalten);
-            DBGrid1->setDataSource(dm->ds_kunde_hunde);
+        } catch (...) {
+            spalten.clear();  // not connected: the grid shows whatever fields there are
         }
+        DBGrid1->setColumns(spalten);
+        DBGrid1->setDataSource(m_dm.ds_kunde_hunde);
     }
     v->addWidget(jcp_kynovia, 5);
 
@@ -353,13 +353,12 @@ void Tfrm_datenimport::buildUi() {
 }
 
 void Tfrm_datenimport::buildMenus() {
-    if (!dm) return;
-    for (const QString& name : ordered(dm->ibt_kunde, kundeOrder())) {
+    for (const QString& name : ordered(m_dm.ibt_kunde, kundeOrder())) {
         QAction* a = Kunde1->addAction(kKunde + QLatin1Char('.') + name);
         a->setData(a->text());
         connect(a, &QAction::triggered, this, [this, a] { feldnameinsert(a); });
     }
-    for (const QString& name : ordered(dm->ibt_kunde_hunde, hundOrder())) {
+    for (const QString& name : ordered(m_dm.ibt_kunde_hunde, hundOrder())) {
         QAction* a = Hund1->addAction(kHund + QLatin1Char('.') + name);
         a->setData(a->text());
         connect(a, &QAction::triggered, this, [this, a] { feldnameinsert(a); });
@@ -463,22 +462,21 @@ void Tfrm_datenimport::setReady(bool ready) {
     b_rollback->setEnabled(!ready);
     const bool warUnentschieden = m_unentschieden;
     m_unentschieden = !ready;
-    if (!dm || warUnentschieden == m_unentschieden) return;
+    if (warUnentschieden == m_unentschieden) return;
     // While the import is undecided nothing is committed, and the end of
     // the program asks about it.
     if (m_unentschieden) {
-        dm->holdCommits(true);
+        m_dm.holdCommits(true);
         QPointer<Tfrm_datenimport> self(this);
-        dm->importEntscheiden = [self] { return !self || self->importEntscheiden(); };
+        m_dm.importEntscheiden = [self] { return !self || self->importEntscheiden(); };
     } else {
-        dm->importEntscheiden = nullptr;
+        m_dm.importEntscheiden = nullptr;
     }
 }
 
 void Tfrm_datenimport::oeffneDatasets() {
-    if (!dm) return;
-    if (!dm->ibt_kunde->isActive()) dm->ibt_kunde->open();
-    if (!dm->ibt_kunde_hunde->isActive()) dm->ibt_kunde_hunde->open();
+    if (!m_dm.ibt_kunde->isActive()) m_dm.ibt_kunde->open();
+    if (!m_dm.ibt_kunde_hunde->isActive()) m_dm.ibt_kunde_hunde->open();
 }
 
 QList<Tfrm_datenimport::Ziel> Tfrm_datenimport::zieleFuer(const QString& prefix, db::Dataset* ds) {
@@ -535,13 +533,11 @@ void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table,
 
 void Tfrm_datenimport::b_importClick() {
     try {
-        if (dm) {
-            // What was saved before belongs to no import: it is committed
-            // first (pending edits of every window included), so that
-            // discarding the import takes back exactly the imported rows.
-            if (!dm->finishPendingEdits()) return;
-            dm->commitNow();
-        }
+        // What was saved before belongs to no import: it is committed
+        // first (pending edits of every window included), so that
+        // discarding the import takes back exactly the imported rows.
+        if (!m_dm.finishPendingEdits()) return;
+        m_dm.commitNow();
         oeffneDatasets();
         setReady(false);
         importieren();
@@ -553,9 +549,8 @@ void Tfrm_datenimport::b_importClick() {
 void Tfrm_datenimport::importieren() {
     m_importiert = 0;
     m_unterbrochen = false;
-    if (!dm) return;
-    db::Table* kunde = dm->ibt_kunde;
-    db::Table* hund = dm->ibt_kunde_hunde;
+    db::Table* kunde = m_dm.ibt_kunde;
+    db::Table* hund = m_dm.ibt_kunde_hunde;
     const csv::Table& table = dateiModell->table();
     const int zeilen = dateiModell->dataLineCount();
     const QList<Ziel> kundeZiele = zieleFuer(kKunde, kunde);
@@ -653,15 +648,14 @@ void Tfrm_datenimport::importieren() {
 }
 
 void Tfrm_datenimport::b_commitClick() {
-    if (!dm) return;
     // Edits made to the imported rows belong to what is taken over.
     if (!FormClose()) return;
     try {
-        dm->holdCommits(false);
+        m_dm.holdCommits(false);
         try {
-            dm->commitNow();
+            m_dm.commitNow();
         } catch (...) {
-            dm->holdCommits(true);
+            m_dm.holdCommits(true);
             throw;
         }
         setReady(true);
@@ -672,17 +666,16 @@ void Tfrm_datenimport::b_commitClick() {
 }
 
 void Tfrm_datenimport::b_rollbackClick() {
-    if (!dm) return;
     try {
         // The rollback closes every dataset of the transaction; the windows
         // get theirs back, on the rows they showed.
-        const Tdm::OpenDatasets offen = dm->openDatasets();
-        dm->ibt->rollback();
-        dm->holdCommits(false);
+        const Tdm::OpenDatasets offen = m_dm.openDatasets();
+        m_dm.ibt->rollback();
+        m_dm.holdCommits(false);
         // Nothing waits for a commit any more: the transaction has ended.
-        dm->commitNow();
+        m_dm.commitNow();
         setReady(true);
-        dm->reopen(offen);
+        m_dm.reopen(offen);
         oeffneDatasets();
     } catch (...) {
         platform::handleCurrentException();
@@ -715,10 +708,9 @@ bool Tfrm_datenimport::importEntscheiden() {
 // Closing
 
 bool Tfrm_datenimport::FormClose() {
-    if (!dm) return true;
     try {
-        if (dm->ibt_kunde->isActive()) dm->ibt_kunde->checkBrowseMode();
-        if (dm->ibt_kunde_hunde->isActive()) dm->ibt_kunde_hunde->checkBrowseMode();
+        if (m_dm.ibt_kunde->isActive()) m_dm.ibt_kunde->checkBrowseMode();
+        if (m_dm.ibt_kunde_hunde->isActive()) m_dm.ibt_kunde_hunde->checkBrowseMode();
     } catch (...) {
         platform::handleCurrentException();
         return false;

@@ -28,6 +28,8 @@
 #include "import/csv/csvreader.h"
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -80,7 +82,7 @@ private:
 class Tfrm_datenimport : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_datenimport(QWidget* parent = nullptr);
+    explicit Tfrm_datenimport(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_datenimport() override;
 
     // --- controls ---
@@ -182,6 +184,9 @@ private:
     int m_importiert = 0;
     bool m_unterbrochen = false;
     bool m_unentschieden = false;
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 // The program-wide reference to the import window; empty while it does not

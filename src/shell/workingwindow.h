@@ -17,7 +17,9 @@
 //        m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
 //
 //    plugWindow<W>(QPointer<W>& ref) creates `new W` (no parent, no owner)
-//    and stores it in ref. A kind without a plug opens nothing.
+//    and stores it in ref; a window that works on the data module is made
+//    on the module the program runs on (plugWindow(ref, make), see
+//    workingwindows.cpp). A kind without a plug opens nothing.
 //
 // 2. The WorkingWindow interface, which the window class inherits beside
 //    QWidget:
@@ -61,6 +63,17 @@ WindowPlug plugWindow(QPointer<W>& ref) {
     return {[&ref]() -> QWidget* { return ref.data(); },
             [&ref]() -> QWidget* {
                 ref = new W;
+                return ref.data();
+            }};
+}
+
+// The same for a window made by `make` (a callable returning a new W, or
+// nullptr when it cannot be made now).
+template <class W, class Make>
+WindowPlug plugWindow(QPointer<W>& ref, Make make) {
+    return {[&ref]() -> QWidget* { return ref.data(); },
+            [&ref, make]() -> QWidget* {
+                ref = make();
                 return ref.data();
             }};
 }

@@ -8,22 +8,35 @@
 #include "courses/terminsuche.h"
 #include "customers/hunde.h"
 #include "customers/kundenstamm.h"
+#include "data/datenmodul.h"
 #include "import/datenimport.h"
 #include "shell/Main.h"
 #include "staff_docs/dokumente.h"
 #include "staff_docs/pflege_vorlagen_kurse.h"
 #include "staff_docs/trainer.h"
 
+namespace {
+
+// Makes a window of class W on the data module the program runs on (the
+// main window exists before the data module does; a window is only asked
+// for once the program has started).
+template <class W>
+W* aufDaten() {
+    return dm ? new W(*dm) : nullptr;
+}
+
+}  // namespace
+
 void plugWorkingWindows(Tfrm_main& m) {
     // One line per window, e.g.
-    //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
-    m.plug(WindowKind::Kunden, plugWindow(frm_kunden));
-    m.plug(WindowKind::Kurse, plugWindow(frm_kurse));
-    m.plug(WindowKind::Beratungen, plugWindow(frm_beratungen));
-    m.plug(WindowKind::Hunde, plugWindow(frm_hunde));
-    m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport));
-    m.plug(WindowKind::Trainer, plugWindow(frm_trainer));
-    m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente));
+    //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden, aufDaten<Tfrm_kunden>));
+    m.plug(WindowKind::Kunden, plugWindow(frm_kunden, aufDaten<Tfrm_kunden>));
+    m.plug(WindowKind::Kurse, plugWindow(frm_kurse, aufDaten<Tfrm_kurse>));
+    m.plug(WindowKind::Beratungen, plugWindow(frm_beratungen, aufDaten<Tfrm_beratungen>));
+    m.plug(WindowKind::Hunde, plugWindow(frm_hunde, aufDaten<Tfrm_hunde>));
+    m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport, aufDaten<Tfrm_datenimport>));
+    m.plug(WindowKind::Trainer, plugWindow(frm_trainer, aufDaten<Tfrm_trainer>));
+    m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente, aufDaten<Tfrm_dokumente>));
     m.plug(WindowKind::VorlagenKurse, plugWindow(frm_vorlagen_kurse));
-    m.plug(WindowKind::Terminsuche, plugWindow(frm_terminsuche));
+    m.plug(WindowKind::Terminsuche, plugWindow(frm_terminsuche, aufDaten<Tfrm_terminsuche>));
 }

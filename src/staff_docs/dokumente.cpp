@@ -22,7 +22,7 @@
 
 QPointer<Tfrm_dokumente> frm_dokumente;
 
-Tfrm_dokumente::Tfrm_dokumente(QWidget* parent) : QWidget(parent) {
+Tfrm_dokumente::Tfrm_dokumente(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_dokumente"));
     setWindowTitle(QStringLiteral("Dokumentenverwaltung"));
     // Closing destroys the window; frm_dokumente empties itself.
@@ -42,7 +42,7 @@ QStringList Tfrm_dokumente::verteilungsarten() {
 }
 
 void Tfrm_dokumente::aufbauen() {
-    db::DataSource* ds = dm ? dm->ds_dokumente : nullptr;
+    db::DataSource* ds = m_dm.ds_dokumente;
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -140,9 +140,8 @@ QString Tfrm_dokumente::sicherungsFehlerText() {
 }
 
 bool Tfrm_dokumente::check_sichern() {
-    if (!dm) return true;
     try {
-        dm->ibt_dokumente->checkBrowseMode();
+        m_dm.ibt_dokumente->checkBrowseMode();
         return true;
     } catch (const db::ChangedElsewhere& e) {
         // Saved meanwhile on another workstation: the row was read again
@@ -161,13 +160,12 @@ QString Tfrm_dokumente::jvodExecute() {
 }
 
 void Tfrm_dokumente::dbg_dokumenteEditButtonClick() {
-    if (!dm) return;
     if (dbg_dokumente->selectedFieldName().compare(QLatin1String("PFAD"), Qt::CaseInsensitive) != 0)
         return;
     const QString datei = jvodExecute();
     if (datei.isEmpty()) return;  // cancelled: the row stays as it was
 
-    db::Table* t = dm->ibt_dokumente;
+    db::Table* t = m_dm.ibt_dokumente;
     db::Field* pfad = t->fieldByName(QStringLiteral("PFAD"));
     // A path the column cannot hold whole would be stored pointing nowhere;
     // it is refused before the row is touched.
@@ -202,8 +200,8 @@ void Tfrm_dokumente::dbg_dokumenteEditButtonClick() {
 }
 
 void Tfrm_dokumente::bb_anzeigenClick() {
-    if (!dm || !dm->ibt_dokumente->isActive()) return;
-    const QString pfad = dm->ibt_dokumente->fieldByName(QStringLiteral("PFAD"))->asString();
+    if (!m_dm.ibt_dokumente->isActive()) return;
+    const QString pfad = m_dm.ibt_dokumente->fieldByName(QStringLiteral("PFAD"))->asString();
     if (pfad.isEmpty()) {
         platform::dialogs().messageBox(QStringLiteral("Für dieses Dokument ist keine Datei eingetragen."));
         return;
@@ -212,8 +210,8 @@ void Tfrm_dokumente::bb_anzeigenClick() {
 }
 
 void Tfrm_dokumente::BitBtn1Click() {
-    if (!dm || !dm->ibt_dokumente->isActive()) return;
-    const QString pfad = dm->ibt_dokumente->fieldByName(QStringLiteral("PFAD"))->asString();
+    if (!m_dm.ibt_dokumente->isActive()) return;
+    const QString pfad = m_dm.ibt_dokumente->fieldByName(QStringLiteral("PFAD"))->asString();
     if (pfad.isEmpty()) {
         platform::dialogs().messageBox(QStringLiteral("Für dieses Dokument ist keine Datei eingetragen."));
         return;
@@ -224,11 +222,11 @@ void Tfrm_dokumente::BitBtn1Click() {
 void Tfrm_dokumente::kurseZeigen() {
     if (!jvro_kurse->isExpanded()) return;
     lb_kurse->clear();
-    if (!dm || !dm->ibt_dokumente->isActive() || dm->ibt_dokumente->isEmpty()) return;
-    db::Field* nr = dm->ibt_dokumente->fieldByName(QStringLiteral("DOKNR"));
+    if (!m_dm.ibt_dokumente->isActive() || m_dm.ibt_dokumente->isEmpty()) return;
+    db::Field* nr = m_dm.ibt_dokumente->fieldByName(QStringLiteral("DOKNR"));
     if (nr->isNull()) return;
     try {
-        db::Statement st(dm->idb.get(), dm->ibt);
+        db::Statement st(m_dm.idb.get(), m_dm.ibt);
         st.prepare(QStringLiteral("select a.kursnr, a.kursname, a.kursart from kurse a, kurs_dokumente b "
                                   "where b.doknr = ? and a.kursnr = b.kursnr order by a.kursnr"));
         st.setParam(0, nr->asInteger());
@@ -244,9 +242,9 @@ void Tfrm_dokumente::kurseZeigen() {
 }
 
 bool Tfrm_dokumente::FormClose() {
-    if (!dm || !dm->ibt_dokumente->isActive()) return true;
+    if (!m_dm.ibt_dokumente->isActive()) return true;
     try {
-        dm->ibt_dokumente->checkBrowseMode();
+        m_dm.ibt_dokumente->checkBrowseMode();
         return true;
     } catch (...) {
         platform::handleCurrentException();

@@ -10,6 +10,8 @@
 
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class QCloseEvent;
 class QListWidget;
 class QPushButton;
@@ -23,7 +25,7 @@ class RolloutPanel;
 class Tfrm_dokumente : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_dokumente(QWidget* parent = nullptr);
+    explicit Tfrm_dokumente(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_dokumente() override;
 
     // The save check (see Tfrm_trainer::check_sichern), with the document
@@ -67,6 +69,9 @@ private:
     // Fills the roll-out with the courses the current document is attached
     // to (only while it is open).
     void kurseZeigen();
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 extern QPointer<Tfrm_dokumente> frm_dokumente;

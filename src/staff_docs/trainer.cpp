@@ -32,7 +32,7 @@ namespace {
 widgets::DbEdit* boundEdit(QWidget* parent, const char* name, const char* field) {
     auto* e = new widgets::DbEdit(parent);
     e->setObjectName(QLatin1String(name));
-    if (dm) e->setDataSource(dm->ds_trainer);
+    e->setDataSource(m_dm.ds_trainer);
     e->setDataField(QLatin1String(field));
     return e;
 }
@@ -45,7 +45,7 @@ QLabel* label(QWidget* parent, const QString& text, QWidget* buddy) {
 
 }  // namespace
 
-Tfrm_trainer::Tfrm_trainer(QWidget* parent) : QWidget(parent) {
+Tfrm_trainer::Tfrm_trainer(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_trainer"));
     setWindowTitle(QStringLiteral("Trainerpflege"));
     // Closing destroys the window; frm_trainer empties itself.
@@ -56,7 +56,7 @@ Tfrm_trainer::Tfrm_trainer(QWidget* parent) : QWidget(parent) {
 Tfrm_trainer::~Tfrm_trainer() = default;
 
 void Tfrm_trainer::aufbauen() {
-    db::DataSource* ds = dm ? dm->ds_trainer : nullptr;
+    db::DataSource* ds = m_dm.ds_trainer;
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -239,9 +239,8 @@ QString Tfrm_trainer::sicherungsFehlerText() {
 }
 
 bool Tfrm_trainer::check_sichern() {
-    if (!dm) return true;
     try {
-        dm->ibt_trainer->checkBrowseMode();
+        m_dm.ibt_trainer->checkBrowseMode();
         return true;
     } catch (const db::ChangedElsewhere& e) {
         // Saved meanwhile on another workstation: the row was read again
@@ -261,9 +260,9 @@ void Tfrm_trainer::SpeedButton1Click() {
 }
 
 bool Tfrm_trainer::FormClose() {
-    if (!dm || !dm->ibt_trainer->isActive()) return true;
+    if (!m_dm.ibt_trainer->isActive()) return true;
     try {
-        dm->ibt_trainer->checkBrowseMode();
+        m_dm.ibt_trainer->checkBrowseMode();
         return true;
     } catch (...) {
         platform::handleCurrentException();

@@ -10,6 +10,8 @@
 
 #include "platform/workingwindow.h"
 
+class Tdm;
+
 class QGroupBox;
 class QSplitter;
 class QTabWidget;
@@ -26,7 +28,7 @@ class DbNavigator;
 class Tfrm_trainer : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
-    explicit Tfrm_trainer(QWidget* parent = nullptr);
+    explicit Tfrm_trainer(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_trainer() override;
 
     // The save check: a pending edit of the trainer table is posted (with
@@ -73,6 +75,9 @@ protected:
 
 private:
     void aufbauen();
+
+    // The data module the window works on.
+    Tdm& m_dm;
 };
 
 extern QPointer<Tfrm_trainer> frm_trainer;

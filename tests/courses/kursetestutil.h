@@ -232,14 +232,14 @@ struct Fixture {
 
     // --- windows ---
     Tfrm_kurse* kursfenster() {
-        kurse = new Tfrm_kurse;
+        kurse = new Tfrm_kurse(*module);
         frm_kurse = kurse;
         kurse->resize(1200, 800);
         if (!zeigeAktiv(kurse)) qWarning("course window not active");
         return kurse;
     }
     Tfrm_beratungen* beratungsfenster() {
-        beratungen = new Tfrm_beratungen;
+        beratungen = new Tfrm_beratungen(*module);
         frm_beratungen = beratungen;
         beratungen->resize(1200, 800);
         module->ibt_kunde->open();

@@ -397,7 +397,7 @@ private slots:
         frm_qr_teilnehmerliste = &teilnehmerliste;
         Tfrm_qr_terminliste terminliste;
         frm_qr_terminliste = &terminliste;
-        Tfrm_kurse* w = new Tfrm_kurse;
+        Tfrm_kurse* w = new Tfrm_kurse(*f.m);
         const struct {
             const char* button;
             const char* title;

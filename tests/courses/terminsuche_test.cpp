@@ -113,7 +113,7 @@ private slots:
         beispiel(f);
         f.module->ibt->commitRetaining();
         Tfrm_beratungen* b = f.beratungsfenster();
-        Tfrm_terminsuche w;
+        Tfrm_terminsuche w(*f.module);
         frm_terminsuche = &w;
         w.resize(1000, 600);
         w.show();

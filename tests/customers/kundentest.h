@@ -63,7 +63,7 @@ struct Umgebung {
     // The customer window as the main window opens it: datasets open, shown,
     // active.
     Tfrm_kunden* kundenfenster() {
-        kunden = std::make_unique<Tfrm_kunden>();
+        kunden = std::make_unique<Tfrm_kunden>(*modul);
         frm_kunden = kunden.get();
         modul->ibt_kunde->open();
         modul->ibt_kunde_hunde->open();
@@ -72,7 +72,7 @@ struct Umgebung {
         return kunden.get();
     }
     Tfrm_hunde* hundefenster() {
-        hunde = std::make_unique<Tfrm_hunde>();
+        hunde = std::make_unique<Tfrm_hunde>(*modul);
         frm_hunde = hunde.get();
         modul->ibt_hunde->open();
         zeigen(hunde.get());

@@ -468,7 +468,7 @@ private slots:
         f.open();
         f.m->ibt_kunde->setFilter("ort = \"Kiel\"");
         f.m->ibt_kunde->setFiltered(true);
-        Tfrm_kunden* w = new Tfrm_kunden;
+        Tfrm_kunden* w = new Tfrm_kunden(*f.m);
         frm_kunden = w;
         Tfrm_qr_kundenkarte* form = new Tfrm_qr_kundenkarte;
         frm_qr_kundenkarte = form;

@@ -656,7 +656,7 @@ private slots:
         QCOMPARE(x.count("select count(*) from kunden where name = 'Schäfer'"), 1);
 
         // A customer that cannot be saved: the error, the window stays open.
-        x.f = new Tfrm_datenimport;
+        x.f = new Tfrm_datenimport(*x.module);
         x.f->show();
         dm->ibt_kunde->append();
         dm->ibt_kunde->fieldByName("KNDNR")->clear();  // no number: cannot be saved

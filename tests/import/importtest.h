@@ -31,7 +31,7 @@ struct Fixture {
         module = std::make_unique<Tdm>();
         module->connectTo(env.databasePath());
         dm = module.get();
-        f = new Tfrm_datenimport;
+        f = new Tfrm_datenimport(*module);
         f->resize(1200, 850);
         f->show();
     }
