@@ -449,13 +449,13 @@ void Tfrm_beratungen::e_uhrzeitKeyPress(QChar& ch) {
 // ---------------------------------------------------------------------------
 // Calendar and day list
 
-QSet<int> Tfrm_beratungen::setbolddays(int year, int month) { return kurstermin_tage(year, month); }
+QSet<int> Tfrm_beratungen::setbolddays(int year, int month) { return kurstermin_tage(m_dm, year, month); }
 
 void Tfrm_beratungen::fettTageSpaeter() {
     if (m_formShown && m_fettTimer) m_fettTimer->start();
 }
 
-void Tfrm_beratungen::tagesliste(const QDate& tag) { tagesliste_laden(jcp_tagesansicht, tag, true); }
+void Tfrm_beratungen::tagesliste(const QDate& tag) { tagesliste_laden(m_dm, jcp_tagesansicht, tag, true); }
 
 void Tfrm_beratungen::mc_kursterminplanerClick() { tagesliste(mc_kursterminplaner->selectedDate()); }
 

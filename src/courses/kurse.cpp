@@ -81,9 +81,9 @@ QLabel* label(const QString& text, QWidget* parent) {
 // ---------------------------------------------------------------------------
 // Shared with the consultations window
 
-QSet<int> kurstermin_tage(int year, int month) {
+QSet<int> kurstermin_tage(Tdm& data, int year, int month) {
     QSet<int> tage;
-    if (!m_dm.idb || !m_dm.idb->isOpen() || !m_dm.ibt) return tage;
+    if (!data.idb || !data.idb->isOpen() || !data.ibt) return tage;
     const QDate erster(year, month, 1);
     if (!erster.isValid() || year < 1 || year > 9999) return tage;
     // From the first of the month (inclusive) to the first of the next
@@ -93,7 +93,7 @@ QSet<int> kurstermin_tage(int year, int month) {
     const QDate naechster = erster.addMonths(1);
     if (naechster.year() <= 9999)
         sql += QStringLiteral(" and datum<\"") + datumText(naechster) + QStringLiteral("\"");
-    db::Statement s(m_dm.idb.get(), m_dm.ibt);
+    db::Statement s(data.idb.get(), data.ibt);
     s.prepare(sql);
     s.open();
     while (s.fetch()) {
@@ -116,12 +116,12 @@ QString tagesliste_sql(const QString& datum, bool klammern) {
     return sql;
 }
 
-void tagesliste_laden(widgets::CaptionPanel* caption, const QDate& tag, bool klammern) {
+void tagesliste_laden(Tdm& data, widgets::CaptionPanel* caption, const QDate& tag, bool klammern) {
     const QString d = datumText(tag);
     if (caption) caption->setCaption(d);
-    m_dm.ibq_kursedestages->close();
-    m_dm.ibq_kursedestages->setSql({tagesliste_sql(d, klammern)});
-    m_dm.ibq_kursedestages->open();
+    data.ibq_kursedestages->close();
+    data.ibq_kursedestages->setSql({tagesliste_sql(d, klammern)});
+    data.ibq_kursedestages->open();
 }
 
 bool datum_lesen(const QString& text, QDate* out) {
@@ -952,13 +952,13 @@ bool Tfrm_kurse::e_uhrzeitExit() {
 // ---------------------------------------------------------------------------
 // Calendar and day list
 
-QSet<int> Tfrm_kurse::setbolddays(int year, int month) { return kurstermin_tage(year, month); }
+QSet<int> Tfrm_kurse::setbolddays(int year, int month) { return kurstermin_tage(m_dm, year, month); }
 
 void Tfrm_kurse::fettTageSpaeter() {
     if (m_formShown && m_fettTimer) m_fettTimer->start();
 }
 
-void Tfrm_kurse::tagesliste(const QDate& tag) { tagesliste_laden(jcp_tagesansicht, tag, false); }
+void Tfrm_kurse::tagesliste(const QDate& tag) { tagesliste_laden(m_dm, jcp_tagesansicht, tag, false); }
 
 void Tfrm_kurse::mc_kursterminplanerClick() { tagesliste(mc_kursterminplaner->selectedDate()); }
 

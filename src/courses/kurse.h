@@ -47,7 +47,7 @@ class RolloutPanel;
 // The days (1..31) of the given month of the given year on which any course
 // date or consultation lies, read in the data module's running transaction,
 // so dates posted in this run count too.
-QSet<int> kurstermin_tage(int year, int month);
+QSet<int> kurstermin_tage(Tdm& data, int year, int month);
 
 // The statement of the day list for the date text D ("05.12.2005"): every
 // date of every course on that day, ordered by time. `klammern` writes the
@@ -57,7 +57,7 @@ QString tagesliste_sql(const QString& datum, bool klammern);
 // Loads the day list for `tag`: the caption becomes the date as
 // "dd.mm.yyyy", `ibq_kursedestages` is closed, given the statement and
 // opened again.
-void tagesliste_laden(widgets::CaptionPanel* caption, const QDate& tag, bool klammern);
+void tagesliste_laden(Tdm& data, widgets::CaptionPanel* caption, const QDate& tag, bool klammern);
 
 // A date typed as "dd.mm.yyyy" (also "d.m.yy", "dd.mm."); a text with a time
 // of day is no date.

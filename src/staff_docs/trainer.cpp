@@ -29,10 +29,10 @@ QPointer<Tfrm_trainer> frm_trainer;
 
 namespace {
 
-widgets::DbEdit* boundEdit(QWidget* parent, const char* name, const char* field) {
+widgets::DbEdit* boundEdit(db::DataSource* ds, QWidget* parent, const char* name, const char* field) {
     auto* e = new widgets::DbEdit(parent);
     e->setObjectName(QLatin1String(name));
-    e->setDataSource(m_dm.ds_trainer);
+    e->setDataSource(ds);
     e->setDataField(QLatin1String(field));
     return e;
 }
@@ -95,7 +95,7 @@ void Tfrm_trainer::aufbauen() {
     auto* adresse = new QGridLayout;
     adresse->setHorizontalSpacing(8);
     adresse->setVerticalSpacing(1);
-    dbe_trainernr = boundEdit(Panel1, "dbe_trainernr", "TRAINERNR");
+    dbe_trainernr = boundEdit(ds, Panel1, "dbe_trainernr", "TRAINERNR");
     dbe_trainernr->setReadOnly(true);
     dbe_trainernr->setFocusPolicy(Qt::ClickFocus);  // skipped by the tab key
     {
@@ -110,13 +110,13 @@ void Tfrm_trainer::aufbauen() {
     dbc_anrede->setDataField(QStringLiteral("ANREDE"));
     dbc_anrede->setItems({QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")});
     dbc_anrede->setMinimumWidth(100);
-    dbe_kurzzeichen = boundEdit(Panel1, "dbe_kurzzeichen", "KURZZEICHEN");
-    dbe_vname = boundEdit(Panel1, "dbe_vname", "VNAME");
-    dbe_name = boundEdit(Panel1, "dbe_name", "NAME");
-    dbe_str = boundEdit(Panel1, "dbe_str", "STR");
-    dbe_plz = boundEdit(Panel1, "dbe_plz", "PLZ");
+    dbe_kurzzeichen = boundEdit(ds, Panel1, "dbe_kurzzeichen", "KURZZEICHEN");
+    dbe_vname = boundEdit(ds, Panel1, "dbe_vname", "VNAME");
+    dbe_name = boundEdit(ds, Panel1, "dbe_name", "NAME");
+    dbe_str = boundEdit(ds, Panel1, "dbe_str", "STR");
+    dbe_plz = boundEdit(ds, Panel1, "dbe_plz", "PLZ");
     dbe_plz->setFixedWidth(60);
-    dbe_ort = boundEdit(Panel1, "dbe_ort", "ORT");
+    dbe_ort = boundEdit(ds, Panel1, "dbe_ort", "ORT");
 
     adresse->addWidget(label(Panel1, QStringLiteral("Trainer-Nr.:"), dbe_trainernr), 0, 0);
     adresse->addWidget(label(Panel1, QStringLiteral("Anrede:"), dbc_anrede), 0, 1);
@@ -143,10 +143,10 @@ void Tfrm_trainer::aufbauen() {
     kontakt->setContentsMargins(8, 4, 8, 6);
     kontakt->setHorizontalSpacing(8);
     kontakt->setVerticalSpacing(1);
-    dbe_tel = boundEdit(gb_erreichbar, "dbe_tel", "TEL");
-    dbe_mobil = boundEdit(gb_erreichbar, "dbe_mobil", "MOBIL");
-    dbe_fax = boundEdit(gb_erreichbar, "dbe_fax", "FAX");
-    dbe_email = boundEdit(gb_erreichbar, "dbe_email", "EMAIL");
+    dbe_tel = boundEdit(ds, gb_erreichbar, "dbe_tel", "TEL");
+    dbe_mobil = boundEdit(ds, gb_erreichbar, "dbe_mobil", "MOBIL");
+    dbe_fax = boundEdit(ds, gb_erreichbar, "dbe_fax", "FAX");
+    dbe_email = boundEdit(ds, gb_erreichbar, "dbe_email", "EMAIL");
     SpeedButton1 = new QToolButton(gb_erreichbar);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("@"));
