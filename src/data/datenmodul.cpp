@@ -304,8 +304,12 @@ void Tdm::setupEvents() {
             // A small random step besides: a workstation that lost the race
             // does not meet the winner's next row at the same number again
             // and again.
-            f->setAsInteger(std::max(nextKey(QString::fromLatin1(sql)), f->asInteger() + 1) +
-                            int(QRandomGenerator::global()->bounded(3)));
+            const QString text = QString::fromLatin1(sql);
+            // Counted numbers start again from the largest saved.
+            if (m_countedKeys) m_countedKeys->remove(text);
+            const int key = std::max(nextKey(text), f->asInteger() + 1) + int(QRandomGenerator::global()->bounded(3));
+            f->setAsInteger(key);
+            if (m_countedKeys) m_countedKeys->insert(text, key);
         };
     };
     ibt_kunde->onKeyTaken = nextFree("KNDNR", "Select max(kndnr) from kunden");
@@ -490,6 +494,15 @@ void Tdm::teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr) {
             if (!taken || attempt >= 50) throw;
         }
     }
+}
+
+int Tdm::nextKey(const QString& sql, const QVariantList& params) {
+    if (!m_countedKeys || !params.isEmpty()) return scalar(sql, params).toInt() + 1;
+    auto it = m_countedKeys->find(sql);
+    if (it != m_countedKeys->end()) return ++*it;
+    const int key = scalar(sql, params).toInt() + 1;
+    m_countedKeys->insert(sql, key);
+    return key;
 }
 
 QVariant Tdm::scalar(const QString& sql, const QVariantList& params) {

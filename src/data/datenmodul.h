@@ -11,6 +11,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <QHash>
 
 #include "db/connection.h"
 #include "db/dataset.h"
@@ -190,7 +192,28 @@ public:
     // key reads run once per new row, thousands of times in an import.
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // Largest value of the statement's first column plus one (NULL reads 0).
-    int nextKey(const QString& sql, const QVariantList& params = {}) { return scalar(sql, params).toInt() + 1; }
+    // While keys are counted (see KeysCounted) a text without parameters is
+    // read once and then counted up.
+    int nextKey(const QString& sql, const QVariantList& params = {});
+    // While it lives, new rows of a run that writes only rows whose numbers
+    // nextKey hands out (an import without number columns) get their numbers
+    // counted up instead of read: the largest number cannot change but by the
+    // run itself, except through another workstation, whose number is then
+    // refused and passed over as always.
+    class KeysCounted {
+    public:
+        KeysCounted(Tdm& dm, bool on) : m_dm(dm), m_on(on) {
+            if (m_on) m_dm.m_countedKeys.emplace();
+        }
+        ~KeysCounted() {
+            if (m_on) m_dm.m_countedKeys.reset();
+        }
+        KeysCounted(const KeysCounted&) = delete;
+        KeysCounted& operator=(const KeysCounted&) = delete;
+    private:
+        Tdm& m_dm;
+        bool m_on;
+    };
     // Enrols a dog into a course as a new participant (largest ID + 1; an ID
     // another workstation took meanwhile is passed over). Not committed here.
     void teilnehmerEinfuegen(int kursnr, int kndnr, int hundnr);
@@ -225,6 +248,8 @@ private:
     QVariant m_geloeschtesDokument;  // DOKNR between before and after delete
     // The statements of scalar(), by their text.
     std::map<QString, std::unique_ptr<db::Statement>> m_reads;
+    // The last number handed out per key text while keys are counted.
+    std::optional<QHash<QString, int>> m_countedKeys;
     // Rows of a one-column-key statement, each row's columns as text.
     QList<QStringList> rows(const QString& sql, const QVariant& param);
     db::Table* table(const char* name, const QString& tableName, db::DataSource** ds,

@@ -571,6 +571,15 @@ void Tfrm_datenimport::importieren() {
     // the customer explicitly meanwhile, as the master link would.
     kunde->disableControls();
     hund->disableControls();
+    // Without a column for the numbers every new customer and dog takes the
+    // next number, which the run counts up instead of asking the database
+    // for the largest one per row.
+    const auto mapped = [](const QList<Ziel>& ziele, const char* name) {
+        for (const Ziel& z : ziele)
+            if (z.field->fieldName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
+        return false;
+    };
+    const Tdm::KeysCounted gezaehlt(*dm, !mapped(kundeZiele, "KNDNR") && !mapped(hundZiele, "HUNDNR"));
     std::exception_ptr fehler;
     bool abgebrochen = false;
     bool kundeGepostet = false;  // the customer of the line being imported

@@ -239,6 +239,44 @@ private slots:
         if (dm->ibt_kunde_hunde->recordCount()) QCOMPARE(dm->ibt_kunde_hunde->fieldByName("KNDNR")->asInteger(), 1);
     }
 
+    // An import without number columns counts the numbers up; a number
+    // another workstation saves meanwhile is passed over, and the counting
+    // goes on after it: every line arrives, each dog with its customer.
+    void numberTakenMeanwhileDuringImport() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("k.csv", "Name;Hund\nMeier;Rex\nSchulz;Bello\nKrause;Luna\nBraun;Max\n"));
+        x.map(0, "kunde.NAME");
+        x.map(1, "hund.NAME");
+        db::Connection other;
+        other.setDatabaseName(x.env.databasePath());
+        other.open();
+        const db::Dataset::Handler before = dm->ibt_kunde->afterPost;
+        int posts = 0;
+        dm->ibt_kunde->afterPost = [&](db::Dataset* d) {
+            if (before) before(d);
+            if (++posts != 1) return;
+            // After the first line: the next two numbers are saved elsewhere.
+            db::Statement st(&other, other.defaultTransaction());
+            st.execute("insert into kunden (kndnr, name) values (2, 'Anderswo')");
+            st.execute("insert into kunden (kndnr, name) values (3, 'Anderswo')");
+            other.defaultTransaction()->commit();
+        };
+        platform::ScopedScriptedDialogs d;
+        QTest::mouseClick(f->b_import, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        dm->ibt_kunde->afterPost = before;
+        QVERIFY(imported(f));
+        QCOMPARE(f->importierteZeilen(), 4);
+        QCOMPARE(x.count("select count(*) from kunden"), 6);
+        QCOMPARE(x.count("select count(distinct kndnr) from kunden"), 6);
+        QCOMPARE(x.count("select count(*) from kunden where name = 'Anderswo' and kndnr in (2, 3)"), 2);
+        QCOMPARE(x.count("select count(*) from hunde h join kunden k on k.kndnr = h.kndnr where "
+                         "(k.name = 'Meier' and h.name = 'Rex') or (k.name = 'Schulz' and h.name = 'Bello') or "
+                         "(k.name = 'Krause' and h.name = 'Luna') or (k.name = 'Braun' and h.name = 'Max')"),
+                 4);
+    }
+
     // Files as spreadsheet programs write them: CR LF line ends, a comment
     // of several lines in quotes (the line break inside as LF or CR LF),
     // a line of empty cells, in Windows-1252 or in UTF-8 with a byte order
