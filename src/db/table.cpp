@@ -239,7 +239,8 @@ void Table::writeInsert(QVector<QVariant>& row, QByteArray* rowId) {
     for (Field* f : fields()) {
         if (f->kind() != FieldKind::Data) continue;
         const QVariant& v = row[f->index()];
-        const bool write = (v.isValid() && !v.isNull()) || m_defaultColumns.contains(f->fieldName().toUpper());
+        const bool write = (v.isValid() && !v.isNull()) ||
+                           (!m_defaultColumns.isEmpty() && m_defaultColumns.contains(f->fieldName().toUpper()));
         key.append(write ? '1' : '0');
         if (write) written << f;
     }

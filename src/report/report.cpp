@@ -130,17 +130,12 @@ struct FontInfo {
     QHash<QString, double> labelWidths;  // mm, by text
 };
 
-bool sameFont(const Font& a, const Font& b) {
-    return a.pointSize == b.pointSize && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
-           a.family == b.family;
-}
-
 // A report uses a handful of fonts; every text item asks for its font, so
 // the look-up compares the fields instead of building a key text.
 FontInfo& fontInfo(const Font& f) {
     static auto* cache = new std::vector<std::pair<Font, FontInfo*>>;
     for (const auto& e : *cache)
-        if (sameFont(e.first, f)) return *e.second;
+        if (e.first == f) return *e.second;
     const QFont q = toQFont(f);
     const QFontMetricsF fm(q);
     cache->emplace_back(f, new FontInfo{q, fm, fm.height() / U, fm.lineSpacing() / U, {}});

@@ -23,6 +23,11 @@ struct Font {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+
+    bool operator==(const Font& o) const {
+        return pointSize == o.pointSize && bold == o.bold && italic == o.italic && underline == o.underline &&
+               family == o.family;
+    }
 };
 
 // What a placed item has in common with every other item placed from the same
@@ -41,9 +46,7 @@ struct PlacedStyle {
     double lineHeight = 0;   // Text: mm of one line
 
     bool operator==(const PlacedStyle& o) const {
-        return name == o.name && band == o.band && font.family == o.font.family &&
-               font.pointSize == o.font.pointSize && font.bold == o.font.bold && font.italic == o.font.italic &&
-               font.underline == o.font.underline && align == o.align && wordWrap == o.wordWrap &&
+        return name == o.name && band == o.band && font == o.font && align == o.align && wordWrap == o.wordWrap &&
                clip == o.clip && color == o.color && penWidth == o.penWidth && lineSpacing == o.lineSpacing &&
                lineHeight == o.lineHeight;
     }

@@ -65,8 +65,7 @@ void setFitted(Band& b, const QString& name, const QString& value) {
     static auto* metrics = new std::vector<std::pair<Font, Metrics*>>;
     Metrics* m = nullptr;
     for (const auto& e : *metrics)
-        if (e.first.pointSize == it.font.pointSize && e.first.bold == it.font.bold &&
-            e.first.italic == it.font.italic && e.first.family == it.font.family) {
+        if (e.first == it.font) {
             m = e.second;
             break;
         }
