@@ -116,6 +116,10 @@ void Dataset::Arena::clear() {
 }
 
 QVariant Dataset::rowValue(const Row& r, int fieldIndex) const {
+    if (r.keyOnly) {
+        const int column = m_keyColumnOfField.value(fieldIndex, -1);
+        return column < 0 ? QVariant() : m_keyCodec->value(r.packed, column);
+    }
     if (!r.packed) return r.values.value(fieldIndex);
     if (fieldIndex < 0 || fieldIndex >= m_fields.size()) return QVariant();
     if (fieldIndex < m_dataFieldCount) return m_codec->value(r.packed, m_fields[fieldIndex]->m_column);
@@ -501,6 +505,9 @@ void Dataset::clearState() {
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_arena.clear();
+    m_keyCodec.reset();
+    m_keyColumnOfField.clear();
+    if (m_pageSelect) m_pageSelect->close();
     m_buffer = Row();
     m_current = -1;
     m_eof = m_bof = true;
@@ -673,6 +680,8 @@ void Dataset::resync() {
     const int editing = isEditing() ? m_current : -1;
     for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
         if (m_state == DatasetState::Insert && i == m_current) continue;
+        // A key-only row is read as it is stored when it is read.
+        if (m_rows[size_t(i)].keyOnly) continue;
         if (!written.contains(identityOf(m_rows[i]))) continue;
         if (rereadRow(i) == Reread::Gone && i != editing) {
             // Deleted by the other dataset.
@@ -684,6 +693,7 @@ void Dataset::resync() {
     m_seenVersion = now;
     if (!changed) return;
     if (m_current < 0 && !m_rows.empty()) m_current = 0;
+    settleCurrent();
     m_eof = m_rows.empty();
     m_bof = m_current <= 0;
     notifyDataSetChanged();
@@ -698,6 +708,11 @@ void Dataset::checkDetailsBrowseMode() {
 }
 
 void Dataset::doScroll(int newRow) {
+    // Callers read the row first (readRow); the current row is always whole.
+    if (newRow >= 0 && newRow < int(m_rows.size()) && m_rows[size_t(newRow)].keyOnly) {
+        newRow = readRow(newRow, 1);
+        if (newRow >= int(m_rows.size())) newRow = readRow(int(m_rows.size()) - 1, -1);
+    }
     if (beforeScroll) beforeScroll(this);
     m_current = newRow;
     notifyScrolled();
@@ -708,7 +723,8 @@ void Dataset::first() {
     checkActive();
     checkBrowseMode();
     if (m_rows.empty()) fetchMore(m_packet);
-    doScroll(m_rows.empty() ? -1 : 0);
+    const int at = readRow(0, 1);
+    doScroll(at >= int(m_rows.size()) ? -1 : at);
     m_bof = true;
     m_eof = m_rows.empty();
 }
@@ -716,8 +732,12 @@ void Dataset::first() {
 void Dataset::last() {
     checkActive();
     checkBrowseMode();
-    fetchAll();
-    doScroll(m_rows.empty() ? -1 : int(m_rows.size()) - 1);
+    // A table reads the keys of the rows not fetched yet instead of the
+    // whole rows, then only the last page whole: the position, the row
+    // count and the row numbers are those of a full fetch, and the other
+    // rows are read by page when something shows or reads them.
+    if (!readKeyedRest()) fetchAll();
+    doScroll(readRow(int(m_rows.size()) - 1, -1));
     m_eof = true;
     m_bof = m_rows.empty();
 }
@@ -726,8 +746,9 @@ void Dataset::next() {
     checkActive();
     checkBrowseMode();
     if (m_current + 1 >= int(m_rows.size())) fetchMore(m_packet);
-    if (m_current + 1 < int(m_rows.size())) {
-        doScroll(m_current + 1);
+    const int at = m_current + 1 < int(m_rows.size()) ? readRow(m_current + 1, 1) : int(m_rows.size());
+    if (at < int(m_rows.size())) {
+        doScroll(at);
         m_bof = false;
         m_eof = false;
     } else {
@@ -738,8 +759,9 @@ void Dataset::next() {
 void Dataset::prior() {
     checkActive();
     checkBrowseMode();
-    if (m_current > 0) {
-        doScroll(m_current - 1);
+    const int at = m_current > 0 ? readRow(m_current - 1, -1) : -1;
+    if (at >= 0) {
+        doScroll(at);
         m_eof = false;
         m_bof = false;
     } else {
@@ -772,6 +794,9 @@ void Dataset::setRecNo(int row) {
     checkBrowseMode();
     while (row >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
     if (row < 0 || row >= int(m_rows.size())) return;
+    row = readRow(row, 1);
+    if (row >= int(m_rows.size())) row = readRow(int(m_rows.size()) - 1, -1);
+    if (row < 0 || row == m_current) return;
     doScroll(row);
     m_bof = row == 0;
     m_eof = false;
@@ -784,11 +809,27 @@ int Dataset::findRow(const QVector<QVariant>& values, const QByteArray& rowId) {
             if (!sameValue(rowValue(r, i), values[i])) return false;
         return true;
     };
-    for (int i = 0; i < int(m_rows.size()); ++i)
-        if (matches(m_rows[i])) return i;
+    // Key-only rows are read when their key is the one looked for.
+    QVector<QPair<int, QVariant>> key;
+    auto search = [&]() -> int {
+        if (key.isEmpty() && m_keyCodec)
+            for (int i : m_identity) key.append({i, values.value(i)});
+        for (int i = 0; i < int(m_rows.size()); ++i) {
+            if (m_rows[size_t(i)].keyOnly) {
+                if (!rowId.isEmpty() || !keyMatches(m_rows[size_t(i)], key, false, false)) continue;
+                i = readRow(i, 1);
+                if (i >= int(m_rows.size())) break;
+            }
+            if (matches(m_rows[size_t(i)])) return i;
+        }
+        return -1;
+    };
+    const int found = search();
+    if (found >= 0) return found;
     // Not among the fetched rows: ask the server first whether it is there at
     // all, so that a row that left the selection costs no full fetch.
     if (!m_allFetched && rowStillSelected(values, rowId)) {
+        if (readKeyedRest()) return search();
         while (canFetchMore()) {
             int from = int(m_rows.size());
             fetchMore(m_packet);
@@ -814,15 +855,24 @@ bool Dataset::locate(const QString& fieldNames, const QVariant& values, bool cas
         }
         return true;
     };
+    // A key-only row whose key does not match is passed over unread.
+    QVector<QPair<int, QVariant>> key;
+    for (int i = 0; i < fs.size(); ++i) key.append({fs[i]->index(), i < vals.size() ? vals[i] : QVariant()});
     int i = 0;
     for (;;) {
-        for (; i < int(m_rows.size()); ++i)
-            if (matches(m_rows[i])) {
+        for (; i < int(m_rows.size()); ++i) {
+            if (m_rows[size_t(i)].keyOnly) {
+                if (!keyMatches(m_rows[size_t(i)], key, caseInsensitive, partialKey)) continue;
+                i = readRow(i, 1);
+                if (i >= int(m_rows.size())) break;
+            }
+            if (matches(m_rows[size_t(i)])) {
                 doScroll(i);
                 m_bof = i == 0;
                 m_eof = false;
                 return true;
             }
+        }
         if (!canFetchMore()) return false;
         fetchMore(m_packet);
     }
@@ -836,7 +886,14 @@ QVariant Dataset::lookup(const QString& fieldNames, const QVariant& values, cons
     for (const QString& n : names) fs.append(fieldByName(n));
     Field* result = fieldByName(resultField);
     fetchAll();
+    QVector<QPair<int, QVariant>> key;
+    for (int i = 0; i < fs.size(); ++i) key.append({fs[i]->index(), i < vals.size() ? vals[i] : QVariant()});
     for (int r = 0; r < int(m_rows.size()); ++r) {
+        if (m_rows[size_t(r)].keyOnly) {
+            if (!keyMatches(m_rows[size_t(r)], key, false, false)) continue;
+            r = readRow(r, 1);
+            if (r >= int(m_rows.size())) break;
+        }
         bool ok = true;
         for (int i = 0; i < fs.size() && ok; ++i)
             ok = sameValue(valueAt(r, fs[i]->index()), i < vals.size() ? vals[i] : QVariant());
@@ -865,7 +922,19 @@ QVariant Dataset::storedValue(int fieldIndex) const {
 QVariant Dataset::valueAt(int row, int fieldIndex) const {
     if (isRowEditing(row)) return m_buffer.values.value(fieldIndex);
     if (row < 0 || row >= int(m_rows.size())) return QVariant();
-    return rowValue(m_rows[row], fieldIndex);
+    if (m_rows[size_t(row)].keyOnly) {
+        // Read with its page when a grid or a printout first asks for it.
+        // This runs while a grid paints: a failing read shows the row empty
+        // (navigating to it reports the error).
+        try {
+            row = const_cast<Dataset*>(this)->readRow(row, 1);
+        } catch (const std::exception&) {
+            return QVariant();
+        }
+        if (isRowEditing(row)) return m_buffer.values.value(fieldIndex);
+        if (row < 0 || row >= int(m_rows.size())) return QVariant();
+    }
+    return rowValue(m_rows[size_t(row)], fieldIndex);
 }
 
 void Dataset::setCurrentValue(Field* field, const QVariant& v) {
@@ -1066,6 +1135,7 @@ void Dataset::cancel() {
         int back = m_rowBeforeInsert;
         if (back >= int(m_rows.size())) back = int(m_rows.size()) - 1;
         m_current = m_rows.empty() ? -1 : (back < 0 ? 0 : back);
+        settleCurrent();
     }
     m_buffer = Row();
     m_modified = false;
@@ -1094,6 +1164,7 @@ void Dataset::deleteRecord() {
     m_rows.erase(m_rows.begin() + m_current);
     if (m_current >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
     if (m_current >= int(m_rows.size())) m_current = int(m_rows.size()) - 1;
+    settleCurrent();
     m_eof = m_rows.empty();
     m_bof = m_current <= 0;
     notifyDataSetChanged();
@@ -1125,6 +1196,194 @@ void Dataset::writeDelete(const QVector<QVariant>&, const QByteArray&) {
 }
 
 bool Dataset::rowStillSelected(const QVector<QVariant>&, const QByteArray&) { return true; }
+
+bool Dataset::keyedSelectSql(int, QString*, QString*, QVector<QPair<QString, QVariant>>*) { return false; }
+
+// ---- rows known by their key
+
+bool Dataset::readKeyedRest() {
+    if (m_allFetched || !m_select || !m_codec || isEditing() || !m_localInserts.isEmpty()) return false;
+    if (!m_identityKnown) {
+        m_identity = identityFieldIndexes();
+        m_identityKnown = true;
+    }
+    if (m_identity.isEmpty()) return false;
+    for (int i : m_identity)
+        if (i < 0 || i >= m_dataFieldCount) return false;
+    QString keySql, rowSql;
+    QVector<QPair<QString, QVariant>> params;
+    if (!keyedSelectSql(kKeyPage, &keySql, &rowSql, &params)) return false;
+
+    Statement keys(m_connection, m_transaction);
+    keys.prepare(keySql);
+    if (keys.columnCount() != m_identity.size()) return false;
+    if (!m_pageSelect) m_pageSelect = std::make_unique<Statement>(m_connection, m_transaction);
+    m_pageSelect->prepare(rowSql);
+    // Whole rows read by key are kept packed like the cursor's rows.
+    if (!m_pageSelect->rowCodec() || !m_codec->samePackedForm(*m_pageSelect->rowCodec())) return false;
+    for (const auto& p : params) keys.setParam(p.first, p.second);
+    keys.open();
+    ++m_selectCount;
+
+    m_keyCodec = keys.rowCodec();
+    m_keyColumnOfField = QVector<int>(m_fields.size(), -1);
+    for (int j = 0; j < m_identity.size(); ++j) m_keyColumnOfField[m_identity[j]] = j;
+    auto giveUp = [&] {
+        keys.close();
+        m_keyCodec.reset();
+        m_keyColumnOfField.clear();
+        return false;
+    };
+    // The rows fetched so far must be the first rows of the key list, in
+    // the same order: then the rest of the key list is the rest of the
+    // cursor's rows. Otherwise rows were inserted, deleted or changed
+    // meanwhile where the cursor has been, and the cursor goes on.
+    const int head = int(m_rows.size());
+    int n = 0;
+    // The keys are collected first and the rows made at once: growing the
+    // row list row by row would copy it again and again.
+    std::vector<const char*> rest;
+    try {
+        while (keys.fetch()) {
+            const char* message = keys.rowMessage();
+            const size_t bytes = m_keyCodec->packedSize(message);
+            char* packed = m_arena.allocate(bytes);
+            m_keyCodec->pack(message, packed);
+            if (n < head) {
+                Row r;
+                r.packed = packed;
+                r.keyOnly = true;
+                if (m_rows[size_t(n)].keyOnly || identityOf(r) != identityOf(m_rows[size_t(n)])) return giveUp();
+            } else {
+                rest.push_back(packed);
+            }
+            ++n;
+        }
+    } catch (...) {
+        giveUp();
+        throw;
+    }
+    if (n < head) return giveUp();
+    m_rows.reserve(m_rows.size() + rest.size());
+    for (const char* packed : rest) {
+        Row r;
+        r.packed = packed;
+        r.keyOnly = true;
+        m_rows.push_back(std::move(r));
+    }
+    rest = {};
+    if (m_select) m_select->close();
+    m_allFetched = true;
+    m_pageSql = rowSql;
+    m_pageParams = params;
+    m_pageKeyParams.clear();
+    for (int i = 0; i < kKeyPage; ++i)
+        for (int j = 0; j < m_identity.size(); ++j) m_pageKeyParams << QStringLiteral("kyn_key_%1_%2").arg(i).arg(j);
+    if (n > head && m_disableCount == 0)
+        for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->rowsFetched(head, n - 1);
+    return true;
+}
+
+int Dataset::readRow(int index, int step) {
+    while (index >= 0 && index < int(m_rows.size()) && m_rows[size_t(index)].keyOnly) {
+        bool gone = false;
+        index = readPage(index, &gone);
+        if (gone && step < 0) --index;
+    }
+    return index;
+}
+
+int Dataset::readPage(int index, bool* gone) {
+    *gone = false;
+    // Pages lie at fixed places, so that walking backwards reads as few
+    // pages as walking forwards.
+    const int size = int(m_rows.size());
+    const int from = index / kKeyPage * kKeyPage, to = std::min(from + kKeyPage, size);
+    QHash<QString, int> wanted;
+    QVector<int> order;
+    for (int i = from; i < to; ++i)
+        if (m_rows[size_t(i)].keyOnly) {
+            wanted.insert(identityOf(m_rows[size_t(i)]), i);
+            order << i;
+        }
+    if (order.isEmpty()) return index;
+    Statement* st = m_pageSelect.get();
+    st->prepare(m_pageSql);
+    st->clearParams();
+    for (const auto& p : m_pageParams) st->setParam(p.first, p.second);
+    const int k = m_identity.size();
+    for (int i = 0; i < kKeyPage; ++i) {
+        // Unused places repeat the last key.
+        const Row& r = m_rows[size_t(order[std::min(i, int(order.size()) - 1)])];
+        for (int j = 0; j < k; ++j) st->setParam(m_pageKeyParams[i * k + j], rowValue(r, m_identity[j]));
+    }
+    st->open();
+    ++m_selectCount;
+    const std::shared_ptr<const RowCodec> codec = st->rowCodec();
+    while (st->fetch()) {
+        const char* message = st->rowMessage();
+        Row r;
+        const size_t n = codec->packedSize(message);
+        char* packed = m_arena.allocate(n);
+        codec->pack(message, packed);
+        r.packed = packed;
+        const auto it = wanted.find(identityOf(r));
+        if (it == wanted.end()) continue;
+        const int at = it.value();
+        wanted.erase(it);
+        if (m_fields.size() > m_dataFieldCount) {
+            r.values.resize(m_fields.size() - m_dataFieldCount);
+            calculate(r);
+        }
+        m_rows[size_t(at)] = std::move(r);
+    }
+    // Keys without a row: deleted meanwhile, or no longer selected.
+    QList<int> missing = wanted.values();
+    std::sort(missing.begin(), missing.end(), std::greater<int>());
+    for (int at : missing) {
+        if (at < index) --index;
+        else if (at == index) *gone = true;
+        dropRow(at);
+    }
+    return index;
+}
+
+void Dataset::dropRow(int index) {
+    m_rows.erase(m_rows.begin() + index);
+    if (m_current > index) --m_current;
+    if (m_rowBeforeInsert > index) --m_rowBeforeInsert;
+    // Controls learn of it when control is back in the event loop: this may
+    // run while a grid paints its rows.
+    if (m_dropNoticePending) return;
+    m_dropNoticePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_dropNoticePending = false;
+            if (isActive()) notifyDataSetChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+void Dataset::settleCurrent() {
+    if (m_current < 0 || m_current >= int(m_rows.size()) || !m_rows[size_t(m_current)].keyOnly) return;
+    int at = readRow(m_current, 1);
+    if (at >= int(m_rows.size())) at = readRow(int(m_rows.size()) - 1, -1);
+    m_current = at;
+    if (m_rows.empty()) {
+        m_current = -1;
+        m_eof = m_bof = true;
+    }
+}
+
+bool Dataset::keyMatches(const Row& r, const QVector<QPair<int, QVariant>>& wanted, bool caseInsensitive,
+                         bool partialKey) const {
+    for (const auto& w : wanted)
+        if (m_keyColumnOfField.value(w.first, -1) >= 0 &&
+            !sameValue(rowValue(r, w.first), w.second, caseInsensitive, partialKey))
+            return false;
+    return true;
+}
 
 // ---- filter
 

@@ -108,7 +108,9 @@ public:
     // Index of the current row in the fetched rows, -1 when there is none.
     int recNo() const { return m_current; }
     void setRecNo(int row);
-    // Rows fetched so far (the dataset may hold more on the server).
+    // Rows known so far (the dataset may hold more on the server). After
+    // last() on a table the count is exact: every row is known by its key
+    // and read whole when something asks for it (see last()).
     int recordCount() const { return int(m_rows.size()); }
     bool allFetched() const { return m_allFetched; }
     bool canFetchMore() const { return isActive() && !m_allFetched; }
@@ -234,6 +236,15 @@ protected:
     // are identified by their row id or not at all.
     virtual QVector<int> identityFieldIndexes() { return {}; }
 
+    // Reading by key (see last()): `keys` selects the identity columns of
+    // every row, with the conditions and the order of the select; `rows`
+    // selects whole rows, in the form of the select, by `count` identities
+    // (parameter kyn_key_I_J: identity I, its column J); `params` receives
+    // the values of the other parameters of both. False when the dataset
+    // cannot be read that way.
+    virtual bool keyedSelectSql(int count, QString* keys, QString* rows,
+                                QVector<QPair<QString, QVariant>>* params);
+
 private:
     // A row read from the server keeps its data fields packed (RowCodec) and
     // only its calculated and lookup fields as values; a row written by the
@@ -242,6 +253,9 @@ private:
         const char* packed = nullptr;  // in m_arena; null: `values` holds every field
         QVector<QVariant> values;      // packed: the fields after the data fields
         QByteArray rowId;              // RDB$DB_KEY for key-less tables
+        // Only the key is known (m_keyCodec's form in `packed`): the row is
+        // read whole by readRow() before anything reads it.
+        bool keyOnly = false;
     };
     // Append-only storage of the packed rows of the open cursor.
     class Arena {
@@ -268,6 +282,36 @@ private:
     void openCursor();
     void closeCursor();
     bool fetchRow();
+
+    // The rows not fetched yet become key-only rows (the cursor is closed):
+    // only the identity columns of every row are read, which costs the
+    // server a fraction of the whole rows. False (nothing changed) when the
+    // dataset has no identity, holds rows inserted while the cursor is open,
+    // or the rows fetched so far are not the first rows of the key list
+    // (the selection changed meanwhile).
+    bool readKeyedRest();
+    // Makes the row at `index` a whole row: a key-only row is read with the
+    // key-only rows of its page (one select). Rows of the page that are no
+    // longer selected on the server (deleted meanwhile) are dropped; when the
+    // row itself is gone, its neighbour in direction `step` (+1 the next,
+    // -1 the previous) takes its place. Returns the row's index now; -1 or
+    // recordCount() when there is none. Every read of a row's values goes
+    // through here (or through the current row, which is always whole).
+    int readRow(int index, int step = 1);
+    int readPage(int index, bool* gone);
+    void dropRow(int index);
+    // The current row whole again after rows were dropped or deleted.
+    void settleCurrent();
+    bool keyMatches(const Row& r, const QVector<QPair<int, QVariant>>& wanted, bool caseInsensitive,
+                    bool partialKey) const;
+    static constexpr int kKeyPage = 64;
+    std::shared_ptr<const RowCodec> m_keyCodec;  // form of the key-only rows
+    QVector<int> m_keyColumnOfField;             // per field: column of the key, -1
+    std::unique_ptr<Statement> m_pageSelect;
+    QString m_pageSql;
+    QVector<QPair<QString, QVariant>> m_pageParams;
+    QStringList m_pageKeyParams;  // kyn_key_I_J in page order
+    bool m_dropNoticePending = false;
     void calculate(Row& r);
     void doScroll(int newRow);
     void checkActive() const;
@@ -381,6 +425,8 @@ protected:
     QString writtenTable() const override { return m_tableName; }
     Reread readRowAgain(const QVector<QVariant>& values, const QByteArray& rowId,
                         QVector<QVariant>* columns) override;
+    bool keyedSelectSql(int count, QString* keys, QString* rows,
+                        QVector<QPair<QString, QVariant>>* params) override;
 
 private:
     void readKeyInfo();

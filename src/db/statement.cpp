@@ -569,6 +569,15 @@ QVariant Statement::value(int column) const {
     return decodeValue(lay.type, lay.scale, lay.charset, p, lay.length);
 }
 
+bool RowCodec::samePackedForm(const RowCodec& other) const {
+    if (other.m_columns.size() != m_columns.size()) return false;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const Column &a = m_columns[i], &b = other.m_columns[i];
+        if (a.type != b.type || a.length != b.length || a.charset != b.charset || a.scale != b.scale) return false;
+    }
+    return true;
+}
+
 size_t RowCodec::packedSize(const char* message) const {
     size_t n = m_bitmapBytes;
     for (const Column& c : m_columns) {

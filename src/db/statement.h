@@ -56,6 +56,9 @@ public:
     // The value of a column of a packed row, as Statement::value gives it.
     QVariant value(const char* packed, int column) const;
     int columnCount() const { return int(m_columns.size()); }
+    // Whether rows packed by `other` read the same through this codec (the
+    // same column types; where the message keeps them may differ).
+    bool samePackedForm(const RowCodec& other) const;
 
 private:
     friend class Statement;

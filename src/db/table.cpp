@@ -173,6 +173,35 @@ QString Table::selectSql(QVector<QPair<QString, QVariant>>* params) {
     return sql;
 }
 
+bool Table::keyedSelectSql(int count, QString* keys, QString* rows,
+                           QVector<QPair<QString, QVariant>>* params) {
+    // Rows are found again by primary key; key-less tables keep reading
+    // whole rows.
+    const QStringList pk = primaryKey();
+    if (pk.isEmpty() || hasRowIdColumn()) return false;
+    const QString where = whereClause(params);
+    const QStringList order = splitFields(m_indexFieldNames);
+    *keys = QStringLiteral("select %1 from %2").arg(pk.join(QLatin1Char(',')), m_tableName) + where;
+    if (!order.isEmpty()) *keys += QStringLiteral(" order by ") + order.join(QLatin1Char(','));
+    QString byKey;
+    if (pk.size() == 1) {
+        QStringList marks;
+        for (int i = 0; i < count; ++i) marks << QStringLiteral(":kyn_key_%1_0").arg(i);
+        byKey = pk.first() + QStringLiteral(" in (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    } else {
+        QStringList alternatives;
+        for (int i = 0; i < count; ++i) {
+            QStringList conds;
+            for (int j = 0; j < pk.size(); ++j) conds << QStringLiteral("%1 = :kyn_key_%2_%3").arg(pk[j]).arg(i).arg(j);
+            alternatives << QLatin1Char('(') + conds.join(QStringLiteral(" and ")) + QLatin1Char(')');
+        }
+        byKey = alternatives.join(QStringLiteral(" or "));
+    }
+    *rows = selectAll(m_tableName, false) + (where.isEmpty() ? QStringLiteral(" where ") : where + QStringLiteral(" and ")) +
+            QLatin1Char('(') + byKey + QLatin1Char(')');
+    return true;
+}
+
 bool Table::rowStillSelected(const QVector<QVariant>& values, const QByteArray& rowId) {
     QVector<QPair<QString, QVariant>> params;
     QString where = whereClause(&params);
