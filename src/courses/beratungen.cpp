@@ -29,16 +29,9 @@ QPointer<Tfrm_beratungen> frm_beratungen;
 
 using widgets::DbGridColumn;
 
-namespace {
+using platform::guarded;
 
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
-}
+namespace {
 
 QString datumText(const QDate& d) {
     return QStringLiteral("%1.%2.%3")

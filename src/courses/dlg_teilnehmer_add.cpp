@@ -18,16 +18,9 @@
 
 QPointer<Tfrm_teilnehmer_add> frm_teilnehmer_add;
 
-namespace {
+using platform::guarded;
 
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
-}
+namespace {
 
 // The longest of the searched columns (KUNDEN.NAME, KUNDEN.TEL, HUNDE.NAME:
 // 30 characters; the numbers have at most 11 digits with their sign).

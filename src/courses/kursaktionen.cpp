@@ -27,18 +27,11 @@
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 
+using platform::guarded;
+
 namespace {
 
 const QString cr = QStringLiteral("\r\n");
-
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
-}
 
 QString grund() {
     try {

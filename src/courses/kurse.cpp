@@ -29,6 +29,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/datei_ausfuehren.h"
+#include "platform/sicherung.h"
 #include "widgets/captionpanel.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
@@ -40,17 +41,9 @@ QPointer<Tfrm_kurse> frm_kurse;
 
 using widgets::DbGridColumn;
 
-namespace {
+using platform::guarded;
 
-// Runs a handler from a signal: an error goes to the standard error box.
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
-}
+namespace {
 
 QString datumText(const QDate& d) {
     return QStringLiteral("%1.%2.%3")
@@ -139,13 +132,6 @@ QTime uhrzeit_lesen(const QString& text) {
     QTime t;
     if (!db::fmt::parseTime(text, &t)) throw db::ConvertError(QStringLiteral("'%1' ist keine gültige Uhrzeit").arg(text));
     return t;
-}
-
-QString sichern_meldung(const QString& subject) {
-    return QStringLiteral("Die Änderungen an den ") + subject +
-           QStringLiteral(" konnten nicht gesichert werden, da diese nicht vollständig oder nicht korrekt sind ! "
-                          "(Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen oder "
-                          "korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie diese.");
 }
 
 // ---------------------------------------------------------------------------
@@ -737,32 +723,14 @@ void Tfrm_kurse::zeigeKursauswahl(KursAuswahl a) {
 bool Tfrm_kurse::check_sichern() {
     // 1. The course. Posting it posts its pending details first; when one of
     //    those is what fails, the course dates' message says so.
-    try {
-        m_dm.ibt_kurse->checkBrowseMode();
-    } catch (const db::ChangedElsewhere& e) {
-        // Saved meanwhile on another workstation: the row was read again
-        // and the user's change is still there to be saved again.
-        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-        return false;
-    } catch (...) {
+    using platform::Daten;
+    const bool kurs = platform::sichern(*m_dm.ibt_kurse, [this] {
         const bool terminFehler = m_dm.ibt_kurstermine->isActive() && m_dm.ibt_kurstermine->isEditing();
-        platform::dialogs().messageBox(sichern_meldung(terminFehler ? QStringLiteral("Termindaten des Kurses")
-                                                                    : QStringLiteral("Kursdaten")));
-        return false;
-    }
+        return terminFehler ? Daten::TermindatenDesKurses : Daten::Kursdaten;
+    });
+    if (!kurs) return false;
     // 2. The course dates.
-    try {
-        m_dm.ibt_kurstermine->checkBrowseMode();
-    } catch (const db::ChangedElsewhere& e) {
-        // Saved meanwhile on another workstation: the row was read again
-        // and the user's change is still there to be saved again.
-        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-        return false;
-    } catch (...) {
-        platform::dialogs().messageBox(sichern_meldung(QStringLiteral("Termindaten des Kurses")));
-        return false;
-    }
-    return true;
+    return platform::sichern(*m_dm.ibt_kurstermine, Daten::TermindatenDesKurses);
 }
 
 bool Tfrm_kurse::FormClose() {

@@ -67,9 +67,6 @@ bool datum_lesen(const QString& text, QDate* out);
 // db::ConvertError ("'x' ist keine gültige Uhrzeit") otherwise.
 QTime uhrzeit_lesen(const QString& text);
 
-// The save-check message for a subject ("Kursdaten").
-QString sichern_meldung(const QString& subject);
-
 class Tfrm_kurse : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:

@@ -22,16 +22,9 @@
 
 QPointer<Tfrm_terminsuche> frm_terminsuche;
 
-namespace {
+using platform::guarded;
 
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
-}
+namespace {
 
 // A search text as the right-hand side of LIKE: the database upper-cases it
 // with the UPPER it applies to the column, in the column's character set.

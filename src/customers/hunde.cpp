@@ -22,12 +22,15 @@
 #include "db/error.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "platform/sicherung.h"
 #include "widgets/dbcheckbox.h"
 #include "widgets/dbcombobox.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+
+using platform::guarded;
 
 QPointer<Tfrm_hunde> frm_hunde;
 
@@ -393,25 +396,8 @@ QWidget* Tfrm_hunde::buildAnamnese() {
 void Tfrm_hunde::FormCreate() { dbcb_rasse->setItems(rassen_fuer_fenster(false)); }
 
 bool Tfrm_hunde::check_sichern() {
-    try {
-        m_dm.ibt_hunde->checkBrowseMode();
-    } catch (const db::Abort&) {
-        return false;
-    } catch (const db::ChangedElsewhere& e) {
-        // Saved meanwhile on another workstation: the row was read again
-        // and the user's change is still there to be saved again.
-        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-        return false;
-    } catch (...) {
-        platform::dialogs().messageBox(
-            QStringLiteral("Die Änderungen an den Hundedaten konnten nicht gesichert werden, da diese nicht "
-                           "vollständig oder nicht korrekt sind ! (Datumsformate korrekt ? Buchstaben in "
-                           "Zahlenfeldern ?) Vervollständigen oder korrigieren Sie bitte zunächst die Änderungen "
-                           "oder verwerfen Sie diese."),
-            platform::Icon::Warning);
-        return false;
-    }
-    return true;
+    return platform::sichern(*m_dm.ibt_hunde, platform::Daten::Hundedaten, platform::Icon::Warning,
+                             platform::Abbruch::Still);
 }
 
 void Tfrm_hunde::closeEvent(QCloseEvent* e) {
@@ -423,7 +409,7 @@ void Tfrm_hunde::closeEvent(QCloseEvent* e) {
 
 void Tfrm_hunde::hundesuche(const QString& text) {
     db::Table* t = m_dm.ibt_hunde;
-    try {
+    guarded([&] {
         t->checkBrowseMode();
         if (text.isEmpty()) {
             t->setFiltered(false);
@@ -432,9 +418,7 @@ void Tfrm_hunde::hundesuche(const QString& text) {
         }
         t->setFilter(hundesuche_bedingung(text));
         t->setFiltered(true);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_hunde::suchtext_hundeKeyDown(int& key, Qt::KeyboardModifiers) {
@@ -472,15 +456,13 @@ void Tfrm_hunde::bb_zumkundenClick() {
     }
     if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Kunden, 1);
     if (kndnr.isEmpty()) return;
-    try {
+    guarded([&] {
         m_dm.ibt_kunde->locate(QStringLiteral("KNDNR"), kndnr);
         // The customer's dogs are read again: the dog may have been changed
         // here while the customer window kept its rows.
         if (m_dm.ibt_kunde_hunde->isActive()) m_dm.ibt_kunde_hunde->refresh();
         m_dm.ibt_kunde_hunde->locate(QStringLiteral("HUNDNR"), hundnr);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_hunde::dbg_kundeDblClick() { bb_zumkundenClick(); }

@@ -32,6 +32,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "platform/sicherung.h"
 #include "widgets/captionpanel.h"
 #include "widgets/dbcheckbox.h"
 #include "widgets/dbcombobox.h"
@@ -40,6 +41,8 @@
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
 #include "widgets/rolloutpanel.h"
+
+using platform::guarded;
 
 QPointer<Tfrm_kunden> frm_kunden;
 
@@ -51,13 +54,6 @@ namespace {
 const QColor kInfoHintergrund(0xFF, 0xFF, 0xE1);  // the caption bars
 const QColor kGrau(0x80, 0x80, 0x80);
 const QColor kMaroon(0x80, 0x00, 0x00);
-
-QString sicherungsMeldung(const QString& gegenstand) {
-    return QStringLiteral("Die Änderungen an den ") + gegenstand +
-           QStringLiteral(" konnten nicht gesichert werden, da diese nicht vollständig oder nicht korrekt "
-                          "sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen "
-                          "oder korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie diese.");
-}
 
 bool loeschenBestaetigt(const QString& text) {
     return platform::dialogs().confirm(text, QStringLiteral("Bestätigung"), platform::Buttons::JaNein) ==
@@ -877,11 +873,9 @@ void Tfrm_kunden::FormShow() {
 void Tfrm_kunden::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (e->spontaneous()) return;
-    try {
+    guarded([&] {
         FormShow();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 bool Tfrm_kunden::FormClose() {
@@ -903,33 +897,13 @@ void Tfrm_kunden::closeEvent(QCloseEvent* e) {
 }
 
 bool Tfrm_kunden::check_sichern() {
-    if (m_dm.ibt_kunde_hunde->isActive()) {
-        try {
-            m_dm.ibt_kunde_hunde->checkBrowseMode();
-        } catch (const db::Abort&) {
-            return false;
-        } catch (const db::ChangedElsewhere& e) {
-            platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-            return false;
-        } catch (...) {
-            platform::dialogs().messageBox(sicherungsMeldung(QStringLiteral("Hundedaten")), platform::Icon::Warning);
-            return false;
-        }
-    }
-    try {
-        m_dm.ibt_kunde->checkBrowseMode();
-    } catch (const db::Abort&) {
+    using platform::Abbruch;
+    using platform::Daten;
+    using platform::Icon;
+    if (m_dm.ibt_kunde_hunde->isActive() &&
+        !platform::sichern(*m_dm.ibt_kunde_hunde, Daten::Hundedaten, Icon::Warning, Abbruch::Still))
         return false;
-    } catch (const db::ChangedElsewhere& e) {
-        // Saved meanwhile on another workstation: the row was read again
-        // and the user's change is still there to be saved again.
-        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-        return false;
-    } catch (...) {
-        platform::dialogs().messageBox(sicherungsMeldung(QStringLiteral("Kundendaten")), platform::Icon::Warning);
-        return false;
-    }
-    return true;
+    return platform::sichern(*m_dm.ibt_kunde, Daten::Kundendaten, Icon::Warning, Abbruch::Still);
 }
 
 void Tfrm_kunden::zeigeSeite(const QString& pageControl, const QString& page) {
@@ -948,7 +922,7 @@ void Tfrm_kunden::zeigeSeite(const QString& pageControl, const QString& page) {
 
 void Tfrm_kunden::kundensuche(const QString& text) {
     db::Table* t = m_dm.ibt_kunde;
-    try {
+    guarded([&] {
         // A pending edit is finished first; when it cannot be saved the error
         // is shown and the filter stays as it was.
         t->checkBrowseMode();
@@ -959,9 +933,7 @@ void Tfrm_kunden::kundensuche(const QString& text) {
         }
         t->setFilter(kundensuche_bedingung(text));
         t->setFiltered(true);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_kunden::suchtext_kundeKeyDown(int& key, Qt::KeyboardModifiers) {
@@ -1047,7 +1019,7 @@ void Tfrm_kunden::dbg_tagebuchKeyPress(QChar& ch) {
     // The step replaces the character: it never reaches the cell.
     ch = QChar();
     db::Dataset* d = m_dm.ibt_hundetagebuch;
-    try {
+    guarded([&] {
         if (!d->isActive()) return;
         // A date typed into the open cell counts first.
         if (dbg_tagebuch->cellEditor()) dbg_tagebuch->commitEditor();
@@ -1055,9 +1027,7 @@ void Tfrm_kunden::dbg_tagebuchKeyPress(QChar& ch) {
         db::Field* f = d->fieldByName(QStringLiteral("DATUM"));
         if (f->isNull()) return;
         f->setAsDateTime(f->asDateTime().addDays(tage));
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 // ---------------------------------------------------------------------------

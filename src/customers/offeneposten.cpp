@@ -20,16 +20,9 @@
 #include "report/reportpaint.h"
 #include "widgets/dbgrid.h"
 
-namespace {
+using platform::guarded;
 
-template <class F>
-void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
-}
+namespace {
 
 // The participations not paid, with course, dog and the course's first
 // date; a cancelled course owes nothing.

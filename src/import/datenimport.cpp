@@ -26,6 +26,8 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 
+using platform::guarded;
+
 QPointer<Tfrm_datenimport> frm_datenimport;
 
 namespace {
@@ -379,11 +381,9 @@ QStringList Tfrm_datenimport::hundZiele() const {
 
 void Tfrm_datenimport::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    try {
+    guarded([&] {
         FormShow();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_datenimport::FormShow() {
@@ -532,7 +532,7 @@ void Tfrm_datenimport::fuelle(const QList<Ziel>& ziele, const csv::Table& table,
 }
 
 void Tfrm_datenimport::b_importClick() {
-    try {
+    guarded([&] {
         // What was saved before belongs to no import: it is committed
         // first (pending edits of every window included), so that
         // discarding the import takes back exactly the imported rows.
@@ -541,9 +541,7 @@ void Tfrm_datenimport::b_importClick() {
         oeffneDatasets();
         setReady(false);
         importieren();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_datenimport::importieren() {
@@ -659,7 +657,7 @@ void Tfrm_datenimport::importieren() {
 void Tfrm_datenimport::b_commitClick() {
     // Edits made to the imported rows belong to what is taken over.
     if (!FormClose()) return;
-    try {
+    guarded([&] {
         m_dm.holdCommits(false);
         try {
             m_dm.commitNow();
@@ -669,13 +667,11 @@ void Tfrm_datenimport::b_commitClick() {
         }
         setReady(true);
         oeffneDatasets();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_datenimport::b_rollbackClick() {
-    try {
+    guarded([&] {
         // The rollback closes every dataset of the transaction; the windows
         // get theirs back, on the rows they showed.
         const Tdm::OpenDatasets offen = m_dm.openDatasets();
@@ -686,9 +682,7 @@ void Tfrm_datenimport::b_rollbackClick() {
         setReady(true);
         m_dm.reopen(offen);
         oeffneDatasets();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 QString Tfrm_datenimport::frageUnentschieden() {

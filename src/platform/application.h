@@ -34,6 +34,21 @@ void showException(std::exception_ptr e);
 // showException(std::current_exception()); for use inside a catch block.
 void handleCurrentException();
 
+// Runs a handler that a signal, a timer or an event filter calls: an
+// exception it throws goes to the standard error box (handleCurrentException,
+// nothing for db::Abort) and the program goes on. False when it threw.
+//   connect(b, &QPushButton::clicked, this, [this] { guarded([this] { b_okClick(); }); });
+template <class F>
+bool guarded(F&& f) {
+    try {
+        f();
+        return true;
+    } catch (...) {
+        handleCurrentException();
+        return false;
+    }
+}
+
 // Ends the program in order when the desktop session or the system asks it
 // to (SIGTERM at log-out or shutdown, SIGHUP, SIGINT): `beenden` then runs on
 // the user-interface thread, like a close of the main window. Without it the

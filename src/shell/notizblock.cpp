@@ -10,6 +10,8 @@
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
 
+using platform::guarded;
+
 QPointer<Tfrm_notizblock> frm_notizblock;
 
 Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
@@ -87,9 +89,7 @@ void Tfrm_notizblock::showEvent(QShowEvent* e) {
 void Tfrm_notizblock::FormShow() {
     binden();
     if (!dm) return;
-    try {
+    guarded([&] {
         if (!dm->ibt_notizblock->isActive()) dm->ibt_notizblock->open();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }

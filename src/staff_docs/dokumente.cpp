@@ -15,10 +15,13 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/datei_ausfuehren.h"
+#include "platform/sicherung.h"
 #include "staff_docs/fensterhilfen.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 #include "widgets/rolloutpanel.h"
+
+using platform::guarded;
 
 QPointer<Tfrm_dokumente> frm_dokumente;
 
@@ -131,27 +134,8 @@ void Tfrm_dokumente::aufbauen() {
     outer->addWidget(Panel1);
 }
 
-QString Tfrm_dokumente::sicherungsFehlerText() {
-    return QStringLiteral(
-        "Die Änderungen an den Dokumenten konnten nicht gesichert werden, da diese nicht "
-        "vollständig oder nicht korrekt sind ! (Datumsformate korrekt ? Buchstaben in "
-        "Zahlenfeldern ?) Vervollständigen oder korrigieren Sie bitte zunächst die Änderungen "
-        "oder verwerfen Sie diese.");
-}
-
 bool Tfrm_dokumente::check_sichern() {
-    try {
-        m_dm.ibt_dokumente->checkBrowseMode();
-        return true;
-    } catch (const db::ChangedElsewhere& e) {
-        // Saved meanwhile on another workstation: the row was read again
-        // and the user's change is still there to be saved again.
-        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-        return false;
-    } catch (...) {
-        platform::dialogs().messageBox(sicherungsFehlerText());
-        return false;
-    }
+    return platform::sichern(*m_dm.ibt_dokumente, platform::Daten::Dokumente);
 }
 
 QString Tfrm_dokumente::jvodExecute() {
@@ -225,7 +209,7 @@ void Tfrm_dokumente::kurseZeigen() {
     if (!m_dm.ibt_dokumente->isActive() || m_dm.ibt_dokumente->isEmpty()) return;
     db::Field* nr = m_dm.ibt_dokumente->fieldByName(QStringLiteral("DOKNR"));
     if (nr->isNull()) return;
-    try {
+    guarded([&] {
         db::Statement st(m_dm.idb.get(), m_dm.ibt);
         st.prepare(QStringLiteral("select a.kursnr, a.kursname, a.kursart from kurse a, kurs_dokumente b "
                                   "where b.doknr = ? and a.kursnr = b.kursnr order by a.kursnr"));
@@ -236,9 +220,7 @@ void Tfrm_dokumente::kurseZeigen() {
                                   .arg(st.value(0).toInt(), 4, 10, QLatin1Char('0'))
                                   .arg(st.value(1).toString(), st.value(2).toString()));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 bool Tfrm_dokumente::FormClose() {

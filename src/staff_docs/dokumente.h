@@ -29,9 +29,8 @@ public:
     ~Tfrm_dokumente() override;
 
     // The save check (see Tfrm_trainer::check_sichern), with the document
-    // window's message.
+    // window's message (platform::Daten::Dokumente).
     bool check_sichern() override;
-    static QString sicherungsFehlerText();
 
     // The kinds offered in the "Art" column; the column stores the first letter.
     static QStringList dokumentarten();

@@ -13,6 +13,8 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 
+using platform::guarded;
+
 QPointer<Tfrm_vorlagen_kurse> frm_vorlagen_kurse;
 
 namespace {
@@ -120,11 +122,9 @@ Tfrm_vorlagen_kurse::~Tfrm_vorlagen_kurse() { loeschenLoesen(); }
 
 void Tfrm_vorlagen_kurse::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    try {
+    guarded([&] {
         FormShow();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_vorlagen_kurse::FormShow() {

@@ -18,6 +18,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "platform/sicherung.h"
 #include "staff_docs/fensterhilfen.h"
 #include "widgets/dbcombobox.h"
 #include "widgets/dbedit.h"
@@ -230,27 +231,8 @@ void Tfrm_trainer::aufbauen() {
     setTabOrder(dbe_email, dbm_kommentar);
 }
 
-QString Tfrm_trainer::sicherungsFehlerText() {
-    return QStringLiteral(
-        "Die Änderungen an den Trainerdaten konnten nicht gesichert werden, da diese nicht "
-        "vollständig oder nicht korrekt sind ! (Datumsformate korrekt ? Buchstaben in "
-        "Zahlenfeldern ?) Vervollständigen oder korrigieren Sie bitte zunächst die Änderungen "
-        "oder verwerfen Sie diese.");
-}
-
 bool Tfrm_trainer::check_sichern() {
-    try {
-        m_dm.ibt_trainer->checkBrowseMode();
-        return true;
-    } catch (const db::ChangedElsewhere& e) {
-        // Saved meanwhile on another workstation: the row was read again
-        // and the user's change is still there to be saved again.
-        platform::dialogs().messageBox(e.message(), platform::Icon::Warning);
-        return false;
-    } catch (...) {
-        platform::dialogs().messageBox(sicherungsFehlerText());
-        return false;
-    }
+    return platform::sichern(*m_dm.ibt_trainer, platform::Daten::Trainerdaten);
 }
 
 void Tfrm_trainer::SpeedButton1Click() {

@@ -33,11 +33,9 @@ public:
 
     // The save check: a pending edit of the trainer table is posted (with
     // changes) or dropped (without); when posting fails the window's message
-    // is shown, the edit stays pending and the result is false.
+    // (platform::sichern, Daten::Trainerdaten) is shown, the edit stays
+    // pending and the result is false.
     bool check_sichern() override;
-
-    // The message of a failed save check.
-    static QString sicherungsFehlerText();
 
     // --- controls ---
     widgets::DbGrid* DBGrid1 = nullptr;

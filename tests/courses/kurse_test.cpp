@@ -15,6 +15,7 @@
 #include "db/field.h"
 #include "kursetestutil.h"
 #include "platform/scripteddialogs.h"
+#include "platform/sicherung.h"
 #include "shell/Main.h"
 #include "testregistry.h"
 #include "widgets/captionpanel.h"
@@ -647,7 +648,7 @@ private slots:
         t->cancel();
         QVERIFY(w->check_sichern());
         KYN_VERIFY_DIALOGS(d);
-        QCOMPARE(sichern_meldung("Kursdaten"),
+        QCOMPARE(platform::sicherungsFehler(platform::Daten::Kursdaten),
                  QString("Die Änderungen an den Kursdaten konnten nicht gesichert werden, da diese nicht vollständig "
                          "oder nicht korrekt sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) "
                          "Vervollständigen oder korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie "
