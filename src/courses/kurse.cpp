@@ -34,6 +34,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/feldbau.h"
 #include "widgets/monthcalendar.h"
 #include "widgets/rolloutpanel.h"
 
@@ -330,10 +331,7 @@ void Tfrm_kurse::buildUi() {
     titel->setStyleSheet(QStringLiteral("QLabel { background: palette(mid); color: white; font-weight: bold; "
                                         "padding: 2px 4px; }"));
     mitteLayout->addWidget(titel);
-    DBMemo1 = new widgets::DbMemo(mitte);
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setDataSource(m_dm.ds_kurse);
-    DBMemo1->setDataField(QStringLiteral("BESCHREIBUNG"));
+    DBMemo1 = widgets::boundMemo(mitte, QStringLiteral("DBMemo1"), m_dm.ds_kurse, QStringLiteral("BESCHREIBUNG"));
     mitteLayout->addWidget(DBMemo1);
 
     // --- pages and the bar under them ---
@@ -580,10 +578,7 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
     auto* leiste = new QHBoxLayout;
     auto* kommentar = new QVBoxLayout;
     kommentar->addWidget(label(QStringLiteral("Kommentar zum Teilnehmer:"), seite));
-    DBMemo2 = new widgets::DbMemo(seite);
-    DBMemo2->setObjectName(QStringLiteral("DBMemo2"));
-    DBMemo2->setDataSource(m_dm.ds_teilnehmeredit);
-    DBMemo2->setDataField(QStringLiteral("KOMMENTAR"));
+    DBMemo2 = widgets::boundMemo(seite, QStringLiteral("DBMemo2"), m_dm.ds_teilnehmeredit, QStringLiteral("KOMMENTAR"));
     DBMemo2->setFixedHeight(52);
     kommentar->addWidget(DBMemo2);
     leiste->addLayout(kommentar, 1);

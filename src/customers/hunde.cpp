@@ -29,12 +29,19 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/feldbau.h"
 
 using platform::guarded;
 
 QPointer<Tfrm_hunde> frm_hunde;
 
 using namespace hundefelder;
+using widgets::boundCheck;
+using widgets::boundCombo;
+using widgets::boundEdit;
+using widgets::boundMemo;
+using widgets::boundName;
+using widgets::label;
 using widgets::DbNavigator;
 
 namespace {
@@ -104,12 +111,12 @@ Tfrm_hunde::Tfrm_hunde(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data)
     leiste->setObjectName(QStringLiteral("pn_hundkopf"));
     auto* lh = new QHBoxLayout(leiste);
     lh->setContentsMargins(2, 2, 2, 2);
-    DBEdit14 = edit(leiste, QStringLiteral("DBEdit14"), ds, QStringLiteral("NAME"));
-    dbcb_rasse = combo(leiste, QStringLiteral("dbcb_rasse"), ds, QStringLiteral("RASSE"), {}, false);
+    DBEdit14 = boundEdit(leiste, QStringLiteral("DBEdit14"), ds, QStringLiteral("NAME"));
+    dbcb_rasse = boundCombo(leiste, QStringLiteral("dbcb_rasse"), ds, QStringLiteral("RASSE"), {}, false);
     dbcb_rasse->setMinimumWidth(170);
-    DBComboBox2 = combo(leiste, QStringLiteral("DBComboBox2"), ds, QStringLiteral("GESCHLECHT"),
+    DBComboBox2 = boundCombo(leiste, QStringLiteral("DBComboBox2"), ds, QStringLiteral("GESCHLECHT"),
                         {QStringLiteral("Hündin"), QStringLiteral("Rüde")}, false);
-    DBEdit19 = edit(leiste, QStringLiteral("DBEdit19"), ds, QStringLiteral("GEBURTSJAHR"));
+    DBEdit19 = boundEdit(leiste, QStringLiteral("DBEdit19"), ds, QStringLiteral("GEBURTSJAHR"));
     DBEdit19->setMaximumWidth(70);
     lh->addWidget(label(leiste, QStringLiteral("Name")));
     lh->addWidget(DBEdit14, 2);
@@ -186,17 +193,17 @@ QWidget* Tfrm_hunde::buildAnamnese() {
 
     auto lbl = [](QWidget* p, const char* t) { return label(p, QString::fromUtf8(t)); };
     auto e = [&](QWidget* p, const char* feld) {
-        return edit(p, name("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+        return boundEdit(p, boundName("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
     };
     auto cb = [&](QWidget* p, const char* feld, const QStringList& items, bool tippen) {
-        return combo(p, name("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
+        return boundCombo(p, boundName("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
     };
     auto ck = [&](QWidget* p, const char* text, const char* feld) {
-        return check(p, name("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
+        return boundCheck(p, boundName("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
                      QString::fromLatin1(feld));
     };
     auto me = [&](QWidget* p, const char* feld, int hoehe) {
-        auto* m = memo(p, name("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+        auto* m = boundMemo(p, boundName("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
         m->setFixedHeight(hoehe);
         return m;
     };
@@ -340,7 +347,7 @@ QWidget* Tfrm_hunde::buildAnamnese() {
                                       QStringLiteral("Kind:")};
             for (int k = 0; k < 5; ++k) {
                 g->addWidget(label(w, koepfe[k]), r, k);
-                g->addWidget(combo(w, name("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), r + 1, k);
+                g->addWidget(boundCombo(w, boundName("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), r + 1, k);
             }
             r += 2;
             auto* bes = new QHBoxLayout;

@@ -2,15 +2,10 @@
 
 #include <QCollator>
 #include <QFile>
-#include <QLabel>
 #include <QLocale>
 
 #include "platform/dialogs.h"
 #include "platform/paths.h"
-#include "widgets/dbcheckbox.h"
-#include "widgets/dbcombobox.h"
-#include "widgets/dbedit.h"
-#include "widgets/dbmemo.h"
 
 namespace hundefelder {
 
@@ -100,49 +95,5 @@ QStringList rassen_fuer_fenster(bool sortiert) {
     platform::dialogs().errorBox(rassen_fehlertext());
     return {};
 }
-
-QString name(const char* prefix, const QString& field) {
-    return QString::fromLatin1(prefix) + field.toLower();
-}
-
-widgets::DbEdit* edit(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field) {
-    auto* e = new widgets::DbEdit(parent);
-    e->setObjectName(name);
-    e->setDataSource(ds);
-    e->setDataField(field);
-    return e;
-}
-
-widgets::DbMemo* memo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field) {
-    auto* m = new widgets::DbMemo(parent);
-    m->setObjectName(name);
-    m->setDataSource(ds);
-    m->setDataField(field);
-    return m;
-}
-
-widgets::DbComboBox* combo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field,
-                           const QStringList& items, bool aufklappenBeimTippen) {
-    auto* c = new widgets::DbComboBox(parent);
-    c->setObjectName(name);
-    c->setItems(items);
-    c->setDropDownOnTyping(aufklappenBeimTippen);
-    c->setDataSource(ds);
-    c->setDataField(field);
-    return c;
-}
-
-widgets::DbCheckBox* check(QWidget* parent, const QString& name, const QString& text, db::DataSource* ds,
-                           const QString& field, const QString& nein) {
-    auto* c = new widgets::DbCheckBox(text, parent);
-    c->setObjectName(name);
-    c->setValueChecked(QStringLiteral("J"));
-    c->setValueUnchecked(nein);
-    c->setDataSource(ds);
-    c->setDataField(field);
-    return c;
-}
-
-QLabel* label(QWidget* parent, const QString& text) { return new QLabel(text, parent); }
 
 }  // namespace hundefelder

@@ -1,21 +1,10 @@
 #pragma once
 // Pieces shared by the customer window and the dog search window: the breed
-// list file, the behaviour scale and small builders for bound controls.
+// list file and the behaviour scale. (The builders of bound controls are
+// widgets/feldbau.h.)
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-class QLabel;
-class QWidget;
-namespace db {
-class DataSource;
-}
-namespace widgets {
-class DbCheckBox;
-class DbComboBox;
-class DbEdit;
-class DbMemo;
-}  // namespace widgets
 
 namespace hundefelder {
 
@@ -42,20 +31,5 @@ QStringList alphabetisch(QStringList liste);
 // that can be read; when none can, shows the error box with
 // rassen_fehlertext() and gives an empty list.
 QStringList rassen_fuer_fenster(bool sortiert);
-
-// Builders: the control is created in `parent`, carries `name` as its object
-// name and is bound to `field` of `ds`.
-widgets::DbEdit* edit(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field);
-widgets::DbMemo* memo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field);
-widgets::DbComboBox* combo(QWidget* parent, const QString& name, db::DataSource* ds, const QString& field,
-                           const QStringList& items, bool aufklappenBeimTippen);
-// Stores "J" when ticked and `nein` when not (compared ignoring case).
-widgets::DbCheckBox* check(QWidget* parent, const QString& name, const QString& text, db::DataSource* ds,
-                           const QString& field, const QString& nein = QStringLiteral("N"));
-QLabel* label(QWidget* parent, const QString& text);
-
-// The object name of an unnamed bound control: kind prefix and column in
-// lower case ("dbe_chipnr", "dbc_herkunft", "dbchk_impfung", "dbm_kommentar").
-QString name(const char* prefix, const QString& field);
 
 }  // namespace hundefelder

@@ -40,6 +40,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/feldbau.h"
 #include "widgets/rolloutpanel.h"
 
 using platform::guarded;
@@ -47,6 +48,12 @@ using platform::guarded;
 QPointer<Tfrm_kunden> frm_kunden;
 
 using namespace hundefelder;
+using widgets::boundCheck;
+using widgets::boundCombo;
+using widgets::boundEdit;
+using widgets::boundMemo;
+using widgets::boundName;
+using widgets::label;
 using widgets::DbNavigator;
 
 namespace {
@@ -252,7 +259,7 @@ void Tfrm_kunden::buildDetail() {
     auto* rechts = new QVBoxLayout;
     rechts->addWidget(buildErreichbarPanel());
     jcp_kommentar = captionPanel(QStringLiteral("Kommentar"), QStringLiteral("jcp_kommentar"));
-    DBMemo1 = memo(jcp_kommentar, QStringLiteral("DBMemo1"), m_dm.ds_kunde, QStringLiteral("KOMMENTAR"));
+    DBMemo1 = boundMemo(jcp_kommentar, QStringLiteral("DBMemo1"), m_dm.ds_kunde, QStringLiteral("KOMMENTAR"));
     // The comment takes the height that the customer panel leaves; the
     // dog pages below get the rest.
     DBMemo1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
@@ -293,23 +300,23 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     g->setVerticalSpacing(3);
     db::DataSource* ds = m_dm.ds_kunde;
 
-    DBEdit1 = edit(w, QStringLiteral("DBEdit1"), ds, QStringLiteral("KNDNR"));
+    DBEdit1 = boundEdit(w, QStringLiteral("DBEdit1"), ds, QStringLiteral("KNDNR"));
     DBEdit1->setReadOnly(true);
     QPalette pal = DBEdit1->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Button));
     DBEdit1->setPalette(pal);
     DBEdit1->setMaximumWidth(90);
-    dbc_anrede = combo(w, QStringLiteral("dbc_anrede"), ds, QStringLiteral("ANREDE"),
+    dbc_anrede = boundCombo(w, QStringLiteral("dbc_anrede"), ds, QStringLiteral("ANREDE"),
                        {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")}, true);
-    DBEdit2 = edit(w, QStringLiteral("DBEdit2"), ds, QStringLiteral("VNAME"));
-    DBEdit3 = edit(w, QStringLiteral("DBEdit3"), ds, QStringLiteral("NAME"));
-    DBEdit12 = edit(w, QStringLiteral("DBEdit12"), ds, QStringLiteral("AUFGENOMMEN_AM"));
+    DBEdit2 = boundEdit(w, QStringLiteral("DBEdit2"), ds, QStringLiteral("VNAME"));
+    DBEdit3 = boundEdit(w, QStringLiteral("DBEdit3"), ds, QStringLiteral("NAME"));
+    DBEdit12 = boundEdit(w, QStringLiteral("DBEdit12"), ds, QStringLiteral("AUFGENOMMEN_AM"));
     // Date and time (as the edit shows them while it has the focus) fit.
     DBEdit12->setFixedWidth(DBEdit12->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
-    DBEdit4 = edit(w, QStringLiteral("DBEdit4"), ds, QStringLiteral("STR"));
-    DBEdit5 = edit(w, QStringLiteral("DBEdit5"), ds, QStringLiteral("PLZ"));
+    DBEdit4 = boundEdit(w, QStringLiteral("DBEdit4"), ds, QStringLiteral("STR"));
+    DBEdit5 = boundEdit(w, QStringLiteral("DBEdit5"), ds, QStringLiteral("PLZ"));
     DBEdit5->setMaximumWidth(90);
-    DBEdit6 = edit(w, QStringLiteral("DBEdit6"), ds, QStringLiteral("ORT"));
+    DBEdit6 = boundEdit(w, QStringLiteral("DBEdit6"), ds, QStringLiteral("ORT"));
 
     // Two columns of label and control.
     g->addWidget(label(w, QStringLiteral("Kunden-Nr.:")), 0, 0);
@@ -385,10 +392,10 @@ QWidget* Tfrm_kunden::buildErreichbarPanel() {
     g->setContentsMargins(6, 4, 6, 4);
     g->setVerticalSpacing(3);
     db::DataSource* ds = m_dm.ds_kunde;
-    DBEdit11 = edit(w, QStringLiteral("DBEdit11"), ds, QStringLiteral("TEL"));
-    DBEdit10 = edit(w, QStringLiteral("DBEdit10"), ds, QStringLiteral("MOBIL"));
-    DBEdit9 = edit(w, QStringLiteral("DBEdit9"), ds, QStringLiteral("FAX"));
-    dbe_email = edit(w, QStringLiteral("dbe_email"), ds, QStringLiteral("EMAIL"));
+    DBEdit11 = boundEdit(w, QStringLiteral("DBEdit11"), ds, QStringLiteral("TEL"));
+    DBEdit10 = boundEdit(w, QStringLiteral("DBEdit10"), ds, QStringLiteral("MOBIL"));
+    DBEdit9 = boundEdit(w, QStringLiteral("DBEdit9"), ds, QStringLiteral("FAX"));
+    dbe_email = boundEdit(w, QStringLiteral("dbe_email"), ds, QStringLiteral("EMAIL"));
     SpeedButton1 = new QToolButton(w);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("@"));
@@ -424,12 +431,12 @@ void Tfrm_kunden::buildHundeSeite() {
     kopf->setObjectName(QStringLiteral("pn_hundkopf"));
     auto* h = new QHBoxLayout(kopf);
     h->setContentsMargins(2, 0, 2, 0);
-    DBEdit14 = edit(kopf, QStringLiteral("DBEdit14"), ds, QStringLiteral("NAME"));
-    dbcb_rasse = combo(kopf, QStringLiteral("dbcb_rasse"), ds, QStringLiteral("RASSE"), {}, false);
+    DBEdit14 = boundEdit(kopf, QStringLiteral("DBEdit14"), ds, QStringLiteral("NAME"));
+    dbcb_rasse = boundCombo(kopf, QStringLiteral("dbcb_rasse"), ds, QStringLiteral("RASSE"), {}, false);
     dbcb_rasse->setMinimumWidth(170);
-    DBComboBox2 = combo(kopf, QStringLiteral("DBComboBox2"), ds, QStringLiteral("GESCHLECHT"),
+    DBComboBox2 = boundCombo(kopf, QStringLiteral("DBComboBox2"), ds, QStringLiteral("GESCHLECHT"),
                         {QStringLiteral("Hündin"), QStringLiteral("Rüde")}, false);
-    DBEdit16 = edit(kopf, QStringLiteral("DBEdit16"), ds, QStringLiteral("GEBOREN_AM"));
+    DBEdit16 = boundEdit(kopf, QStringLiteral("DBEdit16"), ds, QStringLiteral("GEBOREN_AM"));
     DBEdit16->setMaximumWidth(100);
     h->addWidget(label(kopf, QStringLiteral("Name")));
     h->addWidget(DBEdit14, 2);
@@ -549,9 +556,9 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
     auto* fest = new QWidget(inhalt);
     fest->setObjectName(QStringLiteral("pn_anamnesekopf"));
     auto* fg = gitter(fest);
-    DBEdit62 = edit(fest, QStringLiteral("DBEdit62"), ds, QStringLiteral("ANAMESE_AUFGENOMMEN_AM"));
+    DBEdit62 = boundEdit(fest, QStringLiteral("DBEdit62"), ds, QStringLiteral("ANAMESE_AUFGENOMMEN_AM"));
     DBEdit62->setFixedWidth(DBEdit62->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
-    DBMemo2 = memo(fest, QStringLiteral("DBMemo2"), ds, QStringLiteral("PROBLEME"));
+    DBMemo2 = boundMemo(fest, QStringLiteral("DBMemo2"), ds, QStringLiteral("PROBLEME"));
     DBMemo2->setFixedHeight(48);
     fg->addWidget(label(fest, QStringLiteral("Anamnese vom:")), 0, 0);
     fg->addWidget(DBEdit62, 0, 1, Qt::AlignLeft);
@@ -565,17 +572,17 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
 
     auto lbl = [](QWidget* p, const char* t) { return label(p, QString::fromUtf8(t)); };
     auto e = [&](QWidget* p, const char* feld) {
-        return edit(p, name("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+        return boundEdit(p, boundName("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
     };
     auto cb = [&](QWidget* p, const char* feld, const QStringList& items, bool tippen) {
-        return combo(p, name("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
+        return boundCombo(p, boundName("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
     };
     auto ck = [&](QWidget* p, const char* text, const char* feld) {
-        return check(p, name("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
+        return boundCheck(p, boundName("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
                      QString::fromLatin1(feld));
     };
     auto me = [&](QWidget* p, const char* feld) {
-        return memo(p, name("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+        return boundMemo(p, boundName("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
     };
 
     // 1 "Herkunft und Pflege"
@@ -600,7 +607,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         auto* kast = new QHBoxLayout;
         kast->addWidget(cb(w, "KASTRATION", {QStringLiteral("Kastriert"), QStringLiteral("Sterilisiert")}, true), 2);
         kast->addWidget(lbl(w, "Zeitpunkt"));
-        DBEdit27 = edit(w, QStringLiteral("DBEdit27"), ds, QStringLiteral("KASTZEITPUNKT"));
+        DBEdit27 = boundEdit(w, QStringLiteral("DBEdit27"), ds, QStringLiteral("KASTZEITPUNKT"));
         kast->addWidget(DBEdit27, 1);
         g->addLayout(kast, 1, 3);
         g->addWidget(lbl(w, "Futterart"), 2, 2);
@@ -613,7 +620,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         futter->addWidget(e(w, "FUTTERMARKE"), 1);
         g->addLayout(futter, 2, 3);
         g->addWidget(lbl(w, "Vorbesitzer"), 0, 4);
-        auto* vorbesitzer = memo(w, QStringLiteral("DBMemo5"), ds, QStringLiteral("VORBESITZER"));
+        auto* vorbesitzer = boundMemo(w, QStringLiteral("DBMemo5"), ds, QStringLiteral("VORBESITZER"));
         g->addWidget(vorbesitzer, 1, 4, 2, 1);
         g->setColumnStretch(1, 2);
         g->setColumnStretch(3, 3);
@@ -627,16 +634,16 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         auto* w = new QWidget(p);
         auto* g = gitter(w);
         g->addWidget(lbl(w, "Tierarzt"), 0, 0);
-        auto* tierarzt = memo(w, QStringLiteral("DBMemo7"), ds, QStringLiteral("TIERARZT"));
+        auto* tierarzt = boundMemo(w, QStringLiteral("DBMemo7"), ds, QStringLiteral("TIERARZT"));
         g->addWidget(tierarzt, 1, 0, 3, 1);
         g->addWidget(lbl(w, "Auffälligkeiten Fell/Haut"), 4, 0);
-        g->addWidget(edit(w, QStringLiteral("DBEdit50"), ds, QStringLiteral("HAUT_FELL")), 5, 0);
+        g->addWidget(boundEdit(w, QStringLiteral("DBEdit50"), ds, QStringLiteral("HAUT_FELL")), 5, 0);
         g->addWidget(ck(w, "Impfungen:", "IMPFUNG"), 0, 1);
         g->addWidget(e(w, "IMPFUNG_TEXT"), 1, 1);
         g->addWidget(ck(w, "Allergien:", "ALLERGIEN"), 2, 1);
         g->addWidget(e(w, "ALLERGIEN_TEXT"), 3, 1);
         g->addWidget(lbl(w, "Krankheiten"), 4, 1);
-        g->addWidget(edit(w, QStringLiteral("DBEdit49"), ds, QStringLiteral("KRANKHEITEN")), 5, 1);
+        g->addWidget(boundEdit(w, QStringLiteral("DBEdit49"), ds, QStringLiteral("KRANKHEITEN")), 5, 1);
         g->setColumnStretch(0, 1);
         g->setColumnStretch(1, 1);
         obenAusrichten(p, w);
@@ -647,15 +654,15 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         QWidget* p = JvRollout9->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        auto* vert = check(w, QStringLiteral("DBCheckBox1"), QStringLiteral("Verteidigt Futter"), ds,
+        auto* vert = boundCheck(w, QStringLiteral("DBCheckBox1"), QStringLiteral("Verteidigt Futter"), ds,
                            QStringLiteral("FUTTERVERTEIDIGEN"));
         g->addWidget(vert, 0, 0);
         g->addWidget(lbl(w, "Futteraufnahme:"), 0, 1);
-        g->addWidget(combo(w, QStringLiteral("DBComboBox30"), ds, QStringLiteral("FUTTERAUFNAHME"),
+        g->addWidget(boundCombo(w, QStringLiteral("DBComboBox30"), ds, QStringLiteral("FUTTERAUFNAHME"),
                            {QStringLiteral("normal"), QStringLiteral("hastig"), QStringLiteral("makelig")}, true),
                      0, 2);
         g->addWidget(lbl(w, "Futteraufnahme aus der Hand:"), 0, 3);
-        g->addWidget(combo(w, QStringLiteral("DBComboBox33"), ds, QStringLiteral("FUTTERAUSDERHAND"),
+        g->addWidget(boundCombo(w, QStringLiteral("DBComboBox33"), ds, QStringLiteral("FUTTERAUSDERHAND"),
                            verhaltensskala(), true),
                      0, 4);
         g->setColumnStretch(2, 1);
@@ -738,7 +745,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
                                       QStringLiteral("Kind:")};
             for (int k = 0; k < 5; ++k) {
                 g->addWidget(label(w, koepfe[k]), 0, k);
-                g->addWidget(combo(w, name("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), 1, k);
+                g->addWidget(boundCombo(w, boundName("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), 1, k);
                 g->setColumnStretch(k, 1);
             }
             auto* bes = new QHBoxLayout;
@@ -766,7 +773,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
             auto* w = new QWidget(jvro_verhaltensonst->contentArea());
             auto* g = gitter(w);
             g->addWidget(ck(w, "Anspringen Bekannte", "ANSPRINGEN_BEKANNTE"), 0, 0);
-            g->addWidget(check(w, name("dbchk_", QStringLiteral("ANSPRINGEN_FREMDE")),
+            g->addWidget(boundCheck(w, boundName("dbchk_", QStringLiteral("ANSPRINGEN_FREMDE")),
                                QStringLiteral("Anspringen Fremde"), ds, QStringLiteral("ANSPRINGEN_FREMDE"),
                                QStringLiteral("n")),
                          0, 1);

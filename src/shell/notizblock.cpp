@@ -9,6 +9,7 @@
 #include "widgets/dbedit.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/feldbau.h"
 
 using platform::guarded;
 
@@ -40,17 +41,14 @@ Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
     l_vom->setObjectName(QStringLiteral("l_vom"));
     l_vom->setGeometry(6, 6, 30, 20);
 
-    dbe_datumzeit = new widgets::DbEdit(this);
-    dbe_datumzeit->setObjectName(QStringLiteral("dbe_datumzeit"));
-    dbe_datumzeit->setDataField(QStringLiteral("DATUMZEIT"));
+    // Bound when the window is shown.
+    dbe_datumzeit = widgets::boundEdit(this, QStringLiteral("dbe_datumzeit"), nullptr, QStringLiteral("DATUMZEIT"));
     dbe_datumzeit->setReadOnly(true);
     dbe_datumzeit->setFrame(false);  // flat
     dbe_datumzeit->setFocusPolicy(Qt::ClickFocus);
     dbe_datumzeit->setGeometry(38, 6, 140, 20);
 
-    dbm_notiz = new widgets::DbMemo(this);
-    dbm_notiz->setObjectName(QStringLiteral("dbm_notiz"));
-    dbm_notiz->setDataField(QStringLiteral("NOTIZ"));
+    dbm_notiz = widgets::boundMemo(this, QStringLiteral("dbm_notiz"), nullptr, QStringLiteral("NOTIZ"));
     dbm_notiz->setMaxLength(500);
     dbm_notiz->setWantTabs(true);
     dbm_notiz->setFrameShape(QFrame::NoFrame);

@@ -10,6 +10,7 @@
 #include "platform/application.h"
 #include "shell/ressourcen.h"
 #include "widgets/dbedit.h"
+#include "widgets/feldbau.h"
 #include "widgets/dbtext.h"
 
 QPointer<Tfrm_stammdaten> frm_stammdaten;
@@ -23,10 +24,9 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y) {
     return l;
 }
 
+// Bound when the dialog is shown.
 widgets::DbEdit* edit(QWidget* parent, const char* name, const char* field, const QRect& r) {
-    auto* e = new widgets::DbEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setDataField(QLatin1String(field));
+    widgets::DbEdit* e = widgets::boundEdit(parent, QLatin1String(name), nullptr, QLatin1String(field));
     e->setGeometry(r);
     return e;
 }

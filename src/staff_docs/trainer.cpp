@@ -25,26 +25,12 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/feldbau.h"
 
 QPointer<Tfrm_trainer> frm_trainer;
 
-namespace {
-
-widgets::DbEdit* boundEdit(db::DataSource* ds, QWidget* parent, const char* name, const char* field) {
-    auto* e = new widgets::DbEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setDataSource(ds);
-    e->setDataField(QLatin1String(field));
-    return e;
-}
-
-QLabel* label(QWidget* parent, const QString& text, QWidget* buddy) {
-    auto* l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    return l;
-}
-
-}  // namespace
+using widgets::boundEdit;
+using widgets::label;
 
 Tfrm_trainer::Tfrm_trainer(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_trainer"));
@@ -96,7 +82,7 @@ void Tfrm_trainer::aufbauen() {
     auto* adresse = new QGridLayout;
     adresse->setHorizontalSpacing(8);
     adresse->setVerticalSpacing(1);
-    dbe_trainernr = boundEdit(ds, Panel1, "dbe_trainernr", "TRAINERNR");
+    dbe_trainernr = boundEdit(Panel1, QStringLiteral("dbe_trainernr"), ds, QStringLiteral("TRAINERNR"));
     dbe_trainernr->setReadOnly(true);
     dbe_trainernr->setFocusPolicy(Qt::ClickFocus);  // skipped by the tab key
     {
@@ -105,19 +91,16 @@ void Tfrm_trainer::aufbauen() {
         dbe_trainernr->setPalette(p);
     }
     dbe_trainernr->setFixedWidth(60);
-    dbc_anrede = new widgets::DbComboBox(Panel1);
-    dbc_anrede->setObjectName(QStringLiteral("dbc_anrede"));
-    dbc_anrede->setDataSource(ds);
-    dbc_anrede->setDataField(QStringLiteral("ANREDE"));
-    dbc_anrede->setItems({QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")});
+    dbc_anrede = widgets::boundCombo(Panel1, QStringLiteral("dbc_anrede"), ds, QStringLiteral("ANREDE"),
+                                     {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")});
     dbc_anrede->setMinimumWidth(100);
-    dbe_kurzzeichen = boundEdit(ds, Panel1, "dbe_kurzzeichen", "KURZZEICHEN");
-    dbe_vname = boundEdit(ds, Panel1, "dbe_vname", "VNAME");
-    dbe_name = boundEdit(ds, Panel1, "dbe_name", "NAME");
-    dbe_str = boundEdit(ds, Panel1, "dbe_str", "STR");
-    dbe_plz = boundEdit(ds, Panel1, "dbe_plz", "PLZ");
+    dbe_kurzzeichen = boundEdit(Panel1, QStringLiteral("dbe_kurzzeichen"), ds, QStringLiteral("KURZZEICHEN"));
+    dbe_vname = boundEdit(Panel1, QStringLiteral("dbe_vname"), ds, QStringLiteral("VNAME"));
+    dbe_name = boundEdit(Panel1, QStringLiteral("dbe_name"), ds, QStringLiteral("NAME"));
+    dbe_str = boundEdit(Panel1, QStringLiteral("dbe_str"), ds, QStringLiteral("STR"));
+    dbe_plz = boundEdit(Panel1, QStringLiteral("dbe_plz"), ds, QStringLiteral("PLZ"));
     dbe_plz->setFixedWidth(60);
-    dbe_ort = boundEdit(ds, Panel1, "dbe_ort", "ORT");
+    dbe_ort = boundEdit(Panel1, QStringLiteral("dbe_ort"), ds, QStringLiteral("ORT"));
 
     adresse->addWidget(label(Panel1, QStringLiteral("Trainer-Nr.:"), dbe_trainernr), 0, 0);
     adresse->addWidget(label(Panel1, QStringLiteral("Anrede:"), dbc_anrede), 0, 1);
@@ -144,10 +127,10 @@ void Tfrm_trainer::aufbauen() {
     kontakt->setContentsMargins(8, 4, 8, 6);
     kontakt->setHorizontalSpacing(8);
     kontakt->setVerticalSpacing(1);
-    dbe_tel = boundEdit(ds, gb_erreichbar, "dbe_tel", "TEL");
-    dbe_mobil = boundEdit(ds, gb_erreichbar, "dbe_mobil", "MOBIL");
-    dbe_fax = boundEdit(ds, gb_erreichbar, "dbe_fax", "FAX");
-    dbe_email = boundEdit(ds, gb_erreichbar, "dbe_email", "EMAIL");
+    dbe_tel = boundEdit(gb_erreichbar, QStringLiteral("dbe_tel"), ds, QStringLiteral("TEL"));
+    dbe_mobil = boundEdit(gb_erreichbar, QStringLiteral("dbe_mobil"), ds, QStringLiteral("MOBIL"));
+    dbe_fax = boundEdit(gb_erreichbar, QStringLiteral("dbe_fax"), ds, QStringLiteral("FAX"));
+    dbe_email = boundEdit(gb_erreichbar, QStringLiteral("dbe_email"), ds, QStringLiteral("EMAIL"));
     SpeedButton1 = new QToolButton(gb_erreichbar);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("@"));
@@ -172,10 +155,7 @@ void Tfrm_trainer::aufbauen() {
 
     auto* rechts = new QVBoxLayout;
     rechts->setSpacing(1);
-    dbm_kommentar = new widgets::DbMemo(Panel1);
-    dbm_kommentar->setObjectName(QStringLiteral("dbm_kommentar"));
-    dbm_kommentar->setDataSource(ds);
-    dbm_kommentar->setDataField(QStringLiteral("KOMMENTAR"));
+    dbm_kommentar = widgets::boundMemo(Panel1, QStringLiteral("dbm_kommentar"), ds, QStringLiteral("KOMMENTAR"));
     rechts->addWidget(label(Panel1, QStringLiteral("Kommentar:"), dbm_kommentar));
     rechts->addWidget(dbm_kommentar, 1);
     DBNavigator1 = new widgets::DbNavigator(Panel1);
