@@ -234,23 +234,17 @@ QWidget* Tfrm_hunde::buildAnamnese() {
         g->addWidget(lbl(w, "Haftpflicht-Nr."), 1, 0);
         g->addWidget(e(w, "HAFTPFLICHTNR"), 1, 1);
         g->addWidget(lbl(w, "Herkunft"), 2, 0);
-        g->addWidget(cb(w, "HERKUNFT",
-                        {QStringLiteral("Züchter"), QStringLiteral("Züchter VDH"), QStringLiteral("Tierschutz"),
-                         QStringLiteral("Privat")},
-                        true),
-                     2, 1);
+        g->addWidget(cb(w, "HERKUNFT", herkunftListe(), true), 2, 1);
         g->addWidget(lbl(w, "event. Zwingername"), 3, 0);
         g->addWidget(e(w, "ZWINGERNAME"), 3, 1);
         g->addWidget(lbl(w, "Vorbesitzer"), 0, 2);
         g->addWidget(me(w, "VORBESITZER", 70), 1, 2, 3, 1);
         g->addWidget(lbl(w, "Kastration"), 0, 3);
-        g->addWidget(cb(w, "KASTRATION", {QStringLiteral("Kastriert"), QStringLiteral("Sterilisiert")}, true), 0, 4);
+        g->addWidget(cb(w, "KASTRATION", kastrationListe(), true), 0, 4);
         g->addWidget(lbl(w, "Zeitpunkt"), 1, 3);
         g->addWidget(e(w, "KASTZEITPUNKT"), 1, 4);
         g->addWidget(lbl(w, "Futterart"), 2, 3);
-        g->addWidget(cb(w, "FUTTER",
-                        {QStringLiteral("Trockenfutter"), QStringLiteral("Naßfutter"), QStringLiteral("BARF")}, true),
-                     2, 4);
+        g->addWidget(cb(w, "FUTTER", futterListe(), true), 2, 4);
         g->addWidget(lbl(w, "Futtermarke"), 3, 3);
         g->addWidget(e(w, "FUTTERMARKE"), 3, 4);
         g->setColumnStretch(1, 2);
@@ -291,16 +285,10 @@ QWidget* Tfrm_hunde::buildAnamnese() {
     {
         QGridLayout* g = gitter(GroupBox4);
         QWidget* w = GroupBox4;
-        const char* zeilen[][3] = {{"Welpenschule", "WELPENSCHULE", "WELPENSCHULE_BEI"},
-                                   {"Junghundekurs", "JUNGHUNDEKURS", "JUNGHUNDEKURS_BEI"},
-                                   {"Einzelstunden", "EINZELSTUNDEN", "EINZELSTUNDEN_BEI"},
-                                   {"Prüfung", "PRUEFUNG", "PRUEFUNG_BEI"},
-                                   {"Clicker", "CLICKER", "CLICKER_BEI"},
-                                   {"Verein", "VEREIN", "VEREIN_TEXT"}};
         int r = 0;
-        for (auto& z : zeilen) {
-            g->addWidget(ck(w, z[0], z[1]), r, 0);
-            g->addWidget(e(w, z[2]), r, 1);
+        for (const Erziehung& z : erziehung) {
+            g->addWidget(ck(w, z.text, z.check), r, 0);
+            g->addWidget(e(w, z.bei), r, 1);
             ++r;
         }
         g->addWidget(lbl(w, "Letzte Hundeschule:"), 0, 2);
@@ -320,31 +308,10 @@ QWidget* Tfrm_hunde::buildAnamnese() {
             l->setFont(f);
             g->addWidget(l, r++, 0, 1, 5);
         };
-        struct Gegenueber {
-            const char* ueberschrift;
-            const char* spalte;
-            const char* kind;
-            const char* besonders;
-            const char* kleintier;
-        };
-        const Gegenueber gegenueber[] = {
-            {"Verhalten an der Leine gegenüber...", "LEINE", "KIND", "LEINE_BESONDERHEITEN", "Katze/Kleintier:"},
-            {"Verhalten im Freilauf gegenüber...", "FREILAUF", "KIND", "FREILAUF_BESONDERHEITEN", "Katze/Kleintier"},
-            {"Verhalten im Haus gegenüber...", "HAUS", "KINDE", "HAUS_BESONDERHEITEN", "Katze/Kleintier:"},
-            {"Verhalten auf dem Grundstück gegenüber...", "GARTEN", "KINDE", "GARTEN_BESONDERHEITEN",
-             "Katze/Kleintier:"},
-        };
         for (const Gegenueber& gg : gegenueber) {
             ueberschrift(gg.ueberschrift);
-            const QString s = QString::fromLatin1(gg.spalte);
-            const QString spalten[] = {QStringLiteral("VERHALTEN_%1_RUEDE").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_HUENDIN").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_KLEINTIER").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_MENSCH").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_%2").arg(s, QString::fromLatin1(gg.kind))};
-            const QString koepfe[] = {QStringLiteral("Rüde:"), QStringLiteral("Hündin:"),
-                                      QString::fromUtf8(gg.kleintier), QStringLiteral("Mensch:"),
-                                      QStringLiteral("Kind:")};
+            const QStringList spalten = gegenueberSpalten(gg);
+            const QStringList koepfe = gegenueberKoepfe(gg);
             for (int k = 0; k < 5; ++k) {
                 g->addWidget(label(w, koepfe[k]), r, k);
                 g->addWidget(boundCombo(w, boundName("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), r + 1, k);

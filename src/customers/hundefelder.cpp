@@ -14,6 +14,43 @@ QStringList verhaltensskala() {
             QStringLiteral("agressiv")};
 }
 
+QStringList herkunftListe() {
+    return {QStringLiteral("Züchter"), QStringLiteral("Züchter VDH"), QStringLiteral("Tierschutz"),
+            QStringLiteral("Privat")};
+}
+
+QStringList kastrationListe() { return {QStringLiteral("Kastriert"), QStringLiteral("Sterilisiert")}; }
+
+QStringList futterListe() {
+    return {QStringLiteral("Trockenfutter"), QStringLiteral("Naßfutter"), QStringLiteral("BARF")};
+}
+
+const Erziehung erziehung[6] = {{"Welpenschule", "WELPENSCHULE", "WELPENSCHULE_BEI"},
+                                {"Junghundekurs", "JUNGHUNDEKURS", "JUNGHUNDEKURS_BEI"},
+                                {"Einzelstunden", "EINZELSTUNDEN", "EINZELSTUNDEN_BEI"},
+                                {"Prüfung", "PRUEFUNG", "PRUEFUNG_BEI"},
+                                {"Clicker", "CLICKER", "CLICKER_BEI"},
+                                {"Verein", "VEREIN", "VEREIN_TEXT"}};
+
+const Gegenueber gegenueber[4] = {
+    {"Verhalten an der Leine gegenüber...", "LEINE", "KIND", "LEINE_BESONDERHEITEN", "Katze/Kleintier:"},
+    {"Verhalten im Freilauf gegenüber...", "FREILAUF", "KIND", "FREILAUF_BESONDERHEITEN", "Katze/Kleintier"},
+    {"Verhalten im Haus gegenüber...", "HAUS", "KINDE", "HAUS_BESONDERHEITEN", "Katze/Kleintier:"},
+    {"Verhalten auf dem Grundstück gegenüber...", "GARTEN", "KINDE", "GARTEN_BESONDERHEITEN", "Katze/Kleintier:"},
+};
+
+QStringList gegenueberSpalten(const Gegenueber& g) {
+    const QString s = QString::fromLatin1(g.spalte);
+    return {QStringLiteral("VERHALTEN_%1_RUEDE").arg(s), QStringLiteral("VERHALTEN_%1_HUENDIN").arg(s),
+            QStringLiteral("VERHALTEN_%1_KLEINTIER").arg(s), QStringLiteral("VERHALTEN_%1_MENSCH").arg(s),
+            QStringLiteral("VERHALTEN_%1_%2").arg(s, QString::fromLatin1(g.kind))};
+}
+
+QStringList gegenueberKoepfe(const Gegenueber& g) {
+    return {QStringLiteral("Rüde:"), QStringLiteral("Hündin:"), QString::fromUtf8(g.kleintier),
+            QStringLiteral("Mensch:"), QStringLiteral("Kind:")};
+}
+
 namespace {
 
 // Windows-1252: 0x80 to 0x9F differ from Latin-1 (undefined bytes stay as

@@ -11,6 +11,41 @@ namespace hundefelder {
 // The four-step behaviour scale of the combo boxes.
 QStringList verhaltensskala();
 
+// The questionnaire's fields that the customer window and the dog search
+// window both show. The windows lay them out differently; the columns,
+// captions and lists come from here.
+
+// The lists of the "Herkunft", "Kastration" and "Futterart" combo boxes.
+QStringList herkunftListe();
+QStringList kastrationListe();
+QStringList futterListe();
+
+// "bisherige Hundeerziehung": per row a check box (its text and column) and
+// the edit beside it (where, or which club).
+struct Erziehung {
+    const char* text;
+    const char* check;
+    const char* bei;
+};
+extern const Erziehung erziehung[6];
+
+// Behaviour towards others in four places ("Verhalten an der Leine
+// gegenüber..."): a caption, the column part (VERHALTEN_<spalte>_...), the
+// column suffix for children (KIND or KINDE), the column of the remarks and
+// the caption of the small-animal combo.
+struct Gegenueber {
+    const char* ueberschrift;
+    const char* spalte;
+    const char* kind;
+    const char* besonders;
+    const char* kleintier;
+};
+extern const Gegenueber gegenueber[4];
+// The five combo columns of a place, in the order male, female, small
+// animal, person, child; and their captions.
+QStringList gegenueberSpalten(const Gegenueber& g);
+QStringList gegenueberKoepfe(const Gegenueber& g);
+
 // The breed list file, read from the current directory.
 inline constexpr char rassen_datei[] = "rassen.txt";
 // Where the windows look for it, in this order: the current directory, the

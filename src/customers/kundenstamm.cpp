@@ -596,26 +596,19 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         g->addWidget(lbl(w, "Haftpflicht-Nr."), 1, 0);
         g->addWidget(e(w, "HAFTPFLICHTNR"), 1, 1);
         g->addWidget(lbl(w, "Herkunft"), 2, 0);
-        g->addWidget(cb(w, "HERKUNFT",
-                        {QStringLiteral("Züchter"), QStringLiteral("Züchter VDH"), QStringLiteral("Tierschutz"),
-                         QStringLiteral("Privat")},
-                        true),
-                     2, 1);
+        g->addWidget(cb(w, "HERKUNFT", herkunftListe(), true), 2, 1);
         g->addWidget(lbl(w, "event. Zwingername"), 0, 2);
         g->addWidget(e(w, "ZWINGERNAME"), 0, 3);
         g->addWidget(lbl(w, "Kastration"), 1, 2);
         auto* kast = new QHBoxLayout;
-        kast->addWidget(cb(w, "KASTRATION", {QStringLiteral("Kastriert"), QStringLiteral("Sterilisiert")}, true), 2);
+        kast->addWidget(cb(w, "KASTRATION", kastrationListe(), true), 2);
         kast->addWidget(lbl(w, "Zeitpunkt"));
         DBEdit27 = boundEdit(w, QStringLiteral("DBEdit27"), ds, QStringLiteral("KASTZEITPUNKT"));
         kast->addWidget(DBEdit27, 1);
         g->addLayout(kast, 1, 3);
         g->addWidget(lbl(w, "Futterart"), 2, 2);
         auto* futter = new QHBoxLayout;
-        futter->addWidget(cb(w, "FUTTER",
-                             {QStringLiteral("Trockenfutter"), QStringLiteral("Naßfutter"), QStringLiteral("BARF")},
-                             true),
-                          1);
+        futter->addWidget(cb(w, "FUTTER", futterListe(), true), 1);
         futter->addWidget(lbl(w, "Futtermarke"));
         futter->addWidget(e(w, "FUTTERMARKE"), 1);
         g->addLayout(futter, 2, 3);
@@ -675,16 +668,10 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         QWidget* p = JvRollout8->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        const char* zeilen[][3] = {{"Welpenschule", "WELPENSCHULE", "WELPENSCHULE_BEI"},
-                                   {"Junghundekurs", "JUNGHUNDEKURS", "JUNGHUNDEKURS_BEI"},
-                                   {"Einzelstunden", "EINZELSTUNDEN", "EINZELSTUNDEN_BEI"},
-                                   {"Prüfung", "PRUEFUNG", "PRUEFUNG_BEI"},
-                                   {"Clicker", "CLICKER", "CLICKER_BEI"},
-                                   {"Verein", "VEREIN", "VEREIN_TEXT"}};
         int r = 0;
-        for (auto& z : zeilen) {
-            g->addWidget(ck(w, z[0], z[1]), r, 0);
-            g->addWidget(e(w, z[2]), r, 1);
+        for (const Erziehung& z : erziehung) {
+            g->addWidget(ck(w, z.text, z.check), r, 0);
+            g->addWidget(e(w, z.bei), r, 1);
             ++r;
         }
         g->addWidget(lbl(w, "Letzte Hundeschule:"), 0, 2);
@@ -707,42 +694,24 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         iv->setContentsMargins(12, 0, 0, 0);
         iv->setSpacing(0);
 
-        struct Gegenueber {
+        // The customer window shows each place in a panel of its own.
+        struct Panel {
             const char* name;
-            const char* caption;
             int hoehe;
-            const char* spalte;   // VERHALTEN_<spalte>_...
-            const char* kind;     // KIND or KINDE
-            const char* besonders;
-            const char* kleintier;
+            widgets::RolloutPanel** ziel;
         };
-        const Gegenueber gegenueber[] = {
-            {"jvro_verhaltenleine", "Verhalten an der Leine gegenüber...", 108, "LEINE", "KIND",
-             "LEINE_BESONDERHEITEN", "Katze/Kleintier:"},
-            {"jvro_verhaltenfreilauf", "Verhalten im Freilauf gegenüber...", 104, "FREILAUF", "KIND",
-             "FREILAUF_BESONDERHEITEN", "Katze/Kleintier"},
-            {"jvro_verhaltenhaus", "Verhalten im Haus gegenüber...", 106, "HAUS", "KINDE", "HAUS_BESONDERHEITEN",
-             "Katze/Kleintier:"},
-            {"jvro_verhaltengrundstueck", "Verhalten auf dem Grundstück gegenüber...", 104, "GARTEN", "KINDE",
-             "GARTEN_BESONDERHEITEN", "Katze/Kleintier:"},
-        };
-        widgets::RolloutPanel** ziele[] = {&jvro_verhaltenleine, &jvro_verhaltenfreilauf, &jvro_verhaltenhaus,
-                                           &jvro_verhaltengrundstueck};
+        const Panel panels[] = {{"jvro_verhaltenleine", 108, &jvro_verhaltenleine},
+                                {"jvro_verhaltenfreilauf", 104, &jvro_verhaltenfreilauf},
+                                {"jvro_verhaltenhaus", 106, &jvro_verhaltenhaus},
+                                {"jvro_verhaltengrundstueck", 104, &jvro_verhaltengrundstueck}};
         for (int i = 0; i < 4; ++i) {
             const Gegenueber& gg = gegenueber[i];
-            auto* r = rollout(QString::fromUtf8(gg.caption), QString::fromLatin1(gg.name), gg.hoehe);
-            *ziele[i] = r;
+            auto* r = rollout(QString::fromUtf8(gg.ueberschrift), QString::fromLatin1(panels[i].name), panels[i].hoehe);
+            *panels[i].ziel = r;
             auto* w = new QWidget(r->contentArea());
             auto* g = gitter(w);
-            const QString s = QString::fromLatin1(gg.spalte);
-            const QString spalten[] = {QStringLiteral("VERHALTEN_%1_RUEDE").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_HUENDIN").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_KLEINTIER").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_MENSCH").arg(s),
-                                       QStringLiteral("VERHALTEN_%1_%2").arg(s, QString::fromLatin1(gg.kind))};
-            const QString koepfe[] = {QStringLiteral("Rüde:"), QStringLiteral("Hündin:"),
-                                      QString::fromUtf8(gg.kleintier), QStringLiteral("Mensch:"),
-                                      QStringLiteral("Kind:")};
+            const QStringList spalten = gegenueberSpalten(gg);
+            const QStringList koepfe = gegenueberKoepfe(gg);
             for (int k = 0; k < 5; ++k) {
                 g->addWidget(label(w, koepfe[k]), 0, k);
                 g->addWidget(boundCombo(w, boundName("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), 1, k);
