@@ -268,6 +268,57 @@ private slots:
         QCOMPARE(t.recordCount(), kRows);
         QVERIFY(t.selectCount() <= selects + 3);  // the cursor, the keys, one page
     }
+
+    // A key of two columns, and a detail table (its master's key among the
+    // parameters of both selects).
+    void twoColumnKeyAndDetail() {
+        EngineDb d;
+        d.conn->executeImmediate("create table paar (a integer not null, b integer not null, "
+                                 "text varchar(10), primary key (a, b))");
+        {
+            Statement ins(d.conn.get(), d.tr());
+            ins.prepare("insert into paar (a, b, text) values (?, ?, ?)");
+            for (int a = 1; a <= 3; ++a)
+                for (int b = 1; b <= 100; ++b) ins.execute(ins.sql(), {a, b, QString("t%1_%2").arg(a).arg(b)});
+            d.tr()->commit();
+        }
+        fill(d);
+        Table p(d.conn.get(), d.tr(), "PAAR");
+        p.setIndexFieldNames("B;A");
+        p.setFetchPacket(10);
+        p.open();
+        const int selects = p.selectCount();
+        p.last();
+        QCOMPARE(p.selectCount(), selects + 2);
+        QCOMPARE(p.recordCount(), 300);
+        QCOMPARE(p.fieldByName("TEXT")->asString(), QString("t3_100"));
+        QStringList walked;
+        for (p.last(); !p.bof(); p.prior()) walked.prepend(p.fieldByName("TEXT")->asString());
+        QCOMPARE(walked.size(), 300);
+        for (int i = 0; i < 300; ++i) QCOMPARE(walked[i], QString("t%1_%2").arg(i % 3 + 1).arg(i / 3 + 1));
+        QVERIFY(p.locate("A;B", QVariantList{2, 77}));
+        QCOMPARE(p.recNo(), 76 * 3 + 1);
+
+        Table t(d.conn.get(), d.tr(), "HERR");
+        t.setIndexFieldNames("NR");
+        DataSource ds;
+        ds.setDataset(&t);
+        Table k(d.conn.get(), d.tr(), "KNECHT");
+        k.setMasterSource(&ds, "NR", "HERR");
+        k.setIndexFieldNames("NR");
+        k.setFetchPacket(1);
+        t.open();
+        k.open();
+        QVERIFY(t.locate("NR", 3));
+        QCOMPARE(k.recordCount(), 1);
+        const int kSelects = k.selectCount();
+        k.last();
+        QCOMPARE(k.selectCount(), kSelects + 2);
+        QCOMPARE(k.recordCount(), 2);
+        QCOMPARE(k.fieldByName("TEXT")->asString(), QString("k3_1"));
+        k.prior();
+        QCOMPARE(k.fieldByName("TEXT")->asString(), QString("k3_0"));
+    }
 };
 
 KYN_TEST(KeyedRowsTest)

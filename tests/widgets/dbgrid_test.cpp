@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -77,6 +78,41 @@ private slots:
         QCOMPARE(g.model()->rowCount(), 5000);
         QCOMPARE(t.recNo(), 4999);
         QCOMPARE(g.currentIndex().row(), 4999);
+    }
+
+    // After Ctrl+End the grid has every row; the rows between are read by
+    // page as they come into view: the scroll bar to the middle reads the
+    // rows shown there, not the rows before them.
+    void endThenMiddle() {
+        WidgetDb d;
+        d.fillZeilen(5000);
+        db::Table t(d.conn.get(), d.tr(), "ZEILE");
+        t.setIndexFieldNames("NR");
+        db::DataSource ds;
+        ds.setDataset(&t);
+        DbGrid g;
+        g.setDataSource(&ds);
+        g.resize(400, 300);
+        t.open();
+        QVERIFY(showActive(&g));
+        settle();
+        g.setFocus();
+        QTest::keyClick(&g, Qt::Key_End, Qt::ControlModifier);
+        settle();
+        QCOMPARE(g.model()->rowCount(), 5000);
+        QCOMPARE(g.model()->index(4999, 1).data().toString(), QString("Zeile 5000"));
+        const int selects = t.selectCount();
+        g.verticalScrollBar()->setValue(g.verticalScrollBar()->maximum() / 2);
+        settle();
+        g.viewport()->repaint();
+        const int top = g.rowAt(0);
+        QVERIFY2(top > 1000 && top < 4000, qPrintable(QString::number(top)));
+        QCOMPARE(g.model()->index(top, 1).data().toString(), QString("Zeile %1").arg(top + 1));
+        QVERIFY2(t.selectCount() - selects <= 3, qPrintable(QString::number(t.selectCount() - selects)));
+        // Clicking a row there makes it current.
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCenter(g, top + 1, 1));
+        QCOMPARE(t.recNo(), top + 1);
+        QCOMPARE(t.fieldByName("NR")->asInteger(), top + 2);
     }
 
     void defaultColumns() {
