@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
         Tdm m;
         m.connectTo(path);
         dm = &m;
-        Tfrm_qr_kundenkarte form;
+        Tfrm_qr_kundenkarte form(m);
         m.ibt_kunde->open();
         m.ibt_kunde_hunde->open();
         m.ibt_hundetagebuch->open();

@@ -92,13 +92,13 @@ private:
     int m_columns = 0;
 };
 
-Tfrm_auswahl::Tfrm_auswahl(Tdm* data, QWidget* parent) : QDialog(parent) {
+Tfrm_auswahl::Tfrm_auswahl(Tdm& data, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_auswahl"));
     setWindowTitle(QStringLiteral("Auswählen"));
     setModal(true);
     resize(520, 360);
 
-    ibq_suche = new Query(data ? data->idb.get() : nullptr, data ? data->ibt : nullptr, this);
+    ibq_suche = new Query(data.idb.get(), data.ibt, this);
     ibq_suche->setObjectName(QStringLiteral("ibq_suche"));
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));

@@ -29,7 +29,7 @@ class Tfrm_auswahl : public QDialog {
     Q_OBJECT
 public:
     // The query runs on the data module's connection and transaction.
-    explicit Tfrm_auswahl(Tdm* data = dm, QWidget* parent = nullptr);
+    explicit Tfrm_auswahl(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_auswahl() override;
 
     db::Query* ibq_suche = nullptr;

@@ -65,13 +65,13 @@ QString muster(const QString& text) {
 
 }  // namespace
 
-Tfrm_teilnehmer_add::Tfrm_teilnehmer_add(Tdm* data, QWidget* parent) : QDialog(parent), m_dm(data) {
+Tfrm_teilnehmer_add::Tfrm_teilnehmer_add(Tdm& data, QWidget* parent) : QDialog(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_teilnehmer_add"));
     setWindowTitle(QStringLiteral("Teilnehmer hinzufügen..."));
     setModal(true);
     resize(560, 400);
 
-    ibq_suche = new db::Query(data ? data->idb.get() : nullptr, data ? data->ibt : nullptr, this);
+    ibq_suche = new db::Query(data.idb.get(), data.ibt, this);
     ibq_suche->setObjectName(QStringLiteral("ibq_suche"));
     ibq_suche->setSql(designSql());
     ibq_suche->onFieldsCreated = [](db::Dataset* d) {
@@ -205,25 +205,24 @@ void Tfrm_teilnehmer_add::e_suchtextKeyDown(int& key) {
 }
 
 void Tfrm_teilnehmer_add::b_hinzufuegenClick() {
-    if (!m_dm) return;
     // Without a chosen pair, or without a course, there is nothing to enrol.
     if (!ibq_suche->isActive() || ibq_suche->isEmpty()) return;
     db::Field* kndnr = ibq_suche->fieldByName(QStringLiteral("KNDNR"));
     db::Field* hundnr = ibq_suche->fieldByName(QStringLiteral("HUNDNR"));
     if (kndnr->isNull() || hundnr->isNull()) return;
-    db::Table* kurse = m_dm->ibt_kurse;
+    db::Table* kurse = m_dm.ibt_kurse;
     if (!kurse->isActive() || kurse->isEmpty()) return;
     // A new course not yet saved is saved with its first participant.
     if (kurse->state() == db::DatasetState::Insert) kurse->post();
     db::Field* kursnr = kurse->fieldByName(QStringLiteral("KURSNR"));
     if (kursnr->isNull()) return;
     // A course that has as many participants as it takes asks first.
-    if (!kurs_platz_oder_trotzdem(*m_dm, kursnr->asInteger())) return;
+    if (!kurs_platz_oder_trotzdem(m_dm, kursnr->asInteger())) return;
 
-    m_dm->teilnehmerEinfuegen(kursnr->asInteger(), kndnr->asInteger(), hundnr->asInteger());
-    m_dm->commitNow();
-    m_dm->ibq_teilnehmer->close();
-    m_dm->ibq_teilnehmer->open();
+    m_dm.teilnehmerEinfuegen(kursnr->asInteger(), kndnr->asInteger(), hundnr->asInteger());
+    m_dm.commitNow();
+    m_dm.ibq_teilnehmer->close();
+    m_dm.ibq_teilnehmer->open();
 }
 
 void Tfrm_teilnehmer_add::DBGrid1DblClick() { b_hinzufuegenClick(); }

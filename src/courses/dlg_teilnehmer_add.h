@@ -29,7 +29,7 @@ class Tfrm_teilnehmer_add : public QDialog {
     Q_OBJECT
 public:
     // The query runs on the data module's connection and transaction.
-    explicit Tfrm_teilnehmer_add(Tdm* data, QWidget* parent = nullptr);
+    explicit Tfrm_teilnehmer_add(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_teilnehmer_add() override;
 
     // The statement the dialog starts with: every pair of customer and dog.
@@ -60,7 +60,7 @@ protected:
     void hideEvent(QHideEvent* e) override;
 
 private:
-    Tdm* m_dm;
+    Tdm& m_dm;
 };
 
 // The program-wide reference to the dialog; created at start.

@@ -52,8 +52,8 @@ void meldung(const QString& text, platform::Icon icon = platform::Icon::Informat
 // A change of many rows commits at its end; an import that waits for
 // "übernehmen" or "verwerfen" would be committed with it, so the user
 // decides that first.
-bool importOffen() {
-    const bool offen = (dm && dm->commitsHeld()) || ::importUnentschieden();
+bool importOffen(Tdm& dm) {
+    const bool offen = dm.commitsHeld() || ::importUnentschieden();
     if (!offen) return false;
     meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
                            "verwerfen Sie ihn zuerst."),
@@ -63,19 +63,18 @@ bool importOffen() {
 
 // Everything posted so far is committed first, so that an error during the
 // change rolls back the change alone.
-bool vorbereiten() {
-    if (!dm || importOffen()) return false;
-    if (!dm->finishPendingEdits()) return false;
-    dm->commitNow();
+bool vorbereiten(Tdm& dm) {
+    if (importOffen(dm)) return false;
+    if (!dm.finishPendingEdits()) return false;
+    dm.commitNow();
     return true;
 }
 
 // The windows' datasets that show courses and dates read them again.
-void datenNeuLesen() {
-    if (!dm) return;
-    for (db::Dataset* ds : {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibt_kurstermine),
-                            static_cast<db::Dataset*>(dm->ibq_kursedestages),
-                            static_cast<db::Dataset*>(dm->ibq_aktive_kurse)})
+void datenNeuLesen(Tdm& dm) {
+    for (db::Dataset* ds : {static_cast<db::Dataset*>(dm.ibt_kurse), static_cast<db::Dataset*>(dm.ibt_kurstermine),
+                            static_cast<db::Dataset*>(dm.ibq_kursedestages),
+                            static_cast<db::Dataset*>(dm.ibq_aktive_kurse)})
         if (ds && ds->isActive()) ds->refresh();
 }
 
@@ -95,9 +94,9 @@ QTableWidget* tabelle(QWidget* parent, const char* name, const QStringList& tite
 
 namespace kursaktionen {
 
-Kurs aktuellerKurs() {
+Kurs aktuellerKurs(Tdm& dm) {
     Kurs k;
-    db::Table* t = dm ? dm->ibt_kurse : nullptr;
+    db::Table* t = dm.ibt_kurse;
     db::Field* nr = t && t->isActive() && !t->isEmpty() ? t->findField(QStringLiteral("KURSNR")) : nullptr;
     if (!nr || nr->isNull() || (t->state() == db::DatasetState::Insert && !t->modified())) {
         meldung(QStringLiteral("Bitte wählen Sie zuerst in der Kursliste einen Kurs aus."));
@@ -265,21 +264,19 @@ QString meldungKollision(const QVector<QDateTime>& kollisionen) {
                           "Termin, ab dem verschoben wird.");
 }
 
-void verschiebenZeigen(QWidget* parent) {
-    if (!dm) return;
-    const Kurs k = aktuellerKurs();
+void verschiebenZeigen(Tdm& dm, QWidget* parent) {
+    const Kurs k = aktuellerKurs(dm);
     if (!k.kursnr) return;
-    if (!dm->finishPendingEdits()) return;
-    Tdlg_kurs_verschieben d(k, parent ? parent : QApplication::activeWindow());
+    if (!dm.finishPendingEdits()) return;
+    Tdlg_kurs_verschieben d(dm, k, parent ? parent : QApplication::activeWindow());
     d.exec();
 }
 
-void stornierenZeigen(QWidget* parent) {
-    if (!dm) return;
-    const Kurs k = aktuellerKurs();
+void stornierenZeigen(Tdm& dm, QWidget* parent) {
+    const Kurs k = aktuellerKurs(dm);
     if (!k.kursnr) return;
-    if (!dm->finishPendingEdits()) return;
-    Tdlg_kurs_stornieren d(k, parent ? parent : QApplication::activeWindow());
+    if (!dm.finishPendingEdits()) return;
+    Tdlg_kurs_stornieren d(dm, k, parent ? parent : QApplication::activeWindow());
     d.exec();
 }
 
@@ -289,7 +286,8 @@ void stornierenZeigen(QWidget* parent) {
 
 using namespace kursaktionen;
 
-Tdlg_kurs_verschieben::Tdlg_kurs_verschieben(const Kurs& kurs, QWidget* parent) : QDialog(parent), m_kurs(kurs) {
+Tdlg_kurs_verschieben::Tdlg_kurs_verschieben(Tdm& data, const Kurs& kurs, QWidget* parent)
+    : QDialog(parent), m_dm(data), m_kurs(kurs) {
     setObjectName(QStringLiteral("dlg_kurs_verschieben"));
     setWindowTitle(QStringLiteral("Kurstermine verschieben"));
     auto* v = new QVBoxLayout(this);
@@ -367,7 +365,7 @@ Tdlg_kurs_verschieben::Tdlg_kurs_verschieben(const Kurs& kurs, QWidget* parent) 
 }
 
 void Tdlg_kurs_verschieben::neuLesen() {
-    m_termine = dm ? termine(dm->idb.get(), dm->ibt, m_kurs.kursnr) : QVector<Termin>();
+    m_termine = termine(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr);
     const QSignalBlocker blocker(cb_ab);
     cb_ab->clear();
     // Preselected: the next date from now on (the past is seldom moved).
@@ -433,7 +431,6 @@ void Tdlg_kurs_verschieben::vorschau() {
 }
 
 bool Tdlg_kurs_verschieben::b_verschiebenClick() {
-    if (!dm) return false;
     if (m_termine.isEmpty()) {
         meldung(QStringLiteral("Der Kurs hat keine Termine."));
         return false;
@@ -451,7 +448,7 @@ bool Tdlg_kurs_verschieben::b_verschiebenClick() {
         return false;
     }
     // The dates as they are now, in case another window changed them.
-    m_termine = termine(dm->idb.get(), dm->ibt, m_kurs.kursnr);
+    m_termine = termine(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr);
     const int i = cb_ab->currentIndex();
     if (i < 0 || i >= m_termine.size()) {
         neuLesen();
@@ -466,9 +463,9 @@ bool Tdlg_kurs_verschieben::b_verschiebenClick() {
     if (platform::dialogs().confirm(frageVerschieben(), QStringLiteral("Bestätigung"), platform::Buttons::JaNein) !=
         platform::Answer::Ja)
         return false;
-    if (!vorbereiten()) return false;
+    if (!vorbereiten(m_dm)) return false;
     try {
-        verschieben(dm->idb.get(), dm->ibt, m_kurs.kursnr, p, n);
+        verschieben(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr, p, n);
     } catch (...) {
         const QString text = grund();
         neuLesen();
@@ -477,14 +474,15 @@ bool Tdlg_kurs_verschieben::b_verschiebenClick() {
                 platform::Icon::Error);
         return false;
     }
-    datenNeuLesen();
+    datenNeuLesen(m_dm);
     accept();
     return true;
 }
 
 // ---------------------------------------------------------------------------
 
-Tdlg_kurs_stornieren::Tdlg_kurs_stornieren(const Kurs& kurs, QWidget* parent) : QDialog(parent), m_kurs(kurs) {
+Tdlg_kurs_stornieren::Tdlg_kurs_stornieren(Tdm& data, const Kurs& kurs, QWidget* parent)
+    : QDialog(parent), m_dm(data), m_kurs(kurs) {
     setObjectName(QStringLiteral("dlg_kurs_stornieren"));
     setWindowTitle(QStringLiteral("Kurs stornieren"));
     auto* v = new QVBoxLayout(this);
@@ -522,9 +520,7 @@ Tdlg_kurs_stornieren::Tdlg_kurs_stornieren(const Kurs& kurs, QWidget* parent) : 
     connect(b_stornieren, &QPushButton::clicked, this, [this] { guarded([this] { b_stornierenClick(); }); });
     connect(b_schliessen, &QPushButton::clicked, this, &QDialog::accept);
 
-    if (dm) {
-        guarded([this] { m_teilnehmer = kursaktionen::teilnehmer(dm->idb.get(), dm->ibt, m_kurs.kursnr); });
-    }
+    guarded([this] { m_teilnehmer = kursaktionen::teilnehmer(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr); });
     tw_teilnehmer->setRowCount(int(m_teilnehmer.size()));
     for (int r = 0; r < m_teilnehmer.size(); ++r) {
         const Teilnehmer& p = m_teilnehmer[r];
@@ -552,13 +548,13 @@ void Tdlg_kurs_stornieren::zeigeStatus() {
 }
 
 bool Tdlg_kurs_stornieren::b_stornierenClick(const QDateTime& jetztVorgabe) {
-    if (!dm || m_kurs.status == QLatin1String("S")) return false;
+    if (m_kurs.status == QLatin1String("S")) return false;
     auto& d = platform::dialogs();
     if (d.confirm(frageStornieren(m_kurs.bezeichnung), QStringLiteral("Bestätigung"), platform::Buttons::JaNein) !=
         platform::Answer::Ja)
         return false;
     const QDateTime jetzt = jetztVorgabe.isValid() ? jetztVorgabe : db::currentDateTime();
-    const int kuenftig = kuenftigeTermine(dm->idb.get(), dm->ibt, m_kurs.kursnr, jetzt);
+    const int kuenftig = kuenftigeTermine(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr, jetzt);
     bool loeschen = false;
     if (kuenftig > 0) {
         const platform::Answer a = d.confirm(frageTermineLoeschen(kuenftig), QStringLiteral("Bestätigung"),
@@ -566,9 +562,9 @@ bool Tdlg_kurs_stornieren::b_stornierenClick(const QDateTime& jetztVorgabe) {
         if (a == platform::Answer::Abbrechen) return false;
         loeschen = a == platform::Answer::Ja;
     }
-    if (!vorbereiten()) return false;
+    if (!vorbereiten(m_dm)) return false;
     try {
-        stornieren(dm->idb.get(), dm->ibt, m_kurs.kursnr, loeschen, jetzt);
+        stornieren(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr, loeschen, jetzt);
     } catch (...) {
         meldung(QStringLiteral("Der Kurs konnte nicht storniert werden: ") + grund(), platform::Icon::Error);
         return false;
@@ -578,7 +574,7 @@ bool Tdlg_kurs_stornieren::b_stornierenClick(const QDateTime& jetztVorgabe) {
                   : loeschen     ? QStringLiteral("Der Kurs wurde storniert, %1 künftige Termine wurden gelöscht.").arg(kuenftig)
                                  : QStringLiteral("Der Kurs wurde storniert, die %1 künftigen Termine bleiben eingetragen.").arg(kuenftig);
     zeigeStatus();
-    guarded([] { datenNeuLesen(); });
+    guarded([this] { datenNeuLesen(m_dm); });
     return true;
 }
 

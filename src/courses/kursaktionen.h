@@ -28,6 +28,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class Tdm;
 class QTableWidget;
 
 namespace db {
@@ -44,7 +45,7 @@ struct Kurs {
     QString bezeichnung;
     QString status;
 };
-Kurs aktuellerKurs();
+Kurs aktuellerKurs(Tdm& dm);
 
 // --- moving ---
 
@@ -108,15 +109,15 @@ QString frageTermineLoeschen(int anzahl);              // "... künftigen Termin
 QString meldungKollision(const QVector<QDateTime>& kollisionen);
 
 // Shows the dialogs for the current course (the navigator's entries).
-void verschiebenZeigen(QWidget* parent = nullptr);
-void stornierenZeigen(QWidget* parent = nullptr);
+void verschiebenZeigen(Tdm& dm, QWidget* parent = nullptr);
+void stornierenZeigen(Tdm& dm, QWidget* parent = nullptr);
 
 }  // namespace kursaktionen
 
 class Tdlg_kurs_verschieben : public QDialog {
     Q_OBJECT
 public:
-    Tdlg_kurs_verschieben(const kursaktionen::Kurs& kurs, QWidget* parent = nullptr);
+    Tdlg_kurs_verschieben(Tdm& data, const kursaktionen::Kurs& kurs, QWidget* parent = nullptr);
 
     QLabel* lb_kurs = nullptr;
     QComboBox* cb_ab = nullptr;
@@ -143,6 +144,7 @@ public:
     int kursnr() const { return m_kurs.kursnr; }
 
 private:
+    Tdm& m_dm;
     kursaktionen::Kurs m_kurs;
     QVector<kursaktionen::Termin> m_termine;
 };
@@ -150,7 +152,7 @@ private:
 class Tdlg_kurs_stornieren : public QDialog {
     Q_OBJECT
 public:
-    Tdlg_kurs_stornieren(const kursaktionen::Kurs& kurs, QWidget* parent = nullptr);
+    Tdlg_kurs_stornieren(Tdm& data, const kursaktionen::Kurs& kurs, QWidget* parent = nullptr);
 
     QLabel* lb_kurs = nullptr;
     QLabel* lb_status = nullptr;
@@ -169,6 +171,7 @@ public:
 
 private:
     void zeigeStatus();
+    Tdm& m_dm;
     kursaktionen::Kurs m_kurs;
     QVector<kursaktionen::Teilnehmer> m_teilnehmer;
     QString m_nachricht;

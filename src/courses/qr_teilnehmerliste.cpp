@@ -35,7 +35,7 @@ QString text(db::Dataset* ds, const char* name) {
 // A4 portrait, 10 mm margins all round, a band 190 mm wide; measures in mm
 // from each band's top left corner. A value longer than its column ends in an
 // ellipsis where the next column begins.
-Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(parent) {
+Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(Tdm& data, QObject* parent) : QObject(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_qr_teilnehmerliste"));
     qr.setMargins(10);
 
@@ -50,9 +50,9 @@ Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(pare
     kurs.addData(QStringLiteral("KURSNAME"), 42.3, 1.9, kRegular, 106);
     kurs.addLabel(QStringLiteral("Kursart:"), 154.5, 1.9, kBold);
     kurs.addData(QStringLiteral("KURSART"), 169.3, 1.9, kRegular, 20.7);
-    kurs.beforePrint = [](Band& b) {
+    kurs.beforePrint = [this](Band& b) {
         for (const char* f : {"KURSNR", "KURSNAME", "KURSART"})
-            setFitted(b, QString::fromLatin1(f), text(dm->ibt_kurse, f));
+            setFitted(b, QString::fromLatin1(f), text(m_dm.ibt_kurse, f));
     };
 
     Band& heads = title.addChild(10.6, QStringLiteral("ChildBand2"));
@@ -72,7 +72,7 @@ Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(pare
     detail.addData(QStringLiteral("FAX"), 120.1, 1.2, kNarrow, 24.9);
     detail.addData(QStringLiteral("EMAIL"), 145.3, 1.2, kNarrow, 44.7);
     detail.beforePrint = [this](Band& b) {
-        db::Query* t = dm->ibq_teilnehmer;
+        db::Query* t = m_dm.ibq_teilnehmer;
         QString name = text(t, "NAME");
         QRDBText4Print(name);
         setFitted(b, QStringLiteral("QRDBText4"), name);
@@ -84,7 +84,7 @@ Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(pare
     // more than one line makes its band taller.
     Band& comment = detail.addChild(6.3, QStringLiteral("ChildBand3"));
     comment.addData(QStringLiteral("KOMMENTAR"), 6.3, 0.3, kNarrow, 173.8, Align::Left, true);
-    comment.beforePrint = [](Band& b) { setFitted(b, QStringLiteral("KOMMENTAR"), text(dm->ibt_teilnehmeredit, "KOMMENTAR")); };
+    comment.beforePrint = [this](Band& b) { setFitted(b, QStringLiteral("KOMMENTAR"), text(m_dm.ibt_teilnehmeredit, "KOMMENTAR")); };
 
     Band& footer = qr.setBand(BandKind::PageFooter, 6.3, QStringLiteral("PageFooterBand1"));
     footer.addData(QStringLiteral("QRSysData1"), 87.3, 1.5, kSmall, 100, Align::Right);
@@ -99,11 +99,10 @@ Tfrm_qr_teilnehmerliste::Tfrm_qr_teilnehmerliste(QObject* parent) : QObject(pare
 Tfrm_qr_teilnehmerliste::~Tfrm_qr_teilnehmerliste() = default;
 
 report::ReportPages Tfrm_qr_teilnehmerliste::layout() {
-    if (!dm) throw std::runtime_error("Das Datenmodul fehlt.");
     m_calls = 0;
     m_runTime = db::currentDateTime();
-    for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibq_teilnehmer),
-                           static_cast<db::Dataset*>(dm->ibt_teilnehmeredit)})
+    for (db::Dataset* d : {static_cast<db::Dataset*>(m_dm.ibt_kurse), static_cast<db::Dataset*>(m_dm.ibq_teilnehmer),
+                           static_cast<db::Dataset*>(m_dm.ibt_teilnehmeredit)})
         if (!d->isActive()) d->open();
     return qr.layout();
 }
@@ -115,13 +114,13 @@ void Tfrm_qr_teilnehmerliste::preview(QWidget* parent) {
 
 // The lines follow the participants query from its first row to its last.
 bool Tfrm_qr_teilnehmerliste::needData() {
-    db::Query* t = dm->ibq_teilnehmer;
+    db::Query* t = m_dm.ibq_teilnehmer;
     if (m_calls++ == 0) t->first();
     else t->next();
     return !t->eof();
 }
 
 void Tfrm_qr_teilnehmerliste::QRDBText4Print(QString& value) {
-    const QString vname = text(dm->ibq_teilnehmer, "VNAME");
+    const QString vname = text(m_dm.ibq_teilnehmer, "VNAME");
     if (!vname.isEmpty()) value += QStringLiteral(", ") + vname;
 }

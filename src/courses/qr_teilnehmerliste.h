@@ -16,11 +16,12 @@
 #include "report/report.h"
 
 class QWidget;
+class Tdm;
 
 class Tfrm_qr_teilnehmerliste : public QObject {
     Q_OBJECT
 public:
-    explicit Tfrm_qr_teilnehmerliste(QObject* parent = nullptr);
+    explicit Tfrm_qr_teilnehmerliste(Tdm& data, QObject* parent = nullptr);
     ~Tfrm_qr_teilnehmerliste() override;
 
     report::Report qr;
@@ -35,6 +36,7 @@ public:
     void QRDBText4Print(QString& value);
 
 private:
+    Tdm& m_dm;
     bool needData();
     int m_calls = 0;
     QDateTime m_runTime;

@@ -34,7 +34,7 @@ QString text(db::Dataset* ds, const char* name) {
 
 // A4 portrait, 10 mm margins all round, a band 190 mm wide; measures in mm
 // from each band's top left corner.
-Tfrm_qr_terminliste::Tfrm_qr_terminliste(QObject* parent) : QObject(parent) {
+Tfrm_qr_terminliste::Tfrm_qr_terminliste(Tdm& data, QObject* parent) : QObject(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_qr_terminliste"));
     qr.setMargins(10);
 
@@ -50,9 +50,9 @@ Tfrm_qr_terminliste::Tfrm_qr_terminliste(QObject* parent) : QObject(parent) {
     kurs.addData(QStringLiteral("KURSNAME"), 40.2, 3.3, kRegular, 108);
     kurs.addLabel(QStringLiteral("Kursart:"), 154.5, 3.3, kBold);
     kurs.addData(QStringLiteral("KURSART"), 169.3, 3.3, kRegular, 20.7);
-    kurs.beforePrint = [](Band& b) {
+    kurs.beforePrint = [this](Band& b) {
         for (const char* f : {"KURSNR", "KURSNAME", "KURSART"})
-            setFitted(b, QString::fromLatin1(f), text(dm->ibt_kurse, f));
+            setFitted(b, QString::fromLatin1(f), text(m_dm.ibt_kurse, f));
     };
 
     Band& heads = title.addChild(10.6, QStringLiteral("ChildBand2"));
@@ -65,9 +65,9 @@ Tfrm_qr_terminliste::Tfrm_qr_terminliste(QObject* parent) : QObject(parent) {
     Band& detail = qr.setBand(BandKind::Detail, 6.3, QStringLiteral("DetailBand1"));
     detail.addData(QStringLiteral("DATUM"), 6.3, 1.2, kRegular, 42.1);
     detail.addData(QStringLiteral("THEMA"), 48.7, 1.2, kRegular, 118.8, Align::Left, true);
-    detail.beforePrint = [](Band& b) {
-        setFitted(b, QStringLiteral("DATUM"), text(dm->ibt_kurstermine, "DATUM"));
-        setFitted(b, QStringLiteral("THEMA"), text(dm->ibt_kurstermine, "THEMA"));
+    detail.beforePrint = [this](Band& b) {
+        setFitted(b, QStringLiteral("DATUM"), text(m_dm.ibt_kurstermine, "DATUM"));
+        setFitted(b, QStringLiteral("THEMA"), text(m_dm.ibt_kurstermine, "THEMA"));
     };
 
     Band& footer = qr.setBand(BandKind::PageFooter, 8.5, QStringLiteral("PageFooterBand1"));
@@ -83,10 +83,9 @@ Tfrm_qr_terminliste::Tfrm_qr_terminliste(QObject* parent) : QObject(parent) {
 Tfrm_qr_terminliste::~Tfrm_qr_terminliste() = default;
 
 report::ReportPages Tfrm_qr_terminliste::layout() {
-    if (!dm) throw std::runtime_error("Das Datenmodul fehlt.");
     m_calls = 0;
     m_runTime = db::currentDateTime();
-    for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kurse), static_cast<db::Dataset*>(dm->ibt_kurstermine)})
+    for (db::Dataset* d : {static_cast<db::Dataset*>(m_dm.ibt_kurse), static_cast<db::Dataset*>(m_dm.ibt_kurstermine)})
         if (!d->isActive()) d->open();
     return qr.layout();
 }
@@ -98,7 +97,7 @@ void Tfrm_qr_terminliste::preview(QWidget* parent) {
 
 // The lines follow the course dates from the first row to the last.
 bool Tfrm_qr_terminliste::needData() {
-    db::Table* t = dm->ibt_kurstermine;
+    db::Table* t = m_dm.ibt_kurstermine;
     if (m_calls++ == 0) t->first();
     else t->next();
     return !t->eof();

@@ -15,11 +15,12 @@
 #include "report/report.h"
 
 class QWidget;
+class Tdm;
 
 class Tfrm_qr_terminliste : public QObject {
     Q_OBJECT
 public:
-    explicit Tfrm_qr_terminliste(QObject* parent = nullptr);
+    explicit Tfrm_qr_terminliste(Tdm& data, QObject* parent = nullptr);
     ~Tfrm_qr_terminliste() override;
 
     report::Report qr;
@@ -31,6 +32,7 @@ public:
     void preview(QWidget* parent = nullptr);
 
 private:
+    Tdm& m_dm;
     bool needData();
     int m_calls = 0;
     QDateTime m_runTime;

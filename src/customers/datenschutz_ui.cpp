@@ -54,8 +54,8 @@ QString bezeichnung(int kndnr, const datenschutz::Datensatz& kunde) {
 }
 
 // The school's name and address line for the printout.
-QStringList schule() {
-    db::Statement s(dm->idb.get(), dm->ibt);
+QStringList schule(Tdm& dm) {
+    db::Statement s(dm.idb.get(), dm.ibt);
     s.prepare(QStringLiteral("select hundeschule, strasse, plz, ort from systemdaten"));
     s.open();
     QStringList out;
@@ -82,14 +82,14 @@ bool importOffen() {
 
 // After rows were deleted behind the datasets' backs: every open dataset
 // that can show them reads its rows again.
-void datenNeuLesen() {
-    for (db::Dataset* ds : {static_cast<db::Dataset*>(dm->ibt_kunde), static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
-                            static_cast<db::Dataset*>(dm->ibt_hundetagebuch), static_cast<db::Dataset*>(dm->ibt_hunde),
-                            static_cast<db::Dataset*>(dm->ibq_aktive_kurse), static_cast<db::Dataset*>(dm->ibq_teilnehmer),
-                            static_cast<db::Dataset*>(dm->ibt_teilnehmeredit), static_cast<db::Dataset*>(dm->ibt_kurstermine),
-                            static_cast<db::Dataset*>(dm->ibq_kursedestages)})
+void datenNeuLesen(Tdm& dm) {
+    for (db::Dataset* ds : {static_cast<db::Dataset*>(dm.ibt_kunde), static_cast<db::Dataset*>(dm.ibt_kunde_hunde),
+                            static_cast<db::Dataset*>(dm.ibt_hundetagebuch), static_cast<db::Dataset*>(dm.ibt_hunde),
+                            static_cast<db::Dataset*>(dm.ibq_aktive_kurse), static_cast<db::Dataset*>(dm.ibq_teilnehmer),
+                            static_cast<db::Dataset*>(dm.ibt_teilnehmeredit), static_cast<db::Dataset*>(dm.ibt_kurstermine),
+                            static_cast<db::Dataset*>(dm.ibq_kursedestages)})
         if (ds && ds->isActive()) ds->refresh();
-    dm->request_count_kunden();
+    dm.request_count_kunden();
 }
 
 bool schreiben(const QString& datei, const QByteArray& inhalt) {
@@ -111,8 +111,8 @@ Tdlg_kunde_loeschen::Antwort& antwort() {
 
 namespace datenschutz_ui {
 
-int aktuellerKunde() {
-    db::Table* k = dm ? dm->ibt_kunde : nullptr;
+int aktuellerKunde(Tdm& dm) {
+    db::Table* k = dm.ibt_kunde;
     db::Field* nr = k && k->isActive() && !(k->bof() && k->eof()) ? k->findField(QStringLiteral("KNDNR")) : nullptr;
     if (!nr || nr->isNull() || (k->state() == db::DatasetState::Insert && !k->modified())) {
         meldung(QStringLiteral("Bitte wählen Sie zuerst einen Kunden aus (Kunden, Übersicht oder Suchen)."));
@@ -126,16 +126,16 @@ QString sicherungsname(int kndnr, const QDateTime& zeit) {
            zeit.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".fbk");
 }
 
-bool datenauskunft(int kndnr, QWidget* parent) {
-    if (!dm || kndnr == 0) return false;
+bool datenauskunft(Tdm& dm, int kndnr, QWidget* parent) {
+    if (kndnr == 0) return false;
     // What the user sees saved is what the information holds.
-    if (!dm->finishPendingEdits()) return false;
+    if (!dm.finishPendingEdits()) return false;
     datenschutz::Auskunft a;
     report::ReportPages seiten;
     try {
-        a = datenschutz::auskunftLesen(dm->idb.get(), dm->ibt, kndnr);
+        a = datenschutz::auskunftLesen(dm.idb.get(), dm.ibt, kndnr);
         Tfrm_qr_datenauskunft qr;
-        seiten = qr.layout(a, schule());
+        seiten = qr.layout(a, schule(dm));
     } catch (...) {
         meldung(QStringLiteral("Die Datenauskunft konnte nicht erstellt werden: ") + grund(), platform::Icon::Error);
         return false;
@@ -171,13 +171,13 @@ bool datenauskunft(int kndnr, QWidget* parent) {
     return true;
 }
 
-bool kundeLoeschen(int kndnr, QWidget* parent) {
-    if (!dm || kndnr == 0) return false;
+bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent) {
+    if (kndnr == 0) return false;
     if (importOffen()) return false;
-    if (!dm->finishPendingEdits()) return false;
+    if (!dm.finishPendingEdits()) return false;
     datenschutz::Umfang umfang;
     try {
-        umfang = datenschutz::umfangLesen(dm->idb.get(), dm->ibt, kndnr);
+        umfang = datenschutz::umfangLesen(dm.idb.get(), dm.ibt, kndnr);
     } catch (...) {
         meldung(QStringLiteral("Der Kunde kann nicht gelöscht werden: ") + grund(), platform::Icon::Error);
         return false;
@@ -194,8 +194,8 @@ bool kundeLoeschen(int kndnr, QWidget* parent) {
     try {
         if (!QDir().mkpath(ordner))
             throw db::Error(QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.").arg(ordner));
-        dm->ibt->commitRetaining();
-        backup::writeBackup(dm->idb->databaseName(), sicherung, dm->idb->user(), dm->idb->password());
+        dm.ibt->commitRetaining();
+        backup::writeBackup(dm.idb->databaseName(), sicherung, dm.idb->user(), dm.idb->password());
     } catch (...) {
         meldung(QStringLiteral("Vor dem Löschen konnte keine Datensicherung angelegt werden: ") + grund() + cr + cr +
                     QStringLiteral("Der Kunde wurde nicht gelöscht."),
@@ -205,22 +205,22 @@ bool kundeLoeschen(int kndnr, QWidget* parent) {
 
     // One transaction: everything goes, or (after an error) nothing.
     try {
-        datenschutz::loeschen(dm->idb.get(), dm->ibt, kndnr, termine);
-        dm->ibt->commitRetaining();
+        datenschutz::loeschen(dm.idb.get(), dm.ibt, kndnr, termine);
+        dm.ibt->commitRetaining();
     } catch (...) {
         const QString text = grund();
         try {
-            dm->ibt->rollbackRetaining();
+            dm.ibt->rollbackRetaining();
         } catch (...) {
         }
-        datenNeuLesen();
+        datenNeuLesen(dm);
         meldung(QStringLiteral("Der Kunde konnte nicht gelöscht werden: ") + text + cr + cr +
                     QStringLiteral("Es wurde nichts gelöscht."),
                 platform::Icon::Error);
         return false;
     }
     try {
-        datenNeuLesen();
+        datenNeuLesen(dm);
     } catch (...) {
         // The rows are gone; a window that cannot read again shows its old
         // rows until it is opened anew.
@@ -236,7 +236,7 @@ bool kundeLoeschen(int kndnr, QWidget* parent) {
                    QStringLiteral("Sie enthält die gelöschten Daten noch.");
     const QString nachname = datenschutz::wert(umfang.kunde, QStringLiteral("NAME")).toString().trimmed();
     try {
-        const auto rest = datenschutz::fundstellen(dm->idb.get(), dm->ibt, nachname);
+        const auto rest = datenschutz::fundstellen(dm.idb.get(), dm.ibt, nachname);
         if (!rest.isEmpty()) {
             QStringList orte;
             for (const auto& f : rest) orte << QStringLiteral("%1.%2 (%3×)").arg(f.tabelle, f.spalte).arg(f.anzahl);
@@ -251,10 +251,9 @@ bool kundeLoeschen(int kndnr, QWidget* parent) {
     return true;
 }
 
-void alteKundendatenZeigen(QWidget* parent) {
-    if (!dm) return;
-    if (!dm->finishPendingEdits()) return;
-    Tfrm_alte_kunden f(parent);
+void alteKundendatenZeigen(Tdm& dm, QWidget* parent) {
+    if (!dm.finishPendingEdits()) return;
+    Tfrm_alte_kunden f(dm, parent);
     f.aktualisieren();
     f.exec();
 }
@@ -350,7 +349,7 @@ bool Tdlg_kunde_loeschen::fragen() {
 
 // ---------------------------------------------------------------------------
 
-Tfrm_alte_kunden::Tfrm_alte_kunden(QWidget* parent) : QDialog(parent) {
+Tfrm_alte_kunden::Tfrm_alte_kunden(Tdm& data, QWidget* parent) : QDialog(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_alte_kunden"));
     setWindowTitle(QStringLiteral("Alte Kundendaten"));
     auto* v = new QVBoxLayout(this);
@@ -414,11 +413,10 @@ Tfrm_alte_kunden::Tfrm_alte_kunden(QWidget* parent) : QDialog(parent) {
 void Tfrm_alte_kunden::aktualisieren(const QDate& heute) {
     m_heute = heute;
     tw_kunden->setRowCount(0);
-    if (!dm) return;
     QVector<datenschutz::AlterKunde> liste;
     try {
-        liste = datenschutz::alteKunden(dm->idb.get(), dm->ibt, se_jahre->value(),
-                                        heute.isValid() ? heute : QDate::currentDate());
+        liste = datenschutz::alteKunden(m_dm.idb.get(), m_dm.ibt, se_jahre->value(),
+                                          heute.isValid() ? heute : QDate::currentDate());
     } catch (...) {
         meldung(QStringLiteral("Die alten Kundendaten konnten nicht gelesen werden: ") + grund(), platform::Icon::Error);
         return;
@@ -459,10 +457,10 @@ void Tfrm_alte_kunden::zeigeAuswahl() {
 }
 
 void Tfrm_alte_kunden::b_auskunftClick() {
-    if (const int nr = gewaehlterKunde()) datenschutz_ui::datenauskunft(nr, this);
+    if (const int nr = gewaehlterKunde()) datenschutz_ui::datenauskunft(m_dm, nr, this);
 }
 
 void Tfrm_alte_kunden::b_loeschenClick() {
     const int nr = gewaehlterKunde();
-    if (nr && datenschutz_ui::kundeLoeschen(nr, this)) aktualisieren(m_heute);
+    if (nr && datenschutz_ui::kundeLoeschen(m_dm, nr, this)) aktualisieren(m_heute);
 }

@@ -19,32 +19,33 @@ class QListWidget;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class Tdm;
 
 namespace datenschutz_ui {
 
 // The customer the customer window shows (the current row of the shared
 // customer table), 0 when there is none; then a message has been shown.
-int aktuellerKunde();
+int aktuellerKunde(Tdm& dm);
 
 // Reads everything stored about the customer, asks where to save it
 // (default: the documents folder, "Datenauskunft-Kunde-0012-JJJJ-MM-TT.json"),
 // writes the JSON and the printout as PDF beside it (same name, ".pdf") and
 // shows the printout in the print preview. Returns whether the files were
 // written.
-bool datenauskunft(int kndnr, QWidget* parent = nullptr);
+bool datenauskunft(Tdm& dm, int kndnr, QWidget* parent = nullptr);
 
 // Asks with the list of what goes (Tdlg_kunde_loeschen), writes a backup of
 // the database, then deletes the customer with their dogs, diary,
 // participations and the chosen appointments in one transaction. Returns
 // whether the customer was deleted.
-bool kundeLoeschen(int kndnr, QWidget* parent = nullptr);
+bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent = nullptr);
 
 // The backup written before an erasure:
 // "vor-loeschung-kunde-0012-2026-12-10-140512.fbk" in the backup folder.
 QString sicherungsname(int kndnr, const QDateTime& zeit);
 
 // Shows the list of old customer records modally.
-void alteKundendatenZeigen(QWidget* parent = nullptr);
+void alteKundendatenZeigen(Tdm& dm, QWidget* parent = nullptr);
 
 }  // namespace datenschutz_ui
 
@@ -79,7 +80,7 @@ private:
 class Tfrm_alte_kunden : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrm_alte_kunden(QWidget* parent = nullptr);
+    explicit Tfrm_alte_kunden(Tdm& data, QWidget* parent = nullptr);
 
     QSpinBox* se_jahre = nullptr;
     QPushButton* b_aktualisieren = nullptr;
@@ -99,5 +100,6 @@ public:
 
 private:
     void zeigeAuswahl();
+    Tdm& m_dm;
     QDate m_heute;
 };

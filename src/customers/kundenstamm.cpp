@@ -289,7 +289,7 @@ void Tfrm_kunden::buildDetail() {
 
     buildHundeSeite();
     buildAktiveKurse();
-    offene_posten = new offeneposten::Kundenseite(TabSheet4, m_dm.ds_kunde);
+    offene_posten = new offeneposten::Kundenseite(m_dm, TabSheet4, m_dm.ds_kunde);
 }
 
 QWidget* Tfrm_kunden::buildKundePanel() {
@@ -362,9 +362,9 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     bb_kunde_endgueltig_loeschen->setObjectName(QStringLiteral("bb_kunde_endgueltig_loeschen"));
     bb_kunde_endgueltig_loeschen->setToolTip(QStringLiteral("Den Kunden mit Hunden, Tagebuch und Kursteilnahmen löschen"));
     connect(bb_datenauskunft, &QPushButton::clicked, this,
-            [this] { datenschutz_ui::datenauskunft(datenschutz_ui::aktuellerKunde(), this); });
+            [this] { datenschutz_ui::datenauskunft(m_dm, datenschutz_ui::aktuellerKunde(m_dm), this); });
     connect(bb_kunde_endgueltig_loeschen, &QPushButton::clicked, this,
-            [this] { datenschutz_ui::kundeLoeschen(datenschutz_ui::aktuellerKunde(), this); });
+            [this] { datenschutz_ui::kundeLoeschen(m_dm, datenschutz_ui::aktuellerKunde(m_dm), this); });
     auto* unten = new QHBoxLayout;
     unten->addWidget(DBNavigator2);
     unten->addStretch(1);

@@ -92,36 +92,35 @@ QStringList kundeSql() {
 
 // ---------------------------------------------------------------------------
 
-Kundenseite::Kundenseite(QWidget* seite, db::DataSource* kunde) : QObject(seite), m_seite(seite), m_kunde(kunde) {
+Kundenseite::Kundenseite(Tdm& data, QWidget* seite, db::DataSource* kunde)
+    : QObject(seite), m_dm(data), m_seite(seite), m_kunde(kunde) {
     setObjectName(QStringLiteral("offeneposten_kundenseite"));
-    if (dm) {
-        ibq_offene_posten = new db::Query(dm->idb.get(), dm->ibt, this);
-        ibq_offene_posten->setObjectName(QStringLiteral("ibq_offene_posten"));
-        ibq_offene_posten->setSql(kundeSql());
-        ibq_offene_posten->setDataSource(kunde);
-        ibq_offene_posten->onFieldsCreated = [](db::Dataset* d) {
-            struct P {
-                const char* feld;
-                const char* titel;
-                const char* format;
-            };
-            const P props[] = {{"KURSNR", "Kurs-Nr.", "0000"}, {"KURSNAME", "Kursname", nullptr},
-                               {"KURSART", "Kursart", nullptr},  {"HUNDNAME", "Hund", nullptr},
-                               {"GEBUEHR", "Kursgebühr", nullptr}, {"ERSTER_TERMIN", "erster Termin", "dd.mm.yyyy"}};
-            for (const P& p : props) {
-                db::Field* f = d->findField(QString::fromLatin1(p.feld));
-                if (!f) continue;
-                f->setDisplayLabel(QString::fromUtf8(p.titel));
-                if (p.format) f->setDisplayFormat(QString::fromLatin1(p.format));
-            }
-            if (db::Field* f = d->findField(QStringLiteral("GEBUEHR"))) f->setCurrency(true);
+    ibq_offene_posten = new db::Query(m_dm.idb.get(), m_dm.ibt, this);
+    ibq_offene_posten->setObjectName(QStringLiteral("ibq_offene_posten"));
+    ibq_offene_posten->setSql(kundeSql());
+    ibq_offene_posten->setDataSource(kunde);
+    ibq_offene_posten->onFieldsCreated = [](db::Dataset* d) {
+        struct P {
+            const char* feld;
+            const char* titel;
+            const char* format;
         };
-        ds_offene_posten = new db::DataSource(this);
-        ds_offene_posten->setObjectName(QStringLiteral("ds_offene_posten"));
-        ds_offene_posten->setDataset(ibq_offene_posten);
-        // Another customer: the query follows; the total with it.
-        connect(ds_offene_posten, &db::DataSource::dataSetChanged, this, [this] { summeZeigen(); });
-    }
+        const P props[] = {{"KURSNR", "Kurs-Nr.", "0000"}, {"KURSNAME", "Kursname", nullptr},
+                           {"KURSART", "Kursart", nullptr},  {"HUNDNAME", "Hund", nullptr},
+                           {"GEBUEHR", "Kursgebühr", nullptr}, {"ERSTER_TERMIN", "erster Termin", "dd.mm.yyyy"}};
+        for (const P& p : props) {
+            db::Field* f = d->findField(QString::fromLatin1(p.feld));
+            if (!f) continue;
+            f->setDisplayLabel(QString::fromUtf8(p.titel));
+            if (p.format) f->setDisplayFormat(QString::fromLatin1(p.format));
+        }
+        if (db::Field* f = d->findField(QStringLiteral("GEBUEHR"))) f->setCurrency(true);
+    };
+    ds_offene_posten = new db::DataSource(this);
+    ds_offene_posten->setObjectName(QStringLiteral("ds_offene_posten"));
+    ds_offene_posten->setDataset(ibq_offene_posten);
+    // Another customer: the query follows; the total with it.
+    connect(ds_offene_posten, &db::DataSource::dataSetChanged, this, [this] { summeZeigen(); });
 
     auto* v = new QVBoxLayout(seite);
     v->setContentsMargins(0, 0, 0, 0);
@@ -159,7 +158,6 @@ bool Kundenseite::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void Kundenseite::aktualisieren() {
-    if (!ibq_offene_posten) return;
     db::Dataset* kunde = m_kunde ? m_kunde->dataset() : nullptr;
     if (!kunde || !kunde->isActive()) return;
     if (ibq_offene_posten->isActive()) ibq_offene_posten->refresh();
@@ -168,7 +166,7 @@ void Kundenseite::aktualisieren() {
 }
 
 void Kundenseite::summeZeigen() {
-    if (!dm || !ibq_offene_posten || !ibq_offene_posten->isActive()) {
+    if (!ibq_offene_posten->isActive()) {
         lb_summe->clear();
         return;
     }
@@ -179,18 +177,17 @@ void Kundenseite::summeZeigen() {
         return;
     }
     try {
-        const QVector<Posten> liste = lesen(dm->idb.get(), dm->ibt, nr->asInteger());
+        const QVector<Posten> liste = lesen(m_dm.idb.get(), m_dm.ibt, nr->asInteger());
         lb_summe->setText(liste.isEmpty() ? QStringLiteral("Keine offenen Posten.") : summentext(liste));
     } catch (...) {
         lb_summe->clear();
     }
 }
 
-void schuleZeigen(QWidget* parent) {
-    if (!dm) return;
+void schuleZeigen(Tdm& dm, QWidget* parent) {
     // What the user sees saved is what the list holds.
-    if (!dm->finishPendingEdits()) return;
-    Tfrm_offene_posten f(parent ? parent : QApplication::activeWindow());
+    if (!dm.finishPendingEdits()) return;
+    Tfrm_offene_posten f(dm, parent ? parent : QApplication::activeWindow());
     f.aktualisieren();
     f.exec();
 }
@@ -199,7 +196,7 @@ void schuleZeigen(QWidget* parent) {
 
 // ---------------------------------------------------------------------------
 
-Tfrm_offene_posten::Tfrm_offene_posten(QWidget* parent) : QDialog(parent) {
+Tfrm_offene_posten::Tfrm_offene_posten(Tdm& data, QWidget* parent) : QDialog(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_offene_posten"));
     setWindowTitle(QStringLiteral("Offene Posten"));
     auto* v = new QVBoxLayout(this);
@@ -244,9 +241,8 @@ Tfrm_offene_posten::Tfrm_offene_posten(QWidget* parent) : QDialog(parent) {
 void Tfrm_offene_posten::aktualisieren() {
     m_posten.clear();
     tw_posten->setRowCount(0);
-    if (!dm) return;
     try {
-        m_posten = offeneposten::lesen(dm->idb.get(), dm->ibt);
+        m_posten = offeneposten::lesen(m_dm.idb.get(), m_dm.ibt);
     } catch (...) {
         platform::handleCurrentException();
     }

@@ -19,6 +19,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class QWidget;
+class Tdm;
 
 namespace db {
 class Connection;
@@ -65,7 +66,7 @@ QStringList kundeSql();
 class Kundenseite : public QObject {
     Q_OBJECT
 public:
-    Kundenseite(QWidget* seite, db::DataSource* kunde);
+    Kundenseite(Tdm& data, QWidget* seite, db::DataSource* kunde);
     ~Kundenseite() override;
 
     db::Query* ibq_offene_posten = nullptr;
@@ -81,19 +82,20 @@ protected:
 
 private:
     void summeZeigen();
+    Tdm& m_dm;
     QWidget* m_seite;
     db::DataSource* m_kunde;
 };
 
 // Shows the list of the whole school modally.
-void schuleZeigen(QWidget* parent = nullptr);
+void schuleZeigen(Tdm& dm, QWidget* parent = nullptr);
 
 }  // namespace offeneposten
 
 class Tfrm_offene_posten : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrm_offene_posten(QWidget* parent = nullptr);
+    explicit Tfrm_offene_posten(Tdm& data, QWidget* parent = nullptr);
 
     QLabel* lb_summe = nullptr;
     QTableWidget* tw_posten = nullptr;
@@ -108,5 +110,6 @@ public:
     const QVector<offeneposten::Posten>& posten() const { return m_posten; }
 
 private:
+    Tdm& m_dm;
     QVector<offeneposten::Posten> m_posten;
 };

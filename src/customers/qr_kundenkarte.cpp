@@ -49,7 +49,7 @@ struct ControlsDisabled {
 
 }  // namespace
 
-Tfrm_qr_kundenkarte::Tfrm_qr_kundenkarte(QObject* parent) : QObject(parent) {
+Tfrm_qr_kundenkarte::Tfrm_qr_kundenkarte(Tdm& data, QObject* parent) : QObject(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_qr_kundenkarte"));
     build();
 }
@@ -123,20 +123,19 @@ report::ReportPages Tfrm_qr_kundenkarte::layout() {
     m_runTime = db::currentDateTime();
     qrBeforePrint();
     try {
-        if (!dm) throw std::runtime_error("Das Datenmodul fehlt.");
-        for (db::Dataset* d : {static_cast<db::Dataset*>(dm->ibt_kunde), static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
-                               static_cast<db::Dataset*>(dm->ibt_systemdaten)})
+        for (db::Dataset* d : {static_cast<db::Dataset*>(m_dm.ibt_kunde), static_cast<db::Dataset*>(m_dm.ibt_kunde_hunde),
+                               static_cast<db::Dataset*>(m_dm.ibt_systemdaten)})
             if (!d->isActive()) d->open();
         // What hangs on the dogs (the diary, the summary of the
         // questionnaire, the dog page) follows once, when the run is over.
-        ControlsDisabled quiet(dm->ibt_kunde_hunde);
+        ControlsDisabled quiet(m_dm.ibt_kunde_hunde);
         // A list reads the dogs in batches; the dog table follows the
         // customer once, when the run is over, not for every card.
         m_listRun = liste_drucken;
         std::optional<ControlsDisabled> quietCustomers;
         if (m_listRun) {
             startListDogs();
-            quietCustomers.emplace(dm->ibt_kunde);
+            quietCustomers.emplace(m_dm.ibt_kunde);
         }
         report::ReportPages pages = qr.layout();
         endListDogs();
@@ -150,7 +149,7 @@ report::ReportPages Tfrm_qr_kundenkarte::layout() {
 }
 
 void Tfrm_qr_kundenkarte::startListDogs() {
-    db::Table* h = dm->ibt_kunde_hunde;
+    db::Table* h = m_dm.ibt_kunde_hunde;
     // A dog being edited is saved first, as moving to the next customer would.
     h->checkBrowseMode();
     QStringList marks;
@@ -184,8 +183,8 @@ void Tfrm_qr_kundenkarte::endListDogs() {
 // The dogs of the current customer and of the customers that follow in the
 // table, up to kDogBatch of them.
 void Tfrm_qr_kundenkarte::loadDogBatch(const QVariant& currentKey) {
-    db::Table* k = dm->ibt_kunde;
-    db::Table* h = dm->ibt_kunde_hunde;
+    db::Table* k = m_dm.ibt_kunde;
+    db::Table* h = m_dm.ibt_kunde_hunde;
     const int key = k->fieldByName(QStringLiteral("KNDNR"))->index();
     QVector<QVariant> keys{currentKey};
     for (int r = k->recNo() + 1; keys.size() < kDogBatch; ++r) {
@@ -247,8 +246,8 @@ void Tfrm_qr_kundenkarte::qrNeedData(bool& moreData) {
     }
     if (!liste_drucken) return;
     if (erster_datensatz) erster_datensatz = false;
-    else dm->ibt_kunde->next();
-    if (dm->ibt_kunde->eof()) {
+    else m_dm.ibt_kunde->next();
+    if (m_dm.ibt_kunde->eof()) {
         moreData = false;
         liste_drucken = false;
     } else {
@@ -257,30 +256,30 @@ void Tfrm_qr_kundenkarte::qrNeedData(bool& moreData) {
 }
 
 void Tfrm_qr_kundenkarte::QRDBText2Print(QString& value) {
-    const QString vname = text(dm->ibt_kunde, "VNAME");
+    const QString vname = text(m_dm.ibt_kunde, "VNAME");
     if (!vname.isEmpty()) value = vname + QLatin1Char(' ') + value;
-    const QString anrede = text(dm->ibt_kunde, "ANREDE");
+    const QString anrede = text(m_dm.ibt_kunde, "ANREDE");
     if (!anrede.isEmpty()) value = anrede + QLatin1Char(' ') + value;
 }
 
 void Tfrm_qr_kundenkarte::QRDBText6Print(QString& value) {
-    value = value + QStringLiteral(", ") + text(dm->ibt_kunde, "PLZ") + QLatin1Char(' ') + text(dm->ibt_kunde, "ORT");
+    value = value + QStringLiteral(", ") + text(m_dm.ibt_kunde, "PLZ") + QLatin1Char(' ') + text(m_dm.ibt_kunde, "ORT");
 }
 
 void Tfrm_qr_kundenkarte::QRDBText14Print(QString& value) {
-    value = value + QStringLiteral(", ") + text(dm->ibt_systemdaten, "PLZ") + QLatin1Char(' ') +
-            text(dm->ibt_systemdaten, "ORT");
+    value = value + QStringLiteral(", ") + text(m_dm.ibt_systemdaten, "PLZ") + QLatin1Char(' ') +
+            text(m_dm.ibt_systemdaten, "ORT");
 }
 
 void Tfrm_qr_kundenkarte::fillTitle(Band& b) {
-    setFitted(b, QStringLiteral("HUNDESCHULE"), text(dm->ibt_systemdaten, "HUNDESCHULE"));
-    QString address = text(dm->ibt_systemdaten, "STRASSE");
+    setFitted(b, QStringLiteral("HUNDESCHULE"), text(m_dm.ibt_systemdaten, "HUNDESCHULE"));
+    QString address = text(m_dm.ibt_systemdaten, "STRASSE");
     QRDBText14Print(address);
     setFitted(b, QStringLiteral("QRDBText14"), address);
 }
 
 void Tfrm_qr_kundenkarte::fillDetail(Band& b) {
-    db::Table* k = dm->ibt_kunde;
+    db::Table* k = m_dm.ibt_kunde;
     setFitted(b, QStringLiteral("KNDNR"), text(k, "KNDNR"));
     QString name = text(k, "NAME");
     QRDBText2Print(name);
@@ -317,7 +316,7 @@ bool Tfrm_qr_kundenkarte::dogNeedData() {
         if (m_dogsEmpty) return false;
         return ++m_cardDog < m_cardDogEnd;
     }
-    db::Table* h = dm->ibt_kunde_hunde;
+    db::Table* h = m_dm.ibt_kunde_hunde;
     if (m_dogCalls++ == 0) {
         h->first();
         m_dogsEmpty = h->eof();
@@ -336,6 +335,6 @@ void Tfrm_qr_kundenkarte::fillDog(Band& b) {
         setFitted(b, QStringLiteral("RASSE"), d ? d->rasse : QString());
         return;
     }
-    db::Table* h = m_dogsEmpty ? nullptr : dm->ibt_kunde_hunde;
+    db::Table* h = m_dogsEmpty ? nullptr : m_dm.ibt_kunde_hunde;
     for (const char* f : {"HUNDNR", "NAME", "RASSE"}) setFitted(b, QString::fromLatin1(f), text(h, f));
 }

@@ -18,6 +18,7 @@
 #include "report/report.h"
 
 class QWidget;
+class Tdm;
 namespace db {
 class Statement;
 }
@@ -25,7 +26,7 @@ class Statement;
 class Tfrm_qr_kundenkarte : public QObject {
     Q_OBJECT
 public:
-    explicit Tfrm_qr_kundenkarte(QObject* parent = nullptr);
+    explicit Tfrm_qr_kundenkarte(Tdm& data, QObject* parent = nullptr);
     ~Tfrm_qr_kundenkarte() override;
 
     // The next run prints exactly one card, for the current customer.
@@ -58,6 +59,7 @@ public:
     void QRDBText14Print(QString& value);
 
 private:
+    Tdm& m_dm;
     void build();
     void fillTitle(report::Band& b);
     void fillDetail(report::Band& b);

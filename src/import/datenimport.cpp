@@ -577,7 +577,7 @@ void Tfrm_datenimport::importieren() {
             if (z.field->fieldName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
         return false;
     };
-    const Tdm::KeysCounted gezaehlt(*dm, !mapped(kundeZiele, "KNDNR") && !mapped(hundZiele, "HUNDNR"));
+    const Tdm::KeysCounted gezaehlt(m_dm, !mapped(kundeZiele, "KNDNR") && !mapped(hundZiele, "HUNDNR"));
     std::exception_ptr fehler;
     bool abgebrochen = false;
     bool kundeGepostet = false;  // the customer of the line being imported

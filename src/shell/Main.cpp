@@ -461,19 +461,20 @@ void Tfrm_main::showEvent(QShowEvent* e) {
     FormShow();
 }
 
-void Tfrm_main::connectDataModule() {
-    if (!dm || m_connectedDm == dm) return;
-    m_connectedDm = dm;
-    connect(dm.data(), &Tdm::kundenCountChanged, StatusPanel1, &QLabel::setText);
+Tfrm_main::Tfrm_main(Tdm& data, QWidget* parent) : Tfrm_main(parent) { datenmodulAnbinden(data); }
+
+void Tfrm_main::datenmodulAnbinden(Tdm& data) {
+    if (m_dm == &data) return;
+    if (m_dm) disconnect(m_dm, nullptr, StatusPanel1, nullptr);
+    m_dm = &data;
+    connect(m_dm, &Tdm::kundenCountChanged, StatusPanel1, &QLabel::setText);
 }
 
 void Tfrm_main::FormShow() {
-    connectDataModule();
-    if (!dm) return;
     try {
         // First-start decision.
-        if (!dm->ibt_systemdaten->isActive()) dm->ibt_systemdaten->open();
-        const int erststart = dm->ibt_systemdaten->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->asInteger();
+        if (!m_dm->ibt_systemdaten->isActive()) m_dm->ibt_systemdaten->open();
+        const int erststart = m_dm->ibt_systemdaten->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->asInteger();
         if (erststart == -1) {
             jcp_assistent->hide();
         } else {
@@ -486,23 +487,25 @@ void Tfrm_main::FormShow() {
 }
 
 void Tfrm_main::closeEvent(QCloseEvent* e) {
-    if (dm) {
+    // A main window that never got its module (the start ended before) has
+    // nothing to save.
+    if (m_dm) {
         // An import neither taken over nor discarded: the user decides now,
         // or the program keeps running.
-        if (dm->importEntscheiden && !dm->importEntscheiden()) {
+        if (m_dm->importEntscheiden && !m_dm->importEntscheiden()) {
             e->ignore();
             return;
         }
         // Every open dataset back to browse state; a failure has been shown
         // and the program keeps running with the edit pending.
-        if (!dm->finishPendingEdits()) {
+        if (!m_dm->finishPendingEdits()) {
             e->ignore();
             return;
         }
         try {
-            for (db::Dataset* ds : {static_cast<db::Dataset*>(dm->ibt_kunde),
-                                    static_cast<db::Dataset*>(dm->ibt_kunde_hunde),
-                                    static_cast<db::Dataset*>(dm->ibt_hundetagebuch)})
+            for (db::Dataset* ds : {static_cast<db::Dataset*>(m_dm->ibt_kunde),
+                                    static_cast<db::Dataset*>(m_dm->ibt_kunde_hunde),
+                                    static_cast<db::Dataset*>(m_dm->ibt_hundetagebuch)})
                 if (ds->isActive()) ds->checkBrowseMode();
         } catch (...) {
             platform::handleCurrentException();
@@ -517,7 +520,7 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
         }
         // The daily automatic backup (not of changes that could not be
         // saved); a failure is shown, and the program ends all the same.
-        if (!m_endeOhneSpeichern) backup::automaticBackupAtExit(*dm);
+        if (!m_endeOhneSpeichern) backup::automaticBackupAtExit(*m_dm);
     }
     e->accept();
     if (beenden) beenden();
@@ -525,7 +528,7 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
 
 bool Tfrm_main::endCommit() {
     try {
-        dm->commitNow();
+        m_dm->commitNow();
         return true;
     } catch (...) {
         QString reason = platform::exceptionText(std::current_exception());
@@ -537,7 +540,7 @@ bool Tfrm_main::endCommit() {
         if (beenden) {
             // The program ends without the unsaved changes, and says so
             // with its exit code.
-            dm->ibt->setDefaultAction(db::Transaction::DefaultAction::Rollback);
+            m_dm->ibt->setDefaultAction(db::Transaction::DefaultAction::Rollback);
             m_endeOhneSpeichern = true;
         }
         return beenden;
@@ -594,9 +597,8 @@ void Tfrm_main::erststarthilfeAusschalten() {
 }
 
 void Tfrm_main::erststarthilfeSpeichern() {
-    if (!dm) return;
     try {
-        db::Table* t = dm->ibt_systemdaten;
+        db::Table* t = m_dm->ibt_systemdaten;
         if (!t->isActive()) t->open();
         t->edit();
         t->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->setAsInteger(-1);
@@ -762,15 +764,15 @@ void Tfrm_main::kundenanzeigen(int mode) {
     emit openRequested(QStringLiteral("kundenanzeigen"), mode);
     try {
         QWidget* w = prepareWindow(WindowKind::Kunden);
-        if (!w || !dm) return;
-        oeffnen({dm->ibt_kunde, dm->ibt_kunde_hunde, dm->ibt_hundetagebuch});
+        if (!w) return;
+        oeffnen({m_dm->ibt_kunde, m_dm->ibt_kunde_hunde, m_dm->ibt_hundetagebuch});
         showWindow(w);
         const QString pg = QStringLiteral("pg_kunde");
         switch (mode) {
         case 0:
             if (!saveCheck(w)) return;
             control(w, QStringLiteral("gb_suchen"), false);
-            filterAus(dm->ibt_kunde);
+            filterAus(m_dm->ibt_kunde);
             page(w, pg, QStringLiteral("ts_kundenuebersicht"));
             hilfeseite_laden(QStringLiteral("\\help\\kundenuebersicht.htm"));
             break;
@@ -791,7 +793,7 @@ void Tfrm_main::kundenanzeigen(int mode) {
             break;
         case 4:
             if (!saveCheck(w)) return;
-            dm->ibt_kunde->append();
+            m_dm->ibt_kunde->append();
             page(w, pg, QStringLiteral("ts_kundedetail"));
             hilfeseite_laden(QStringLiteral("\\help\\kundeneu.htm"));
             focus(w, QStringLiteral("dbc_anrede"));
@@ -815,12 +817,12 @@ void Tfrm_main::hundeanzeigen(int mode) {
     emit openRequested(QStringLiteral("hundeanzeigen"), mode);
     try {
         QWidget* w = prepareWindow(WindowKind::Hunde);
-        if (!w || !dm) return;
-        oeffnen({dm->ibt_hunde});
+        if (!w) return;
+        oeffnen({m_dm->ibt_hunde});
         showWindow(w);
         if (mode == 5) {
             if (!saveCheck(w)) return;
-            filterAus(dm->ibt_hunde);
+            filterAus(m_dm->ibt_hunde);
             hilfeseite_laden(QStringLiteral("\\help\\hundsuchen.htm"));
         }
     } catch (...) {
@@ -832,8 +834,8 @@ void Tfrm_main::kurseanzeigen(int mode) {
     emit openRequested(QStringLiteral("kurseanzeigen"), mode);
     try {
         QWidget* w = prepareWindow(WindowKind::Kurse);
-        if (!w || !dm) return;
-        oeffnen({dm->ibt_kurse, dm->ibt_kurstermine, dm->ibt_trainer});
+        if (!w) return;
+        oeffnen({m_dm->ibt_kurse, m_dm->ibt_kurstermine, m_dm->ibt_trainer});
         // No general show step.
         if (mode == 0) {
             if (!saveCheck(w)) return;
@@ -844,7 +846,7 @@ void Tfrm_main::kurseanzeigen(int mode) {
             // The page comes first, whatever the save check says.
             hilfeseite_laden(QStringLiteral("\\help\\kurseneu.htm"));
             if (!saveCheck(w)) return;
-            dm->ibt_kurse->append();
+            m_dm->ibt_kurse->append();
         }
     } catch (...) {
         platform::handleCurrentException();
@@ -857,9 +859,9 @@ void Tfrm_main::kurseverschieben(int mode) {
     try {
         QWidget* w = workingWindow(WindowKind::Kurse);
         // A course that could not be saved stays in front of the user.
-        if (!w || !dm || dm->ibt_kurse->isEditing()) return;
+        if (!w || m_dm->ibt_kurse->isEditing()) return;
         hilfeseite_laden(QStringLiteral("\\help\\kursverschieben.htm"));
-        kursaktionen::verschiebenZeigen(this);
+        kursaktionen::verschiebenZeigen(*m_dm, this);
     } catch (...) {
         platform::handleCurrentException();
     }
@@ -870,9 +872,9 @@ void Tfrm_main::kursestornieren(int mode) {
     kurseanzeigen(0);
     try {
         QWidget* w = workingWindow(WindowKind::Kurse);
-        if (!w || !dm || dm->ibt_kurse->isEditing()) return;
+        if (!w || m_dm->ibt_kurse->isEditing()) return;
         hilfeseite_laden(QStringLiteral("\\help\\kursstornieren.htm"));
-        kursaktionen::stornierenZeigen(this);
+        kursaktionen::stornierenZeigen(*m_dm, this);
     } catch (...) {
         platform::handleCurrentException();
     }
@@ -882,8 +884,8 @@ void Tfrm_main::beratungenanzeigen(int mode) {
     emit openRequested(QStringLiteral("beratungenanzeigen"), mode);
     try {
         QWidget* w = prepareWindow(WindowKind::Beratungen);
-        if (!w || !dm) return;
-        oeffnen({dm->ibt_kunde, dm->ibt_kurstermine, dm->ibt_trainer});
+        if (!w) return;
+        oeffnen({m_dm->ibt_kunde, m_dm->ibt_kurstermine, m_dm->ibt_trainer});
         if (mode == 1) {
             showWindow(w);
             hilfeseite_laden(QStringLiteral("\\help\\terminberatung.htm"));
@@ -899,7 +901,7 @@ void Tfrm_main::terminsucheanzeigen(int mode) {
     try {
         const bool neu = !workingWindow(WindowKind::Terminsuche);
         QWidget* w = prepareWindow(WindowKind::Terminsuche);
-        if (!w || !dm) return;
+        if (!w) return;
         showWindow(w);
         if (mode == 5) {
             // An open search reads again with its criteria: appointments
@@ -917,14 +919,14 @@ void Tfrm_main::traineranzeigen(int mode) {
     emit openRequested(QStringLiteral("traineranzeigen"), mode);
     try {
         QWidget* w = prepareWindow(WindowKind::Trainer);
-        if (!w || !dm) return;
-        oeffnen({dm->ibt_trainer});
+        if (!w) return;
+        oeffnen({m_dm->ibt_trainer});
         showWindow(w);
         if (mode == 0) {
             saveCheck(w);  // its result changes nothing
         } else if (mode == 4) {
             if (!saveCheck(w)) return;
-            dm->ibt_trainer->append();
+            m_dm->ibt_trainer->append();
             focus(w, QStringLiteral("dbc_anrede"));
         }
     } catch (...) {
@@ -936,12 +938,12 @@ void Tfrm_main::dokumenteverwaltunganzeigen(int mode) {
     emit openRequested(QStringLiteral("dokumenteverwaltunganzeigen"), mode);
     try {
         QWidget* w = prepareWindow(WindowKind::Dokumente);
-        if (!w || !dm) return;
-        oeffnen({dm->ibt_dokumente});
+        if (!w) return;
+        oeffnen({m_dm->ibt_dokumente});
         showWindow(w);
         if (mode == 1) {
             if (!saveCheck(w)) return;
-            filterAus(dm->ibt_dokumente);
+            filterAus(m_dm->ibt_dokumente);
             hilfeseite_laden(QStringLiteral("\\help\\dokumenteverwaltung.htm"));
         }
     } catch (...) {
@@ -953,9 +955,9 @@ void Tfrm_main::Dateiimportieren1Click() {
     emit openRequested(QStringLiteral("Dateiimportieren1Click"), -1);
     try {
         QWidget* w = prepareWindow(WindowKind::Datenimport);
-        if (!w || !dm) return;
-        for (db::Dataset* ds : {static_cast<db::Dataset*>(dm->ibt_kunde),
-                                static_cast<db::Dataset*>(dm->ibt_kunde_hunde)}) {
+        if (!w) return;
+        for (db::Dataset* ds : {static_cast<db::Dataset*>(m_dm->ibt_kunde),
+                                static_cast<db::Dataset*>(m_dm->ibt_kunde_hunde)}) {
             if (!ds->isActive()) ds->open();
             ds->checkBrowseMode();
         }
@@ -969,7 +971,7 @@ void Tfrm_main::OffenePosten1Click() {
     emit openRequested(QStringLiteral("OffenePosten1Click"), -1);
     try {
         hilfeseite_laden(QStringLiteral("\\help\\offeneposten.htm"));
-        offeneposten::schuleZeigen(this);
+        offeneposten::schuleZeigen(*m_dm, this);
     } catch (...) {
         platform::handleCurrentException();
     }
@@ -979,7 +981,7 @@ void Tfrm_main::datenschutzanzeigen(int mode) {
     emit openRequested(QStringLiteral("datenschutzanzeigen"), mode);
     try {
         if (mode == 0) {
-            datenschutz_ui::alteKundendatenZeigen(this);
+            datenschutz_ui::alteKundendatenZeigen(*m_dm, this);
         } else if (mode == 1) {
             // The customer in front of the user: only while the customer
             // window is open, so that the report never goes to a customer
@@ -989,7 +991,7 @@ void Tfrm_main::datenschutzanzeigen(int mode) {
                     QStringLiteral("Bitte öffnen Sie zuerst den Kunden (Kunden, Übersicht oder Suchen)."));
                 return;
             }
-            datenschutz_ui::datenauskunft(datenschutz_ui::aktuellerKunde(), this);
+            datenschutz_ui::datenauskunft(*m_dm, datenschutz_ui::aktuellerKunde(*m_dm), this);
         }
     } catch (...) {
         platform::handleCurrentException();
@@ -997,7 +999,6 @@ void Tfrm_main::datenschutzanzeigen(int mode) {
 }
 
 void Tfrm_main::Datensicherungerstellen1Click() {
-    if (!dm) return;
     // A backup commits what is posted: an import that waits for "übernehmen"
     // or "verwerfen" would be taken over without being asked.
     auto* import = dynamic_cast<WorkingWindow*>(workingWindow(WindowKind::Datenimport));
@@ -1008,16 +1009,15 @@ void Tfrm_main::Datensicherungerstellen1Click() {
             platform::Icon::Warning);
         return;
     }
-    backup::createBackupInteractive(*dm);
+    backup::createBackupInteractive(*m_dm);
 }
 
 void Tfrm_main::Datensicherungeinspielen1Click() {
-    if (!dm) return;
     // An import neither taken over nor discarded is decided first: the
     // restore closes the connection, and the kept database should hold
     // what the user wants kept.
-    if (dm->importEntscheiden && !dm->importEntscheiden()) return;
-    backup::restoreInteractive(*dm);
+    if (m_dm->importEntscheiden && !m_dm->importEntscheiden()) return;
+    backup::restoreInteractive(*m_dm);
     // After a restore (and whenever the connection had to be closed for it)
     // the program starts again: every window and dataset then opens on the
     // database as it is now.

@@ -45,8 +45,17 @@ protected:
 class Tfrm_main : public QMainWindow, public Fensterwahl {
     Q_OBJECT
 public:
+    // The program makes the main window before the data module (the module's
+    // start may ask questions and take a backup before any window shows) and
+    // hands it the module once it is open; a window made on an open module
+    // gets it at once.
     explicit Tfrm_main(QWidget* parent = nullptr);
+    explicit Tfrm_main(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_main() override;
+    // The data module the open functions, the close and the backup work on.
+    // Set once, before the window is shown.
+    void datenmodulAnbinden(Tdm& data);
+    Tdm& datenmodul() const { return *m_dm; }
 
     // --- open functions (window mode: 0 overview, 1 edit/show, 2 documents
     // page, 3 dogs page, 4 new record, 5 search) ---
@@ -89,10 +98,6 @@ public:
     QWidget* workingWindow(WindowKind kind) const;
     // The child window (frame) of a working window in the child-window area.
     QMdiSubWindow* subWindowOf(QWidget* window) const;
-
-    // Shows the customer count in the status bar's second panel whenever the
-    // data module reports it. Done by the show handler; safe to repeat.
-    void connectDataModule();
 
     // The last tree item selected: its text and its parent's text.
     QString nav_eintrag;
@@ -209,7 +214,7 @@ private:
     bool m_assistentMitte = false;
     int m_navigatorBreite = 185;
     bool m_shown = false;
-    QPointer<Tdm> m_connectedDm;
+    Tdm* m_dm = nullptr;
     QString m_versionText;
     Hilfeanzeige m_hilfeanzeige;
     bool m_hilfeanzeigeInstalled = false;

@@ -15,10 +15,11 @@ using platform::guarded;
 
 QPointer<Tfrm_notizblock> frm_notizblock;
 
-Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
+Tfrm_notizblock::Tfrm_notizblock(Tdm& data, QWidget* parent)
     // A dialog border, always on top; only the close button.
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_dm(data) {
     ressourcenLaden();
     setObjectName(QStringLiteral("frm_notizblock"));
     setWindowTitle(QStringLiteral("Notizblock"));
@@ -73,7 +74,7 @@ Tfrm_notizblock::Tfrm_notizblock(QWidget* parent)
 }
 
 void Tfrm_notizblock::binden() {
-    db::DataSource* ds = dm ? dm->ds_notizblock : nullptr;
+    db::DataSource* ds = m_dm.ds_notizblock;
     if (dbe_datumzeit->dataSource() != ds) dbe_datumzeit->setDataSource(ds);
     if (dbm_notiz->dataSource() != ds) dbm_notiz->setDataSource(ds);
     if (dbn_notizblock->dataSource() != ds) dbn_notizblock->setDataSource(ds);
@@ -86,8 +87,7 @@ void Tfrm_notizblock::showEvent(QShowEvent* e) {
 
 void Tfrm_notizblock::FormShow() {
     binden();
-    if (!dm) return;
     guarded([&] {
-        if (!dm->ibt_notizblock->isActive()) dm->ibt_notizblock->open();
+        if (!m_dm.ibt_notizblock->isActive()) m_dm.ibt_notizblock->open();
     });
 }

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 class QLabel;
+class Tdm;
 namespace widgets {
 class DbEdit;
 class DbMemo;
@@ -14,7 +15,7 @@ class DbNavigator;
 class Tfrm_notizblock : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrm_notizblock(QWidget* parent = nullptr);
+    explicit Tfrm_notizblock(Tdm& data, QWidget* parent = nullptr);
 
     QLabel* l_vom = nullptr;
     widgets::DbEdit* dbe_datumzeit = nullptr;
@@ -27,6 +28,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    Tdm& m_dm;
     void binden();
 };
 

@@ -55,36 +55,37 @@ bool Programm::starten() {
     m_dm = std::make_unique<Tdm>();
     dm = m_dm.get();
     if (!m_dm->DataModuleCreate()) return false;
+    m_main->datenmodulAnbinden(*m_dm);
 
     // 3. frm_wb_hilfe: the separate help window.
     m_wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
     frm_wb_hilfe = m_wbHilfe.get();
 
     // 4. frm_teilnehmer_add: the add-participant dialog of the course window.
-    m_teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(m_dm.get());
+    m_teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(*m_dm);
     frm_teilnehmer_add = m_teilnehmerAdd.get();
 
     // 5. frm_auswahl: the pick-list dialog; the data module asks through it
     //    for the document of a new course-document row.
-    m_auswahl = std::make_unique<Tfrm_auswahl>(m_dm.get());
+    m_auswahl = std::make_unique<Tfrm_auswahl>(*m_dm);
     frm_auswahl = m_auswahl.get();
     connectAuswahl(*m_dm);
 
     // 6. frm_qr_teilnehmerliste: the participant list printout.
-    m_qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>();
+    m_qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>(*m_dm);
     frm_qr_teilnehmerliste = m_qrTeilnehmerliste.get();
     // 7. frm_qr_kundenkarte: the customer card and list printout, and
     //    frm_qr_terminliste: the course date list printout.
-    m_qrKundenkarte = std::make_unique<Tfrm_qr_kundenkarte>();
+    m_qrKundenkarte = std::make_unique<Tfrm_qr_kundenkarte>(*m_dm);
     frm_qr_kundenkarte = m_qrKundenkarte.get();
-    m_qrTerminliste = std::make_unique<Tfrm_qr_terminliste>();
+    m_qrTerminliste = std::make_unique<Tfrm_qr_terminliste>(*m_dm);
     frm_qr_terminliste = m_qrTerminliste.get();
     // 8. frm_vorlagen_kurse: the course template window, shown modally from
     //    the menu.
-    m_vorlagen = std::make_unique<Tfrm_vorlagen_kurse>();
+    m_vorlagen = std::make_unique<Tfrm_vorlagen_kurse>(*m_dm);
     frm_vorlagen_kurse = m_vorlagen.get();
     // 9. frm_notizblock: the notepad.
-    m_notizblock = std::make_unique<Tfrm_notizblock>();
+    m_notizblock = std::make_unique<Tfrm_notizblock>(*m_dm);
     frm_notizblock = m_notizblock.get();
 
     // 10. dmtp: the planner data module on dm's connection.
@@ -100,7 +101,7 @@ bool Programm::starten() {
     frm_about = m_about.get();
 
     // 16. frm_stammdaten: the master data dialog.
-    m_stammdaten = std::make_unique<Tfrm_stammdaten>(m_main.get());
+    m_stammdaten = std::make_unique<Tfrm_stammdaten>(*m_dm, m_main.get());
     frm_stammdaten = m_stammdaten.get();
     // 17. frm_datenimport: made by its menu item on first use, because the
     //     window closes itself for good like the other working windows.

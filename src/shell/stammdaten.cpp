@@ -33,10 +33,11 @@ widgets::DbEdit* edit(QWidget* parent, const char* name, const char* field, cons
 
 }  // namespace
 
-Tfrm_stammdaten::Tfrm_stammdaten(QWidget* parent)
+Tfrm_stammdaten::Tfrm_stammdaten(Tdm& data, QWidget* parent)
     // Only the close button in the title bar.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      m_dm(data) {
     ressourcenLaden();
     setObjectName(QStringLiteral("frm_stammdaten"));
     setWindowTitle(QStringLiteral("Konfiguration Stammdaten"));
@@ -92,7 +93,7 @@ Tfrm_stammdaten::Tfrm_stammdaten(QWidget* parent)
 }
 
 void Tfrm_stammdaten::binden() {
-    db::DataSource* ds = dm ? dm->ds_systemdaten : nullptr;
+    db::DataSource* ds = m_dm.ds_systemdaten;
     for (widgets::DbEdit* e : {dbe_hundeschule, dbe_strasse, dbe_plz, dbe_ort})
         if (e->dataSource() != ds) e->setDataSource(ds);
     if (dbt_last_update->dataSource() != ds) dbt_last_update->setDataSource(ds);
@@ -102,9 +103,9 @@ void Tfrm_stammdaten::showEvent(QShowEvent* e) {
     binden();
     // The main window opens the row at start; a commit or rollback since
     // (the import's buttons) may have closed it again.
-    if (dm && !dm->ibt_systemdaten->isActive()) {
+    if (!m_dm.ibt_systemdaten->isActive()) {
         try {
-            dm->ibt_systemdaten->open();
+            m_dm.ibt_systemdaten->open();
         } catch (...) {
             platform::handleCurrentException();
         }
@@ -120,14 +121,12 @@ void Tfrm_stammdaten::zeigen() {
 }
 
 void Tfrm_stammdaten::b_saveClick() {
-    if (dm) {
-        try {
-            dm->ibt_systemdaten->checkBrowseMode();
-        } catch (...) {
-            // The dialog stays open with the change pending.
-            platform::handleCurrentException();
-            return;
-        }
+    try {
+        m_dm.ibt_systemdaten->checkBrowseMode();
+    } catch (...) {
+        // The dialog stays open with the change pending.
+        platform::handleCurrentException();
+        return;
     }
     accept();
 }
@@ -138,9 +137,9 @@ void Tfrm_stammdaten::reject() {
     // "Abbruch", the title bar's close button and Escape all end here: the
     // change is dropped, so that no later post of the row (the first-start
     // switch-off, the end of the program) writes what the user cancelled.
-    if (dm && dm->ibt_systemdaten->isEditing()) {
+    if (m_dm.ibt_systemdaten->isEditing()) {
         try {
-            dm->ibt_systemdaten->cancel();
+            m_dm.ibt_systemdaten->cancel();
         } catch (...) {
             platform::handleCurrentException();
         }

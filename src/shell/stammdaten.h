@@ -5,6 +5,7 @@
 #include <QPointer>
 
 class QPushButton;
+class Tdm;
 namespace widgets {
 class DbEdit;
 class DbText;
@@ -13,7 +14,7 @@ class DbText;
 class Tfrm_stammdaten : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrm_stammdaten(QWidget* parent = nullptr);
+    explicit Tfrm_stammdaten(Tdm& data, QWidget* parent = nullptr);
 
     // Shows the dialog modally, centred on the main window.
     void zeigen();
@@ -35,6 +36,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    Tdm& m_dm;
     void binden();
 };
 

@@ -17,26 +17,25 @@
 
 namespace {
 
-// Makes a window of class W on the data module the program runs on (the
-// main window exists before the data module does; a window is only asked
-// for once the program has started).
+// Makes a window of class W on the main window's data module (a window is
+// only asked for once the main window has its module).
 template <class W>
-W* aufDaten() {
-    return dm ? new W(*dm) : nullptr;
+auto aufDaten(Tfrm_main& m) {
+    return [&m]() -> W* { return new W(m.datenmodul()); };
 }
 
 }  // namespace
 
 void plugWorkingWindows(Tfrm_main& m) {
     // One line per window, e.g.
-    //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden, aufDaten<Tfrm_kunden>));
-    m.plug(WindowKind::Kunden, plugWindow(frm_kunden, aufDaten<Tfrm_kunden>));
-    m.plug(WindowKind::Kurse, plugWindow(frm_kurse, aufDaten<Tfrm_kurse>));
-    m.plug(WindowKind::Beratungen, plugWindow(frm_beratungen, aufDaten<Tfrm_beratungen>));
-    m.plug(WindowKind::Hunde, plugWindow(frm_hunde, aufDaten<Tfrm_hunde>));
-    m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport, aufDaten<Tfrm_datenimport>));
-    m.plug(WindowKind::Trainer, plugWindow(frm_trainer, aufDaten<Tfrm_trainer>));
-    m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente, aufDaten<Tfrm_dokumente>));
-    m.plug(WindowKind::VorlagenKurse, plugWindow(frm_vorlagen_kurse));
-    m.plug(WindowKind::Terminsuche, plugWindow(frm_terminsuche, aufDaten<Tfrm_terminsuche>));
+    //   m.plug(WindowKind::Kunden, plugWindow(frm_kunden, aufDaten<Tfrm_kunden>(m)));
+    m.plug(WindowKind::Kunden, plugWindow(frm_kunden, aufDaten<Tfrm_kunden>(m)));
+    m.plug(WindowKind::Kurse, plugWindow(frm_kurse, aufDaten<Tfrm_kurse>(m)));
+    m.plug(WindowKind::Beratungen, plugWindow(frm_beratungen, aufDaten<Tfrm_beratungen>(m)));
+    m.plug(WindowKind::Hunde, plugWindow(frm_hunde, aufDaten<Tfrm_hunde>(m)));
+    m.plug(WindowKind::Datenimport, plugWindow(frm_datenimport, aufDaten<Tfrm_datenimport>(m)));
+    m.plug(WindowKind::Trainer, plugWindow(frm_trainer, aufDaten<Tfrm_trainer>(m)));
+    m.plug(WindowKind::Dokumente, plugWindow(frm_dokumente, aufDaten<Tfrm_dokumente>(m)));
+    m.plug(WindowKind::VorlagenKurse, plugWindow(frm_vorlagen_kurse, aufDaten<Tfrm_vorlagen_kurse>(m)));
+    m.plug(WindowKind::Terminsuche, plugWindow(frm_terminsuche, aufDaten<Tfrm_terminsuche>(m)));
 }

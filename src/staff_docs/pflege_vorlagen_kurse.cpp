@@ -33,12 +33,12 @@ void fuelleBreite(widgets::DbGrid* g) {
 
 }  // namespace
 
-Tfrm_vorlagen_kurse::Tfrm_vorlagen_kurse(QWidget* parent) : QDialog(parent) {
+Tfrm_vorlagen_kurse::Tfrm_vorlagen_kurse(Tdm& data, QWidget* parent) : QDialog(parent), m_dm(data) {
     setObjectName(QStringLiteral("frm_vorlagen_kurse"));
     setWindowTitle(QStringLiteral("Vorlagen Kurse"));
     resize(611, 480);
-    db::DataSource* dsVorlagen = dm ? dm->ds_vorlagen_kurse : nullptr;
-    db::DataSource* dsTermine = dm ? dm->ds_vorlagen_kurstermine : nullptr;
+    db::DataSource* dsVorlagen = m_dm.ds_vorlagen_kurse;
+    db::DataSource* dsTermine = m_dm.ds_vorlagen_kurstermine;
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 0);
@@ -128,41 +128,36 @@ void Tfrm_vorlagen_kurse::showEvent(QShowEvent* e) {
 }
 
 void Tfrm_vorlagen_kurse::FormShow() {
-    if (!dm) return;
     loeschenVerknuepfen();
-    if (!dm->ibt_vorlagen_kurse->isActive()) dm->ibt_vorlagen_kurse->open();
-    if (!dm->ibt_vorlagen_kurstermine->isActive()) dm->ibt_vorlagen_kurstermine->open();
+    if (!m_dm.ibt_vorlagen_kurse->isActive()) m_dm.ibt_vorlagen_kurse->open();
+    if (!m_dm.ibt_vorlagen_kurstermine->isActive()) m_dm.ibt_vorlagen_kurstermine->open();
     terminlisteFreigeben();
 }
 
 void Tfrm_vorlagen_kurse::Button1Click() {
-    if (dm) {
-        try {
-            dm->ibt_vorlagen_kurse->checkBrowseMode();
-            dm->ibt_vorlagen_kurstermine->checkBrowseMode();
-        } catch (...) {
-            platform::handleCurrentException();
-            return;
-        }
+    try {
+        m_dm.ibt_vorlagen_kurse->checkBrowseMode();
+        m_dm.ibt_vorlagen_kurstermine->checkBrowseMode();
+    } catch (...) {
+        platform::handleCurrentException();
+        return;
     }
     accept();
 }
 
 void Tfrm_vorlagen_kurse::terminlisteFreigeben() {
     // Without a template a new date would belong to no template.
-    db::Dataset* v = dm ? dm->ibt_vorlagen_kurse : nullptr;
-    const bool gibtVorlage = v && v->isActive() && (!v->isEmpty() || v->isEditing());
+    db::Dataset* v = m_dm.ibt_vorlagen_kurse;
+    const bool gibtVorlage = v->isActive() && (!v->isEmpty() || v->isEditing());
     if (gibtVorlage == !DBGrid2->isReadOnly()) return;
     DBGrid2->setReadOnly(!gibtVorlage);
     if (gibtVorlage) DBGrid2->setAutoAppend(true);
 }
 
 void Tfrm_vorlagen_kurse::loeschenVerknuepfen() {
-    if (m_verknuepft == dm) return;
-    loeschenLoesen();
-    if (!dm) return;
-    m_verknuepft = dm;
-    db::Table* t = dm->ibt_vorlagen_kurse;
+    if (m_verknuepft) return;
+    m_verknuepft = true;
+    db::Table* t = m_dm.ibt_vorlagen_kurse;
     m_vorherVorLoeschen = t->beforeDelete;
     m_vorherNachLoeschen = t->afterDelete;
     t->beforeDelete = [this](db::Dataset* d) { vorlageVorLoeschen(d); };
@@ -171,12 +166,12 @@ void Tfrm_vorlagen_kurse::loeschenVerknuepfen() {
 
 void Tfrm_vorlagen_kurse::loeschenLoesen() {
     if (!m_verknuepft) return;
-    db::Table* t = m_verknuepft->ibt_vorlagen_kurse;
+    db::Table* t = m_dm.ibt_vorlagen_kurse;
     t->beforeDelete = m_vorherVorLoeschen;
     t->afterDelete = m_vorherNachLoeschen;
     m_vorherVorLoeschen = nullptr;
     m_vorherNachLoeschen = nullptr;
-    m_verknuepft = nullptr;
+    m_verknuepft = false;
 }
 
 void Tfrm_vorlagen_kurse::vorlageVorLoeschen(db::Dataset* d) {
@@ -192,7 +187,7 @@ void Tfrm_vorlagen_kurse::vorlageNachLoeschen(db::Dataset* d) {
     // before templates took their dates with them.
     if (m_loeschenLaeuft && m_verknuepft) {
         m_loeschenLaeuft = false;
-        db::Statement st(m_verknuepft->idb.get(), m_verknuepft->ibt);
+        db::Statement st(m_dm.idb.get(), m_dm.ibt);
         st.prepare(QStringLiteral("delete from vorlagen_kurstermine where vorlagennr = ?"));
         st.setParam(0, m_zuLoeschendeVorlage);
         st.execute();

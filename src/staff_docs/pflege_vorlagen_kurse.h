@@ -29,7 +29,7 @@ class DbNavigator;
 class Tfrm_vorlagen_kurse : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrm_vorlagen_kurse(QWidget* parent = nullptr);
+    explicit Tfrm_vorlagen_kurse(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_vorlagen_kurse() override;
 
     // --- controls ---
@@ -54,7 +54,7 @@ protected:
 
 private:
     // Ties the deletion of a template's dates to the deletion of the
-    // template (on the data module in use).
+    // template.
     void loeschenVerknuepfen();
     void loeschenLoesen();
     void vorlageVorLoeschen(db::Dataset* d);
@@ -62,7 +62,8 @@ private:
     // The date grid takes new rows only while there is a template.
     void terminlisteFreigeben();
 
-    QPointer<Tdm> m_verknuepft;
+    Tdm& m_dm;
+    bool m_verknuepft = false;
     std::function<void(db::Dataset*)> m_vorherVorLoeschen, m_vorherNachLoeschen;
     int m_zuLoeschendeVorlage = 0;
     bool m_loeschenLaeuft = false;

@@ -76,7 +76,7 @@ private slots:
         Tdm m;
         m.connectTo(env.databasePath());
         addTrainers(m);
-        Tfrm_auswahl f(&m);
+        Tfrm_auswahl f(m);
         QCOMPARE(f.windowTitle(), QString("Auswählen"));
         QCOMPARE(f.gb_suche->title(), QString("Suchen nach..."));
         QCOMPARE(f.b_auswaehlen->text(), QString("Auswählen"));
@@ -113,7 +113,7 @@ private slots:
         Tdm m;
         m.connectTo(env.databasePath());
         addTrainers(m);
-        Tfrm_auswahl f(&m);
+        Tfrm_auswahl f(m);
         // The caller's contract step by step, without the helper.
         f.setWindowTitle("Kursleiter auswählen...");
         f.gb_suche->hide();
@@ -151,7 +151,7 @@ private slots:
         Tdm m;
         m.connectTo(env.databasePath());
         addTrainers(m);
-        Tfrm_auswahl f(&m);
+        Tfrm_auswahl f(m);
         Seen seen;
         whenShown(f, &seen, [&] {
             selectRow(f, 2);
@@ -179,7 +179,7 @@ private slots:
                "values (1, \"Anmeldung Welpen\", \"A\", \"Alle\")");
         run(m, "insert into dokumente (doknr, dokumentname, dokumentart, verteilungsart) "
                "values (2, \"Infoblatt Leinenführigkeit\", \"I\", \"Kursleiter\")");
-        Tfrm_auswahl f(&m);
+        Tfrm_auswahl f(m);
         frm_auswahl = &f;
         connectAuswahl(m);
         m.ibt_kurse->open();

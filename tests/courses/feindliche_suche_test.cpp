@@ -29,7 +29,7 @@ private slots:
         m_f = std::make_unique<Fixture>();
         feindlich::einfuegen(m_f->module->idb.get(), m_f->module->ibt);
         m_f->beratungsfenster();
-        m_dlg = std::make_unique<Tfrm_teilnehmer_add>(m_f->module.get());
+        m_dlg = std::make_unique<Tfrm_teilnehmer_add>(*m_f->module);
         m_d = std::make_unique<platform::ScopedScriptedDialogs>();
     }
     void cleanupTestCase() {
@@ -111,7 +111,7 @@ private slots:
         m_f = std::make_unique<Fixture>();
         umlautsuche::einfuegen(m_f->module->idb.get(), m_f->module->ibt);
         m_f->beratungsfenster();
-        m_dlg = std::make_unique<Tfrm_teilnehmer_add>(m_f->module.get());
+        m_dlg = std::make_unique<Tfrm_teilnehmer_add>(*m_f->module);
         m_d = std::make_unique<platform::ScopedScriptedDialogs>();
     }
     void cleanupTestCase() {

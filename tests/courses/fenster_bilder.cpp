@@ -101,7 +101,7 @@ private slots:
         speichere(w, "kurse_teilnehmer");
         w->pg_kurs->setCurrentWidget(w->ts_dokumente);
         speichere(w, "kurse_dokumente");
-        Tfrm_teilnehmer_add dlg(f.module.get());
+        Tfrm_teilnehmer_add dlg(*f.module);
         dlg.move(100, 100);
         dlg.show();
         dlg.e_suchtext->setText("e");

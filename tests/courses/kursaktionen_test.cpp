@@ -101,10 +101,10 @@ private slots:
         kursMitTerminen(f);
         f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        const kursaktionen::Kurs k = kursaktionen::aktuellerKurs();
+        const kursaktionen::Kurs k = kursaktionen::aktuellerKurs(*dm);
         QCOMPARE(k.kursnr, 1);
         QCOMPARE(k.bezeichnung, QStringLiteral("Kurs 0001 – Junghunde"));
-        Tdlg_kurs_verschieben d(k);
+        Tdlg_kurs_verschieben d(*dm, k);
         QCOMPARE(d.cb_ab->count(), 4);
         QCOMPARE(d.cb_ab->itemText(0), QStringLiteral("Dienstag, 05.01.2027 18:30  Stunde"));
         d.cb_ab->setCurrentIndex(ab);
@@ -138,7 +138,7 @@ private slots:
         kursMitTerminen(f);
         f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        Tdlg_kurs_verschieben d(kursaktionen::aktuellerKurs());
+        Tdlg_kurs_verschieben d(*dm, kursaktionen::aktuellerKurs(*dm));
         d.cb_ab->setCurrentIndex(2);
         d.se_tage->setValue(-7);
         QCOMPARE(spalte(d.tw_vorschau, 0), (QStringList{"Dienstag, 19.01.2027 18:30", "Dienstag, 26.01.2027 18:30"}));
@@ -183,7 +183,7 @@ private slots:
         f.module->ibt->commitRetaining();
         f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        Tdlg_kurs_stornieren d(kursaktionen::aktuellerKurs());
+        Tdlg_kurs_stornieren d(*dm, kursaktionen::aktuellerKurs(*dm));
         platform::ScopedScriptedDialogs dlg;
         dlg.expectConfirm(Answer(antworten[0]), QStringLiteral("Soll der Kurs \"Kurs 0001 – Junghunde\" storniert werden?\r\n\r\n"
                                                                "Der Kurs erhält den Status \"S\" (Storniert)."));
@@ -212,7 +212,7 @@ private slots:
         f.module->ibt->commitRetaining();
         f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        Tdlg_kurs_stornieren d(kursaktionen::aktuellerKurs());
+        Tdlg_kurs_stornieren d(*dm, kursaktionen::aktuellerKurs(*dm));
         platform::ScopedScriptedDialogs dlg;
         dlg.expectConfirm(Answer::Ja);
         QVERIFY(d.b_stornierenClick());
@@ -240,7 +240,7 @@ private slots:
         f.module->ibt->commitRetaining();
         f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        Tdlg_kurs_stornieren d(kursaktionen::aktuellerKurs());
+        Tdlg_kurs_stornieren d(*dm, kursaktionen::aktuellerKurs(*dm));
         QCOMPARE(spalte(d.tw_teilnehmer, 0), (QStringList{"Abel", "Berg", "Müller", "Zander"}));
         QCOMPARE(spalte(d.tw_teilnehmer, 2), (QStringList{"Luna", "Kira", "Bello", "Rex"}));
         QCOMPARE(spalte(d.tw_teilnehmer, 3), (QStringList{"0171 555", "", "030 1234", ""}));

@@ -124,7 +124,7 @@ private slots:
         f.module->ibt->commitRetaining();
         f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        Tfrm_teilnehmer_add dlg(f.module.get());
+        Tfrm_teilnehmer_add dlg(*f.module);
         dlg.show();
         dlg.e_suchtext->setText(QString("Kunde%1").arg(vorher + 1));
         QTest::keyClick(dlg.e_suchtext, Qt::Key_Return);

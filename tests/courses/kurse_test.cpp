@@ -682,7 +682,7 @@ private slots:
         Fixture f;
         f.kurs(1, "Ju", "Junghunde");
         f.run("update systemdaten set erststarthilfe = -1");  // no first-start assistant
-        Tfrm_main mainWindow;
+        Tfrm_main mainWindow(*f.module);
         frm_main = &mainWindow;
         mainWindow.resize(1300, 900);
         mainWindow.show();

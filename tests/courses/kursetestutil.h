@@ -112,16 +112,16 @@ struct Fixture {
         module = std::make_unique<Tdm>();
         module->connectTo(env.databasePath());
         dm = module.get();
-        auswahl = std::make_unique<Tfrm_auswahl>(module.get());
+        auswahl = std::make_unique<Tfrm_auswahl>(*module);
         frm_auswahl = auswahl.get();
         connectAuswahl(*module);
         // The course window's dialog and printouts, as the program makes
         // them at its start.
-        teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(module.get());
+        teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(*module);
         frm_teilnehmer_add = teilnehmerAdd.get();
-        qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>();
+        qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>(*module);
         frm_qr_teilnehmerliste = qrTeilnehmerliste.get();
-        qrTerminliste = std::make_unique<Tfrm_qr_terminliste>();
+        qrTerminliste = std::make_unique<Tfrm_qr_terminliste>(*module);
         frm_qr_terminliste = qrTerminliste.get();
     }
     ~Fixture() {

@@ -143,7 +143,7 @@ private slots:
                                 i % 2 ? "B" : "N", i % 4 == 0 ? QString() : QString("Kommentar zu %1").arg(name)});
         }
         f.open(5);
-        Tfrm_qr_teilnehmerliste form;
+        Tfrm_qr_teilnehmerliste form(*f.m);
         const ReportPages pages = f.preview(form, "Teilnehmerliste");
         QCOMPARE(pages.count(), 2);
         for (const QString& once : {"Teilnehmerliste ", "Kurs-Nr. :", "Kursart:", "Name", "Hund", "Bezahlt", "Tel.",
@@ -204,7 +204,7 @@ private slots:
         f.addTeilnehmer(5, {"Meier", "Hans", "Rex", "Ü", "Bringt eigene Leckerli mit."});
         f.addTeilnehmer(5, {"Schulz", "", "Luna", "N", QString()});
         f.open(5);
-        Tfrm_qr_teilnehmerliste form;
+        Tfrm_qr_teilnehmerliste form(*f.m);
         const ReportPages pages = f.preview(form, "Teilnehmerliste");
         QCOMPARE(pages.count(), 1);
         const ReportPage& p = pages.pages[0];
@@ -277,7 +277,7 @@ private slots:
         f.addTeilnehmer(5, {"Meier", "Hans", "Rex", "B", "Zieht an der Leine.\r\nBellt Radfahrer an."});
         f.addTeilnehmer(5, {"Schneider-Lüdenscheidt", "Hans-Peter", "Luna", "N", "Ruhig."});
         f.open(5);
-        Tfrm_qr_teilnehmerliste form;
+        Tfrm_qr_teilnehmerliste form(*f.m);
         const ReportPages pages = f.preview(form, "Teilnehmerliste");
         const ReportPage& p = pages.pages[0];
         const auto comments = p.bands("ChildBand3");
@@ -301,7 +301,7 @@ private slots:
         f.addKurs(6, "Ag", "Agility");
         f.addTeilnehmer(6, {"Fremd", "Kurt", "Hasso", "N", "anderer Kurs"});
         f.open(5);
-        Tfrm_qr_teilnehmerliste form;
+        Tfrm_qr_teilnehmerliste form(*f.m);
         const ReportPages pages = f.preview(form, "Teilnehmerliste");
         QCOMPARE(pages.count(), 1);
         QCOMPARE(bandNames(pages.pages[0]),
@@ -330,7 +330,7 @@ private slots:
             tableOrder << f.m->ibt_kurstermine->fieldByName("DATUM")->displayText();
         f.m->ibt_kurstermine->first();
 
-        Tfrm_qr_terminliste form;
+        Tfrm_qr_terminliste form(*f.m);
         const ReportPages pages = f.preview(form, "Terminliste");
         QCOMPARE(pages.count(), 1);
         const ReportPage& p = pages.pages[0];
@@ -393,9 +393,9 @@ private slots:
         f.addTermin(6, db::makeDateTime(QDate(2005, 12, 5), QTime(18, 30)), "Parcours");
         f.open(6);
         // The printouts as the program makes them at its start.
-        Tfrm_qr_teilnehmerliste teilnehmerliste;
+        Tfrm_qr_teilnehmerliste teilnehmerliste(*f.m);
         frm_qr_teilnehmerliste = &teilnehmerliste;
-        Tfrm_qr_terminliste terminliste;
+        Tfrm_qr_terminliste terminliste(*f.m);
         frm_qr_terminliste = &terminliste;
         Tfrm_kurse* w = new Tfrm_kurse(*f.m);
         const struct {
@@ -454,8 +454,8 @@ private slots:
                                 "Abschlussprüfung mit Urkunde"};
         for (int i = 0; i < 6; ++i) f.addTermin(12, db::makeDateTime(start.addDays(7 * i + (i == 3 ? 3 : 0)), QTime(18, 30)), topics[i]);
         f.open(12);
-        Tfrm_qr_teilnehmerliste tl;
-        Tfrm_qr_terminliste tm;
+        Tfrm_qr_teilnehmerliste tl(*f.m);
+        Tfrm_qr_terminliste tm(*f.m);
         QVERIFY(printToPdf(f.preview(tl, "Teilnehmerliste"), dir + "/teilnehmerliste.pdf"));
         QVERIFY(printToPdf(f.preview(tm, "Terminliste"), dir + "/terminliste.pdf"));
     }

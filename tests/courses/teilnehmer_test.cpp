@@ -242,7 +242,7 @@ private slots:
         f.hund(2, 1, "Bello");
         f.hund(3, 5, "Rex");
         f.hund(4, 9, "Luna");
-        Tfrm_teilnehmer_add dlg(f.module.get());
+        Tfrm_teilnehmer_add dlg(*f.module);
         dlg.show();
         platform::ScopedScriptedDialogs d;
         dlg.e_suchtext->setText(text);
@@ -269,7 +269,7 @@ private slots:
         f.hund(30, 12, "Rex");
         Tfrm_kurse* w = f.kursfenster();
         QVERIFY(f.zuKurs(1));
-        Tfrm_teilnehmer_add dlg(f.module.get());
+        Tfrm_teilnehmer_add dlg(*f.module);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QString("Teilnehmer hinzufügen..."));
         QCOMPARE(dlg.ibq_suche->recordCount(), 1);
@@ -306,7 +306,7 @@ private slots:
         f.kunde(12, "Meier", "Hans");
         f.hund(30, 12, "Rex");
         f.kursfenster();
-        Tfrm_teilnehmer_add dlg(f.module.get());
+        Tfrm_teilnehmer_add dlg(*f.module);
         dlg.show();
         platform::ScopedScriptedDialogs d;
         dlg.e_suchtext->setText("niemand");

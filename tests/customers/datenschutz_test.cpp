@@ -97,13 +97,13 @@ private slots:
         u.kundenfenster();
         u.dialoge.expectSaveFile(QString());
         report::PreviewCapture vorschau;
-        QVERIFY(!datenschutz_ui::datenauskunft(2));
+        QVERIFY(!datenschutz_ui::datenauskunft(*dm, 2));
         KYN_VERIFY_DIALOGS(u.dialoge);
         QVERIFY(vorschau.shown.empty());
         // A folder that cannot be written: a message, no preview.
         u.dialoge.expectSaveFile(u.env.home() + "/gibtesnicht/x.json");
         u.dialoge.expectMessage();
-        QVERIFY(!datenschutz_ui::datenauskunft(2));
+        QVERIFY(!datenschutz_ui::datenauskunft(*dm, 2));
         KYN_VERIFY_DIALOGS(u.dialoge);
         QVERIFY(u.dialoge.lastText().contains("konnte nicht geschrieben werden"));
         QVERIFY(vorschau.shown.empty());
@@ -173,7 +173,7 @@ private slots:
         kursdaten(u);
         u.kundenfenster();
         Tdlg_kunde_loeschen::setAntwort([](Tdlg_kunde_loeschen&) { return false; });
-        QVERIFY(!datenschutz_ui::kundeLoeschen(1));
+        QVERIFY(!datenschutz_ui::kundeLoeschen(*dm, 1));
         KYN_VERIFY_DIALOGS(u.dialoge);
         QCOMPARE(zahl(u, "select count(*) from kunden"), 3);
         QVERIFY(!QDir(backup::backupDirectory()).exists());
@@ -185,7 +185,7 @@ private slots:
             return true;
         });
         u.dialoge.expectMessage();
-        QVERIFY(datenschutz_ui::kundeLoeschen(1));
+        QVERIFY(datenschutz_ui::kundeLoeschen(*dm, 1));
         KYN_VERIFY_DIALOGS(u.dialoge);
         QCOMPARE(zahl(u, "select count(*) from kunden"), 2);
         QCOMPARE(zahl(u, "select count(*) from kurstermine where kursnr = -1"), 2);
@@ -198,7 +198,7 @@ private slots:
         // Last contacts: Müller 10.06.2023 (questionnaire of Frieda),
         // Schröder 11.05.2023, O'Brien 20.09.2023. Today: 01.07.2026.
         u.kundenfenster();
-        Tfrm_alte_kunden f;
+        Tfrm_alte_kunden f(*dm);
         f.aktualisieren(QDate(2026, 7, 1));
         auto liste = [&] {
             QStringList out;
@@ -247,7 +247,7 @@ private slots:
         Umgebung u;
         beispieldaten(u);
         u.exec("update systemdaten set erststarthilfe = -1");
-        Tfrm_main haupt;
+        Tfrm_main haupt(*dm);
         frm_main = &haupt;
         haupt.beenden = [] {};
         QStringList geoeffnet;

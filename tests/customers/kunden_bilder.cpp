@@ -96,7 +96,7 @@ private slots:
             w->grab().save(ziel + "/" + name + ".png");
         };
         {
-            Tfrm_main haupt;
+            Tfrm_main haupt(*dm);
             frm_main = &haupt;
             haupt.beenden = [] {};
             haupt.resize(1400, 900);
@@ -110,15 +110,15 @@ private slots:
                 bild(&d, "datenschutz_loeschen");
                 return false;
             });
-            datenschutz_ui::kundeLoeschen(1, &haupt);
-            Tfrm_alte_kunden f(&haupt);
+            datenschutz_ui::kundeLoeschen(*dm, 1, &haupt);
+            Tfrm_alte_kunden f(*dm, &haupt);
             f.aktualisieren(QDate(2026, 7, 1));
             f.show();
             bild(&f, "datenschutz_alte_kunden");
             // The printout's first page as a picture.
             u.dialoge.expectSaveFile(u.env.home() + "/a.json");
             report::PreviewCapture vorschau;
-            datenschutz_ui::datenauskunft(1);
+            datenschutz_ui::datenauskunft(*dm, 1);
             QImage seite(1240, 1754, QImage::Format_RGB32);
             seite.fill(Qt::white);
             QPainter p(&seite);
@@ -136,7 +136,7 @@ private slots:
             QDir().mkpath(neu.env.home() + "/help");
             for (const QString& f : hilfe.entryList({"*.htm"}))
                 QFile::copy(hilfe.filePath(f), neu.env.home() + "/help/" + f);
-            Tfrm_main haupt;
+            Tfrm_main haupt(*dm);
             frm_main = &haupt;
             haupt.beenden = [] {};
             haupt.resize(1400, 900);

@@ -56,7 +56,7 @@ private slots:
             QTest::qWait(200);
             w->grab().save(ziel + "/" + name + ".png");
         };
-        Tfrm_main haupt;
+        Tfrm_main haupt(*dm);
         frm_main = &haupt;
         haupt.beenden = [] {};
         haupt.resize(1400, 900);
@@ -71,7 +71,7 @@ private slots:
         haupt.kurseanzeigen(0);
         QVERIFY(dm->ibt_kurse->locate("KURSNR", 1));
         {
-            Tdlg_kurs_verschieben d(kursaktionen::aktuellerKurs(), &haupt);
+            Tdlg_kurs_verschieben d(*dm, kursaktionen::aktuellerKurs(*dm), &haupt);
             d.cb_ab->setCurrentIndex(1);
             d.se_tage->setValue(7);
             d.show();
@@ -80,7 +80,7 @@ private slots:
             bild(&d, "kurs_verschieben_kollision");
         }
         {
-            Tdlg_kurs_stornieren d(kursaktionen::aktuellerKurs(), &haupt);
+            Tdlg_kurs_stornieren d(*dm, kursaktionen::aktuellerKurs(*dm), &haupt);
             d.show();
             bild(&d, "kurs_stornieren");
         }
@@ -89,7 +89,7 @@ private slots:
         frm_kunden->pg_kundendaten->setCurrentWidget(frm_kunden->TabSheet4);
         bild(&haupt, "kunde_offene_posten");
         {
-            Tfrm_offene_posten f(&haupt);
+            Tfrm_offene_posten f(*dm, &haupt);
             f.aktualisieren();
             f.show();
             bild(&f, "offene_posten");

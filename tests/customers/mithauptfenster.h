@@ -16,7 +16,7 @@ struct MitHauptfenster : Umgebung {
     MitHauptfenster() {
         beispieldaten(*this);
         exec("update systemdaten set erststarthilfe = -1");
-        haupt = std::make_unique<Tfrm_main>();
+        haupt = std::make_unique<Tfrm_main>(*dm);
         frm_main = haupt.get();
         haupt->beenden = [] {};
         haupt->resize(1400, 900);

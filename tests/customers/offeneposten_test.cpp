@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(offeneposten::lesen(dm->idb.get(), dm->ibt, 2).size(), 2);
         QCOMPARE(offeneposten::lesen(dm->idb.get(), dm->ibt, 3).size(), 0);
 
-        Tfrm_offene_posten f;
+        Tfrm_offene_posten f(*dm);
         f.aktualisieren();
         QCOMPARE(f.tw_posten->rowCount(), 4);
         QCOMPARE(f.tw_posten->item(0, 3)->text(), QStringLiteral("0003 Agility"));

@@ -52,15 +52,19 @@ void addHund(Tdm& m, int hundnr, int kndnr, const QString& name, const QString& 
 }
 
 // A fresh database with the school's data; `dm` points at the module.
+std::unique_ptr<Tdm> moduleOn(TestEnv& env) {
+    env.createDatabase();
+    auto m = std::make_unique<Tdm>();
+    m->connectTo(env.databasePath());
+    dm = m.get();
+    return m;
+}
+
 struct Fixture {
     TestEnv env;
     std::unique_ptr<Tdm> m;
     Tfrm_qr_kundenkarte form;
-    Fixture() {
-        env.createDatabase();
-        m = std::make_unique<Tdm>();
-        m->connectTo(env.databasePath());
-        dm = m.get();
+    Fixture() : m(moduleOn(env)), form(*m) {
         exec(*m, "update systemdaten set hundeschule = ?, strasse = ?, plz = ?, ort = ?",
              {QString("Hundeschule Pfotenglück"), QString("Am Deich 4"), QString("24103"), QString("Kiel")});
     }
@@ -470,7 +474,7 @@ private slots:
         f.m->ibt_kunde->setFiltered(true);
         Tfrm_kunden* w = new Tfrm_kunden(*f.m);
         frm_kunden = w;
-        Tfrm_qr_kundenkarte* form = new Tfrm_qr_kundenkarte;
+        Tfrm_qr_kundenkarte* form = new Tfrm_qr_kundenkarte(*f.m);
         frm_qr_kundenkarte = form;
         QStringList tableOrder;
         for (f.m->ibt_kunde->first(); !f.m->ibt_kunde->eof(); f.m->ibt_kunde->next())

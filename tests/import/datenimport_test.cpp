@@ -507,7 +507,7 @@ private slots:
         std::unique_ptr<Tfrm_main> w;
         bool beendet = false;
         if (programm) {
-            w = std::make_unique<Tfrm_main>();
+            w = std::make_unique<Tfrm_main>(*dm);
             frm_main = w.get();
             w->beenden = [&] { beendet = true; };
         }
@@ -716,7 +716,7 @@ private slots:
         dm = &m;
         db::Statement(m.idb.get(), m.ibt).execute(QStringLiteral("update systemdaten set erststarthilfe = -1"));
         {
-            Tfrm_main w;
+            Tfrm_main w(*dm);
             frm_main = &w;
             w.resize(1200, 800);
             w.show();

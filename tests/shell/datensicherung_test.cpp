@@ -46,7 +46,7 @@ struct Fixture {
         module = std::make_unique<Tdm>();
         module->connectTo(env.databasePath());
         dm = module.get();
-        window = std::make_unique<Tfrm_main>();
+        window = std::make_unique<Tfrm_main>(*dm);
         frm_main = window.get();
         window->beenden = [this] { ++ended; };
         window->plug(WindowKind::Datenimport, plugWindow(importStub));

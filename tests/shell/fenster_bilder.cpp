@@ -70,7 +70,7 @@ private slots:
         dm->ibt_systemdaten->fieldByName("ORT")->setAsString("Marburg");
         dm->ibt_systemdaten->post();
 
-        auto w = std::make_unique<Tfrm_main>();
+        auto w = std::make_unique<Tfrm_main>(*dm);
         frm_main = w.get();
         w->beenden = [] {};
         w->setWindowState(Qt::WindowNoState);
@@ -96,7 +96,7 @@ private slots:
         shot(w.get(), "05_nebeneinander");
 
         // The small windows as the program makes them at its start.
-        Tfrm_notizblock notizblock;
+        Tfrm_notizblock notizblock(*dm);
         frm_notizblock = &notizblock;
         Tfrm_about about;
         frm_about = &about;
@@ -106,7 +106,7 @@ private slots:
             "Futter für Welpenkurs bestellen.\nHalle am Samstag ab 9 Uhr reserviert.");
         shot(frm_notizblock, "06_notizblock");
 
-        frm_stammdaten = new Tfrm_stammdaten(w.get());
+        frm_stammdaten = new Tfrm_stammdaten(*dm, w.get());
         frm_stammdaten->show();
         shot(frm_stammdaten, "07_stammdaten");
         frm_stammdaten->close();
@@ -137,7 +137,7 @@ private slots:
         module.connectTo(env.databasePath());
         dm = &module;
         {
-            Tfrm_main w;
+            Tfrm_main w(*dm);
             frm_main = &w;
             w.beenden = [] {};
             w.resize(1000, 600);

@@ -42,7 +42,7 @@ struct Umgebung {
         modul->connectTo(env.databasePath());
         dm = modul.get();
         db::Statement(dm->idb.get(), dm->ibt).execute(QStringLiteral("update systemdaten set erststarthilfe = -1"));
-        haupt = std::make_unique<Tfrm_main>();
+        haupt = std::make_unique<Tfrm_main>(*dm);
         frm_main = haupt.get();
         haupt->beenden = [] {};
         haupt->resize(1200, 800);

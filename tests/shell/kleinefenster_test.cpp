@@ -50,7 +50,7 @@ class TestKleineFenster : public QObject {
 private slots:
     void notepadLayout() {
         Fixture f;
-        Tfrm_notizblock n;
+        Tfrm_notizblock n(*dm);
         QCOMPARE(n.windowTitle(), QStringLiteral("Notizblock"));
         QCOMPARE(n.size(), QSize(325, 241));
         QVERIFY(n.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -82,7 +82,7 @@ private slots:
     void notepadInsertDateAndLimit() {
         Fixture f;
         platform::ScopedScriptedDialogs d;
-        Tfrm_notizblock n;
+        Tfrm_notizblock n(*dm);
         QVERIFY(!dm->ibt_notizblock->isActive());
         n.show();
         QVERIFY(QTest::qWaitForWindowExposed(&n));
@@ -116,7 +116,7 @@ private slots:
     void notepadDeleteAsks() {
         Fixture f;
         platform::ScopedScriptedDialogs d;
-        Tfrm_notizblock n;
+        Tfrm_notizblock n(*dm);
         n.show();
         n.dbn_notizblock->btnClick(Nav::Insert);
         dm->ibt_notizblock->fieldByName("NOTIZ")->setAsString("Futter bestellen");
@@ -133,7 +133,7 @@ private slots:
     void masterDataLayout() {
         Fixture f;
         dm->ibt_systemdaten->open();
-        Tfrm_stammdaten s;
+        Tfrm_stammdaten s(*dm);
         QCOMPARE(s.windowTitle(), QStringLiteral("Konfiguration Stammdaten"));
         QCOMPARE(s.size(), QSize(369, 246));
         const Qt::WindowFlags fl = s.windowFlags();
@@ -160,7 +160,7 @@ private slots:
         Fixture f;
         platform::ScopedScriptedDialogs d;
         dm->ibt_systemdaten->open();
-        Tfrm_stammdaten s;
+        Tfrm_stammdaten s(*dm);
         auto value = [&] { return f.sql("select hundeschule from systemdaten").toString(); };
         const QString before = value();
 
@@ -212,7 +212,7 @@ private slots:
     void masterDataOpensRowWhenClosed() {
         // A commit or rollback closed the row: the dialog opens it again.
         Fixture f;
-        Tfrm_stammdaten s;
+        Tfrm_stammdaten s(*dm);
         QVERIFY(!dm->ibt_systemdaten->isActive());
         s.show();
         QVERIFY(dm->ibt_systemdaten->isActive());

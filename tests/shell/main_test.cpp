@@ -120,7 +120,7 @@ struct Fixture {
         dm = module.get();
     }
     void makeWindow(bool show = true) {
-        window = std::make_unique<Tfrm_main>();
+        window = std::make_unique<Tfrm_main>(*dm);
         frm_main = window.get();
         window->beenden = [this] { ++ended; };
         for (int i = 0; i < 7; ++i) window->plug(kinds[i], plugWindow(stubs[i]));
@@ -830,9 +830,9 @@ private slots:
         // The small windows as the program makes them at its start.
         Tfrm_about about;
         frm_about = &about;
-        Tfrm_notizblock notizblock;
+        Tfrm_notizblock notizblock(*dm);
         frm_notizblock = &notizblock;
-        Tfrm_stammdaten stammdaten(&w);
+        Tfrm_stammdaten stammdaten(*dm, &w);
         frm_stammdaten = &stammdaten;
         w.Ueber1->trigger();
         QVERIFY(frm_about && frm_about->isVisible());

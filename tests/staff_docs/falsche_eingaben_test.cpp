@@ -34,7 +34,7 @@ private slots:
         Fixture f;
         f.exec("insert into vorlagen_kurse (vorlagennr, bezeichnung, rythmus) values (1, \"Welpenkurs\", 7)");
         platform::ScopedScriptedDialogs d;
-        auto vorlagen = std::make_unique<Tfrm_vorlagen_kurse>();
+        auto vorlagen = std::make_unique<Tfrm_vorlagen_kurse>(*dm);
         vorlagen->show();
         QApplication::setActiveWindow(vorlagen.get());
         QVERIFY(QTest::qWaitForWindowExposed(vorlagen.get()));

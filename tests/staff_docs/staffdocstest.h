@@ -31,7 +31,7 @@ struct Fixture {
         // No first-start assistant in the middle area.
         exec(QStringLiteral("update systemdaten set erststarthilfe = -1"));
         if (withMain) {
-            window = std::make_unique<Tfrm_main>();
+            window = std::make_unique<Tfrm_main>(*dm);
             frm_main = window.get();
             window->beenden = [] {};
             window->resize(1200, 800);

@@ -71,7 +71,7 @@ private slots:
         Fixture f(false);
         addTemplates(f);
         platform::ScopedScriptedDialogs d;
-        Tfrm_vorlagen_kurse w;
+        Tfrm_vorlagen_kurse w(*dm);
         QCOMPARE(w.windowTitle(), QStringLiteral("Vorlagen Kurse"));
         QCOMPARE(w.size(), QSize(611, 480));
         showWindow(w);
@@ -122,7 +122,7 @@ private slots:
     void newTemplateAnsweredNo() {
         Fixture f(false);
         platform::ScopedScriptedDialogs d;
-        Tfrm_vorlagen_kurse w;
+        Tfrm_vorlagen_kurse w(*dm);
         showWindow(w);
         // Without a template the date list takes no rows.
         QVERIFY(w.DBGrid2->isReadOnly());
@@ -148,7 +148,7 @@ private slots:
     void datesNumberedPerTemplate() {
         Fixture f(false);
         platform::ScopedScriptedDialogs d;
-        Tfrm_vorlagen_kurse w;
+        Tfrm_vorlagen_kurse w(*dm);
         showWindow(w);
         auto newTemplate = [&](const char* name) {
             d.expectConfirm(platform::Answer::Ja, "Neue Vorlage einfügen ?");
@@ -188,7 +188,7 @@ private slots:
         Fixture f(false);
         addTemplates(f);
         platform::ScopedScriptedDialogs d;
-        Tfrm_vorlagen_kurse w;
+        Tfrm_vorlagen_kurse w(*dm);
         showWindow(w);
         w.DBNavigator1->btnClick(B::Last);
         QCOMPARE(w.DBGrid2->model()->rowCount(), 3);
@@ -249,7 +249,7 @@ private slots:
         Fixture f(false);
         addTemplates(f);
         platform::ScopedScriptedDialogs d;
-        Tfrm_vorlagen_kurse w;
+        Tfrm_vorlagen_kurse w(*dm);
         showWindow(w);
         dm->ibt_vorlagen_kurse->edit();
         dm->ibt_vorlagen_kurse->fieldByName("RYTHMUS")->setValue(rhythmus);
