@@ -129,7 +129,7 @@ void NavigatorTree::mouseReleaseEvent(QMouseEvent* e) {
 // ---------------------------------------------------------------------------
 // Creation
 
-Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent), m_hilfeanzeige(this) {
+Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent) {
     ressourcenLaden();
     setObjectName(QStringLiteral("frm_main"));
     setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));

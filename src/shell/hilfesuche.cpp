@@ -156,8 +156,7 @@ void Tfrm_hilfesuche::e_suchtextChange() {
 void Tfrm_hilfesuche::b_anzeigenClick() {
     QListWidgetItem* item = lb_treffer->currentItem();
     if (!item) return;
-    if (!frm_wb_hilfe) frm_wb_hilfe = new Tfrm_wb_hilfe(parentWidget());
-    frm_wb_hilfe->zeigeSeite(item->data(Qt::UserRole).toString());
+    if (frm_wb_hilfe) frm_wb_hilfe->zeigeSeite(item->data(Qt::UserRole).toString());
 }
 
 QString Hilfeanzeige::verzeichnis(const QString& helpFile) {
@@ -165,12 +164,12 @@ QString Hilfeanzeige::verzeichnis(const QString& helpFile) {
 }
 
 void Hilfeanzeige::showContents(const QString& helpFile) {
-    if (!frm_wb_hilfe) frm_wb_hilfe = new Tfrm_wb_hilfe(m_owner);
+    if (!frm_wb_hilfe) return;
     frm_wb_hilfe->zeigeSeite(platform::findFile(verzeichnis(helpFile) + QStringLiteral("/inhalt.htm")));
 }
 
 void Hilfeanzeige::search(const QString& helpFile, const QString& key) {
-    if (!frm_hilfesuche) frm_hilfesuche = new Tfrm_hilfesuche(m_owner);
+    if (!frm_hilfesuche) return;
     frm_hilfesuche->start(verzeichnis(helpFile), key);
     frm_hilfesuche->show();
     frm_hilfesuche->raise();

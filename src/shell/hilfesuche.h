@@ -59,13 +59,10 @@ extern QPointer<Tfrm_hilfesuche> frm_hilfesuche;
 // The viewer the help menu uses (installed by the main window).
 class Hilfeanzeige : public platform::HelpViewer {
 public:
-    // Windows created on demand belong to `owner` (the main window).
-    explicit Hilfeanzeige(QWidget* owner = nullptr) : m_owner(owner) {}
+    // Shows the help window and the help search window the program made at
+    // its start (frm_wb_hilfe, frm_hilfesuche); without them it shows nothing.
     void showContents(const QString& helpFile) override;
     void search(const QString& helpFile, const QString& key = QString()) override;
     // The directory of the help pages for a help file text ("C:\kynovia\help\X.HLP").
     static QString verzeichnis(const QString& helpFile);
-
-private:
-    QPointer<QWidget> m_owner;
 };

@@ -13,6 +13,7 @@
 #include "platform/paths.h"
 #include "shell/Main.h"
 #include "shell/about.h"
+#include "shell/hilfesuche.h"
 #include "shell/notizblock.h"
 #include "shell/stammdaten.h"
 #include "shell/wb_hilfe.h"
@@ -33,6 +34,7 @@ Programm::~Programm() {
     m_qrTeilnehmerliste.reset();
     m_auswahl.reset();
     m_teilnehmerAdd.reset();
+    m_hilfesuche.reset();
     m_wbHilfe.reset();
     m_dm.reset();
     m_main.reset();
@@ -57,9 +59,12 @@ bool Programm::starten() {
     if (!m_dm->DataModuleCreate()) return false;
     m_main->datenmodulAnbinden(*m_dm);
 
-    // 3. frm_wb_hilfe: the separate help window.
+    // 3. frm_wb_hilfe: the separate help window, and frm_hilfesuche: the
+    //    search over the help pages, kept in front of the main window.
     m_wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
     frm_wb_hilfe = m_wbHilfe.get();
+    m_hilfesuche = std::make_unique<Tfrm_hilfesuche>(m_main.get());
+    frm_hilfesuche = m_hilfesuche.get();
 
     // 4. frm_teilnehmer_add: the add-participant dialog of the course window.
     m_teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(*m_dm);

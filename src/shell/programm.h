@@ -8,6 +8,7 @@
 class Tfrm_main;
 class Tdm;
 class Tfrm_wb_hilfe;
+class Tfrm_hilfesuche;
 class Tfrm_teilnehmer_add;
 class Tfrm_auswahl;
 class Tfrm_qr_teilnehmerliste;
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<Tfrm_main> m_main;
     std::unique_ptr<Tdm> m_dm;
     std::unique_ptr<Tfrm_wb_hilfe> m_wbHilfe;
+    std::unique_ptr<Tfrm_hilfesuche> m_hilfesuche;
     std::unique_ptr<Tfrm_teilnehmer_add> m_teilnehmerAdd;
     std::unique_ptr<Tfrm_auswahl> m_auswahl;
     std::unique_ptr<Tfrm_qr_teilnehmerliste> m_qrTeilnehmerliste;

@@ -115,7 +115,9 @@ private slots:
         QTest::qWait(1500);
         shot(frm_about, "08_about");
 
-        Hilfeanzeige viewer(w.get());
+        if (!frm_wb_hilfe) frm_wb_hilfe = new Tfrm_wb_hilfe;
+        if (!frm_hilfesuche) frm_hilfesuche = new Tfrm_hilfesuche(w.get());
+        Hilfeanzeige viewer;
         viewer.showContents(QString::fromUtf16(u"C:\\kynovia\\help\\KYNOVIAASSISTENT.HLP"));
         shot(frm_wb_hilfe, "09_hilfefenster");
         viewer.search(QString::fromUtf16(u"C:\\kynovia\\help\\KYNOVIAASSISTENT.HLP"), "Kurs Termine");
