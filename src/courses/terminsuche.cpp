@@ -245,6 +245,6 @@ void Tfrm_terminsuche::b_leerenClick() {
 void Tfrm_terminsuche::tw_termineDblClick(int row) {
     if (row < 0 || row >= m_treffer.size()) return;
     const QDateTime wann = m_treffer[row].datum;
-    if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Beratungen, 1);
+    if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Beratungen, Fenstermodus::Bearbeiten);
     if (frm_beratungen) frm_beratungen->terminZeigen(wann);
 }

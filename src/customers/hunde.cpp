@@ -428,7 +428,7 @@ void Tfrm_hunde::bb_zumkundenClick() {
         kndnr = hunde->fieldByName(QStringLiteral("KNDNR"))->asString();
         hundnr = hunde->fieldByName(QStringLiteral("HUNDNR"))->asString();
     }
-    if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Kunden, 1);
+    if (Fensterwahl* f = fensterwahl()) f->fensterOeffnen(WindowKind::Kunden, Fenstermodus::Bearbeiten);
     if (kndnr.isEmpty()) return;
     guarded([&] {
         m_dm.ibt_kunde->locate(QStringLiteral("KNDNR"), kndnr);

@@ -45,6 +45,20 @@ void zeigeSteuerelement(QWidget* window, const QString& name, bool visible);
 void setzeFokus(QWidget* window, const QString& name);
 }  // namespace workingwindow
 
+// The window mode an open function of the main window takes. The values are
+// fixed: the navigator and the other windows pass them, and the main
+// window's openRequested signal reports them as numbers. Each open function
+// honours only some modes; with any other it opens (and where it does so,
+// shows) the window and does nothing more.
+enum class Fenstermodus : int {
+    Uebersicht = 0,  // the overview
+    Bearbeiten = 1,  // edit or show the current record
+    Dokumente = 2,   // the customer's handed-out documents page
+    Hunde = 3,       // the customer's dogs page
+    Neu = 4,         // a new record
+    Suchen = 5,      // the search
+};
+
 enum class WindowKind {
     Kunden,        // Tfrm_kunden / frm_kunden
     Hunde,         // Tfrm_hunde / frm_hunde
@@ -62,9 +76,8 @@ class Fensterwahl {
 public:
     virtual ~Fensterwahl() = default;
     // Opens (creates when needed) the working window of `kind` in `mode`
-    // through the main window's open function for it (0 overview, 1
-    // edit/show, 2 documents page, 3 dogs page, 4 new record, 5 search).
-    virtual void fensterOeffnen(WindowKind kind, int mode) = 0;
+    // through the main window's open function for it.
+    virtual void fensterOeffnen(WindowKind kind, Fenstermodus mode) = 0;
     // Loads a help page, given relative to the installation directory
     // ("\help\kundeneu.htm"), into the quick-help panel.
     virtual void hilfeseite_laden(const QString& relPath) = 0;

@@ -650,27 +650,27 @@ void Tfrm_main::tv_navigatorClick() {
     struct Zeile {
         const char* gruppe;
         const char* eintrag;
-        void (Tfrm_main::*aktion)(int);
-        int mode;
+        void (Tfrm_main::*aktion)(Fenstermodus);
+        Fenstermodus mode;
     };
     static const Zeile tabelle[] = {
-        {"Kunden", "Übersicht", &Tfrm_main::kundenanzeigen, 0},
-        {"Kunden", "Suchen", &Tfrm_main::kundenanzeigen, 5},
-        {"Kunden", "Bearbeiten", &Tfrm_main::kundenanzeigen, 1},
-        {"Kunden", "Neu aufnehmen", &Tfrm_main::kundenanzeigen, 4},
-        {"Kunden", "ausgehändigte Dokumente", &Tfrm_main::kundenanzeigen, 2},
-        {"Kunden", "Datenauskunft", &Tfrm_main::datenschutzanzeigen, 1},
-        {"Kunden", "Alte Kundendaten", &Tfrm_main::datenschutzanzeigen, 0},
-        {"Hunde", "Suchen", &Tfrm_main::hundeanzeigen, 5},
-        {"Termine", "Anzeigen", &Tfrm_main::beratungenanzeigen, 1},
-        {"Termine", "Suchen", &Tfrm_main::terminsucheanzeigen, 5},
-        {"Kurse", "Anzeigen", &Tfrm_main::kurseanzeigen, 0},
-        {"Kurse", "Neu anlegen", &Tfrm_main::kurseanzeigen, 4},
-        {"Kurse", "Verschieben", &Tfrm_main::kurseverschieben, 0},
-        {"Kurse", "Stornieren", &Tfrm_main::kursestornieren, 0},
-        {"Trainer", "Übersicht", &Tfrm_main::traineranzeigen, 0},
-        {"Trainer", "Neu anlegen", &Tfrm_main::traineranzeigen, 4},
-        {"Dokumente", "Verwaltung", &Tfrm_main::dokumenteverwaltunganzeigen, 1},
+        {"Kunden", "Übersicht", &Tfrm_main::kundenanzeigen, Fenstermodus::Uebersicht},
+        {"Kunden", "Suchen", &Tfrm_main::kundenanzeigen, Fenstermodus::Suchen},
+        {"Kunden", "Bearbeiten", &Tfrm_main::kundenanzeigen, Fenstermodus::Bearbeiten},
+        {"Kunden", "Neu aufnehmen", &Tfrm_main::kundenanzeigen, Fenstermodus::Neu},
+        {"Kunden", "ausgehändigte Dokumente", &Tfrm_main::kundenanzeigen, Fenstermodus::Dokumente},
+        {"Kunden", "Datenauskunft", &Tfrm_main::datenschutzanzeigen, Fenstermodus::Bearbeiten},
+        {"Kunden", "Alte Kundendaten", &Tfrm_main::datenschutzanzeigen, Fenstermodus::Uebersicht},
+        {"Hunde", "Suchen", &Tfrm_main::hundeanzeigen, Fenstermodus::Suchen},
+        {"Termine", "Anzeigen", &Tfrm_main::beratungenanzeigen, Fenstermodus::Bearbeiten},
+        {"Termine", "Suchen", &Tfrm_main::terminsucheanzeigen, Fenstermodus::Suchen},
+        {"Kurse", "Anzeigen", &Tfrm_main::kurseanzeigen, Fenstermodus::Uebersicht},
+        {"Kurse", "Neu anlegen", &Tfrm_main::kurseanzeigen, Fenstermodus::Neu},
+        {"Kurse", "Verschieben", &Tfrm_main::kurseverschieben, Fenstermodus::Uebersicht},
+        {"Kurse", "Stornieren", &Tfrm_main::kursestornieren, Fenstermodus::Uebersicht},
+        {"Trainer", "Übersicht", &Tfrm_main::traineranzeigen, Fenstermodus::Uebersicht},
+        {"Trainer", "Neu anlegen", &Tfrm_main::traineranzeigen, Fenstermodus::Neu},
+        {"Dokumente", "Verwaltung", &Tfrm_main::dokumenteverwaltunganzeigen, Fenstermodus::Bearbeiten},
     };
     for (const Zeile& z : tabelle) {
         if (nav_gruppe == QString::fromUtf8(z.gruppe) && nav_eintrag == QString::fromUtf8(z.eintrag)) {
@@ -760,8 +760,8 @@ void Tfrm_main::focus(QWidget* w, const QString& name) {
     else workingwindow::setzeFokus(w, name);
 }
 
-void Tfrm_main::kundenanzeigen(int mode) {
-    emit openRequested(QStringLiteral("kundenanzeigen"), mode);
+void Tfrm_main::kundenanzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("kundenanzeigen"), int(mode));
     try {
         QWidget* w = prepareWindow(WindowKind::Kunden);
         if (!w) return;
@@ -769,36 +769,36 @@ void Tfrm_main::kundenanzeigen(int mode) {
         showWindow(w);
         const QString pg = QStringLiteral("pg_kunde");
         switch (mode) {
-        case 0:
+        case Fenstermodus::Uebersicht:
             if (!saveCheck(w)) return;
             control(w, QStringLiteral("gb_suchen"), false);
             filterAus(m_dm->ibt_kunde);
             page(w, pg, QStringLiteral("ts_kundenuebersicht"));
             hilfeseite_laden(QStringLiteral("\\help\\kundenuebersicht.htm"));
             break;
-        case 1:
+        case Fenstermodus::Bearbeiten:
             if (!saveCheck(w)) return;
             page(w, pg, QStringLiteral("ts_kundedetail"));
             hilfeseite_laden(QStringLiteral("\\help\\kundenbearbeiten.htm"));
             break;
-        case 2:
+        case Fenstermodus::Dokumente:
             if (!saveCheck(w)) return;
             page(w, pg, QStringLiteral("ts_kundedetail"));
             page(w, QStringLiteral("pg_kundendaten"), QStringLiteral("ts_dokumente"));
             break;
-        case 3:
+        case Fenstermodus::Hunde:
             if (!saveCheck(w)) return;
             page(w, pg, QStringLiteral("ts_kundedetail"));
             page(w, QStringLiteral("pg_kundendaten"), QStringLiteral("ts_kundehunde"));
             break;
-        case 4:
+        case Fenstermodus::Neu:
             if (!saveCheck(w)) return;
             m_dm->ibt_kunde->append();
             page(w, pg, QStringLiteral("ts_kundedetail"));
             hilfeseite_laden(QStringLiteral("\\help\\kundeneu.htm"));
             focus(w, QStringLiteral("dbc_anrede"));
             break;
-        case 5:
+        case Fenstermodus::Suchen:
             if (!saveCheck(w)) return;
             control(w, QStringLiteral("gb_suchen"), true);
             page(w, pg, QStringLiteral("ts_kundenuebersicht"));
@@ -813,14 +813,14 @@ void Tfrm_main::kundenanzeigen(int mode) {
     }
 }
 
-void Tfrm_main::hundeanzeigen(int mode) {
-    emit openRequested(QStringLiteral("hundeanzeigen"), mode);
+void Tfrm_main::hundeanzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("hundeanzeigen"), int(mode));
     try {
         QWidget* w = prepareWindow(WindowKind::Hunde);
         if (!w) return;
         oeffnen({m_dm->ibt_hunde});
         showWindow(w);
-        if (mode == 5) {
+        if (mode == Fenstermodus::Suchen) {
             if (!saveCheck(w)) return;
             filterAus(m_dm->ibt_hunde);
             hilfeseite_laden(QStringLiteral("\\help\\hundsuchen.htm"));
@@ -830,19 +830,19 @@ void Tfrm_main::hundeanzeigen(int mode) {
     }
 }
 
-void Tfrm_main::kurseanzeigen(int mode) {
-    emit openRequested(QStringLiteral("kurseanzeigen"), mode);
+void Tfrm_main::kurseanzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("kurseanzeigen"), int(mode));
     try {
         QWidget* w = prepareWindow(WindowKind::Kurse);
         if (!w) return;
         oeffnen({m_dm->ibt_kurse, m_dm->ibt_kurstermine, m_dm->ibt_trainer});
         // No general show step.
-        if (mode == 0) {
+        if (mode == Fenstermodus::Uebersicht) {
             if (!saveCheck(w)) return;
             hilfeseite_laden(QStringLiteral("\\help\\kurseuebersicht.htm"));
             showWindow(w);
             focus(w, QStringLiteral("dbg_kurse"));
-        } else if (mode == 4) {
+        } else if (mode == Fenstermodus::Neu) {
             // The page comes first, whatever the save check says.
             hilfeseite_laden(QStringLiteral("\\help\\kurseneu.htm"));
             if (!saveCheck(w)) return;
@@ -853,9 +853,9 @@ void Tfrm_main::kurseanzeigen(int mode) {
     }
 }
 
-void Tfrm_main::kurseverschieben(int mode) {
-    emit openRequested(QStringLiteral("kurseverschieben"), mode);
-    kurseanzeigen(0);
+void Tfrm_main::kurseverschieben(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("kurseverschieben"), int(mode));
+    kurseanzeigen(Fenstermodus::Uebersicht);
     try {
         QWidget* w = workingWindow(WindowKind::Kurse);
         // A course that could not be saved stays in front of the user.
@@ -867,9 +867,9 @@ void Tfrm_main::kurseverschieben(int mode) {
     }
 }
 
-void Tfrm_main::kursestornieren(int mode) {
-    emit openRequested(QStringLiteral("kursestornieren"), mode);
-    kurseanzeigen(0);
+void Tfrm_main::kursestornieren(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("kursestornieren"), int(mode));
+    kurseanzeigen(Fenstermodus::Uebersicht);
     try {
         QWidget* w = workingWindow(WindowKind::Kurse);
         if (!w || m_dm->ibt_kurse->isEditing()) return;
@@ -880,13 +880,13 @@ void Tfrm_main::kursestornieren(int mode) {
     }
 }
 
-void Tfrm_main::beratungenanzeigen(int mode) {
-    emit openRequested(QStringLiteral("beratungenanzeigen"), mode);
+void Tfrm_main::beratungenanzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("beratungenanzeigen"), int(mode));
     try {
         QWidget* w = prepareWindow(WindowKind::Beratungen);
         if (!w) return;
         oeffnen({m_dm->ibt_kunde, m_dm->ibt_kurstermine, m_dm->ibt_trainer});
-        if (mode == 1) {
+        if (mode == Fenstermodus::Bearbeiten) {
             showWindow(w);
             hilfeseite_laden(QStringLiteral("\\help\\terminberatung.htm"));
             focus(w, QStringLiteral("suchtext_kunde"));
@@ -896,14 +896,14 @@ void Tfrm_main::beratungenanzeigen(int mode) {
     }
 }
 
-void Tfrm_main::terminsucheanzeigen(int mode) {
-    emit openRequested(QStringLiteral("terminsucheanzeigen"), mode);
+void Tfrm_main::terminsucheanzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("terminsucheanzeigen"), int(mode));
     try {
         const bool neu = !workingWindow(WindowKind::Terminsuche);
         QWidget* w = prepareWindow(WindowKind::Terminsuche);
         if (!w) return;
         showWindow(w);
-        if (mode == 5) {
+        if (mode == Fenstermodus::Suchen) {
             // An open search reads again with its criteria: appointments
             // may have been entered since.
             if (auto* suche = qobject_cast<Tfrm_terminsuche*>(w); suche && !neu) suche->b_suchenClick();
@@ -915,16 +915,16 @@ void Tfrm_main::terminsucheanzeigen(int mode) {
     }
 }
 
-void Tfrm_main::traineranzeigen(int mode) {
-    emit openRequested(QStringLiteral("traineranzeigen"), mode);
+void Tfrm_main::traineranzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("traineranzeigen"), int(mode));
     try {
         QWidget* w = prepareWindow(WindowKind::Trainer);
         if (!w) return;
         oeffnen({m_dm->ibt_trainer});
         showWindow(w);
-        if (mode == 0) {
+        if (mode == Fenstermodus::Uebersicht) {
             saveCheck(w);  // its result changes nothing
-        } else if (mode == 4) {
+        } else if (mode == Fenstermodus::Neu) {
             if (!saveCheck(w)) return;
             m_dm->ibt_trainer->append();
             focus(w, QStringLiteral("dbc_anrede"));
@@ -934,14 +934,14 @@ void Tfrm_main::traineranzeigen(int mode) {
     }
 }
 
-void Tfrm_main::dokumenteverwaltunganzeigen(int mode) {
-    emit openRequested(QStringLiteral("dokumenteverwaltunganzeigen"), mode);
+void Tfrm_main::dokumenteverwaltunganzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("dokumenteverwaltunganzeigen"), int(mode));
     try {
         QWidget* w = prepareWindow(WindowKind::Dokumente);
         if (!w) return;
         oeffnen({m_dm->ibt_dokumente});
         showWindow(w);
-        if (mode == 1) {
+        if (mode == Fenstermodus::Bearbeiten) {
             if (!saveCheck(w)) return;
             filterAus(m_dm->ibt_dokumente);
             hilfeseite_laden(QStringLiteral("\\help\\dokumenteverwaltung.htm"));
@@ -977,12 +977,12 @@ void Tfrm_main::OffenePosten1Click() {
     }
 }
 
-void Tfrm_main::datenschutzanzeigen(int mode) {
-    emit openRequested(QStringLiteral("datenschutzanzeigen"), mode);
+void Tfrm_main::datenschutzanzeigen(Fenstermodus mode) {
+    emit openRequested(QStringLiteral("datenschutzanzeigen"), int(mode));
     try {
-        if (mode == 0) {
+        if (mode == Fenstermodus::Uebersicht) {
             datenschutz_ui::alteKundendatenZeigen(*m_dm, this);
-        } else if (mode == 1) {
+        } else if (mode == Fenstermodus::Bearbeiten) {
             // The customer in front of the user: only while the customer
             // window is open, so that the report never goes to a customer
             // the user has not chosen.
@@ -1030,7 +1030,7 @@ void Tfrm_main::Datensicherungeinspielen1Click() {
 // ---------------------------------------------------------------------------
 // Menus
 
-void Tfrm_main::fensterOeffnen(WindowKind kind, int mode) {
+void Tfrm_main::fensterOeffnen(WindowKind kind, Fenstermodus mode) {
     switch (kind) {
     case WindowKind::Kunden: kundenanzeigen(mode); break;
     case WindowKind::Hunde: hundeanzeigen(mode); break;

@@ -57,27 +57,26 @@ public:
     void datenmodulAnbinden(Tdm& data);
     Tdm& datenmodul() const { return *m_dm; }
 
-    // --- open functions (window mode: 0 overview, 1 edit/show, 2 documents
-    // page, 3 dogs page, 4 new record, 5 search) ---
-    void kundenanzeigen(int mode);
-    void hundeanzeigen(int mode);
-    void kurseanzeigen(int mode);
-    void beratungenanzeigen(int mode);
+    // --- open functions (the window mode: see Fenstermodus) ---
+    void kundenanzeigen(Fenstermodus mode);
+    void hundeanzeigen(Fenstermodus mode);
+    void kurseanzeigen(Fenstermodus mode);
+    void beratungenanzeigen(Fenstermodus mode);
     // "Termine"/"Suchen": the appointment search (mode 5).
-    void terminsucheanzeigen(int mode);
+    void terminsucheanzeigen(Fenstermodus mode);
     // "Kurse"/"Verschieben" and "Kurse"/"Stornieren": the course window,
     // then the dialog for its current course.
-    void kurseverschieben(int mode);
-    void kursestornieren(int mode);
-    void traineranzeigen(int mode);
-    void dokumenteverwaltunganzeigen(int mode);
+    void kurseverschieben(Fenstermodus mode);
+    void kursestornieren(Fenstermodus mode);
+    void traineranzeigen(Fenstermodus mode);
+    void dokumenteverwaltunganzeigen(Fenstermodus mode);
     void Dateiimportieren1Click();
     // Menu "Datei", "Offene Posten": the school's unpaid participations
     // with their total.
     void OffenePosten1Click();
     // Data protection (navigator "Kunden"): 1 the access report for the
     // customer the customer window shows, 0 the list of old customer records.
-    void datenschutzanzeigen(int mode);
+    void datenschutzanzeigen(Fenstermodus mode);
     // Menu "Datei": a backup of the database into a file; restoring a backup
     // (the program then starts again on the restored data).
     void Datensicherungerstellen1Click();
@@ -88,7 +87,7 @@ public:
     // nor resizes the panel.
     void hilfeseite_laden(const QString& relPath) override;
     // The open function of `kind` (Fensterwahl, for the window folders).
-    void fensterOeffnen(WindowKind kind, int mode) override;
+    void fensterOeffnen(WindowKind kind, Fenstermodus mode) override;
     WorkingWindow* arbeitsfenster(WindowKind kind) const override;
 
     // Plugs a working window into its open function (workingwindow.h).

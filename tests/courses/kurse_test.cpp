@@ -688,7 +688,7 @@ private slots:
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
         platform::ScopedScriptedDialogs d;
-        mainWindow.kurseanzeigen(0);
+        mainWindow.kurseanzeigen(Fenstermodus::Uebersicht);
         QVERIFY(frm_kurse);
         f.kurse = frm_kurse.data();
         QVERIFY(frm_kurse->isVisible());
@@ -697,13 +697,13 @@ private slots:
         QVERIFY(f.module->ibq_teilnehmer->isActive());
         // Mode 4 asks and appends a new course.
         d.expectConfirm(Answer::Ja, "Neuen Kurs einfügen ?");
-        mainWindow.kurseanzeigen(4);
+        mainWindow.kurseanzeigen(Fenstermodus::Neu);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(f.module->ibt_kurse->state(), db::DatasetState::Insert);
         QCOMPARE(f.module->ibt_kurse->fieldByName("KURSNR")->asInteger(), 2);
         f.module->ibt_kurse->cancel();
 
-        mainWindow.beratungenanzeigen(1);
+        mainWindow.beratungenanzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(frm_beratungen);
         f.beratungen = frm_beratungen.data();
         QVERIFY(frm_beratungen->isVisible());

@@ -260,7 +260,7 @@ private slots:
         KYN_VERIFY_DIALOGS(u.dialoge);
         QCOMPARE(geoeffnet, QStringList({"datenschutzanzeigen1"}));
 
-        haupt.kundenanzeigen(0);
+        haupt.kundenanzeigen(Fenstermodus::Uebersicht);
         u.dialoge.expectSaveFile(QString());
         haupt.tv_navigatorClick();
         KYN_VERIFY_DIALOGS(u.dialoge);

@@ -153,7 +153,7 @@ private slots:
 
     void closingOnlyMinimises() {
         MitHauptfenster f;
-        f.haupt->hundeanzeigen(5);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         QVERIFY(frm_hunde);
         QPointer<Tfrm_hunde> w = frm_hunde.data();
         w->PageControl1->setCurrentWidget(w->TabSheet1);
@@ -165,7 +165,7 @@ private slots:
         sub->close();
         QVERIFY(w);
         QVERIFY(sub->isMinimized());
-        f.haupt->hundeanzeigen(5);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         QCOMPARE(frm_hunde.data(), w.data());
         QVERIFY(!sub->isMinimized());
         QVERIFY(!dm->ibt_hunde->filtered());
@@ -176,7 +176,7 @@ private slots:
     // ---- the customer window through the main window --------------------------------
     void customerModes() {
         MitHauptfenster f;
-        f.haupt->kundenanzeigen(5);
+        f.haupt->kundenanzeigen(Fenstermodus::Suchen);
         Tfrm_kunden* w = frm_kunden;
         QVERIFY(w);
         QVERIFY(f.haupt->subWindowOf(w)->isMaximized());
@@ -188,25 +188,25 @@ private slots:
         QTest::keyClick(w->suchtext_kunde, Qt::Key_Return);
         QCOMPARE(nummern(dm->ibt_kunde, "KNDNR"), QList<int>{2});
         // Mode 1: record page; the search stays.
-        f.haupt->kundenanzeigen(1);
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
         QCOMPARE(w->pg_kunde->currentWidget(), w->ts_kundedetail);
         QVERIFY(f.hilfe().endsWith("help/kundenbearbeiten.htm"));
         QVERIFY(dm->ibt_kunde->filtered());
         // Mode 3: the dogs page; mode 2: the page without a tab.
         w->pg_kundendaten->setCurrentWidget(w->ts_aktive_kurse);
-        f.haupt->kundenanzeigen(3);
+        f.haupt->kundenanzeigen(Fenstermodus::Hunde);
         QCOMPARE(w->pg_kundendaten->currentWidget(), w->ts_kundehunde);
-        f.haupt->kundenanzeigen(2);
+        f.haupt->kundenanzeigen(Fenstermodus::Dokumente);
         QCOMPARE(w->pg_kundendaten->currentWidget(), w->ts_dokumente);
         QVERIFY(w->ts_dokumente->isVisible());
         // Mode 0: overview without the search box and without the filter.
-        f.haupt->kundenanzeigen(0);
+        f.haupt->kundenanzeigen(Fenstermodus::Uebersicht);
         QCOMPARE(w->pg_kunde->currentWidget(), w->ts_kundenuebersicht);
         QVERIFY(!w->gb_suchen->isVisible());
         QVERIFY(!dm->ibt_kunde->filtered());
         QVERIFY(f.hilfe().endsWith("help/kundenuebersicht.htm"));
         // Mode 4: a new customer with number and date, focus on the salutation.
-        f.haupt->kundenanzeigen(4);
+        f.haupt->kundenanzeigen(Fenstermodus::Neu);
         QCOMPARE(dm->ibt_kunde->state(), db::DatasetState::Insert);
         QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), 4);
         QCOMPARE(w->pg_kunde->currentWidget(), w->ts_kundedetail);
@@ -217,7 +217,7 @@ private slots:
         QTest::keyClicks(QApplication::focusWidget(), "Lars");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), "Petersen");
-        f.haupt->kundenanzeigen(1);  // the save check posts the new customer
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);  // the save check posts the new customer
         QCOMPARE(u_wert(f, "select name from kunden where kndnr=4"), QStringLiteral("Petersen"));
         QCOMPARE(u_wert(f, "select vname from kunden where kndnr=4"), QStringLiteral("Lars"));
         QCOMPARE(u_wert(f, "select anrede from kunden where kndnr=4"), QStringLiteral("Herr"));
@@ -226,7 +226,7 @@ private slots:
         dm->ibt_kunde->edit();
         dm->ibt_kunde->fieldByName("KNDNR")->setAsInteger(1);
         f.dialoge.expectMessage();
-        f.haupt->kundenanzeigen(5);
+        f.haupt->kundenanzeigen(Fenstermodus::Suchen);
         KYN_VERIFY_DIALOGS(f.dialoge);
         QCOMPARE(w->pg_kunde->currentWidget(), w->ts_kundedetail);
         dm->ibt_kunde->cancel();
@@ -236,7 +236,7 @@ private slots:
         QTRY_VERIFY(!alt);
         QVERIFY(!frm_kunden);
         QVERIFY(dm->ibt_kunde->isActive());
-        f.haupt->kundenanzeigen(1);
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(frm_kunden && frm_kunden.data() != nullptr);
     }
 
@@ -244,7 +244,7 @@ private slots:
     // list opens the record with its help page.
     void pageChangeAndDoubleClick() {
         MitHauptfenster f;
-        f.haupt->kundenanzeigen(1);
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
         Tfrm_kunden* w = frm_kunden;
         f.haupt->hilfeseite_laden("\\help\\inhalt.htm");
         QTest::mouseClick(w->pg_kunde->tabBar(), Qt::LeftButton, {},
@@ -273,8 +273,8 @@ private slots:
 
     void zumKunden() {
         MitHauptfenster f;
-        f.haupt->kundenanzeigen(1);
-        f.haupt->hundeanzeigen(5);
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         Tfrm_hunde* h = frm_hunde;
         Tfrm_kunden* k = frm_kunden;
         QVERIFY(dm->ibt_hunde->locate("HUNDNR", 2));
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(dm->ibt_hundetagebuch->recordCount(), 0);
 
         // Another owner by double click in the dog list.
-        f.haupt->hundeanzeigen(5);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         QVERIFY(dm->ibt_hunde->locate("HUNDNR", 3));
         QApplication::processEvents();
         const QRect r = h->dbg_kunde->visualRect(h->dbg_kunde->model()->index(2, 0));
@@ -305,7 +305,7 @@ private slots:
         k->suchtext_kunde->setText("husum");
         QTest::keyClick(k->suchtext_kunde, Qt::Key_Return);
         QCOMPARE(nummern(dm->ibt_kunde, "KNDNR"), QList<int>{2});
-        f.haupt->hundeanzeigen(5);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         QVERIFY(dm->ibt_hunde->locate("HUNDNR", 1));
         QTest::mouseClick(h->bb_zumkunden, Qt::LeftButton);
         QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), 2);
@@ -317,8 +317,8 @@ private slots:
     // other saved, and a save of one never overwrites the other's change.
     void oneDogInTwoWindows() {
         MitHauptfenster f;
-        f.haupt->kundenanzeigen(1);
-        f.haupt->hundeanzeigen(5);
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         Tfrm_hunde* h = frm_hunde;
         Tfrm_kunden* k = frm_kunden;
         QMdiArea* area = f.haupt->ClientArea;

@@ -45,13 +45,13 @@ private slots:
             QTest::qWait(150);
             f.haupt->grab().save(ziel + "/" + name + ".png");
         };
-        f.haupt->kundenanzeigen(0);
+        f.haupt->kundenanzeigen(Fenstermodus::Uebersicht);
         bild("kunden_uebersicht");
-        f.haupt->kundenanzeigen(5);
+        f.haupt->kundenanzeigen(Fenstermodus::Suchen);
         QTest::keyClicks(frm_kunden->suchtext_kunde, "kiel");
         QTest::keyClick(frm_kunden->suchtext_kunde, Qt::Key_Return);
         bild("kunden_suche");
-        f.haupt->kundenanzeigen(1);
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
         dm->ibt_kunde->setFiltered(false);
         dm->ibt_kunde->first();
         bild("kunden_detail");
@@ -74,7 +74,7 @@ private slots:
         bild("kunden_tagebuch");
         k->pg_kundendaten->setCurrentWidget(k->ts_aktive_kurse);
         bild("kunden_kurse");
-        f.haupt->hundeanzeigen(5);
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
         bild("hunde");
         frm_hunde->sb_anamese->ensureWidgetVisible(frm_hunde->GroupBox5);
         bild("hunde2");
@@ -102,7 +102,7 @@ private slots:
             haupt.resize(1400, 900);
             haupt.show();
             QVERIFY(QTest::qWaitForWindowExposed(&haupt));
-            haupt.kundenanzeigen(1);
+            haupt.kundenanzeigen(Fenstermodus::Bearbeiten);
             haupt.tv_navigator->topLevelItem(0)->setExpanded(true);
             bild(&haupt, "datenschutz_kunde");
             Tdlg_kunde_loeschen::setAntwort([&](Tdlg_kunde_loeschen& d) {

@@ -63,12 +63,12 @@ private slots:
         haupt.show();
         QVERIFY(QTest::qWaitForWindowExposed(&haupt));
 
-        haupt.terminsucheanzeigen(5);
+        haupt.terminsucheanzeigen(Fenstermodus::Suchen);
         frm_terminsuche->e_von->setText("01.01.2027");
         frm_terminsuche->b_suchenClick();
         bild(&haupt, "terminsuche");
 
-        haupt.kurseanzeigen(0);
+        haupt.kurseanzeigen(Fenstermodus::Uebersicht);
         QVERIFY(dm->ibt_kurse->locate("KURSNR", 1));
         {
             Tdlg_kurs_verschieben d(*dm, kursaktionen::aktuellerKurs(*dm), &haupt);
@@ -84,7 +84,7 @@ private slots:
             d.show();
             bild(&d, "kurs_stornieren");
         }
-        haupt.kundenanzeigen(1);
+        haupt.kundenanzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(dm->ibt_kunde->locate("KNDNR", 1));
         frm_kunden->pg_kundendaten->setCurrentWidget(frm_kunden->TabSheet4);
         bild(&haupt, "kunde_offene_posten");

@@ -238,7 +238,7 @@ int kindTermineAbbruch() {
     Tfrm_main* w = zeigeHauptfenster(p);
 
     // A customer with a dog, typed into the customer window.
-    w->kundenanzeigen(4);
+    w->kundenanzeigen(Fenstermodus::Neu);
     Tfrm_kunden* k = frm_kunden.data();
     if (!k) return 3;
     tippe(k->DBEdit3, QStringLiteral("Meier"));
@@ -266,9 +266,9 @@ int kindTermineAbbruch() {
     const int vorlagennr = vorlage->fieldByName(QStringLiteral("VORLAGENNR"))->asInteger();
 
     // A new course in the course window.
-    w->kurseanzeigen(0);
+    w->kurseanzeigen(Fenstermodus::Uebersicht);
     d.expectConfirm(Answer::Ja, QStringLiteral("Neuen Kurs einfügen ?"));
-    w->kurseanzeigen(4);
+    w->kurseanzeigen(Fenstermodus::Neu);
     Tfrm_kurse* kurse = frm_kurse.data();
     if (!kurse) return 3;
     dm->ibt_kurse->fieldByName(QStringLiteral("KURSNAME"))->setAsString(QStringLiteral("Junghunde Frühjahr"));
@@ -326,7 +326,7 @@ int kindProgrammstart() {
 // A new customer typed into the customer window and saved with the
 // navigator: posted, not committed.
 bool neuerKunde(Tfrm_main* w, const QString& name) {
-    w->kundenanzeigen(4);
+    w->kundenanzeigen(Fenstermodus::Neu);
     Tfrm_kunden* k = frm_kunden.data();
     if (!k) return false;
     tippe(k->DBEdit3, name);
@@ -406,7 +406,7 @@ int kindSpeichernUndWarten() {
             tagebuch->fieldByName(QStringLiteral("GEPLANT"))->setAsString(QStringLiteral("Leinenführigkeit"));
             tagebuch->post();
         }
-        w->kurseanzeigen(0);
+        w->kurseanzeigen(Fenstermodus::Uebersicht);
         Tfrm_kurse* kurse = frm_kurse.data();
         ok = ok && kurse && dm->ibq_teilnehmer->recordCount() == 1;
         if (ok) QTest::mouseClick(kurse->BitBtn4, Qt::LeftButton);
@@ -659,7 +659,7 @@ private slots:
                 // used: its rows are gone for good.
                 QVERIFY(kleinenImportUebernehmen(w, d));
             } else {
-                w->kurseanzeigen(0);
+                w->kurseanzeigen(Fenstermodus::Uebersicht);
                 Tfrm_kurse* k = frm_kurse.data();
                 QVERIFY(k);
                 QCOMPARE(dm->ibt_kurse->recordCount(), 1);
@@ -957,7 +957,7 @@ private slots:
 
             // The customer window.
             if (!rassen) d.expectError(fehlt);
-            w->kundenanzeigen(0);
+            w->kundenanzeigen(Fenstermodus::Uebersicht);
             KYN_VERIFY_DIALOGS(d);
             QVERIFY(frm_kunden);
             QVERIFY(frm_kunden->isVisible());
@@ -968,7 +968,7 @@ private slots:
 
             // The dog search window reads the list as well.
             if (!rassen) d.expectError(fehlt);
-            w->hundeanzeigen(5);
+            w->hundeanzeigen(Fenstermodus::Suchen);
             KYN_VERIFY_DIALOGS(d);
             QVERIFY(frm_hunde);
             QVERIFY(frm_hunde->isVisible());

@@ -99,7 +99,7 @@ private slots:
         if (QTest::currentTestFailed()) return;
         Tfrm_main& m = e.haupt();
         e.assistentImVordergrund();
-        m.kundenanzeigen(4);
+        m.kundenanzeigen(Fenstermodus::Neu);
         QWidget* kunden = m.workingWindow(WindowKind::Kunden);
         QVERIFY(kunden);
         e.assistentAmRand();
@@ -133,7 +133,7 @@ private slots:
         // front again.
         m.jcp_assistentMaximize();
         QVERIFY(!m.ClientArea->isVisible());
-        m.kundenanzeigen(0);
+        m.kundenanzeigen(Fenstermodus::Uebersicht);
         e.assistentAmRand();
         QVERIFY(sichtbarerAnteil(m, m.workingWindow(WindowKind::Kunden)) > 0.8);
         KYN_VERIFY_DIALOGS(d);

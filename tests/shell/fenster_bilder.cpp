@@ -80,18 +80,18 @@ private slots:
         shot(w.get(), "01_erststart");
 
         w->wb_assistent->followLink(QUrl("erststartaus.htm"));
-        w->kundenanzeigen(0);
+        w->kundenanzeigen(Fenstermodus::Uebersicht);
         shot(w.get(), "02_kunden_ohne_schnellhilfe");
         QTest::mouseClick(w->JvHTButton1, Qt::LeftButton);
         w->jcp_assistentMinimize();
-        w->kundenanzeigen(5);
+        w->kundenanzeigen(Fenstermodus::Suchen);
         shot(w.get(), "03_kunden_suchen_schnellhilfe");
         w->tv_navigator->expandAll();
         w->jcp_navigatorMinimize();
         shot(w.get(), "04_navigator_schmal");
         w->jcp_navigatorMaximize();
-        w->kurseanzeigen(0);
-        w->traineranzeigen(0);
+        w->kurseanzeigen(Fenstermodus::Uebersicht);
+        w->traineranzeigen(Fenstermodus::Uebersicht);
         w->Nebeneinander1Click();
         shot(w.get(), "05_nebeneinander");
 

@@ -282,7 +282,7 @@ private slots:
         QVERIFY(!w.JvaCaptionButton1->icon().isNull());
         // A maximised child window keeps its buttons in its own title bar:
         // the notepad button stays visible.
-        w.kundenanzeigen(0);
+        w.kundenanzeigen(Fenstermodus::Uebersicht);
         QVERIFY(w.subWindowOf(f.stub(WindowKind::Kunden))->isMaximized());
         QVERIFY(w.JvaCaptionButton1->isVisible());
         QCOMPARE(w.MainMenu->cornerWidget(Qt::TopRightCorner), nullptr);
@@ -445,7 +445,7 @@ private slots:
 
     void selectionChangeEndsEditingInChildWindow() {
         Fixture f;
-        f.window->kundenanzeigen(4);
+        f.window->kundenanzeigen(Fenstermodus::Neu);
         StubWindow* s = f.stub(WindowKind::Kunden);
         QVERIFY(s);
         auto* anrede = s->findChild<QLineEdit*>("dbc_anrede");
@@ -507,12 +507,12 @@ private slots:
         platform::ScopedScriptedDialogs d;
         Tfrm_main& w = *f.window;
         auto call = [&](int m) {
-            if (function == "kundenanzeigen") w.kundenanzeigen(m);
-            else if (function == "hundeanzeigen") w.hundeanzeigen(m);
-            else if (function == "kurseanzeigen") w.kurseanzeigen(m);
-            else if (function == "beratungenanzeigen") w.beratungenanzeigen(m);
-            else if (function == "traineranzeigen") w.traineranzeigen(m);
-            else if (function == "dokumenteverwaltunganzeigen") w.dokumenteverwaltunganzeigen(m);
+            if (function == "kundenanzeigen") w.kundenanzeigen(Fenstermodus(m));
+            else if (function == "hundeanzeigen") w.hundeanzeigen(Fenstermodus(m));
+            else if (function == "kurseanzeigen") w.kurseanzeigen(Fenstermodus(m));
+            else if (function == "beratungenanzeigen") w.beratungenanzeigen(Fenstermodus(m));
+            else if (function == "traineranzeigen") w.traineranzeigen(Fenstermodus(m));
+            else if (function == "dokumenteverwaltunganzeigen") w.dokumenteverwaltunganzeigen(Fenstermodus(m));
         };
         const QMap<QString, WindowKind> kindOf = {
             {"kundenanzeigen", WindowKind::Kunden}, {"hundeanzeigen", WindowKind::Hunde},
@@ -556,7 +556,7 @@ private slots:
         Fixture f;
         platform::ScopedScriptedDialogs d;
         d.answer(platform::Answer::Nein);  // "Neuen Kurs einfügen ?"
-        f.window->kurseanzeigen(4);  // no show step, but a new child window is shown
+        f.window->kurseanzeigen(Fenstermodus::Neu);  // no show step, but a new child window is shown
         StubWindow* s = f.stub(WindowKind::Kurse);
         QVERIFY(s && s->isVisible());
         QVERIFY(f.window->subWindowOf(s)->isMaximized());
@@ -573,37 +573,37 @@ private slots:
             return r;
         };
         QCOMPARE(active(), QStringList{});
-        w.kundenanzeigen(7);
+        w.kundenanzeigen(Fenstermodus(7));
         QCOMPARE(active(), (QStringList{"ibt_hundetagebuch", "ibt_kunde", "ibt_kunde_hunde"}));
-        w.hundeanzeigen(7);
+        w.hundeanzeigen(Fenstermodus(7));
         QVERIFY(active().contains("ibt_hunde"));
-        w.kurseanzeigen(7);
+        w.kurseanzeigen(Fenstermodus(7));
         QVERIFY(active().contains("ibt_kurse") && active().contains("ibt_kurstermine") && active().contains("ibt_trainer"));
-        w.dokumenteverwaltunganzeigen(7);
+        w.dokumenteverwaltunganzeigen(Fenstermodus(7));
         QVERIFY(active().contains("ibt_dokumente"));
     }
 
     void filterOffAndKept() {
         Fixture f;
         Tfrm_main& w = *f.window;
-        w.kundenanzeigen(5);
+        w.kundenanzeigen(Fenstermodus::Suchen);
         dm->ibt_kunde->setFilter("upper(name) like '%MÜ%'");
         dm->ibt_kunde->setFiltered(true);
-        w.kundenanzeigen(5);  // the search keeps the filter
+        w.kundenanzeigen(Fenstermodus::Suchen);  // the search keeps the filter
         QVERIFY(dm->ibt_kunde->filtered());
         QCOMPARE(dm->ibt_kunde->filter(), QStringLiteral("upper(name) like '%MÜ%'"));
         QVERIFY(f.stub(WindowKind::Kunden)->findChild<QGroupBox*>("gb_suchen")->isVisible());
-        w.kundenanzeigen(0);  // the overview clears it and hides the search box
+        w.kundenanzeigen(Fenstermodus::Uebersicht);  // the overview clears it and hides the search box
         QVERIFY(!dm->ibt_kunde->filtered());
         QVERIFY(dm->ibt_kunde->filter().isEmpty());
         QVERIFY(!f.stub(WindowKind::Kunden)->findChild<QGroupBox*>("gb_suchen")->isVisible());
 
-        for (auto [fn, ds] : {std::pair<void (Tfrm_main::*)(int), db::Dataset*>{&Tfrm_main::hundeanzeigen, dm->ibt_hunde},
+        for (auto [fn, ds] : {std::pair<void (Tfrm_main::*)(Fenstermodus), db::Dataset*>{&Tfrm_main::hundeanzeigen, dm->ibt_hunde},
                               {&Tfrm_main::dokumenteverwaltunganzeigen, dm->ibt_dokumente}}) {
-            (w.*fn)(7);
+            (w.*fn)(Fenstermodus(7));
             ds->setFilter("1=0");
             ds->setFiltered(true);
-            (w.*fn)(ds == dm->ibt_hunde ? 5 : 1);
+            (w.*fn)(ds == dm->ibt_hunde ? Fenstermodus::Suchen : Fenstermodus::Bearbeiten);
             QVERIFY(!ds->filtered());
             QVERIFY(ds->filter().isEmpty());
         }
@@ -612,14 +612,14 @@ private slots:
     void windowCreatedOnceAndAgainAfterClose() {
         Fixture f;
         Tfrm_main& w = *f.window;
-        w.kundenanzeigen(0);
+        w.kundenanzeigen(Fenstermodus::Uebersicht);
         StubWindow* first = f.stub(WindowKind::Kunden);
-        w.kundenanzeigen(1);
+        w.kundenanzeigen(Fenstermodus::Bearbeiten);
         QCOMPARE(f.stub(WindowKind::Kunden), first);
         QCOMPARE(w.ClientArea->subWindowList().size(), 1);
         w.subWindowOf(first)->close();
         QTRY_VERIFY(!stubs[int(WindowKind::Kunden)]);
-        w.kundenanzeigen(1);
+        w.kundenanzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(f.stub(WindowKind::Kunden));
         QCOMPARE(w.ClientArea->subWindowList().size(), 1);
     }
@@ -628,7 +628,7 @@ private slots:
         Fixture f;
         Tfrm_main& w = *f.window;
         w.plug(WindowKind::Kunden, WindowPlug{});
-        w.kundenanzeigen(4);
+        w.kundenanzeigen(Fenstermodus::Neu);
         QVERIFY(w.ClientArea->subWindowList().isEmpty());
         QVERIFY(!dm->ibt_kunde->isActive());
         QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 4}}));
@@ -651,7 +651,7 @@ private slots:
 
         // A customer row that cannot be posted: the error box, the window is
         // not brought forward, the edit stays pending.
-        w.kundenanzeigen(7);
+        w.kundenanzeigen(Fenstermodus(7));
         dm->ibt_kunde->append();
         dm->ibt_kunde->fieldByName("KNDNR")->clear();  // no number: cannot be saved
         d.expectError();
@@ -680,7 +680,7 @@ private slots:
         QVERIFY(!w.jcp_assistent->isVisible());
         QVERIFY(w.ClientArea->isVisible());
         // Opening a window loads its page into the hidden panel.
-        w.kundenanzeigen(5);
+        w.kundenanzeigen(Fenstermodus::Suchen);
         QCOMPARE(f.shownHelp(), f.helpFile("kundesuchen.htm"));
         QVERIFY(!w.jcp_assistent->isVisible());
         QTest::mouseClick(w.JvHTButton1, Qt::LeftButton);
@@ -883,8 +883,8 @@ private slots:
     void windowArrangement() {
         Fixture f;
         Tfrm_main& w = *f.window;
-        w.kundenanzeigen(7);
-        w.traineranzeigen(7);
+        w.kundenanzeigen(Fenstermodus(7));
+        w.traineranzeigen(Fenstermodus(7));
         w.Nebeneinander1->trigger();
         QMdiSubWindow* a = w.subWindowOf(f.stub(WindowKind::Kunden));
         QMdiSubWindow* b = w.subWindowOf(f.stub(WindowKind::Trainer));
@@ -907,7 +907,7 @@ private slots:
         Fixture f;
         platform::ScopedScriptedDialogs d;
         Tfrm_main& w = *f.window;
-        w.kundenanzeigen(4);
+        w.kundenanzeigen(Fenstermodus::Neu);
         dm->ibt_kunde->fieldByName("NAME")->setAsString("Krüger");
         dm->ibt_trainer->open();
         dm->ibt_trainer->append();
@@ -925,7 +925,7 @@ private slots:
         Fixture f;
         platform::ScopedScriptedDialogs d;
         Tfrm_main& w = *f.window;
-        w.kundenanzeigen(4);
+        w.kundenanzeigen(Fenstermodus::Neu);
         dm->ibt_kunde->fieldByName("NAME")->setAsString("Erster");
         dm->ibt_kunde->post();
         dm->ibt_kunde->append();

@@ -113,10 +113,10 @@ int warteAufSignal() {
         if (!p.starten()) return 2;
         p.beiSignalenBeenden();
         p.hauptfenster()->show();
-        frm_main->kundenanzeigen(4);
+        frm_main->kundenanzeigen(Fenstermodus::Neu);
         dm->ibt_kunde->fieldByName("NAME")->setAsString("Gepostet");
         dm->ibt_kunde->post();
-        frm_main->kundenanzeigen(4);
+        frm_main->kundenanzeigen(Fenstermodus::Neu);
         QWidget* name = gebunden(frm_main->findChild<QWidget*>("frm_kunden"), dm->ibt_kunde, "NAME");
         if (!name) return 3;
         tippe(name, "Getippt");
@@ -239,11 +239,11 @@ private slots:
             } else {
                 const QString name = fenster.left(fenster.size() - 1);
                 const int mode = fenster.right(1).toInt();
-                if (name == "kunden") m.kundenanzeigen(mode);
-                else if (name == "hunde") m.hundeanzeigen(mode);
-                else if (name == "kurse") m.kurseanzeigen(mode);
-                else if (name == "trainer") m.traineranzeigen(mode);
-                else if (name == "dokumente") m.dokumenteverwaltunganzeigen(mode);
+                if (name == "kunden") m.kundenanzeigen(Fenstermodus(mode));
+                else if (name == "hunde") m.hundeanzeigen(Fenstermodus(mode));
+                else if (name == "kurse") m.kurseanzeigen(Fenstermodus(mode));
+                else if (name == "trainer") m.traineranzeigen(Fenstermodus(mode));
+                else if (name == "dokumente") m.dokumenteverwaltunganzeigen(Fenstermodus(mode));
                 w = m.findChild<QWidget*>("frm_" + name);
             }
             QVERIFY2(w, qPrintable(fenster));
@@ -295,7 +295,7 @@ private slots:
             Start s;
             QVERIFY(s.start());
             Tfrm_main& m = *frm_main;
-            m.kundenanzeigen(modus);
+            m.kundenanzeigen(Fenstermodus(modus));
             QWidget* w = m.findChild<QWidget*>("frm_kunden");
             QVERIFY(w);
             auto* ds = dm->findChild<db::Dataset*>(tabelle);

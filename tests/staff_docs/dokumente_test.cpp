@@ -78,7 +78,7 @@ private slots:
         dm->ibt_dokumente->setFilter("doknr = 2");
         dm->ibt_dokumente->setFiltered(true);
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(frm_dokumente);
         Tfrm_dokumente& w = *frm_dokumente;
         QCOMPARE(w.windowTitle(), QStringLiteral("Dokumentenverwaltung"));
@@ -136,7 +136,7 @@ private slots:
         Fixture f;
         addDocument(f, 1, "Hausordnung");
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         Tfrm_dokumente& w = *frm_dokumente;
         const int art = columnOf(w.dbg_dokumente, "DOKUMENTART");
         const int verteiler = columnOf(w.dbg_dokumente, "VERTEILUNGSART");
@@ -163,7 +163,7 @@ private slots:
         Fixture f;
         addDocument(f, 1, "Vertrag Einzelstunden", "/srv/alt.doc");
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         Tfrm_dokumente& w = *frm_dokumente;
         const int pfad = columnOf(w.dbg_dokumente, "PFAD");
 
@@ -208,7 +208,7 @@ private slots:
     void pathDialogOnEmptyTableStartsARow() {
         Fixture f;
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         Tfrm_dokumente& w = *frm_dokumente;
         w.dbg_dokumente->setSelectedIndex(columnOf(w.dbg_dokumente, "PFAD"));
         d.expectOpenFile("/home/schule/info.pdf");
@@ -227,7 +227,7 @@ private slots:
         Fixture f;
         addDocument(f, 1, "Infoblatt Impfungen", "/srv/impfung.pdf");
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         Tfrm_dokumente& w = *frm_dokumente;
         w.dbg_dokumente->setSelectedIndex(columnOf(w.dbg_dokumente, "PFAD"));
         const QString dir = "/home/schule/" + QString(170, 'x') + "/";
@@ -265,7 +265,7 @@ private slots:
         addDocument(f, 9, "ohne Datei");
         platform::ScopedScriptedDialogs d;
         platform::ScopedRecordingShell shell;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         Tfrm_dokumente& w = *frm_dokumente;
         QList<platform::ShellCall> expected;
         dm->ibt_dokumente->first();
@@ -360,7 +360,7 @@ private slots:
         Fixture f;
         addDocument(f, 1, "Hausordnung");
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         QPointer<Tfrm_dokumente> w = frm_dokumente;
         // A new row gets number 2; without its number it cannot be saved.
         w->DBNavigator1->btnClick(B::Insert);
@@ -372,7 +372,7 @@ private slots:
             "Die Änderungen an den Dokumenten konnten nicht gesichert werden, da diese nicht vollständig oder nicht "
             "korrekt sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen oder korrigieren "
             "Sie bitte zunächst die Änderungen oder verwerfen Sie diese."));
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(dm->ibt_dokumente->state(), db::DatasetState::Insert);
         QCOMPARE(dm->ibt_dokumente->filter(), QStringLiteral("doknr > 0"));
@@ -393,7 +393,7 @@ private slots:
         QVERIFY(!frm_dokumente);
         QCOMPARE(f.scalar("select dokumentname from dokumente where doknr = 3").toString(),
                  QStringLiteral("Anmeldung Agility"));
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(frm_dokumente);
         QVERIFY(dm->ibt_dokumente->locate("DOKNR", 3));
         const int row = dm->ibt_dokumente->recNo();

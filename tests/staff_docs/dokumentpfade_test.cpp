@@ -97,7 +97,7 @@ private slots:
 
         feindlich::Aufzeichner a;
         platform::ScopedScriptedDialogs d;
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         QVERIFY(frm_dokumente);
         Tfrm_dokumente& w = *frm_dokumente;
         QVERIFY(dm->ibt_dokumente->locate("DOKNR", 1));

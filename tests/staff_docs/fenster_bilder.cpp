@@ -48,11 +48,11 @@ private slots:
         platform::ScopedScriptedDialogs d;
         d.setAcknowledgeMessages(true);
         frm_main->resize(1400, 900);
-        frm_main->traineranzeigen(0);
+        frm_main->traineranzeigen(Fenstermodus::Uebersicht);
         QTest::qWait(200);
         frm_main->grab().save(out + "/trainer.png");
 
-        frm_main->dokumenteverwaltunganzeigen(1);
+        frm_main->dokumenteverwaltunganzeigen(Fenstermodus::Bearbeiten);
         dm->ibt_dokumente->locate("DOKNR", 3);
         frm_dokumente->jvro_kurse->expand();
         QTest::qWait(200);

@@ -45,7 +45,7 @@ private slots:
     void newTrainerOnEmptyTable() {
         Fixture f;
         platform::ScopedScriptedDialogs d;
-        frm_main->traineranzeigen(4);
+        frm_main->traineranzeigen(Fenstermodus::Neu);
         QVERIFY(frm_trainer);
         Tfrm_trainer& w = *frm_trainer;
         QCOMPARE(w.windowTitle(), QStringLiteral("Trainerpflege"));
@@ -68,7 +68,7 @@ private slots:
                      .toString(),
                  QStringLiteral("Frau/Anna/Schmidt/anna@hundeschule-schmidt.de"));
         // The second new trainer gets the next number.
-        frm_main->traineranzeigen(4);
+        frm_main->traineranzeigen(Fenstermodus::Neu);
         QCOMPARE(dm->ibt_trainer->fieldByName("TRAINERNR")->asInteger(), 2);
         KYN_VERIFY_DIALOGS(d);
     }
@@ -80,7 +80,7 @@ private slots:
             Fixture f;
             addTrainer(f, 1, "Bernd", "Meier");
             platform::ScopedScriptedDialogs d;
-            frm_main->traineranzeigen(0);
+            frm_main->traineranzeigen(Fenstermodus::Uebersicht);
             Tfrm_trainer& w = *frm_trainer;
             QCOMPARE(w.dbe_name->text(), QStringLiteral("Meier"));
             // "Ł" has no place in the database's Western European characters.
@@ -93,7 +93,7 @@ private slots:
                 "Die Änderungen an den Trainerdaten konnten nicht gesichert werden, da diese nicht vollständig oder "
                 "nicht korrekt sind ! (Datumsformate korrekt ? Buchstaben in Zahlenfeldern ?) Vervollständigen oder "
                 "korrigieren Sie bitte zunächst die Änderungen oder verwerfen Sie diese."));
-            frm_main->traineranzeigen(mode);
+            frm_main->traineranzeigen(Fenstermodus(mode));
             KYN_VERIFY_DIALOGS(d);
             QCOMPARE(dm->ibt_trainer->state(), db::DatasetState::Edit);
             QCOMPARE(dm->ibt_trainer->fieldByName("TRAINERNR")->asInteger(), 1);
@@ -103,7 +103,7 @@ private slots:
             // Corrected, the next request goes through.
             w.dbe_vname->selectAll();
             QTest::keyClicks(w.dbe_vname, QStringLiteral("Lukas"));
-            frm_main->traineranzeigen(4);
+            frm_main->traineranzeigen(Fenstermodus::Neu);
             QCOMPARE(dm->ibt_trainer->state(), db::DatasetState::Insert);
             QCOMPARE(dm->ibt_trainer->fieldByName("TRAINERNR")->asInteger(), 2);
             QCOMPARE(f.scalar("select vname from trainer where trainernr = 1").toString(),
@@ -116,7 +116,7 @@ private slots:
         Fixture f;
         addTrainer(f, 1, "Carla", "Zorn");
         platform::ScopedScriptedDialogs d;
-        frm_main->traineranzeigen(0);
+        frm_main->traineranzeigen(Fenstermodus::Uebersicht);
         QPointer<Tfrm_trainer> w = frm_trainer;
         type(w->dbe_ort, "");
         w->dbe_ort->selectAll();
@@ -134,7 +134,7 @@ private slots:
                  QStringLiteral("Oldenburg/Welpengruppe samstags"));
 
         // A fresh window shows the posted values.
-        frm_main->traineranzeigen(0);
+        frm_main->traineranzeigen(Fenstermodus::Uebersicht);
         QVERIFY(frm_trainer);
         QVERIFY(frm_trainer != w);
         QCOMPARE(frm_trainer->dbe_ort->text(), QStringLiteral("Oldenburg"));
@@ -146,7 +146,7 @@ private slots:
         Fixture f;
         addTrainer(f, 1, "Carla", "Zorn");
         platform::ScopedScriptedDialogs d;
-        frm_main->traineranzeigen(0);
+        frm_main->traineranzeigen(Fenstermodus::Uebersicht);
         QPointer<Tfrm_trainer> w = frm_trainer;
         w->dbe_name->setFocus();
         w->dbe_name->selectAll();
@@ -170,7 +170,7 @@ private slots:
     void salutationTypedFreelyIsCut() {
         Fixture f;
         platform::ScopedScriptedDialogs d;
-        frm_main->traineranzeigen(4);
+        frm_main->traineranzeigen(Fenstermodus::Neu);
         Tfrm_trainer& w = *frm_trainer;
         QCOMPARE(w.dbc_anrede->items(), QStringList({"Frau", "Herr", "Familie"}));
         QTest::keyClicks(w.dbc_anrede, "Frau Dr. med. vet.");
@@ -187,7 +187,7 @@ private slots:
         f.exec("update trainer set email = \"anna@schmidt.de\" where trainernr = 1");
         platform::ScopedScriptedDialogs d;
         platform::ScopedRecordingShell shell;
-        frm_main->traineranzeigen(0);
+        frm_main->traineranzeigen(Fenstermodus::Uebersicht);
         Tfrm_trainer& w = *frm_trainer;
         QCOMPARE(w.SpeedButton1->toolTip(), QStringLiteral("Email an diese Adresse schreiben."));
         w.SpeedButton1->click();
@@ -206,7 +206,7 @@ private slots:
         addTrainer(f, 1, "Anna", "Schmidt");
         addTrainer(f, 2, "Bernd", "Meier");
         platform::ScopedScriptedDialogs d;
-        frm_main->traineranzeigen(0);
+        frm_main->traineranzeigen(Fenstermodus::Uebersicht);
         Tfrm_trainer& w = *frm_trainer;
 
         struct Col { const char* title; int width; };
