@@ -10,6 +10,9 @@
 //                                    grid until painted
 //   bench_fenster plain-last PATH    every dog read with a prepared statement
 //                                    (the values decoded, the last one kept)
+//   bench_fenster last-scan PATH     after the last record, a search over every
+//                                    dog for a name nobody has (reads all rows
+//                                    not read yet)
 //   bench_fenster start HOME         the program's start (objects in their
 //                                    order) until the main window has painted;
 //                                    HOME is KYNOVIA_HOME with db/kynoviadb
@@ -102,7 +105,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("FIREBIRD_LOCK")) qputenv("FIREBIRD_LOCK", "/tmp/firebird");
     QDir().mkpath(qEnvironmentVariable("FIREBIRD_LOCK"));
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_fenster append|plain-append|last|plain-last PATH | start|bare HOME\n");
+        std::fprintf(stderr, "usage: bench_fenster append|plain-append|last|plain-last|last-scan PATH | start|bare HOME\n");
         return 2;
     }
     const QString mode = QString::fromLocal8Bit(argv[1]), path = QString::fromLocal8Bit(argv[2]);
@@ -178,6 +181,17 @@ int main(int argc, char** argv) {
                           .arg(d.ibt_hunde->recNo())
                           .arg(d.ibt_hunde->fieldByName(QStringLiteral("HUNDNR"))->asString()));
         delete w;
+        return 0;
+    }
+    if (mode == "last-scan") {
+        Tdm d;
+        d.connectTo(path);
+        db::Table* t = d.ibt_hunde;
+        t->open();
+        t->last();
+        m.start();
+        const bool found = t->locate(QStringLiteral("NAME"), QStringLiteral("gibt es nicht"));
+        m.print(mode, QStringLiteral("found=%1 selects=%2").arg(found).arg(t->selectCount()));
         return 0;
     }
     if (mode == "plain-last") {

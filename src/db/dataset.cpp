@@ -507,7 +507,8 @@ void Dataset::clearState() {
     m_arena.clear();
     m_keyCodec.reset();
     m_keyColumnOfField.clear();
-    if (m_pageSelect) m_pageSelect->close();
+    if (m_pageRead.statement) m_pageRead.statement->close();
+    if (m_rangeRead.statement) m_rangeRead.statement->close();
     m_buffer = Row();
     m_current = -1;
     m_eof = m_bof = true;
@@ -858,12 +859,13 @@ bool Dataset::locate(const QString& fieldNames, const QVariant& values, bool cas
     // A key-only row whose key does not match is passed over unread.
     QVector<QPair<int, QVariant>> key;
     for (int i = 0; i < fs.size(); ++i) key.append({fs[i]->index(), i < vals.size() ? vals[i] : QVariant()});
+    const bool scan = !searchesKey(key);
     int i = 0;
     for (;;) {
         for (; i < int(m_rows.size()); ++i) {
             if (m_rows[size_t(i)].keyOnly) {
                 if (!keyMatches(m_rows[size_t(i)], key, caseInsensitive, partialKey)) continue;
-                i = readRow(i, 1);
+                i = readRow(i, 1, scan);
                 if (i >= int(m_rows.size())) break;
             }
             if (matches(m_rows[size_t(i)])) {
@@ -888,10 +890,11 @@ QVariant Dataset::lookup(const QString& fieldNames, const QVariant& values, cons
     fetchAll();
     QVector<QPair<int, QVariant>> key;
     for (int i = 0; i < fs.size(); ++i) key.append({fs[i]->index(), i < vals.size() ? vals[i] : QVariant()});
+    const bool scan = !searchesKey(key);
     for (int r = 0; r < int(m_rows.size()); ++r) {
         if (m_rows[size_t(r)].keyOnly) {
             if (!keyMatches(m_rows[size_t(r)], key, false, false)) continue;
-            r = readRow(r, 1);
+            r = readRow(r, 1, scan);
             if (r >= int(m_rows.size())) break;
         }
         bool ok = true;
@@ -1197,7 +1200,9 @@ void Dataset::writeDelete(const QVector<QVariant>&, const QByteArray&) {
 
 bool Dataset::rowStillSelected(const QVector<QVariant>&, const QByteArray&) { return true; }
 
-bool Dataset::keyedSelectSql(int, QString*, QString*, QVector<QPair<QString, QVariant>>*) { return false; }
+bool Dataset::keyedSelectSql(int, QString*, QString*, QString*, QVector<QPair<QString, QVariant>>*) {
+    return false;
+}
 
 // ---- rows known by their key
 
@@ -1210,17 +1215,19 @@ bool Dataset::readKeyedRest() {
     if (m_identity.isEmpty()) return false;
     for (int i : m_identity)
         if (i < 0 || i >= m_dataFieldCount) return false;
-    QString keySql, rowSql;
+    QString keySql, rowSql, rangeSql;
     QVector<QPair<QString, QVariant>> params;
-    if (!keyedSelectSql(kKeyPage, &keySql, &rowSql, &params)) return false;
+    if (!keyedSelectSql(kKeyPage, &keySql, &rowSql, &rangeSql, &params)) return false;
 
     Statement keys(m_connection, m_transaction);
     keys.prepare(keySql);
     if (keys.columnCount() != m_identity.size()) return false;
-    if (!m_pageSelect) m_pageSelect = std::make_unique<Statement>(m_connection, m_transaction);
-    m_pageSelect->prepare(rowSql);
-    // Whole rows read by key are kept packed like the cursor's rows.
-    if (!m_pageSelect->rowCodec() || !m_codec->samePackedForm(*m_pageSelect->rowCodec())) return false;
+    if (!prepareKeyedRead(m_pageRead, rowSql, kKeyPage)) return false;
+    // Rows whose keys are numbers lying close together are read as a range
+    // (low, high: keys 0 and 1 of that select).
+    m_rangeRead.count = 0;
+    if (m_identity.size() == 1 && !rangeSql.isEmpty() && !prepareKeyedRead(m_rangeRead, rangeSql, 2))
+        m_rangeRead.count = 0;
     for (const auto& p : params) keys.setParam(p.first, p.second);
     keys.open();
     ++m_selectCount;
@@ -1274,48 +1281,95 @@ bool Dataset::readKeyedRest() {
     rest = {};
     if (m_select) m_select->close();
     m_allFetched = true;
-    m_pageSql = rowSql;
     m_pageParams = params;
-    m_pageKeyParams.clear();
-    for (int i = 0; i < kKeyPage; ++i)
-        for (int j = 0; j < m_identity.size(); ++j) m_pageKeyParams << QStringLiteral("kyn_key_%1_%2").arg(i).arg(j);
     if (n > head && m_disableCount == 0)
         for (DataSource* ds : QList<DataSource*>(m_dataSources)) emit ds->rowsFetched(head, n - 1);
     return true;
 }
 
-int Dataset::readRow(int index, int step) {
+bool Dataset::prepareKeyedRead(KeyedRead& read, const QString& sql, int count) {
+    if (!read.statement) read.statement = std::make_unique<Statement>(m_connection, m_transaction);
+    read.statement->prepare(sql);
+    // Whole rows read by key are kept packed like the cursor's rows.
+    if (!read.statement->rowCodec() || !m_codec->samePackedForm(*read.statement->rowCodec())) return false;
+    read.sql = sql;
+    read.count = count;
+    QHash<QString, int> at;
+    const QStringList names = read.statement->paramNames();
+    for (int i = 0; i < names.size(); ++i) at.insert(names[i].toLower(), i);
+    read.keyParam.clear();
+    for (int i = 0; i < count; ++i)
+        for (int j = 0; j < m_identity.size(); ++j) {
+            const int p = at.value(QStringLiteral("kyn_key_%1_%2").arg(i).arg(j), -1);
+            if (p < 0) return false;
+            read.keyParam << p;
+        }
+    return true;
+}
+
+int Dataset::readRow(int index, int step, bool scan) {
     while (index >= 0 && index < int(m_rows.size()) && m_rows[size_t(index)].keyOnly) {
         bool gone = false;
-        index = readPage(index, &gone);
+        index = readPage(index, &gone, scan);
         if (gone && step < 0) --index;
     }
     return index;
 }
 
-int Dataset::readPage(int index, bool* gone) {
+int Dataset::readPage(int index, bool* gone, bool scan) {
     *gone = false;
-    // Pages lie at fixed places, so that walking backwards reads as few
-    // pages as walking forwards.
     const int size = int(m_rows.size());
-    const int from = index / kKeyPage * kKeyPage, to = std::min(from + kKeyPage, size);
     QHash<QString, int> wanted;
     QVector<int> order;
-    for (int i = from; i < to; ++i)
-        if (m_rows[size_t(i)].keyOnly) {
-            wanted.insert(identityOf(m_rows[size_t(i)]), i);
+    qint64 low = 0, high = 0;
+    // The key-only rows of a page. Pages lie at fixed places, so that
+    // walking backwards reads as few pages as walking forwards. Whether their
+    // keys are numbers lying close together (numbers given in sequence, the
+    // table's usual order): then they are read as one range of the key's
+    // index, which costs the server less than a list of keys, whose every
+    // entry it compares with every row.
+    auto collect = [&](int span) {
+        wanted.clear();
+        order.clear();
+        const int from = index / span * span, to = std::min(from + span, size);
+        bool numbers = m_rangeRead.count > 0;
+        for (int i = from; i < to; ++i) {
+            const Row& r = m_rows[size_t(i)];
+            if (!r.keyOnly) continue;
+            wanted.insert(identityOf(r), i);
             order << i;
+            if (!numbers) continue;
+            const QVariant v = rowValue(r, m_identity[0]);
+            if (v.typeId() != QMetaType::Int && v.typeId() != QMetaType::LongLong) {
+                numbers = false;
+                continue;
+            }
+            const qint64 n = v.toLongLong();
+            if (order.size() == 1 || n < low) low = n;
+            if (order.size() == 1 || n > high) high = n;
         }
+        return numbers && !order.isEmpty() && high - low < 2 * qint64(order.size());
+    };
+    // A scan (locate, lookup over every row) reads 1024 rows at a time when
+    // they lie close together.
+    bool range = collect(scan && m_rangeRead.count > 0 ? kScanPage : kKeyPage);
+    if (!range && scan && m_rangeRead.count > 0) range = collect(kKeyPage);
     if (order.isEmpty()) return index;
-    Statement* st = m_pageSelect.get();
-    st->prepare(m_pageSql);
+    KeyedRead& read = range ? m_rangeRead : m_pageRead;
+    Statement* st = read.statement.get();
+    st->prepare(read.sql);
     st->clearParams();
     for (const auto& p : m_pageParams) st->setParam(p.first, p.second);
-    const int k = m_identity.size();
-    for (int i = 0; i < kKeyPage; ++i) {
-        // Unused places repeat the last key.
-        const Row& r = m_rows[size_t(order[std::min(i, int(order.size()) - 1)])];
-        for (int j = 0; j < k; ++j) st->setParam(m_pageKeyParams[i * k + j], rowValue(r, m_identity[j]));
+    if (range) {
+        st->setParam(read.keyParam[0], low);
+        st->setParam(read.keyParam[1], high);
+    } else {
+        const int k = m_identity.size();
+        for (int i = 0; i < read.count; ++i) {
+            // Unused places repeat the last key.
+            const Row& r = m_rows[size_t(order[std::min(i, int(order.size()) - 1)])];
+            for (int j = 0; j < k; ++j) st->setParam(read.keyParam[i * k + j], rowValue(r, m_identity[j]));
+        }
     }
     st->open();
     ++m_selectCount;
@@ -1374,6 +1428,12 @@ void Dataset::settleCurrent() {
         m_current = -1;
         m_eof = m_bof = true;
     }
+}
+
+bool Dataset::searchesKey(const QVector<QPair<int, QVariant>>& wanted) const {
+    for (const auto& w : wanted)
+        if (m_keyColumnOfField.value(w.first, -1) >= 0) return true;
+    return false;
 }
 
 bool Dataset::keyMatches(const Row& r, const QVector<QPair<int, QVariant>>& wanted, bool caseInsensitive,

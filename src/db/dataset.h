@@ -239,10 +239,12 @@ protected:
     // Reading by key (see last()): `keys` selects the identity columns of
     // every row, with the conditions and the order of the select; `rows`
     // selects whole rows, in the form of the select, by `count` identities
-    // (parameter kyn_key_I_J: identity I, its column J); `params` receives
-    // the values of the other parameters of both. False when the dataset
-    // cannot be read that way.
-    virtual bool keyedSelectSql(int count, QString* keys, QString* rows,
+    // (parameter kyn_key_I_J: identity I, its column J); `range`, for a key
+    // of one column, selects whole rows whose key lies between kyn_key_0_0
+    // and kyn_key_1_0 (empty: none); `params` receives the values of the
+    // other parameters of all three. False when the dataset cannot be read
+    // that way.
+    virtual bool keyedSelectSql(int count, QString* keys, QString* rows, QString* range,
                                 QVector<QPair<QString, QVariant>>* params);
 
 private:
@@ -297,20 +299,31 @@ private:
     // -1 the previous) takes its place. Returns the row's index now; -1 or
     // recordCount() when there is none. Every read of a row's values goes
     // through here (or through the current row, which is always whole).
-    int readRow(int index, int step = 1);
-    int readPage(int index, bool* gone);
+    // A scan (locate, lookup) reads wider pages.
+    int readRow(int index, int step = 1, bool scan = false);
+    int readPage(int index, bool* gone, bool scan);
     void dropRow(int index);
     // The current row whole again after rows were dropped or deleted.
     void settleCurrent();
+    // Whether a search compares a key field (key-only rows are then read
+    // only where the key matches; otherwise a search reads wide pages).
+    bool searchesKey(const QVector<QPair<int, QVariant>>& wanted) const;
     bool keyMatches(const Row& r, const QVector<QPair<int, QVariant>>& wanted, bool caseInsensitive,
                     bool partialKey) const;
-    static constexpr int kKeyPage = 64;
+    static constexpr int kKeyPage = 64, kScanPage = 1024;
     std::shared_ptr<const RowCodec> m_keyCodec;  // form of the key-only rows
     QVector<int> m_keyColumnOfField;             // per field: column of the key, -1
-    std::unique_ptr<Statement> m_pageSelect;
-    QString m_pageSql;
+    // The selects of whole rows by key: a page by a list of keys, and rows
+    // by a range of the key.
+    struct KeyedRead {
+        std::unique_ptr<Statement> statement;
+        QString sql;
+        int count = 0;          // keys per read; 0: not used
+        QVector<int> keyParam;  // parameter of key I, column J at [I * columns + J]
+    };
+    KeyedRead m_pageRead, m_rangeRead;
     QVector<QPair<QString, QVariant>> m_pageParams;
-    QStringList m_pageKeyParams;  // kyn_key_I_J in page order
+    bool prepareKeyedRead(KeyedRead& read, const QString& sql, int count);
     bool m_dropNoticePending = false;
     void calculate(Row& r);
     void doScroll(int newRow);
@@ -425,7 +438,7 @@ protected:
     QString writtenTable() const override { return m_tableName; }
     Reread readRowAgain(const QVector<QVariant>& values, const QByteArray& rowId,
                         QVector<QVariant>* columns) override;
-    bool keyedSelectSql(int count, QString* keys, QString* rows,
+    bool keyedSelectSql(int count, QString* keys, QString* rows, QString* range,
                         QVector<QPair<QString, QVariant>>* params) override;
 
 private:

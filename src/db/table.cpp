@@ -173,7 +173,7 @@ QString Table::selectSql(QVector<QPair<QString, QVariant>>* params) {
     return sql;
 }
 
-bool Table::keyedSelectSql(int count, QString* keys, QString* rows,
+bool Table::keyedSelectSql(int count, QString* keys, QString* rows, QString* range,
                            QVector<QPair<QString, QVariant>>* params) {
     // Rows are found again by primary key; key-less tables keep reading
     // whole rows.
@@ -197,8 +197,12 @@ bool Table::keyedSelectSql(int count, QString* keys, QString* rows,
         }
         byKey = alternatives.join(QStringLiteral(" or "));
     }
-    *rows = selectAll(m_tableName, false) + (where.isEmpty() ? QStringLiteral(" where ") : where + QStringLiteral(" and ")) +
-            QLatin1Char('(') + byKey + QLatin1Char(')');
+    const QString rowsWhere = where.isEmpty() ? QStringLiteral(" where ") : where + QStringLiteral(" and ");
+    *rows = selectAll(m_tableName, false) + rowsWhere + QLatin1Char('(') + byKey + QLatin1Char(')');
+    range->clear();
+    if (pk.size() == 1)
+        *range = selectAll(m_tableName, false) + rowsWhere +
+                 QStringLiteral("(%1 between :kyn_key_0_0 and :kyn_key_1_0)").arg(pk.first());
     return true;
 }
 

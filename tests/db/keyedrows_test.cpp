@@ -134,6 +134,24 @@ private slots:
         QCOMPARE(t.recNo(), full.size() - 3);
         QCOMPARE(t.lookup("NR", full[mid + 1], "BETRAG").toDouble(), full[mid + 1] * 0.5);
         QVERIFY(!t.locate("NR", 5000));
+        // A search by a field that is no key reads the rows it passes.
+        Table u(d.conn.get(), d.tr(), "HERR");
+        u.setIndexFieldNames(order);
+        u.setFetchPacket(20);
+        if (!filter.isEmpty()) {
+            u.setFilter(filter);
+            u.setFiltered(true);
+        }
+        u.open();
+        u.last();
+        const int far = full.size() - 30;
+        const QString farName = QString("n%1").arg((full[far] * 37) % 1000, 4, 10, QChar('0'));
+        QVERIFY(u.locate("NAME", farName));
+        QCOMPARE(u.recNo(), far);
+        QCOMPARE(nrOf(u), full[far]);
+        QCOMPARE(u.lookup("NAME", farName, "NR").toInt(), full[far]);
+        QVERIFY(!u.locate("NAME", "gibt es nicht"));
+        QCOMPARE(u.recordCount(), full.size());
     }
 
     // A row not read yet is edited, deleted, or gets a row appended after
