@@ -170,7 +170,6 @@ Dataset::~Dataset() {
     if (m_transaction) m_transaction->removeDataset(this);
     for (DataSource* ds : QList<DataSource*>(m_dataSources)) ds->m_dataset = nullptr;
     qDeleteAll(m_fields);
-    qDeleteAll(m_retiredFields);
     for (auto& p : m_preparedCache) qDeleteAll(p.fields);
 }
 
@@ -199,15 +198,17 @@ void Dataset::resetFields() {
     if (!m_fieldsCreated) return;
     // Calculated and lookup fields added by the program are declared again
     // from their settings; data fields follow the new select.
-    retireFields(m_fields);
+    qDeleteAll(m_fields);
     m_fields.clear();
     m_fieldsCreated = false;
+    fieldsChanged();
 }
 
 Field* Dataset::addCalculatedField(const QString& name, FieldType type, int size) {
     Field* f = new Field(this, name, type, size, FieldKind::Calculated);
     f->m_index = m_fields.size();
     m_fields.append(f);
+    fieldsChanged();
     return f;
 }
 
@@ -218,17 +219,15 @@ Field* Dataset::addLookupField(const QString& name, FieldType type, int size, Da
     f->setLookup(lookupDataset, keyField, lookupKeyField, resultField);
     f->m_index = m_fields.size();
     m_fields.append(f);
+    fieldsChanged();
     return f;
 }
 
-void Dataset::retireFields(const QVector<Field*>& fields) {
-    m_retiredFields += fields;
-    // Controls look their fields up again when a dataset is reopened; a
-    // field retired this long ago is no longer referenced.
-    if (m_retiredFields.size() > 4000) {
-        for (int i = 0; i < 2000; ++i) delete m_retiredFields[i];
-        m_retiredFields.remove(0, 2000);
-    }
+void Dataset::fieldsChanged() {
+    // One counter for all datasets: a number is never given twice, so a
+    // holder can tell new fields from old ones at the same address.
+    static quint64 counter = 0;
+    m_fieldsVersion = ++counter;
 }
 
 bool Dataset::switchPreparedSelect(const QString& sql) {
@@ -239,6 +238,7 @@ bool Dataset::switchPreparedSelect(const QString& sql) {
     current.statement = std::move(m_select);
     current.fields = m_fields;
     current.dataFieldCount = m_dataFieldCount;
+    current.fieldsVersion = m_fieldsVersion;
     m_fields.clear();
     m_fieldsCreated = false;
     bool found = false;
@@ -247,13 +247,14 @@ bool Dataset::switchPreparedSelect(const QString& sql) {
         m_select = std::move(it->statement);
         m_fields = it->fields;
         m_dataFieldCount = it->dataFieldCount;
+        m_fieldsVersion = it->fieldsVersion;
         m_preparedCache.erase(it);
         found = true;
         break;
     }
     m_preparedCache.push_back(std::move(current));
     if (m_preparedCache.size() > kCacheSize) {
-        retireFields(m_preparedCache.front().fields);
+        qDeleteAll(m_preparedCache.front().fields);
         m_preparedCache.erase(m_preparedCache.begin());
     }
     if (!found) return false;
@@ -280,7 +281,7 @@ void Dataset::createFields() {
     for (Field* f : m_fields)
         if (f->kind() != FieldKind::Data) extra.append(f);
         else old.append(f);
-    retireFields(old);
+    qDeleteAll(old);
     m_fields.clear();
     const auto& cols = st->columns();
     int first = hasRowIdColumn() ? 1 : 0;
@@ -304,6 +305,7 @@ void Dataset::createFields() {
     for (Field* f : extra) m_fields.append(f);
     for (int i = 0; i < m_fields.size(); ++i) m_fields[i]->m_index = i;
     m_fieldsCreated = true;
+    fieldsChanged();
     if (onFieldsCreated) onFieldsCreated(this);
 }
 

@@ -95,6 +95,11 @@ public:
     void setExcludedFieldNames(const QStringList& columns) { m_excludedFieldNames = columns; }
     // Create the fields now (prepares the select).
     void createFields();
+    // Changes whenever the field objects change (a new select, a reset, a
+    // field added): equal numbers mean the same field objects at the same
+    // places. Holders of fields (a grid's columns) keep names and this
+    // number, never field pointers, since old fields are deleted at once.
+    quint64 fieldsVersion() const { return m_fieldsVersion; }
 
     // --- navigation ---
     void first();
@@ -368,7 +373,6 @@ private:
     int m_rowBeforeInsert = -1;
     QString m_preparedSql;
     QString m_fieldsSql;
-    QVector<Field*> m_retiredFields;  // kept alive: controls may still point at them
     // Queries whose text changes back and forth (a day list, a search) keep
     // their recent statements prepared, with their fields.
     struct PreparedSelect {
@@ -376,10 +380,13 @@ private:
         std::unique_ptr<Statement> statement;
         QVector<Field*> fields;
         int dataFieldCount = 0;
+        quint64 fieldsVersion = 0;
     };
     std::vector<PreparedSelect> m_preparedCache;
     bool switchPreparedSelect(const QString& sql);
-    void retireFields(const QVector<Field*>& fields);
+    // The field objects changed: a new version number.
+    void fieldsChanged();
+    quint64 m_fieldsVersion = 0;
     QList<QPointer<Dataset>> m_details;
     void checkDetailsBrowseMode();
     int findRow(const QVector<QVariant>& values, const QByteArray& rowId);

@@ -37,8 +37,14 @@ void DatasetModel::setColumns(const QList<DbGridColumn>& columns) {
 }
 
 db::Field* DatasetModel::fieldAt(int column) const {
-    if (column < 0 || column >= m_fields.size() || !active() || m_fieldsOf != dataset()) return nullptr;
-    return m_fields[column];
+    if (column < 0 || column >= m_fieldIndex.size() || !active() || m_fieldsOf != dataset()) return nullptr;
+    db::Dataset* d = dataset();
+    // Fields made since the columns were looked up: none until the model
+    // has followed them (the dataset tells it with its next change signal).
+    if (d->fieldsVersion() != m_fieldsVersion) return nullptr;
+    const int i = m_fieldIndex[column];
+    const QVector<db::Field*>& fields = d->fields();
+    return i >= 0 && i < fields.size() ? fields[i] : nullptr;
 }
 
 int DatasetModel::columnOf(const QString& fieldName) const {
@@ -63,22 +69,24 @@ void DatasetModel::rebuildColumns() {
             }
         }
     }
-    m_fields.clear();
-    for (const DbGridColumn& c : m_columns) m_fields.append(isActive ? d->findField(c.fieldName) : nullptr);
+    m_fieldIndex.clear();
+    for (const DbGridColumn& c : m_columns) {
+        db::Field* f = isActive ? d->findField(c.fieldName) : nullptr;
+        m_fieldIndex.append(f ? f->index() : -1);
+    }
     m_fieldsOf = isActive ? d : nullptr;
+    m_fieldsVersion = isActive ? d->fieldsVersion() : 0;
 }
 
 bool DatasetModel::fieldsStillValid() const {
     db::Dataset* d = dataset();
-    if (!d || !d->isActive() || m_fieldsOf != d) return false;
+    if (!d || !d->isActive() || m_fieldsOf != d || d->fieldsVersion() != m_fieldsVersion) return false;
     if (m_userColumns.isEmpty()) {
         int visible = 0;
         for (db::Field* f : d->fields())
             if (f->visible()) ++visible;
         if (visible != m_columns.size()) return false;
     }
-    for (int i = 0; i < m_columns.size(); ++i)
-        if (d->findField(m_columns[i].fieldName) != m_fields[i]) return false;
     return true;
 }
 
@@ -91,9 +99,9 @@ void DatasetModel::resetAll() {
     endResetModel();
     QStringList names;
     for (const DbGridColumn& c : m_columns) names << c.fieldName;
-    if (names != m_columnNames || m_fields != m_lastFields) {
+    if (names != m_columnNames || m_fieldsVersion != m_lastFieldsVersion) {
         m_columnNames = names;
-        m_lastFields = m_fields;
+        m_lastFieldsVersion = m_fieldsVersion;
         emit columnsChanged();
     }
 }

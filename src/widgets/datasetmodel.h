@@ -91,10 +91,13 @@ private:
     QPointer<db::DataSource> m_ds;
     QList<DbGridColumn> m_userColumns;
     QList<DbGridColumn> m_columns;
-    QVector<db::Field*> m_fields;
+    // Per column the place of its field in the dataset's field list (-1:
+    // none), valid while the dataset's fields keep the version read with it.
+    QVector<int> m_fieldIndex;
     QPointer<db::Dataset> m_fieldsOf;
+    quint64 m_fieldsVersion = 0;
     QStringList m_columnNames;
-    QVector<db::Field*> m_lastFields;
+    quint64 m_lastFieldsVersion = 0;
     int m_rows = 0;
     int m_indicatorRow = -1;
     int m_packet = 60;
