@@ -468,3 +468,8 @@ bool Tfrm_beratungen::terminZeigen(const QDateTime& datum) {
     DBNavigator2Click();
     return true;
 }
+
+void Tfrm_beratungen::datenOeffnen() {
+    // The customers, the dates and the trainers.
+    oeffnen({m_dm.ibt_kunde, m_dm.ibt_kurstermine, m_dm.ibt_trainer});
+}

@@ -34,6 +34,9 @@ public:
     explicit Tfrm_beratungen(Tdm& data, QWidget* parent = nullptr);
     ~Tfrm_beratungen() override;
 
+    // The datasets the window works on (see WorkingWindow).
+    void datenOeffnen() override;
+
     static QString meldungDatum();
     static QString meldungUhrzeit();
 

@@ -715,6 +715,11 @@ void Tfrm_kurse::zeigeKursauswahl(KursAuswahl a) {
     b->setChecked(true);
 }
 
+void Tfrm_kurse::datenOeffnen() {
+    // The courses, the current course's dates and the trainers.
+    oeffnen({m_dm.ibt_kurse, m_dm.ibt_kurstermine, m_dm.ibt_trainer});
+}
+
 bool Tfrm_kurse::check_sichern() {
     // 1. The course. Posting it posts its pending details first; when one of
     //    those is what fails, the course dates' message says so.

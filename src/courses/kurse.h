@@ -88,6 +88,8 @@ public:
     // The save check: posts the pending course row, then the pending course
     // date; false after the subject's message when a post fails.
     bool check_sichern() override;
+    // The datasets the window works on (see WorkingWindow).
+    void datenOeffnen() override;
 
     // --- controls ---
     widgets::DbGrid* dbg_kurse = nullptr;

@@ -369,6 +369,11 @@ QWidget* Tfrm_hunde::buildAnamnese() {
 
 void Tfrm_hunde::FormCreate() { dbcb_rasse->setItems(rassen_fuer_fenster(false)); }
 
+void Tfrm_hunde::datenOeffnen() {
+    // All dogs.
+    oeffnen({m_dm.ibt_hunde});
+}
+
 bool Tfrm_hunde::check_sichern() {
     return platform::sichern(*m_dm.ibt_hunde, platform::Daten::Hundedaten, platform::Icon::Warning,
                              platform::Abbruch::Still);

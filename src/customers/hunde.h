@@ -31,6 +31,8 @@ public:
 
     // The save check of ibt_hunde; false after the window's message.
     bool check_sichern() override;
+    // The datasets the window works on (see WorkingWindow).
+    void datenOeffnen() override;
 
     QGroupBox* gb_suchen = nullptr;
     QLineEdit* suchtext_hunde = nullptr;

@@ -872,6 +872,11 @@ void Tfrm_kunden::closeEvent(QCloseEvent* e) {
     else e->ignore();
 }
 
+void Tfrm_kunden::datenOeffnen() {
+    // The customers, the current customer's dogs and the dog's diary.
+    oeffnen({m_dm.ibt_kunde, m_dm.ibt_kunde_hunde, m_dm.ibt_hundetagebuch});
+}
+
 bool Tfrm_kunden::check_sichern() {
     using platform::Abbruch;
     using platform::Daten;

@@ -42,6 +42,8 @@ public:
     // The save check: the dogs, then the customer back to browse state;
     // false after the window's message when a post fails.
     bool check_sichern() override;
+    // The datasets the window works on (see WorkingWindow).
+    void datenOeffnen() override;
     // The hidden page "Ausgehändigte Dokumente" can be made current, too.
     void zeigeSeite(const QString& pageControl, const QString& page) override;
 

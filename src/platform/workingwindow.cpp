@@ -4,6 +4,8 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 
+#include "db/dataset.h"
+
 namespace workingwindow {
 
 void zeigeSeite(QWidget* window, const QString& pageControl, const QString& page) {
@@ -56,4 +58,9 @@ void fensterwahlAbmelden(Fensterwahl* f) {
 bool importUnentschieden() {
     WorkingWindow* import = g_fensterwahl ? g_fensterwahl->arbeitsfenster(WindowKind::Datenimport) : nullptr;
     return import && import->importUnentschieden();
+}
+
+void WorkingWindow::oeffnen(std::initializer_list<db::Dataset*> datasets) {
+    for (db::Dataset* ds : datasets)
+        if (!ds->isActive()) ds->open();
 }

@@ -13,6 +13,11 @@
 // window's header, and their libraries do not link the shell's.
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
+
+namespace db {
+class Dataset;
+}
 
 class WorkingWindow {
 public:
@@ -27,6 +32,12 @@ public:
     // before a backup, which would commit it.
     virtual bool importUnentschieden() const { return false; }
 
+    // Opens the datasets the window works on, those not open yet, in the
+    // window's order. The open function calls it each time it is asked for
+    // the window: after making or finding the window, before it is brought
+    // to the front and before the save check and the mode steps.
+    virtual void datenOeffnen() {}
+
     // Mode hooks of the open functions (defaults: by object name below the
     // window).
     // Make `page` the current page of the page control `pageControl`
@@ -36,6 +47,10 @@ public:
     virtual void zeigeSteuerelement(const QString& name, bool visible);
     // Give the focus to the control `name`.
     virtual void setzeFokus(const QString& name);
+
+protected:
+    // Opens those of `datasets` that are not open, in this order.
+    static void oeffnen(std::initializer_list<db::Dataset*> datasets);
 };
 
 // The default hooks, for windows without the interface.

@@ -96,11 +96,6 @@ void filterAus(db::Dataset* ds) {
     ds->setFilter(QString());
 }
 
-void oeffnen(std::initializer_list<db::Dataset*> list) {
-    for (db::Dataset* ds : list)
-        if (!ds->isActive()) ds->open();
-}
-
 // Shows a window modally: a dialog runs its own loop, another window is
 // made application-modal.
 void modalZeigen(QWidget* w) {
@@ -740,6 +735,10 @@ void Tfrm_main::showWindow(QWidget* w) {
     sub->raise();
 }
 
+void Tfrm_main::openDatasets(QWidget* w) {
+    if (auto* ww = dynamic_cast<WorkingWindow*>(w)) ww->datenOeffnen();
+}
+
 bool Tfrm_main::saveCheck(QWidget* w) {
     if (auto* ww = dynamic_cast<WorkingWindow*>(w)) return ww->check_sichern();
     return true;
@@ -765,7 +764,7 @@ void Tfrm_main::kundenanzeigen(Fenstermodus mode) {
     try {
         QWidget* w = prepareWindow(WindowKind::Kunden);
         if (!w) return;
-        oeffnen({m_dm->ibt_kunde, m_dm->ibt_kunde_hunde, m_dm->ibt_hundetagebuch});
+        openDatasets(w);
         showWindow(w);
         const QString pg = QStringLiteral("pg_kunde");
         switch (mode) {
@@ -818,7 +817,7 @@ void Tfrm_main::hundeanzeigen(Fenstermodus mode) {
     try {
         QWidget* w = prepareWindow(WindowKind::Hunde);
         if (!w) return;
-        oeffnen({m_dm->ibt_hunde});
+        openDatasets(w);
         showWindow(w);
         if (mode == Fenstermodus::Suchen) {
             if (!saveCheck(w)) return;
@@ -835,7 +834,7 @@ void Tfrm_main::kurseanzeigen(Fenstermodus mode) {
     try {
         QWidget* w = prepareWindow(WindowKind::Kurse);
         if (!w) return;
-        oeffnen({m_dm->ibt_kurse, m_dm->ibt_kurstermine, m_dm->ibt_trainer});
+        openDatasets(w);
         // No general show step.
         if (mode == Fenstermodus::Uebersicht) {
             if (!saveCheck(w)) return;
@@ -885,7 +884,7 @@ void Tfrm_main::beratungenanzeigen(Fenstermodus mode) {
     try {
         QWidget* w = prepareWindow(WindowKind::Beratungen);
         if (!w) return;
-        oeffnen({m_dm->ibt_kunde, m_dm->ibt_kurstermine, m_dm->ibt_trainer});
+        openDatasets(w);
         if (mode == Fenstermodus::Bearbeiten) {
             showWindow(w);
             hilfeseite_laden(QStringLiteral("\\help\\terminberatung.htm"));
@@ -920,7 +919,7 @@ void Tfrm_main::traineranzeigen(Fenstermodus mode) {
     try {
         QWidget* w = prepareWindow(WindowKind::Trainer);
         if (!w) return;
-        oeffnen({m_dm->ibt_trainer});
+        openDatasets(w);
         showWindow(w);
         if (mode == Fenstermodus::Uebersicht) {
             saveCheck(w);  // its result changes nothing
@@ -939,7 +938,7 @@ void Tfrm_main::dokumenteverwaltunganzeigen(Fenstermodus mode) {
     try {
         QWidget* w = prepareWindow(WindowKind::Dokumente);
         if (!w) return;
-        oeffnen({m_dm->ibt_dokumente});
+        openDatasets(w);
         showWindow(w);
         if (mode == Fenstermodus::Bearbeiten) {
             if (!saveCheck(w)) return;

@@ -204,6 +204,9 @@ private:
     // kind is not plugged in.
     QWidget* prepareWindow(WindowKind kind);
     void showWindow(QWidget* w);
+    // The window's datasets (WorkingWindow::datenOeffnen; none for a window
+    // without the interface).
+    void openDatasets(QWidget* w);
     bool saveCheck(QWidget* w);
     void page(QWidget* w, const QString& pageControl, const QString& pageName);
     void control(QWidget* w, const QString& name, bool visible);

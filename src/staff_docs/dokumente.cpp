@@ -134,6 +134,11 @@ void Tfrm_dokumente::aufbauen() {
     outer->addWidget(Panel1);
 }
 
+void Tfrm_dokumente::datenOeffnen() {
+    // The documents.
+    oeffnen({m_dm.ibt_dokumente});
+}
+
 bool Tfrm_dokumente::check_sichern() {
     return platform::sichern(*m_dm.ibt_dokumente, platform::Daten::Dokumente);
 }

@@ -31,6 +31,8 @@ public:
     // The save check (see Tfrm_trainer::check_sichern), with the document
     // window's message (platform::Daten::Dokumente).
     bool check_sichern() override;
+    // The datasets the window works on (see WorkingWindow).
+    void datenOeffnen() override;
 
     // The kinds offered in the "Art" column; the column stores the first letter.
     static QStringList dokumentarten();

@@ -211,6 +211,11 @@ void Tfrm_trainer::aufbauen() {
     setTabOrder(dbe_email, dbm_kommentar);
 }
 
+void Tfrm_trainer::datenOeffnen() {
+    // The trainers.
+    oeffnen({m_dm.ibt_trainer});
+}
+
 bool Tfrm_trainer::check_sichern() {
     return platform::sichern(*m_dm.ibt_trainer, platform::Daten::Trainerdaten);
 }

@@ -36,6 +36,8 @@ public:
     // (platform::sichern, Daten::Trainerdaten) is shown, the edit stays
     // pending and the result is false.
     bool check_sichern() override;
+    // The datasets the window works on (see WorkingWindow).
+    void datenOeffnen() override;
 
     // --- controls ---
     widgets::DbGrid* DBGrid1 = nullptr;

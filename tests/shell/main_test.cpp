@@ -19,10 +19,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidgetItemIterator>
+#include <functional>
 #include <memory>
 
 #include "common/testenv.h"
 #include "common/testregistry.h"
+#include "courses/beratungen.h"
+#include "courses/kurse.h"
+#include "customers/hunde.h"
+#include "customers/kundenstamm.h"
 #include "data/datenmodul.h"
 #include "db/statement.h"
 #include "db/dataset.h"
@@ -34,20 +39,38 @@
 #include "shell/htmlbrowser.h"
 #include "shell/notizblock.h"
 #include "shell/stammdaten.h"
+#include "staff_docs/dokumente.h"
+#include "staff_docs/trainer.h"
 #include "shelltestutil.h"
 #include "widgets/captionpanel.h"
 
 namespace {
 
+// The datasets each real working window opens (WorkingWindow::datenOeffnen),
+// in its order; datasetsOfEachWindow checks the real windows against it.
+const QMap<WindowKind, QStringList> datenJeFenster = {
+    {WindowKind::Kunden, {"ibt_kunde", "ibt_kunde_hunde", "ibt_hundetagebuch"}},
+    {WindowKind::Hunde, {"ibt_hunde"}},
+    {WindowKind::Kurse, {"ibt_kurse", "ibt_kurstermine", "ibt_trainer"}},
+    {WindowKind::Beratungen, {"ibt_kunde", "ibt_kurstermine", "ibt_trainer"}},
+    {WindowKind::Trainer, {"ibt_trainer"}},
+    {WindowKind::Dokumente, {"ibt_dokumente"}},
+};
+
 // A working window as the open functions see it: the named controls of the
-// mode steps and a save check whose result the test sets.
+// mode steps, a save check whose result the test sets, and the datasets of
+// the real window of its kind, so that the mode steps work on them. It
+// notes the order in which the open function asks it for its datasets
+// ("daten") and its save check ("check").
 class StubWindow : public QWidget, public WorkingWindow {
 public:
     static inline bool nextSaveOk = true;
     bool saveOk = nextSaveOk;
     int checks = 0;
+    WindowKind kind;
+    QStringList ablauf;
 
-    StubWindow() {
+    explicit StubWindow(WindowKind k = WindowKind::Kunden) : kind(k) {
         auto* gb = new QGroupBox(this);
         gb->setObjectName("gb_suchen");
         auto* such = new QLineEdit(gb);
@@ -76,7 +99,15 @@ public:
     }
     bool check_sichern() override {
         ++checks;
+        ablauf << "check";
         return saveOk;
+    }
+    void datenOeffnen() override {
+        ablauf << "daten";
+        for (const QString& name : datenJeFenster.value(kind)) {
+            auto* d = dm->findChild<db::Dataset*>(name, Qt::FindDirectChildrenOnly);
+            if (!d->isActive()) d->open();
+        }
     }
     QString page(const char* control) const {
         auto* t = findChild<QTabWidget*>(control);
@@ -123,7 +154,8 @@ struct Fixture {
         window = std::make_unique<Tfrm_main>(*dm);
         frm_main = window.get();
         window->beenden = [this] { ++ended; };
-        for (int i = 0; i < 7; ++i) window->plug(kinds[i], plugWindow(stubs[i]));
+        for (int i = 0; i < 7; ++i)
+            window->plug(kinds[i], plugWindow(stubs[i], [k = kinds[i]] { return new StubWindow(k); }));
         opens = std::make_unique<QSignalSpy>(window.get(), &Tfrm_main::openRequested);
         if (show) {
             window->resize(1200, 800);
@@ -528,6 +560,7 @@ private slots:
         w.hilfeseite_laden("\\help\\inhalt.htm");
         s->saveOk = saveOk;
         s->checks = 0;
+        s->ablauf.clear();
         f.calls();
         if (function == "kurseanzeigen" && mode == 4 && saveOk) d.answer(platform::Answer::Ja);  // "Neuen Kurs einfügen ?"
 
@@ -539,6 +572,9 @@ private slots:
         QVERIFY(sub);
         QVERIFY(s->isVisible());
         QCOMPARE(s->checks, checks);
+        // The datasets are opened once, first, before the save check.
+        QCOMPARE(s->ablauf.value(0), QStringLiteral("daten"));
+        QCOMPARE(s->ablauf.count("daten"), 1);
         QCOMPARE(w.ClientArea->activeSubWindow() == sub, front);
         QCOMPARE(w.ClientArea->activeSubWindow()->isMaximized(), true);
         QCOMPARE(f.shownHelp(), f.helpFile(help.isEmpty() ? "inhalt.htm" : qPrintable(help)));
@@ -562,6 +598,8 @@ private slots:
         QVERIFY(f.window->subWindowOf(s)->isMaximized());
     }
 
+    // Each open function has its window open its datasets (the stubs open
+    // what the real windows do: datasetsOfEachWindow).
     void datasetsOpenedPerFunction() {
         Fixture f;
         Tfrm_main& w = *f.window;
@@ -581,6 +619,45 @@ private slots:
         QVERIFY(active().contains("ibt_kurse") && active().contains("ibt_kurstermine") && active().contains("ibt_trainer"));
         w.dokumenteverwaltunganzeigen(Fenstermodus(7));
         QVERIFY(active().contains("ibt_dokumente"));
+    }
+
+    // What each real working window opens when asked for its datasets: just
+    // its own, in its order (the stubs of the other tests open the same).
+    void datasetsOfEachWindow() {
+        Fixture f(-1, false);
+        QStringList geoeffnet;
+        const auto datasets = dm->findChildren<db::Dataset*>(Qt::FindDirectChildrenOnly);
+        QList<db::Dataset::Handler> handler;
+        for (db::Dataset* d : datasets) {
+            handler << d->afterOpen;
+            d->afterOpen = [&geoeffnet, vorher = d->afterOpen](db::Dataset* ds) {
+                geoeffnet << ds->objectName();
+                if (vorher) vorher(ds);
+            };
+        }
+        auto schliessen = [&] {
+            for (db::Dataset* d : datasets)
+                if (d != dm->ibt_systemdaten) d->close();
+        };
+        const std::pair<WindowKind, std::function<QWidget*()>> fenster[] = {
+            {WindowKind::Kunden, [] { return new Tfrm_kunden(*dm); }},
+            {WindowKind::Hunde, [] { return new Tfrm_hunde(*dm); }},
+            {WindowKind::Kurse, [] { return new Tfrm_kurse(*dm); }},
+            {WindowKind::Beratungen, [] { return new Tfrm_beratungen(*dm); }},
+            {WindowKind::Trainer, [] { return new Tfrm_trainer(*dm); }},
+            {WindowKind::Dokumente, [] { return new Tfrm_dokumente(*dm); }},
+        };
+        for (const auto& [kind, machen] : fenster) {
+            std::unique_ptr<QWidget> w(machen());
+            schliessen();
+            geoeffnet.clear();
+            dynamic_cast<WorkingWindow*>(w.get())->datenOeffnen();
+            QCOMPARE(geoeffnet, datenJeFenster.value(kind));
+            // Open ones are left as they are.
+            dynamic_cast<WorkingWindow*>(w.get())->datenOeffnen();
+            QCOMPARE(geoeffnet, datenJeFenster.value(kind));
+        }
+        for (int i = 0; i < datasets.size(); ++i) datasets[i]->afterOpen = handler[i];
     }
 
     void filterOffAndKept() {
