@@ -712,10 +712,7 @@ void Dataset::checkDetailsBrowseMode() {
 
 void Dataset::doScroll(int newRow) {
     // Callers read the row first (readRow); the current row is always whole.
-    if (newRow >= 0 && newRow < int(m_rows.size()) && m_rows[size_t(newRow)].keyOnly) {
-        newRow = readRow(newRow, 1);
-        if (newRow >= int(m_rows.size())) newRow = readRow(int(m_rows.size()) - 1, -1);
-    }
+    if (newRow >= 0 && newRow < int(m_rows.size()) && m_rows[size_t(newRow)].keyOnly) newRow = readRowOrLast(newRow);
     if (beforeScroll) beforeScroll(this);
     m_current = newRow;
     notifyScrolled();
@@ -797,8 +794,7 @@ void Dataset::setRecNo(int row) {
     checkBrowseMode();
     while (row >= int(m_rows.size()) && canFetchMore()) fetchMore(m_packet);
     if (row < 0 || row >= int(m_rows.size())) return;
-    row = readRow(row, 1);
-    if (row >= int(m_rows.size())) row = readRow(int(m_rows.size()) - 1, -1);
+    row = readRowOrLast(row);
     if (row < 0 || row == m_current) return;
     doScroll(row);
     m_bof = row == 0;
@@ -1318,6 +1314,11 @@ int Dataset::readRow(int index, int step, bool scan) {
     return index;
 }
 
+int Dataset::readRowOrLast(int index) {
+    const int at = readRow(index, 1);
+    return at < int(m_rows.size()) ? at : readRow(int(m_rows.size()) - 1, -1);
+}
+
 int Dataset::readPage(int index, bool* gone, bool scan) {
     *gone = false;
     const int size = int(m_rows.size());
@@ -1423,9 +1424,7 @@ void Dataset::dropRow(int index) {
 
 void Dataset::settleCurrent() {
     if (m_current < 0 || m_current >= int(m_rows.size()) || !m_rows[size_t(m_current)].keyOnly) return;
-    int at = readRow(m_current, 1);
-    if (at >= int(m_rows.size())) at = readRow(int(m_rows.size()) - 1, -1);
-    m_current = at;
+    m_current = readRowOrLast(m_current);
     if (m_rows.empty()) {
         m_current = -1;
         m_eof = m_bof = true;

@@ -84,6 +84,9 @@ public:
     Field* fieldByName(const QString& name);  // throws Error when absent
     Field* findField(const QString& name);    // nullptr when absent
     int fieldCount() { return fields().size(); }
+    // The field at `index` of the fields as they are now, without preparing
+    // anything (nullptr outside); for holders that checked fieldsVersion().
+    Field* fieldAt(int index) const { return index >= 0 && index < m_fields.size() ? m_fields[index] : nullptr; }
     // Settings applied when the fields are created.
     Field* addCalculatedField(const QString& name, FieldType type, int size = 0);
     Field* addLookupField(const QString& name, FieldType type, int size, Dataset* lookupDataset,
@@ -306,6 +309,9 @@ private:
     // through here (or through the current row, which is always whole).
     // A scan (locate, lookup) reads wider pages.
     int readRow(int index, int step = 1, bool scan = false);
+    // The row at `index` whole, or, when it and every row after it are gone,
+    // the last row before it; recordCount() or -1 when there is none.
+    int readRowOrLast(int index);
     int readPage(int index, bool* gone, bool scan);
     void dropRow(int index);
     // The current row whole again after rows were dropped or deleted.

@@ -42,9 +42,7 @@ db::Field* DatasetModel::fieldAt(int column) const {
     // Fields made since the columns were looked up: none until the model
     // has followed them (the dataset tells it with its next change signal).
     if (d->fieldsVersion() != m_fieldsVersion) return nullptr;
-    const int i = m_fieldIndex[column];
-    const QVector<db::Field*>& fields = d->fields();
-    return i >= 0 && i < fields.size() ? fields[i] : nullptr;
+    return d->fieldAt(m_fieldIndex[column]);
 }
 
 int DatasetModel::columnOf(const QString& fieldName) const {
