@@ -25,25 +25,18 @@
 #include "platform/workingwindow.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "platform/meldungen.h"
 #include "platform/shell.h"
 
 using platform::guarded;
 
+using platform::Fehlschlag;
+using platform::fehlschlagMelden;
+using platform::grund;
+
 namespace {
 
 const QString cr = QStringLiteral("\r\n");
-
-QString grund() {
-    try {
-        throw;
-    } catch (const db::Error& e) {
-        return e.message();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("unbekannter Fehler");
-    }
-}
 
 void meldung(const QString& text, platform::Icon icon = platform::Icon::Information) {
     platform::dialogs().messageBox(text, icon);
@@ -55,9 +48,7 @@ void meldung(const QString& text, platform::Icon icon = platform::Icon::Informat
 bool importOffen(Tdm& dm) {
     const bool offen = dm.commitsHeld() || ::importUnentschieden();
     if (!offen) return false;
-    meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
-                           "verwerfen Sie ihn zuerst."),
-            platform::Icon::Warning);
+    platform::importOffenMelden(platform::ImportOffen::Kursaenderung);
     return true;
 }
 
@@ -469,9 +460,7 @@ bool Tdlg_kurs_verschieben::b_verschiebenClick() {
     } catch (...) {
         const QString text = grund();
         neuLesen();
-        meldung(QStringLiteral("Die Termine konnten nicht verschoben werden: ") + text + cr + cr +
-                    QStringLiteral("Es wurde nichts verschoben."),
-                platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::TermineVerschieben, text);
         return false;
     }
     datenNeuLesen(m_dm);
@@ -566,7 +555,7 @@ bool Tdlg_kurs_stornieren::b_stornierenClick(const QDateTime& jetztVorgabe) {
     try {
         stornieren(m_dm.idb.get(), m_dm.ibt, m_kurs.kursnr, loeschen, jetzt);
     } catch (...) {
-        meldung(QStringLiteral("Der Kurs konnte nicht storniert werden: ") + grund(), platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::KursStornieren, grund());
         return false;
     }
     m_kurs.status = QStringLiteral("S");

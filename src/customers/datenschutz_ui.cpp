@@ -22,26 +22,18 @@
 #include "db/statement.h"
 #include "platform/workingwindow.h"
 #include "platform/dialogs.h"
+#include "platform/meldungen.h"
 #include "report/reportpaint.h"
+
+using platform::Fehlschlag;
+using platform::fehlschlagMelden;
+using platform::grund;
 
 namespace {
 
 const QString cr = QStringLiteral("\r\n");
 
 QString nummer(int kndnr) { return QStringLiteral("%1").arg(kndnr, 4, 10, QLatin1Char('0')); }
-
-// The text of the exception being handled.
-QString grund() {
-    try {
-        throw;
-    } catch (const db::Error& e) {
-        return e.message();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("unbekannter Fehler");
-    }
-}
 
 void meldung(const QString& text, platform::Icon icon = platform::Icon::Information) {
     platform::dialogs().messageBox(text, icon);
@@ -74,9 +66,7 @@ QStringList schule(Tdm& dm) {
 // "übernehmen" or "verwerfen"; the user decides that first.
 bool importOffen() {
     if (!::importUnentschieden()) return false;
-    meldung(QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
-                           "verwerfen Sie ihn zuerst; danach kann der Kunde gelöscht werden."),
-            platform::Icon::Warning);
+    platform::importOffenMelden(platform::ImportOffen::KundeLoeschen);
     return true;
 }
 
@@ -137,7 +127,7 @@ bool datenauskunft(Tdm& dm, int kndnr, QWidget* parent) {
         Tfrm_qr_datenauskunft qr;
         seiten = qr.layout(a, schule(dm));
     } catch (...) {
-        meldung(QStringLiteral("Die Datenauskunft konnte nicht erstellt werden: ") + grund(), platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::DatenauskunftErstellen, grund());
         return false;
     }
     const QString name = bezeichnung(kndnr, a.kunde);
@@ -153,8 +143,7 @@ bool datenauskunft(Tdm& dm, int kndnr, QWidget* parent) {
     const QFileInfo info(json);
     const QString pdf = info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
     if (!schreiben(json, datenschutz::auskunftJson(a))) {
-        meldung(QStringLiteral("Die Datei \"%1\" konnte nicht geschrieben werden. Bitte wählen Sie einen anderen Ort.").arg(json),
-                platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::DateiSchreiben, json);
         return false;
     }
     if (!report::printToPdf(seiten, pdf)) {
@@ -179,7 +168,7 @@ bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent) {
     try {
         umfang = datenschutz::umfangLesen(dm.idb.get(), dm.ibt, kndnr);
     } catch (...) {
-        meldung(QStringLiteral("Der Kunde kann nicht gelöscht werden: ") + grund(), platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::KundeLoeschenPruefen, grund());
         return false;
     }
     Tdlg_kunde_loeschen dlg(umfang, parent ? parent : QApplication::activeWindow());
@@ -197,9 +186,7 @@ bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent) {
         dm.ibt->commitRetaining();
         backup::writeBackup(dm.idb->databaseName(), sicherung, dm.idb->user(), dm.idb->password());
     } catch (...) {
-        meldung(QStringLiteral("Vor dem Löschen konnte keine Datensicherung angelegt werden: ") + grund() + cr + cr +
-                    QStringLiteral("Der Kunde wurde nicht gelöscht."),
-                platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::SicherungVorLoeschen, grund());
         return false;
     }
 
@@ -214,9 +201,7 @@ bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent) {
         } catch (...) {
         }
         datenNeuLesen(dm);
-        meldung(QStringLiteral("Der Kunde konnte nicht gelöscht werden: ") + text + cr + cr +
-                    QStringLiteral("Es wurde nichts gelöscht."),
-                platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::KundeLoeschen, text);
         return false;
     }
     try {
@@ -418,7 +403,7 @@ void Tfrm_alte_kunden::aktualisieren(const QDate& heute) {
         liste = datenschutz::alteKunden(m_dm.idb.get(), m_dm.ibt, se_jahre->value(),
                                           heute.isValid() ? heute : QDate::currentDate());
     } catch (...) {
-        meldung(QStringLiteral("Die alten Kundendaten konnten nicht gelesen werden: ") + grund(), platform::Icon::Error);
+        fehlschlagMelden(Fehlschlag::AlteKundenLesen, grund());
         return;
     }
     tw_kunden->setRowCount(int(liste.size()));

@@ -2,31 +2,18 @@
 // The save check of the working windows and its German messages, in one
 // place: every window that posts its pending edits before the user moves on
 // (another window, another page, the end of the program) does it through
-// sichern() and shows the same texts.
+// sichern() and shows the same texts (platform/meldungen.h).
 #include <QString>
 #include <functional>
 
 #include "platform/dialogs.h"
+#include "platform/meldungen.h"
 
 namespace db {
 class Dataset;
 }
 
 namespace platform {
-
-// What a window's save check failed to save; the words its message uses.
-enum class Daten {
-    Kundendaten,           // "Kundendaten"
-    Hundedaten,            // "Hundedaten"
-    Kursdaten,             // "Kursdaten"
-    TermindatenDesKurses,  // "Termindaten des Kurses"
-    Trainerdaten,          // "Trainerdaten"
-    Dokumente,             // "Dokumenten"
-};
-
-// "Die Änderungen an den <Daten> konnten nicht gesichert werden, da diese
-// nicht vollständig oder nicht korrekt sind ! ..."
-QString sicherungsFehler(Daten daten);
 
 // What the save check does with db::Abort (a handler that has already told
 // the user why it stopped the post): say nothing, or show the save check's

@@ -31,6 +31,7 @@
 #include "widgets/common.h"
 #include "platform/dialogs.h"
 #include "platform/helpviewer.h"
+#include "platform/meldungen.h"
 #include "platform/paths.h"
 #include "shell/about.h"
 #include "shell/globals.h"
@@ -164,11 +165,9 @@ Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent) {
     // meanwhile (a dog changed in the dog search, then the customer window).
     connect(ClientArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
         if (!sub) return;
-        try {
+        platform::guarded([&] {
             widgets::resyncDatasets(sub->widget());
-        } catch (...) {
-            platform::handleCurrentException();
-        }
+        });
     });
     buildAssistent();
 
@@ -466,7 +465,7 @@ void Tfrm_main::datenmodulAnbinden(Tdm& data) {
 }
 
 void Tfrm_main::FormShow() {
-    try {
+    platform::guarded([&] {
         // First-start decision.
         if (!m_dm->ibt_systemdaten->isActive()) m_dm->ibt_systemdaten->open();
         const int erststart = m_dm->ibt_systemdaten->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->asInteger();
@@ -476,9 +475,7 @@ void Tfrm_main::FormShow() {
             setAssistentMitte(true);
             hilfeseite_laden(QStringLiteral("\\help\\ersterstart.htm"));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::closeEvent(QCloseEvent* e) {
@@ -497,13 +494,12 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
-        try {
-            for (db::Dataset* ds : {static_cast<db::Dataset*>(m_dm->ibt_kunde),
-                                    static_cast<db::Dataset*>(m_dm->ibt_kunde_hunde),
-                                    static_cast<db::Dataset*>(m_dm->ibt_hundetagebuch)})
-                if (ds->isActive()) ds->checkBrowseMode();
-        } catch (...) {
-            platform::handleCurrentException();
+        if (!platform::guarded([&] {
+                for (db::Dataset* ds : {static_cast<db::Dataset*>(m_dm->ibt_kunde),
+                                        static_cast<db::Dataset*>(m_dm->ibt_kunde_hunde),
+                                        static_cast<db::Dataset*>(m_dm->ibt_hundetagebuch)})
+                    if (ds->isActive()) ds->checkBrowseMode();
+            })) {
             e->ignore();
             return;
         }
@@ -592,15 +588,13 @@ void Tfrm_main::erststarthilfeAusschalten() {
 }
 
 void Tfrm_main::erststarthilfeSpeichern() {
-    try {
+    platform::guarded([&] {
         db::Table* t = m_dm->ibt_systemdaten;
         if (!t->isActive()) t->open();
         t->edit();
         t->fieldByName(QStringLiteral("ERSTSTARTHILFE"))->setAsInteger(-1);
         t->post();
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::JvHTButton1Click() {
@@ -761,7 +755,7 @@ void Tfrm_main::focus(QWidget* w, const QString& name) {
 
 void Tfrm_main::kundenanzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("kundenanzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Kunden);
         if (!w) return;
         openDatasets(w);
@@ -807,14 +801,12 @@ void Tfrm_main::kundenanzeigen(Fenstermodus mode) {
         default:
             break;
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::hundeanzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("hundeanzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Hunde);
         if (!w) return;
         openDatasets(w);
@@ -824,14 +816,12 @@ void Tfrm_main::hundeanzeigen(Fenstermodus mode) {
             filterAus(m_dm->ibt_hunde);
             hilfeseite_laden(QStringLiteral("\\help\\hundsuchen.htm"));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::kurseanzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("kurseanzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Kurse);
         if (!w) return;
         openDatasets(w);
@@ -847,41 +837,35 @@ void Tfrm_main::kurseanzeigen(Fenstermodus mode) {
             if (!saveCheck(w)) return;
             m_dm->ibt_kurse->append();
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::kurseverschieben(Fenstermodus mode) {
     emit openRequested(QStringLiteral("kurseverschieben"), int(mode));
     kurseanzeigen(Fenstermodus::Uebersicht);
-    try {
+    platform::guarded([&] {
         QWidget* w = workingWindow(WindowKind::Kurse);
         // A course that could not be saved stays in front of the user.
         if (!w || m_dm->ibt_kurse->isEditing()) return;
         hilfeseite_laden(QStringLiteral("\\help\\kursverschieben.htm"));
         kursaktionen::verschiebenZeigen(*m_dm, this);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::kursestornieren(Fenstermodus mode) {
     emit openRequested(QStringLiteral("kursestornieren"), int(mode));
     kurseanzeigen(Fenstermodus::Uebersicht);
-    try {
+    platform::guarded([&] {
         QWidget* w = workingWindow(WindowKind::Kurse);
         if (!w || m_dm->ibt_kurse->isEditing()) return;
         hilfeseite_laden(QStringLiteral("\\help\\kursstornieren.htm"));
         kursaktionen::stornierenZeigen(*m_dm, this);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::beratungenanzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("beratungenanzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Beratungen);
         if (!w) return;
         openDatasets(w);
@@ -890,14 +874,12 @@ void Tfrm_main::beratungenanzeigen(Fenstermodus mode) {
             hilfeseite_laden(QStringLiteral("\\help\\terminberatung.htm"));
             focus(w, QStringLiteral("suchtext_kunde"));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::terminsucheanzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("terminsucheanzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         const bool neu = !workingWindow(WindowKind::Terminsuche);
         QWidget* w = prepareWindow(WindowKind::Terminsuche);
         if (!w) return;
@@ -909,14 +891,12 @@ void Tfrm_main::terminsucheanzeigen(Fenstermodus mode) {
             hilfeseite_laden(QStringLiteral("\\help\\terminsuche.htm"));
             focus(w, QStringLiteral("e_kunde"));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::traineranzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("traineranzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Trainer);
         if (!w) return;
         openDatasets(w);
@@ -928,14 +908,12 @@ void Tfrm_main::traineranzeigen(Fenstermodus mode) {
             m_dm->ibt_trainer->append();
             focus(w, QStringLiteral("dbc_anrede"));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::dokumenteverwaltunganzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("dokumenteverwaltunganzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Dokumente);
         if (!w) return;
         openDatasets(w);
@@ -945,14 +923,12 @@ void Tfrm_main::dokumenteverwaltunganzeigen(Fenstermodus mode) {
             filterAus(m_dm->ibt_dokumente);
             hilfeseite_laden(QStringLiteral("\\help\\dokumenteverwaltung.htm"));
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::Dateiimportieren1Click() {
     emit openRequested(QStringLiteral("Dateiimportieren1Click"), -1);
-    try {
+    platform::guarded([&] {
         QWidget* w = prepareWindow(WindowKind::Datenimport);
         if (!w) return;
         for (db::Dataset* ds : {static_cast<db::Dataset*>(m_dm->ibt_kunde),
@@ -961,24 +937,20 @@ void Tfrm_main::Dateiimportieren1Click() {
             ds->checkBrowseMode();
         }
         showWindow(w);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::OffenePosten1Click() {
     emit openRequested(QStringLiteral("OffenePosten1Click"), -1);
-    try {
+    platform::guarded([&] {
         hilfeseite_laden(QStringLiteral("\\help\\offeneposten.htm"));
         offeneposten::schuleZeigen(*m_dm, this);
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::datenschutzanzeigen(Fenstermodus mode) {
     emit openRequested(QStringLiteral("datenschutzanzeigen"), int(mode));
-    try {
+    platform::guarded([&] {
         if (mode == Fenstermodus::Uebersicht) {
             datenschutz_ui::alteKundendatenZeigen(*m_dm, this);
         } else if (mode == Fenstermodus::Bearbeiten) {
@@ -992,9 +964,7 @@ void Tfrm_main::datenschutzanzeigen(Fenstermodus mode) {
             }
             datenschutz_ui::datenauskunft(*m_dm, datenschutz_ui::aktuellerKunde(*m_dm), this);
         }
-    } catch (...) {
-        platform::handleCurrentException();
-    }
+    });
 }
 
 void Tfrm_main::Datensicherungerstellen1Click() {
@@ -1002,10 +972,7 @@ void Tfrm_main::Datensicherungerstellen1Click() {
     // or "verwerfen" would be taken over without being asked.
     auto* import = dynamic_cast<WorkingWindow*>(workingWindow(WindowKind::Datenimport));
     if (import && import->importUnentschieden()) {
-        platform::dialogs().messageBox(
-            QStringLiteral("Der letzte Datenimport ist weder übernommen noch verworfen. Bitte übernehmen oder "
-                           "verwerfen Sie ihn zuerst; danach kann die Datensicherung erstellt werden."),
-            platform::Icon::Warning);
+        platform::importOffenMelden(platform::ImportOffen::Datensicherung);
         return;
     }
     backup::createBackupInteractive(*m_dm);

@@ -104,11 +104,9 @@ void Tfrm_stammdaten::showEvent(QShowEvent* e) {
     // The main window opens the row at start; a commit or rollback since
     // (the import's buttons) may have closed it again.
     if (!m_dm.ibt_systemdaten->isActive()) {
-        try {
+        platform::guarded([&] {
             m_dm.ibt_systemdaten->open();
-        } catch (...) {
-            platform::handleCurrentException();
-        }
+        });
     }
     QDialog::showEvent(e);
 }
@@ -121,13 +119,8 @@ void Tfrm_stammdaten::zeigen() {
 }
 
 void Tfrm_stammdaten::b_saveClick() {
-    try {
-        m_dm.ibt_systemdaten->checkBrowseMode();
-    } catch (...) {
-        // The dialog stays open with the change pending.
-        platform::handleCurrentException();
-        return;
-    }
+    // A failure has been shown; the dialog stays open with the change pending.
+    if (!platform::guarded([&] { m_dm.ibt_systemdaten->checkBrowseMode(); })) return;
     accept();
 }
 
@@ -138,11 +131,9 @@ void Tfrm_stammdaten::reject() {
     // change is dropped, so that no later post of the row (the first-start
     // switch-off, the end of the program) writes what the user cancelled.
     if (m_dm.ibt_systemdaten->isEditing()) {
-        try {
+        platform::guarded([&] {
             m_dm.ibt_systemdaten->cancel();
-        } catch (...) {
-            platform::handleCurrentException();
-        }
+        });
     }
     QDialog::reject();
 }
