@@ -23,6 +23,7 @@
 #include "widgets/captionpanel.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/feldbau.h"
 #include "widgets/monthcalendar.h"
 
 QPointer<Tfrm_beratungen> frm_beratungen;
@@ -77,9 +78,24 @@ void Tfrm_beratungen::buildUi() {
     Splitter1 = new QSplitter(Qt::Vertical, Splitter2);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setChildrenCollapsible(false);
+    QWidget* oben = buildKundensuche(Splitter1);
+    QWidget* unten = buildTermine(Splitter1);
+    Splitter1->addWidget(oben);
+    Splitter1->addWidget(unten);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 1);
 
-    // --- customer search and list ---
-    auto* oben = new QWidget(Splitter1);
+    buildKalender();
+    Splitter2->addWidget(Splitter1);
+    Splitter2->addWidget(jcp_kalender);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+    Splitter2->setSizes({1000, 300});
+}
+
+// The customer search and list.
+QWidget* Tfrm_beratungen::buildKundensuche(QWidget* parent) {
+    auto* oben = new QWidget(parent);
     auto* obenLayout = new QVBoxLayout(oben);
     obenLayout->setContentsMargins(2, 2, 2, 2);
     gb_suchen = new QGroupBox(QStringLiteral("Suchen nach..."), oben);
@@ -132,13 +148,23 @@ void Tfrm_beratungen::buildUi() {
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
     DBNavigator1->setDataSource(m_dm.ds_kunde);
     obenLayout->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    return oben;
+}
 
-    // --- the appointment and the day list ---
-    auto* unten = new QWidget(Splitter1);
+// The appointment and, under it, the day list.
+QWidget* Tfrm_beratungen::buildTermine(QWidget* parent) {
+    auto* unten = new QWidget(parent);
     auto* untenLayout = new QVBoxLayout(unten);
     untenLayout->setContentsMargins(2, 2, 2, 2);
+    untenLayout->addWidget(buildTermin(unten));
+    untenLayout->addWidget(buildTagesliste(unten), 1);
+    return unten;
+}
 
-    jcp_termin = new widgets::CaptionPanel(QStringLiteral("Beratungstermin / Einzelstunde"), unten);
+// The appointment's edits in two rows: day, time and topic with the
+// navigator through the day list; place and contact with the buttons.
+widgets::CaptionPanel* Tfrm_beratungen::buildTermin(QWidget* parent) {
+    jcp_termin = new widgets::CaptionPanel(QStringLiteral("Beratungstermin / Einzelstunde"), parent);
     jcp_termin->setObjectName(QStringLiteral("jcp_termin"));
     jcp_termin->setCaptionPosition(widgets::CaptionPanel::Top);
     jcp_termin->setCaptionColor(palette().color(QPalette::Mid));
@@ -165,15 +191,12 @@ void Tfrm_beratungen::buildUi() {
     e_kontakt->setMaxLength(200);
 
     auto* zeile1 = new QHBoxLayout;
-    zeile1->addWidget(new QLabel(QStringLiteral("am"), termin));
-    zeile1->addWidget(e_termin_am);
+    widgets::addLabeled(zeile1, QStringLiteral("am"), e_termin_am);
     zeile1->addSpacing(6);
-    zeile1->addWidget(new QLabel(QStringLiteral("um"), termin));
-    zeile1->addWidget(e_uhrzeit);
-    zeile1->addWidget(new QLabel(QStringLiteral("Uhr"), termin));
+    widgets::addLabeled(zeile1, QStringLiteral("um"), e_uhrzeit);
+    zeile1->addWidget(widgets::label(termin, QStringLiteral("Uhr")));
     zeile1->addSpacing(6);
-    zeile1->addWidget(new QLabel(QStringLiteral("Thema"), termin));
-    zeile1->addWidget(e_thema, 1);
+    widgets::addLabeled(zeile1, QStringLiteral("Thema"), e_thema, 1);
     DBNavigator2 = new widgets::DbNavigator(termin);
     DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
     DBNavigator2->setVisibleButtons(widgets::DbNavigator::MoveButtons);
@@ -184,11 +207,9 @@ void Tfrm_beratungen::buildUi() {
     g->addLayout(zeile1, 0, 0);
 
     auto* zeile2 = new QHBoxLayout;
-    zeile2->addWidget(new QLabel(QStringLiteral("Ort"), termin));
-    zeile2->addWidget(e_ort, 2);
+    widgets::addLabeled(zeile2, QStringLiteral("Ort"), e_ort, 2);
     zeile2->addSpacing(6);
-    zeile2->addWidget(new QLabel(QStringLiteral("Kontakt"), termin));
-    zeile2->addWidget(e_kontakt, 2);
+    widgets::addLabeled(zeile2, QStringLiteral("Kontakt"), e_kontakt, 2);
     auto bild = [&](const char* name, const QString& zeichen, const QString& tip, const QColor& farbe) {
         auto* b = new QPushButton(zeichen, termin);
         b->setObjectName(QString::fromLatin1(name));
@@ -207,12 +228,15 @@ void Tfrm_beratungen::buildUi() {
     BitBtn3->setEnabled(false);  // appointments cannot be removed here
     g->addLayout(zeile2, 1, 0);
     jcp_termin->setContentWidget(termin);
-    untenLayout->addWidget(jcp_termin);
     connect(BitBtn4, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn4Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    return jcp_termin;
+}
 
-    jcp_tagesansicht = new widgets::CaptionPanel(QStringLiteral("Termine am <datum>"), unten);
+// The appointments and course dates of the day chosen in the calendar.
+widgets::CaptionPanel* Tfrm_beratungen::buildTagesliste(QWidget* parent) {
+    jcp_tagesansicht = new widgets::CaptionPanel(QStringLiteral("Termine am <datum>"), parent);
     jcp_tagesansicht->setObjectName(QStringLiteral("jcp_tagesansicht"));
     jcp_tagesansicht->setCaptionPosition(widgets::CaptionPanel::Top);
     jcp_tagesansicht->setCaptionColor(palette().color(QPalette::Mid));
@@ -237,14 +261,11 @@ void Tfrm_beratungen::buildUi() {
         DBGrid3->setColumns(cols);
     }
     jcp_tagesansicht->setContentWidget(DBGrid3);
-    untenLayout->addWidget(jcp_tagesansicht, 1);
+    return jcp_tagesansicht;
+}
 
-    Splitter1->addWidget(oben);
-    Splitter1->addWidget(unten);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 1);
-
-    // --- the calendar ---
+// The calendar beside everything else.
+void Tfrm_beratungen::buildKalender() {
     jcp_kalender = new widgets::CaptionPanel(QStringLiteral("Kalender"), Splitter2);
     jcp_kalender->setObjectName(QStringLiteral("jcp_kalender"));
     jcp_kalender->setCaptionPosition(widgets::CaptionPanel::Top);
@@ -263,12 +284,6 @@ void Tfrm_beratungen::buildUi() {
             [this](const QDate&) { guarded([this] { mc_kursterminplanerClick(); }); });
     connect(mc_kursterminplaner, &QCalendarWidget::activated, this,
             [this](const QDate&) { guarded([this] { mc_kursterminplanerDblClick(); }); });
-
-    Splitter2->addWidget(Splitter1);
-    Splitter2->addWidget(jcp_kalender);
-    Splitter2->setStretchFactor(0, 1);
-    Splitter2->setStretchFactor(1, 0);
-    Splitter2->setSizes({1000, 300});
 }
 
 // ---------------------------------------------------------------------------

@@ -94,6 +94,11 @@ protected:
 
 private:
     void buildUi();
+    QWidget* buildKundensuche(QWidget* parent);
+    QWidget* buildTermine(QWidget* parent);
+    widgets::CaptionPanel* buildTermin(QWidget* parent);
+    widgets::CaptionPanel* buildTagesliste(QWidget* parent);
+    void buildKalender();
     void fettTageSpaeter();
 
     bool m_formShown = false;

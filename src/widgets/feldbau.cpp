@@ -1,5 +1,6 @@
 #include "widgets/feldbau.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 
 #include "widgets/dbcheckbox.h"
@@ -50,6 +51,13 @@ DbCheckBox* boundCheck(QWidget* parent, const QString& name, const QString& text
 QLabel* label(QWidget* parent, const QString& text, QWidget* buddy) {
     auto* l = new QLabel(text, parent);
     if (buddy) l->setBuddy(buddy);
+    return l;
+}
+
+QLabel* addLabeled(QBoxLayout* row, const QString& text, QWidget* control, int stretch) {
+    QLabel* l = label(control->parentWidget(), text);
+    row->addWidget(l);
+    row->addWidget(control, stretch);
     return l;
 }
 

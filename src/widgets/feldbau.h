@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+class QBoxLayout;
 class QLabel;
 class QWidget;
 namespace db {
@@ -31,6 +32,10 @@ DbComboBox* boundCombo(QWidget* parent, const QString& name, db::DataSource* ds,
 DbCheckBox* boundCheck(QWidget* parent, const QString& name, const QString& text, db::DataSource* ds,
                        const QString& field, const QString& unchecked = QStringLiteral("N"));
 QLabel* label(QWidget* parent, const QString& text, QWidget* buddy = nullptr);
+// One labelled control of a row: a label with `text` (made in the control's
+// parent, no buddy) and then `control` with its `stretch` go into `row`.
+// Returns the label.
+QLabel* addLabeled(QBoxLayout* row, const QString& text, QWidget* control, int stretch = 0);
 
 // The object name of a bound control without a name of its own: kind prefix
 // and column in lower case ("dbe_chipnr", "dbc_herkunft", "dbchk_impfung").
