@@ -2,10 +2,20 @@
 
 #include <QCollator>
 #include <QFile>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
+#include <stdexcept>
 
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "widgets/dbcheckbox.h"
+#include "widgets/dbcombobox.h"
+#include "widgets/dbedit.h"
+#include "widgets/dbmemo.h"
+#include "widgets/feldbau.h"
 
 namespace hundefelder {
 
@@ -23,6 +33,10 @@ QStringList kastrationListe() { return {QStringLiteral("Kastriert"), QStringLite
 
 QStringList futterListe() {
     return {QStringLiteral("Trockenfutter"), QStringLiteral("Naßfutter"), QStringLiteral("BARF")};
+}
+
+QStringList futteraufnahmeListe() {
+    return {QStringLiteral("normal"), QStringLiteral("hastig"), QStringLiteral("makelig")};
 }
 
 const Erziehung erziehung[6] = {{"Welpenschule", "WELPENSCHULE", "WELPENSCHULE_BEI"},
@@ -49,6 +63,225 @@ QStringList gegenueberSpalten(const Gegenueber& g) {
 QStringList gegenueberKoepfe(const Gegenueber& g) {
     return {QStringLiteral("Rüde:"), QStringLiteral("Hündin:"), QString::fromUtf8(g.kleintier),
             QStringLiteral("Mensch:"), QStringLiteral("Kind:")};
+}
+
+// In the order of the customer window's questionnaire. Where a window has a
+// value of its own (.kunde, .hund), it differs on purpose: see hundefelder.h.
+const Feld anamnesefelder[] = {
+    {.spalte = "ANAMESE_AUFGENOMMEN_AM",
+     .art = Art::Datum,
+     .kunde = {.name = "DBEdit62", .text = "Anamnese vom:"},
+     .hund = {.text = "Anamese vom:"}},
+    {.spalte = "PROBLEME",
+     .art = Art::Memo,
+     .kunde = {.name = "DBMemo2", .text = "Probleme / Grund der Kontaktaufnahme:"},
+     .hund = {.text = "Probleme / Grund der Kontaktaufnahme"}},
+    // Herkunft und Pflege
+    {"CHIPNR", Art::Edit, "Chip-Nr."},
+    {"HAFTPFLICHTNR", Art::Edit, "Haftpflicht-Nr."},
+    {"HERKUNFT", Art::Combo, "Herkunft", herkunftListe},
+    {"ZWINGERNAME", Art::Edit, "event. Zwingername"},
+    {"KASTRATION", Art::Combo, "Kastration", kastrationListe},
+    {.spalte = "KASTZEITPUNKT", .art = Art::Edit, .text = "Zeitpunkt", .kunde = {.name = "DBEdit27"}},
+    {"FUTTER", Art::Combo, "Futterart", futterListe},
+    {"FUTTERMARKE", Art::Edit, "Futtermarke"},
+    {.spalte = "VORBESITZER", .art = Art::Memo, .text = "Vorbesitzer", .kunde = {.name = "DBMemo5"}},
+    // Tierarzt, Krankheiten, Impfung
+    {.spalte = "TIERARZT", .art = Art::Memo, .text = "Tierarzt", .kunde = {.name = "DBMemo7"}},
+    {.spalte = "HAUT_FELL", .art = Art::Edit, .text = "Auffälligkeiten Fell/Haut", .kunde = {.name = "DBEdit50"}},
+    {"IMPFUNG", Art::Check, "Impfungen:"},
+    {"IMPFUNG_TEXT", Art::Edit},
+    {"ALLERGIEN", Art::Check, "Allergien:"},
+    {"ALLERGIEN_TEXT", Art::Edit},
+    {.spalte = "KRANKHEITEN", .art = Art::Edit, .text = "Krankheiten", .kunde = {.name = "DBEdit49"}},
+    // Futteraufnahme
+    {.spalte = "FUTTERVERTEIDIGEN",
+     .art = Art::Check,
+     .text = "Verteidigt Futter",
+     .kunde = {.name = "DBCheckBox1"}},
+    {.spalte = "FUTTERAUFNAHME",
+     .art = Art::Combo,
+     .text = "Futteraufnahme:",
+     .kunde = {.name = "DBComboBox30", .liste = futteraufnahmeListe},
+     .hund = {.liste = verhaltensskala}},
+    {.spalte = "FUTTERAUSDERHAND",
+     .art = Art::Combo,
+     .text = "Futteraufnahme aus der Hand:",
+     .liste = verhaltensskala,
+     .kunde = {.name = "DBComboBox33"}},
+    // bisherige Hundeerziehung (besides the rows of `erziehung`)
+    {"LETZTE_HUNDESCHULE", Art::Edit, "Letzte Hundeschule:"},
+    // Verhalten bei Wild
+    {"JAGD_BEI_SICHT", Art::Check, "Jagd bei Sicht"},
+    {"JAGD_AUF_FAEHRTE", Art::Check, "Jagd auf Fährte"},
+    {"ABRUFBAR", Art::Check, "Abrufbar"},
+    {"JAGD_BESONDERHEITEN", Art::Edit, "Besonderheiten:"},
+    // Sonstiges Verhalten
+    {"ANSPRINGEN_BEKANNTE", Art::Check, "Anspringen Bekannte"},
+    {.spalte = "ANSPRINGEN_FREMDE",
+     .art = Art::Check,
+     .text = "Anspringen Fremde",
+     .ungetickt = nullptr,
+     .kunde = {.ungetickt = "n"},
+     .hund = {.ungetickt = "N"}},
+    {"ANSPRINGEN_BESONDERHEITEN", Art::Edit, "Besonderheiten Anspringen:"},
+    {"ANBELLEN_BEKANNTE", Art::Check, "Anbellen Bekannte"},
+    {"ANBELLEN_FREMDE", Art::Check, "Anbellen Fremde"},
+    {"ANBELLEN_BESONDERHEITEN", Art::Edit, "Besonderheiten Anbellen:"},
+    {"AUTOFAHREN_GERNE", Art::Check, "Fährt gerne Auto"},
+    {"VERHALTEN_TIERARZT", Art::Combo, "Verhält sich beim Tierarzt...", verhaltensskala, false},
+    {"VERHALTEN_IMHAUS", Art::Combo, "Verhält sich im Haus", verhaltensskala, false},
+    {"IMHAUS_BESONDERHEITEN", Art::Edit, "Besonderheiten Verhalten im Haus:"},
+    // Kommentare, letzter Stand, Therapievorschlag
+    {.spalte = "KOMMENTAR",
+     .art = Art::Memo,
+     .kunde = {.text = "Kommentar / Letzter Stand:"},
+     .hund = {.text = "Kommentar:"}},
+    {"THERAPIEVORSCHLAG", Art::Memo, "Therapievorschlag:"},
+};
+const int anzahlAnamnesefelder = int(std::size(anamnesefelder));
+
+const Feld& anamnesefeld(const char* spalte) {
+    for (const Feld& f : anamnesefelder)
+        if (qstrcmp(f.spalte, spalte) == 0) return f;
+    throw std::invalid_argument(std::string("Feld des Anamnesebogens unbekannt: ") + spalte);
+}
+
+namespace {
+
+const Eigen& eigen(const Feld& f, Fenster fenster) { return fenster == Fenster::Kunde ? f.kunde : f.hund; }
+
+const char* praefix(Art art) {
+    switch (art) {
+        case Art::Memo:
+            return "dbm_";
+        case Art::Combo:
+            return "dbc_";
+        case Art::Check:
+            return "dbchk_";
+        case Art::Edit:
+        case Art::Datum:
+            break;
+    }
+    return "dbe_";
+}
+
+}  // namespace
+
+QString objektname(const Feld& f, Fenster fenster) {
+    if (const char* n = eigen(f, fenster).name) return QString::fromLatin1(n);
+    return widgets::boundName(praefix(f.art), QString::fromLatin1(f.spalte));
+}
+
+QString beschriftung(const Feld& f, Fenster fenster) {
+    const char* t = eigen(f, fenster).text;
+    return QString::fromUtf8(t ? t : f.text);
+}
+
+QStringList liste(const Feld& f, Fenster fenster) {
+    const Liste l = eigen(f, fenster).liste;
+    if (l) return l();
+    return f.liste ? f.liste() : QStringList();
+}
+
+QString ungetickt(const Feld& f, Fenster fenster) {
+    const char* u = eigen(f, fenster).ungetickt;
+    return QString::fromLatin1(u ? u : f.ungetickt);
+}
+
+QWidget* Fragebogen::feld(QWidget* parent, const char* spalte) const {
+    const Feld& f = anamnesefeld(spalte);
+    const QString name = objektname(f, m_fenster);
+    const QString s = QString::fromLatin1(f.spalte);
+    switch (f.art) {
+        case Art::Edit:
+            return widgets::boundEdit(parent, name, m_ds, s);
+        case Art::Datum: {
+            widgets::DbEdit* e = widgets::boundEdit(parent, name, m_ds, s);
+            // Date and time (as the edit shows them while it has the focus) fit.
+            e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
+            return e;
+        }
+        case Art::Memo:
+            return widgets::boundMemo(parent, name, m_ds, s);
+        case Art::Combo:
+            return widgets::boundCombo(parent, name, m_ds, s, liste(f, m_fenster), f.tippen);
+        case Art::Check:
+            return widgets::boundCheck(parent, name, hundefelder::beschriftung(f, m_fenster), m_ds, s, ungetickt(f, m_fenster));
+    }
+    return nullptr;
+}
+
+QLabel* Fragebogen::text(QWidget* parent, const char* spalte) const {
+    return widgets::label(parent, beschriftung(spalte));
+}
+
+QString Fragebogen::beschriftung(const char* spalte) const {
+    return hundefelder::beschriftung(anamnesefeld(spalte), m_fenster);
+}
+
+widgets::DbEdit* Fragebogen::edit(QWidget* parent, const char* spalte) const {
+    auto* e = qobject_cast<widgets::DbEdit*>(feld(parent, spalte));
+    if (!e) throw std::invalid_argument(std::string("Kein Eingabefeld: ") + spalte);
+    return e;
+}
+
+widgets::DbMemo* Fragebogen::memo(QWidget* parent, const char* spalte) const {
+    auto* m = qobject_cast<widgets::DbMemo*>(feld(parent, spalte));
+    if (!m) throw std::invalid_argument(std::string("Kein Memofeld: ") + spalte);
+    return m;
+}
+
+void Fragebogen::paar(QGridLayout* grid, QWidget* parent, const char* spalte, int row, int column) const {
+    grid->addWidget(text(parent, spalte), row, column);
+    grid->addWidget(feld(parent, spalte), row, column + 1);
+}
+
+void Fragebogen::reihe(QGridLayout* grid, QWidget* parent, int row, int column,
+                       std::initializer_list<const char*> spalten) const {
+    for (const char* s : spalten) grid->addWidget(feld(parent, s), row, column++);
+}
+
+void Fragebogen::futteraufnahme(QGridLayout* grid, QWidget* parent) const {
+    grid->addWidget(feld(parent, "FUTTERVERTEIDIGEN"), 0, 0);
+    paar(grid, parent, "FUTTERAUFNAHME", 0, 1);
+    paar(grid, parent, "FUTTERAUSDERHAND", 0, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(4, 1);
+}
+
+void Fragebogen::hundeerziehung(QGridLayout* grid, QWidget* parent) const {
+    int r = 0;
+    for (const Erziehung& z : erziehung) {
+        const QString check = QString::fromLatin1(z.check);
+        const QString bei = QString::fromLatin1(z.bei);
+        grid->addWidget(widgets::boundCheck(parent, widgets::boundName("dbchk_", check), QString::fromUtf8(z.text),
+                                            m_ds, check),
+                        r, 0);
+        grid->addWidget(widgets::boundEdit(parent, widgets::boundName("dbe_", bei), m_ds, bei), r++, 1);
+    }
+    grid->addWidget(text(parent, "LETZTE_HUNDESCHULE"), 0, 2);
+    grid->addWidget(feld(parent, "LETZTE_HUNDESCHULE"), 1, 2);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 2);
+}
+
+int Fragebogen::verhaltenGegenueber(QGridLayout* grid, QWidget* parent, const Gegenueber& g, int row) const {
+    const QStringList spalten = gegenueberSpalten(g);
+    const QStringList koepfe = gegenueberKoepfe(g);
+    for (int k = 0; k < 5; ++k) {
+        grid->addWidget(widgets::label(parent, koepfe[k]), row, k);
+        grid->addWidget(widgets::boundCombo(parent, widgets::boundName("dbc_", spalten[k]), m_ds, spalten[k],
+                                            verhaltensskala(), false),
+                        row + 1, k);
+        grid->setColumnStretch(k, 1);
+    }
+    const QString besonders = QString::fromLatin1(g.besonders);
+    auto* bes = new QHBoxLayout;
+    bes->addWidget(widgets::label(parent, QStringLiteral("Besonderheiten:")));
+    bes->addWidget(widgets::boundEdit(parent, widgets::boundName("dbe_", besonders), m_ds, besonders), 1);
+    grid->addLayout(bes, row + 2, 0, 1, 5);
+    return row + 3;
 }
 
 namespace {

@@ -48,11 +48,9 @@ using platform::guarded;
 QPointer<Tfrm_kunden> frm_kunden;
 
 using namespace hundefelder;
-using widgets::boundCheck;
 using widgets::boundCombo;
 using widgets::boundEdit;
 using widgets::boundMemo;
-using widgets::boundName;
 using widgets::label;
 using widgets::DbNavigator;
 
@@ -541,7 +539,7 @@ void Tfrm_kunden::buildHundeSeite() {
 }
 
 QWidget* Tfrm_kunden::buildAnamnesebogen() {
-    db::DataSource* ds = m_dm.ds_kunde_hunde;
+    const Fragebogen f(Fenster::Kunde, m_dm.ds_kunde_hunde);
     sb_anamnese = new QScrollArea;
     sb_anamnese->setObjectName(QStringLiteral("sb_anamnese"));
     sb_anamnese->setFrameShape(QFrame::NoFrame);
@@ -556,13 +554,12 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
     auto* fest = new QWidget(inhalt);
     fest->setObjectName(QStringLiteral("pn_anamnesekopf"));
     auto* fg = gitter(fest);
-    DBEdit62 = boundEdit(fest, QStringLiteral("DBEdit62"), ds, QStringLiteral("ANAMESE_AUFGENOMMEN_AM"));
-    DBEdit62->setFixedWidth(DBEdit62->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
-    DBMemo2 = boundMemo(fest, QStringLiteral("DBMemo2"), ds, QStringLiteral("PROBLEME"));
+    DBEdit62 = f.edit(fest, "ANAMESE_AUFGENOMMEN_AM");
+    DBMemo2 = f.memo(fest, "PROBLEME");
     DBMemo2->setFixedHeight(48);
-    fg->addWidget(label(fest, QStringLiteral("Anamnese vom:")), 0, 0);
+    fg->addWidget(f.text(fest, "ANAMESE_AUFGENOMMEN_AM"), 0, 0);
     fg->addWidget(DBEdit62, 0, 1, Qt::AlignLeft);
-    fg->addWidget(label(fest, QStringLiteral("Probleme / Grund der Kontaktaufnahme:")), 1, 0, 1, 2);
+    fg->addWidget(f.text(fest, "PROBLEME"), 1, 0, 1, 2);
     fg->addWidget(DBMemo2, 2, 0, 1, 2);
     fg->setColumnStretch(1, 1);
     fg->setContentsMargins(4, 4, 4, 4);
@@ -570,51 +567,31 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
     DBEdit62->onKeyDown = [this](int& k, Qt::KeyboardModifiers m) { dbc_anredeKeyDown(k, m); };
     DBEdit62->onKeyPress = [this](QChar& ch) { DBEdit26KeyPress(ch); };
 
-    auto lbl = [](QWidget* p, const char* t) { return label(p, QString::fromUtf8(t)); };
-    auto e = [&](QWidget* p, const char* feld) {
-        return boundEdit(p, boundName("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
-    };
-    auto cb = [&](QWidget* p, const char* feld, const QStringList& items, bool tippen) {
-        return boundCombo(p, boundName("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
-    };
-    auto ck = [&](QWidget* p, const char* text, const char* feld) {
-        return boundCheck(p, boundName("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
-                     QString::fromLatin1(feld));
-    };
-    auto me = [&](QWidget* p, const char* feld) {
-        return boundMemo(p, boundName("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
-    };
-
     // 1 "Herkunft und Pflege"
     JvRollout1 = rollout(QStringLiteral("Herkunft und Pflege"), QStringLiteral("JvRollout1"), 105);
     {
         QWidget* p = JvRollout1->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        g->addWidget(lbl(w, "Chip-Nr."), 0, 0);
-        g->addWidget(e(w, "CHIPNR"), 0, 1);
-        g->addWidget(lbl(w, "Haftpflicht-Nr."), 1, 0);
-        g->addWidget(e(w, "HAFTPFLICHTNR"), 1, 1);
-        g->addWidget(lbl(w, "Herkunft"), 2, 0);
-        g->addWidget(cb(w, "HERKUNFT", herkunftListe(), true), 2, 1);
-        g->addWidget(lbl(w, "event. Zwingername"), 0, 2);
-        g->addWidget(e(w, "ZWINGERNAME"), 0, 3);
-        g->addWidget(lbl(w, "Kastration"), 1, 2);
+        f.paar(g, w, "CHIPNR", 0, 0);
+        f.paar(g, w, "HAFTPFLICHTNR", 1, 0);
+        f.paar(g, w, "HERKUNFT", 2, 0);
+        f.paar(g, w, "ZWINGERNAME", 0, 2);
+        g->addWidget(f.text(w, "KASTRATION"), 1, 2);
         auto* kast = new QHBoxLayout;
-        kast->addWidget(cb(w, "KASTRATION", kastrationListe(), true), 2);
-        kast->addWidget(lbl(w, "Zeitpunkt"));
-        DBEdit27 = boundEdit(w, QStringLiteral("DBEdit27"), ds, QStringLiteral("KASTZEITPUNKT"));
+        kast->addWidget(f.feld(w, "KASTRATION"), 2);
+        kast->addWidget(f.text(w, "KASTZEITPUNKT"));
+        DBEdit27 = f.edit(w, "KASTZEITPUNKT");
         kast->addWidget(DBEdit27, 1);
         g->addLayout(kast, 1, 3);
-        g->addWidget(lbl(w, "Futterart"), 2, 2);
+        g->addWidget(f.text(w, "FUTTER"), 2, 2);
         auto* futter = new QHBoxLayout;
-        futter->addWidget(cb(w, "FUTTER", futterListe(), true), 1);
-        futter->addWidget(lbl(w, "Futtermarke"));
-        futter->addWidget(e(w, "FUTTERMARKE"), 1);
+        futter->addWidget(f.feld(w, "FUTTER"), 1);
+        futter->addWidget(f.text(w, "FUTTERMARKE"));
+        futter->addWidget(f.feld(w, "FUTTERMARKE"), 1);
         g->addLayout(futter, 2, 3);
-        g->addWidget(lbl(w, "Vorbesitzer"), 0, 4);
-        auto* vorbesitzer = boundMemo(w, QStringLiteral("DBMemo5"), ds, QStringLiteral("VORBESITZER"));
-        g->addWidget(vorbesitzer, 1, 4, 2, 1);
+        g->addWidget(f.text(w, "VORBESITZER"), 0, 4);
+        g->addWidget(f.feld(w, "VORBESITZER"), 1, 4, 2, 1);
         g->setColumnStretch(1, 2);
         g->setColumnStretch(3, 3);
         g->setColumnStretch(4, 3);
@@ -626,17 +603,16 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         QWidget* p = JvRollout3->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        g->addWidget(lbl(w, "Tierarzt"), 0, 0);
-        auto* tierarzt = boundMemo(w, QStringLiteral("DBMemo7"), ds, QStringLiteral("TIERARZT"));
-        g->addWidget(tierarzt, 1, 0, 3, 1);
-        g->addWidget(lbl(w, "Auffälligkeiten Fell/Haut"), 4, 0);
-        g->addWidget(boundEdit(w, QStringLiteral("DBEdit50"), ds, QStringLiteral("HAUT_FELL")), 5, 0);
-        g->addWidget(ck(w, "Impfungen:", "IMPFUNG"), 0, 1);
-        g->addWidget(e(w, "IMPFUNG_TEXT"), 1, 1);
-        g->addWidget(ck(w, "Allergien:", "ALLERGIEN"), 2, 1);
-        g->addWidget(e(w, "ALLERGIEN_TEXT"), 3, 1);
-        g->addWidget(lbl(w, "Krankheiten"), 4, 1);
-        g->addWidget(boundEdit(w, QStringLiteral("DBEdit49"), ds, QStringLiteral("KRANKHEITEN")), 5, 1);
+        g->addWidget(f.text(w, "TIERARZT"), 0, 0);
+        g->addWidget(f.feld(w, "TIERARZT"), 1, 0, 3, 1);
+        g->addWidget(f.text(w, "HAUT_FELL"), 4, 0);
+        g->addWidget(f.feld(w, "HAUT_FELL"), 5, 0);
+        g->addWidget(f.feld(w, "IMPFUNG"), 0, 1);
+        g->addWidget(f.feld(w, "IMPFUNG_TEXT"), 1, 1);
+        g->addWidget(f.feld(w, "ALLERGIEN"), 2, 1);
+        g->addWidget(f.feld(w, "ALLERGIEN_TEXT"), 3, 1);
+        g->addWidget(f.text(w, "KRANKHEITEN"), 4, 1);
+        g->addWidget(f.feld(w, "KRANKHEITEN"), 5, 1);
         g->setColumnStretch(0, 1);
         g->setColumnStretch(1, 1);
         obenAusrichten(p, w);
@@ -647,19 +623,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         QWidget* p = JvRollout9->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        auto* vert = boundCheck(w, QStringLiteral("DBCheckBox1"), QStringLiteral("Verteidigt Futter"), ds,
-                           QStringLiteral("FUTTERVERTEIDIGEN"));
-        g->addWidget(vert, 0, 0);
-        g->addWidget(lbl(w, "Futteraufnahme:"), 0, 1);
-        g->addWidget(boundCombo(w, QStringLiteral("DBComboBox30"), ds, QStringLiteral("FUTTERAUFNAHME"),
-                           {QStringLiteral("normal"), QStringLiteral("hastig"), QStringLiteral("makelig")}, true),
-                     0, 2);
-        g->addWidget(lbl(w, "Futteraufnahme aus der Hand:"), 0, 3);
-        g->addWidget(boundCombo(w, QStringLiteral("DBComboBox33"), ds, QStringLiteral("FUTTERAUSDERHAND"),
-                           verhaltensskala(), true),
-                     0, 4);
-        g->setColumnStretch(2, 1);
-        g->setColumnStretch(4, 1);
+        f.futteraufnahme(g, w);
         obenAusrichten(p, w);
     }
     // 4 "bisherige Hundeerziehung"
@@ -668,16 +632,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         QWidget* p = JvRollout8->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        int r = 0;
-        for (const Erziehung& z : erziehung) {
-            g->addWidget(ck(w, z.text, z.check), r, 0);
-            g->addWidget(e(w, z.bei), r, 1);
-            ++r;
-        }
-        g->addWidget(lbl(w, "Letzte Hundeschule:"), 0, 2);
-        g->addWidget(e(w, "LETZTE_HUNDESCHULE"), 1, 2);
-        g->setColumnStretch(1, 3);
-        g->setColumnStretch(2, 2);
+        f.hundeerziehung(g, w);
         obenAusrichten(p, w);
     }
     // 5 "Verhalten des Hundes", with its inner sections in a scroll box.
@@ -709,18 +664,7 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
             auto* r = rollout(QString::fromUtf8(gg.ueberschrift), QString::fromLatin1(panels[i].name), panels[i].hoehe);
             *panels[i].ziel = r;
             auto* w = new QWidget(r->contentArea());
-            auto* g = gitter(w);
-            const QStringList spalten = gegenueberSpalten(gg);
-            const QStringList koepfe = gegenueberKoepfe(gg);
-            for (int k = 0; k < 5; ++k) {
-                g->addWidget(label(w, koepfe[k]), 0, k);
-                g->addWidget(boundCombo(w, boundName("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), 1, k);
-                g->setColumnStretch(k, 1);
-            }
-            auto* bes = new QHBoxLayout;
-            bes->addWidget(label(w, QStringLiteral("Besonderheiten:")));
-            bes->addWidget(e(w, gg.besonders), 1);
-            g->addLayout(bes, 2, 0, 1, 5);
+            f.verhaltenGegenueber(gitter(w), w, gg, 0);
             obenAusrichten(r->contentArea(), w);
             iv->addWidget(r);
         }
@@ -728,11 +672,8 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         {
             auto* w = new QWidget(jvro_verhaltenwild->contentArea());
             auto* g = gitter(w);
-            g->addWidget(ck(w, "Jagd bei Sicht", "JAGD_BEI_SICHT"), 0, 0);
-            g->addWidget(ck(w, "Jagd auf Fährte", "JAGD_AUF_FAEHRTE"), 0, 1);
-            g->addWidget(ck(w, "Abrufbar", "ABRUFBAR"), 0, 2);
-            g->addWidget(lbl(w, "Besonderheiten:"), 0, 3);
-            g->addWidget(e(w, "JAGD_BESONDERHEITEN"), 0, 4);
+            f.reihe(g, w, 0, 0, {"JAGD_BEI_SICHT", "JAGD_AUF_FAEHRTE", "ABRUFBAR"});
+            f.paar(g, w, "JAGD_BESONDERHEITEN", 0, 3);
             g->setColumnStretch(4, 1);
             obenAusrichten(jvro_verhaltenwild->contentArea(), w);
             iv->addWidget(jvro_verhaltenwild);
@@ -741,26 +682,19 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         {
             auto* w = new QWidget(jvro_verhaltensonst->contentArea());
             auto* g = gitter(w);
-            g->addWidget(ck(w, "Anspringen Bekannte", "ANSPRINGEN_BEKANNTE"), 0, 0);
-            g->addWidget(boundCheck(w, boundName("dbchk_", QStringLiteral("ANSPRINGEN_FREMDE")),
-                               QStringLiteral("Anspringen Fremde"), ds, QStringLiteral("ANSPRINGEN_FREMDE"),
-                               QStringLiteral("n")),
-                         0, 1);
-            g->addWidget(lbl(w, "Besonderheiten Anspringen:"), 0, 2);
-            g->addWidget(e(w, "ANSPRINGEN_BESONDERHEITEN"), 0, 3);
-            g->addWidget(ck(w, "Anbellen Bekannte", "ANBELLEN_BEKANNTE"), 1, 0);
-            g->addWidget(ck(w, "Anbellen Fremde", "ANBELLEN_FREMDE"), 1, 1);
-            g->addWidget(lbl(w, "Besonderheiten Anbellen:"), 1, 2);
-            g->addWidget(e(w, "ANBELLEN_BESONDERHEITEN"), 1, 3);
-            g->addWidget(ck(w, "Fährt gerne Auto", "AUTOFAHREN_GERNE"), 2, 0);
+            f.reihe(g, w, 0, 0, {"ANSPRINGEN_BEKANNTE", "ANSPRINGEN_FREMDE"});
+            f.paar(g, w, "ANSPRINGEN_BESONDERHEITEN", 0, 2);
+            f.reihe(g, w, 1, 0, {"ANBELLEN_BEKANNTE", "ANBELLEN_FREMDE"});
+            f.paar(g, w, "ANBELLEN_BESONDERHEITEN", 1, 2);
+            g->addWidget(f.feld(w, "AUTOFAHREN_GERNE"), 2, 0);
             auto* skala = new QHBoxLayout;
-            skala->addWidget(lbl(w, "Verhält sich beim Tierarzt..."));
-            skala->addWidget(cb(w, "VERHALTEN_TIERARZT", verhaltensskala(), false), 1);
-            skala->addWidget(lbl(w, "Verhält sich im Haus"));
-            skala->addWidget(cb(w, "VERHALTEN_IMHAUS", verhaltensskala(), false), 1);
+            skala->addWidget(f.text(w, "VERHALTEN_TIERARZT"));
+            skala->addWidget(f.feld(w, "VERHALTEN_TIERARZT"), 1);
+            skala->addWidget(f.text(w, "VERHALTEN_IMHAUS"));
+            skala->addWidget(f.feld(w, "VERHALTEN_IMHAUS"), 1);
             g->addLayout(skala, 2, 1, 1, 3);
-            g->addWidget(lbl(w, "Besonderheiten Verhalten im Haus:"), 3, 0, 1, 2);
-            g->addWidget(e(w, "IMHAUS_BESONDERHEITEN"), 3, 2, 1, 2);
+            g->addWidget(f.text(w, "IMHAUS_BESONDERHEITEN"), 3, 0, 1, 2);
+            g->addWidget(f.feld(w, "IMHAUS_BESONDERHEITEN"), 3, 2, 1, 2);
             g->setColumnStretch(3, 1);
             obenAusrichten(jvro_verhaltensonst->contentArea(), w);
             iv->addWidget(jvro_verhaltensonst);
@@ -779,18 +713,14 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
     // 6 "Kommentare, letzter Stand, Therapievorschlag"
     JvRollout5 = rollout(QStringLiteral("Kommentare, letzter Stand, Therapievorschlag"), QStringLiteral("JvRollout5"),
                          217);
-    widgets::DbMemo* kommentar = nullptr;
-    widgets::DbMemo* therapie = nullptr;
     {
         QWidget* p = JvRollout5->contentArea();
         auto* w = new QWidget(p);
         auto* g = gitter(w);
-        g->addWidget(lbl(w, "Kommentar / Letzter Stand:"), 0, 0);
-        kommentar = me(w, "KOMMENTAR");
-        g->addWidget(kommentar, 1, 0);
-        g->addWidget(lbl(w, "Therapievorschlag:"), 0, 1);
-        therapie = me(w, "THERAPIEVORSCHLAG");
-        g->addWidget(therapie, 1, 1);
+        g->addWidget(f.text(w, "KOMMENTAR"), 0, 0);
+        g->addWidget(f.feld(w, "KOMMENTAR"), 1, 0);
+        g->addWidget(f.text(w, "THERAPIEVORSCHLAG"), 0, 1);
+        g->addWidget(f.feld(w, "THERAPIEVORSCHLAG"), 1, 1);
         g->setRowStretch(1, 1);
         p->layout()->addWidget(w);
     }
@@ -813,8 +743,6 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         tasten(c, !nurKomma, true);
     }
     DBEdit27->onKeyPress = [this](QChar& ch) { DBEdit18KeyPress(ch); };
-    (void)kommentar;
-    (void)therapie;
     return sb_anamnese;
 }
 
