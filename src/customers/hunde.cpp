@@ -36,11 +36,8 @@ using platform::guarded;
 QPointer<Tfrm_hunde> frm_hunde;
 
 using namespace hundefelder;
-using widgets::boundCheck;
 using widgets::boundCombo;
 using widgets::boundEdit;
-using widgets::boundMemo;
-using widgets::boundName;
 using widgets::label;
 using widgets::DbNavigator;
 
@@ -182,7 +179,7 @@ Tfrm_hunde::Tfrm_hunde(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data)
 Tfrm_hunde::~Tfrm_hunde() = default;
 
 QWidget* Tfrm_hunde::buildAnamnese() {
-    db::DataSource* ds = m_dm.ds_hunde;
+    const Fragebogen f(Fenster::Hund, m_dm.ds_hunde);
     sb_anamese = new QScrollArea;
     sb_anamese->setObjectName(QStringLiteral("sb_anamese"));
     sb_anamese->setFrameShape(QFrame::NoFrame);
@@ -191,173 +188,106 @@ QWidget* Tfrm_hunde::buildAnamnese() {
     auto* v = new QVBoxLayout(inhalt);
     v->setContentsMargins(2, 2, 2, 2);
 
-    auto lbl = [](QWidget* p, const char* t) { return label(p, QString::fromUtf8(t)); };
-    auto e = [&](QWidget* p, const char* feld) {
-        return boundEdit(p, boundName("dbe_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
-    };
-    auto cb = [&](QWidget* p, const char* feld, const QStringList& items, bool tippen) {
-        return boundCombo(p, boundName("dbc_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld), items, tippen);
-    };
-    auto ck = [&](QWidget* p, const char* text, const char* feld) {
-        return boundCheck(p, boundName("dbchk_", QString::fromLatin1(feld)), QString::fromUtf8(text), ds,
-                     QString::fromLatin1(feld));
-    };
-    auto me = [&](QWidget* p, const char* feld, int hoehe) {
-        auto* m = boundMemo(p, boundName("dbm_", QString::fromLatin1(feld)), ds, QString::fromLatin1(feld));
+    auto memo = [&](QWidget* p, const char* spalte, int hoehe) {
+        widgets::DbMemo* m = f.memo(p, spalte);
         m->setFixedHeight(hoehe);
         return m;
     };
-    auto gruppe = [&](const char* objekt, const char* titel) {
-        auto* g = new QGroupBox(QString::fromUtf8(titel), inhalt);
+    auto gruppe = [&](const char* objekt, const QString& titel) {
+        auto* g = new QGroupBox(titel, inhalt);
         g->setObjectName(QString::fromLatin1(objekt));
         v->addWidget(g);
         return g;
     };
 
-    GroupBox7 = gruppe("GroupBox7", "Probleme / Grund der Kontaktaufnahme");
+    // The caption of the problems is the title of their group.
+    GroupBox7 = gruppe("GroupBox7", f.beschriftung("PROBLEME"));
     {
         auto* l = new QVBoxLayout(GroupBox7);
         l->setContentsMargins(6, 4, 6, 4);
-        widgets::DbMemo* probleme = me(GroupBox7, "PROBLEME", 48);
+        widgets::DbMemo* probleme = memo(GroupBox7, "PROBLEME", 48);
         // Enter starts no new line here.
         probleme->onKeyPress = [](QChar& ch) {
             if (ch == QLatin1Char('\r')) ch = QChar();
         };
         l->addWidget(probleme);
     }
-    GroupBox3 = gruppe("GroupBox3", "Herkunft, Pflege");
+    GroupBox3 = gruppe("GroupBox3", QStringLiteral("Herkunft, Pflege"));
     {
         QGridLayout* g = gitter(GroupBox3);
         QWidget* w = GroupBox3;
-        g->addWidget(lbl(w, "Chip-Nr."), 0, 0);
-        g->addWidget(e(w, "CHIPNR"), 0, 1);
-        g->addWidget(lbl(w, "Haftpflicht-Nr."), 1, 0);
-        g->addWidget(e(w, "HAFTPFLICHTNR"), 1, 1);
-        g->addWidget(lbl(w, "Herkunft"), 2, 0);
-        g->addWidget(cb(w, "HERKUNFT", herkunftListe(), true), 2, 1);
-        g->addWidget(lbl(w, "event. Zwingername"), 3, 0);
-        g->addWidget(e(w, "ZWINGERNAME"), 3, 1);
-        g->addWidget(lbl(w, "Vorbesitzer"), 0, 2);
-        g->addWidget(me(w, "VORBESITZER", 70), 1, 2, 3, 1);
-        g->addWidget(lbl(w, "Kastration"), 0, 3);
-        g->addWidget(cb(w, "KASTRATION", kastrationListe(), true), 0, 4);
-        g->addWidget(lbl(w, "Zeitpunkt"), 1, 3);
-        g->addWidget(e(w, "KASTZEITPUNKT"), 1, 4);
-        g->addWidget(lbl(w, "Futterart"), 2, 3);
-        g->addWidget(cb(w, "FUTTER", futterListe(), true), 2, 4);
-        g->addWidget(lbl(w, "Futtermarke"), 3, 3);
-        g->addWidget(e(w, "FUTTERMARKE"), 3, 4);
+        f.paar(g, w, "CHIPNR", 0, 0);
+        f.paar(g, w, "HAFTPFLICHTNR", 1, 0);
+        f.paar(g, w, "HERKUNFT", 2, 0);
+        f.paar(g, w, "ZWINGERNAME", 3, 0);
+        g->addWidget(f.text(w, "VORBESITZER"), 0, 2);
+        g->addWidget(memo(w, "VORBESITZER", 70), 1, 2, 3, 1);
+        f.paar(g, w, "KASTRATION", 0, 3);
+        f.paar(g, w, "KASTZEITPUNKT", 1, 3);
+        f.paar(g, w, "FUTTER", 2, 3);
+        f.paar(g, w, "FUTTERMARKE", 3, 3);
         g->setColumnStretch(1, 2);
         g->setColumnStretch(2, 3);
         g->setColumnStretch(4, 2);
     }
-    GroupBox2 = gruppe("GroupBox2", "Tierarzt, Krankheiten, Imfpung");
+    GroupBox2 = gruppe("GroupBox2", QStringLiteral("Tierarzt, Krankheiten, Imfpung"));
     {
         QGridLayout* g = gitter(GroupBox2);
         QWidget* w = GroupBox2;
-        g->addWidget(lbl(w, "Tierarzt"), 0, 0);
-        g->addWidget(me(w, "TIERARZT", 70), 1, 0, 3, 1);
-        g->addWidget(ck(w, "Impfungen:", "IMPFUNG"), 0, 1);
-        g->addWidget(e(w, "IMPFUNG_TEXT"), 0, 2);
-        g->addWidget(ck(w, "Allergien:", "ALLERGIEN"), 1, 1);
-        g->addWidget(e(w, "ALLERGIEN_TEXT"), 1, 2);
-        g->addWidget(lbl(w, "Auffälligkeiten Fell/Haut"), 2, 1);
-        g->addWidget(e(w, "HAUT_FELL"), 2, 2);
-        g->addWidget(lbl(w, "Krankheiten"), 3, 1);
-        g->addWidget(e(w, "KRANKHEITEN"), 3, 2);
+        g->addWidget(f.text(w, "TIERARZT"), 0, 0);
+        g->addWidget(memo(w, "TIERARZT", 70), 1, 0, 3, 1);
+        f.reihe(g, w, 0, 1, {"IMPFUNG", "IMPFUNG_TEXT"});
+        f.reihe(g, w, 1, 1, {"ALLERGIEN", "ALLERGIEN_TEXT"});
+        f.paar(g, w, "HAUT_FELL", 2, 1);
+        f.paar(g, w, "KRANKHEITEN", 3, 1);
         g->setColumnStretch(0, 1);
         g->setColumnStretch(2, 1);
     }
-    GroupBox6 = gruppe("GroupBox6", "Futteraufnahme");
-    {
-        QGridLayout* g = gitter(GroupBox6);
-        QWidget* w = GroupBox6;
-        g->addWidget(ck(w, "Verteidigt Futter", "FUTTERVERTEIDIGEN"), 0, 0);
-        g->addWidget(lbl(w, "Futteraufnahme:"), 0, 1);
-        // Here the manner of eating offers the behaviour scale.
-        g->addWidget(cb(w, "FUTTERAUFNAHME", verhaltensskala(), true), 0, 2);
-        g->addWidget(lbl(w, "Futteraufnahme aus der Hand:"), 0, 3);
-        g->addWidget(cb(w, "FUTTERAUSDERHAND", verhaltensskala(), true), 0, 4);
-        g->setColumnStretch(2, 1);
-        g->setColumnStretch(4, 1);
-    }
-    GroupBox4 = gruppe("GroupBox4", "bisherige Hundeerziehung");
-    {
-        QGridLayout* g = gitter(GroupBox4);
-        QWidget* w = GroupBox4;
-        int r = 0;
-        for (const Erziehung& z : erziehung) {
-            g->addWidget(ck(w, z.text, z.check), r, 0);
-            g->addWidget(e(w, z.bei), r, 1);
-            ++r;
-        }
-        g->addWidget(lbl(w, "Letzte Hundeschule:"), 0, 2);
-        g->addWidget(e(w, "LETZTE_HUNDESCHULE"), 1, 2);
-        g->setColumnStretch(1, 3);
-        g->setColumnStretch(2, 2);
-    }
-    GroupBox5 = gruppe("GroupBox5", "Verhalten des Hundes");
+    GroupBox6 = gruppe("GroupBox6", QStringLiteral("Futteraufnahme"));
+    f.futteraufnahme(gitter(GroupBox6), GroupBox6);
+    GroupBox4 = gruppe("GroupBox4", QStringLiteral("bisherige Hundeerziehung"));
+    f.hundeerziehung(gitter(GroupBox4), GroupBox4);
+    GroupBox5 = gruppe("GroupBox5", QStringLiteral("Verhalten des Hundes"));
     {
         QGridLayout* g = gitter(GroupBox5);
         QWidget* w = GroupBox5;
         int r = 0;
-        auto ueberschrift = [&](const char* text) {
-            QLabel* l = lbl(w, text);
-            QFont f = l->font();
-            f.setBold(true);
-            l->setFont(f);
+        auto ueberschrift = [&](const QString& text) {
+            QLabel* l = label(w, text);
+            QFont schrift = l->font();
+            schrift.setBold(true);
+            l->setFont(schrift);
             g->addWidget(l, r++, 0, 1, 5);
         };
         for (const Gegenueber& gg : gegenueber) {
-            ueberschrift(gg.ueberschrift);
-            const QStringList spalten = gegenueberSpalten(gg);
-            const QStringList koepfe = gegenueberKoepfe(gg);
-            for (int k = 0; k < 5; ++k) {
-                g->addWidget(label(w, koepfe[k]), r, k);
-                g->addWidget(boundCombo(w, boundName("dbc_", spalten[k]), ds, spalten[k], verhaltensskala(), false), r + 1, k);
-            }
-            r += 2;
-            auto* bes = new QHBoxLayout;
-            bes->addWidget(lbl(w, "Besonderheiten:"));
-            bes->addWidget(e(w, gg.besonders), 1);
-            g->addLayout(bes, r++, 0, 1, 5);
+            ueberschrift(QString::fromUtf8(gg.ueberschrift));
+            r = f.verhaltenGegenueber(g, w, gg, r);
         }
-        ueberschrift("Verhalten bei Wild...");
-        g->addWidget(ck(w, "Jagd bei Sicht", "JAGD_BEI_SICHT"), r, 0);
-        g->addWidget(ck(w, "Jagd auf Fährte", "JAGD_AUF_FAEHRTE"), r, 1);
-        g->addWidget(ck(w, "Abrufbar", "ABRUFBAR"), r, 2);
-        {
-            auto* bes = new QHBoxLayout;
-            bes->addWidget(lbl(w, "Besonderheiten:"));
-            bes->addWidget(e(w, "JAGD_BESONDERHEITEN"), 1);
-            g->addLayout(bes, r++, 3, 1, 2);
-        }
-        ueberschrift("Sonstiges Verhalten:");
-        g->addWidget(ck(w, "Anspringen Bekannte", "ANSPRINGEN_BEKANNTE"), r, 0);
-        g->addWidget(ck(w, "Anspringen Fremde", "ANSPRINGEN_FREMDE"), r, 1);
-        g->addWidget(lbl(w, "Besonderheiten Anspringen:"), r, 2);
-        g->addWidget(e(w, "ANSPRINGEN_BESONDERHEITEN"), r++, 3, 1, 2);
-        g->addWidget(ck(w, "Anbellen Bekannte", "ANBELLEN_BEKANNTE"), r, 0);
-        g->addWidget(ck(w, "Anbellen Fremde", "ANBELLEN_FREMDE"), r, 1);
-        g->addWidget(lbl(w, "Besonderheiten Anbellen:"), r, 2);
-        g->addWidget(e(w, "ANBELLEN_BESONDERHEITEN"), r++, 3, 1, 2);
-        g->addWidget(ck(w, "Fährt gerne Auto", "AUTOFAHREN_GERNE"), r, 0);
-        g->addWidget(lbl(w, "Verhält sich beim Tierarzt..."), r, 1);
-        g->addWidget(cb(w, "VERHALTEN_TIERARZT", verhaltensskala(), false), r, 2);
-        g->addWidget(lbl(w, "Verhält sich im Haus"), r, 3);
-        g->addWidget(cb(w, "VERHALTEN_IMHAUS", verhaltensskala(), false), r++, 4);
-        g->addWidget(lbl(w, "Besonderheiten Verhalten im Haus:"), r, 0, 1, 2);
-        g->addWidget(e(w, "IMHAUS_BESONDERHEITEN"), r++, 2, 1, 3);
-        g->addWidget(lbl(w, "Kommentar:"), r, 0, 1, 2);
-        g->addWidget(lbl(w, "Therapievorschlag:"), r++, 2, 1, 3);
-        g->addWidget(me(w, "KOMMENTAR", 80), r, 0, 1, 2);
-        g->addWidget(me(w, "THERAPIEVORSCHLAG", 80), r++, 2, 1, 3);
+        ueberschrift(QStringLiteral("Verhalten bei Wild..."));
+        f.reihe(g, w, r, 0, {"JAGD_BEI_SICHT", "JAGD_AUF_FAEHRTE", "ABRUFBAR"});
+        auto* jagd = new QHBoxLayout;
+        jagd->addWidget(f.text(w, "JAGD_BESONDERHEITEN"));
+        jagd->addWidget(f.feld(w, "JAGD_BESONDERHEITEN"), 1);
+        g->addLayout(jagd, r++, 3, 1, 2);
+        ueberschrift(QStringLiteral("Sonstiges Verhalten:"));
+        f.reihe(g, w, r, 0, {"ANSPRINGEN_BEKANNTE", "ANSPRINGEN_FREMDE"});
+        g->addWidget(f.text(w, "ANSPRINGEN_BESONDERHEITEN"), r, 2);
+        g->addWidget(f.feld(w, "ANSPRINGEN_BESONDERHEITEN"), r++, 3, 1, 2);
+        f.reihe(g, w, r, 0, {"ANBELLEN_BEKANNTE", "ANBELLEN_FREMDE"});
+        g->addWidget(f.text(w, "ANBELLEN_BESONDERHEITEN"), r, 2);
+        g->addWidget(f.feld(w, "ANBELLEN_BESONDERHEITEN"), r++, 3, 1, 2);
+        g->addWidget(f.feld(w, "AUTOFAHREN_GERNE"), r, 0);
+        f.paar(g, w, "VERHALTEN_TIERARZT", r, 1);
+        f.paar(g, w, "VERHALTEN_IMHAUS", r++, 3);
+        g->addWidget(f.text(w, "IMHAUS_BESONDERHEITEN"), r, 0, 1, 2);
+        g->addWidget(f.feld(w, "IMHAUS_BESONDERHEITEN"), r++, 2, 1, 3);
+        g->addWidget(f.text(w, "KOMMENTAR"), r, 0, 1, 2);
+        g->addWidget(f.text(w, "THERAPIEVORSCHLAG"), r++, 2, 1, 3);
+        g->addWidget(memo(w, "KOMMENTAR", 80), r, 0, 1, 2);
+        g->addWidget(memo(w, "THERAPIEVORSCHLAG", 80), r++, 2, 1, 3);
         auto* datum = new QHBoxLayout;
-        datum->addWidget(lbl(w, "Anamese vom:"));
-        widgets::DbEdit* vom = e(w, "ANAMESE_AUFGENOMMEN_AM");
-        // Date and time (as the edit shows them while it has the focus) fit.
-        vom->setFixedWidth(vom->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 18);
-        datum->addWidget(vom);
+        datum->addWidget(f.text(w, "ANAMESE_AUFGENOMMEN_AM"));
+        datum->addWidget(f.feld(w, "ANAMESE_AUFGENOMMEN_AM"));
         datum->addStretch(1);
         g->addLayout(datum, r++, 0, 1, 5);
         for (int k = 0; k < 5; ++k) g->setColumnStretch(k, 1);
