@@ -65,9 +65,39 @@ bool ganzzahl_lesen(const QString& text, qint64* out) {
     return true;
 }
 
-QLabel* label(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    return l;
+// A grid column: field, title (empty: the field's label) and width in characters.
+DbGridColumn spalte(const char* feld, const char* titel, int breite) {
+    DbGridColumn c;
+    c.fieldName = QString::fromLatin1(feld);
+    c.title = QString::fromUtf8(titel);
+    c.widthChars = breite;
+    return c;
+}
+
+// The course list's columns; KURSLEITER, hidden, holds the trainer's number.
+QList<DbGridColumn> kursSpalten() {
+    DbGridColumn nr = spalte("KURSNR", "Kurs-Nr.", 7);
+    nr.readOnly = true;
+    DbGridColumn art = spalte("KURSART", "Kursart", 8);
+    art.pickList = {QStringLiteral("Junghundekurs"), QStringLiteral("Welpenkurs"), QStringLiteral("Agilitykurs"),
+                    QStringLiteral("Familienbegleithund"), QStringLiteral("Obidience"), QStringLiteral("Sonstiges")};
+    DbGridColumn status = spalte("STATUS", "Status", 7);
+    status.pickList = {QStringLiteral("Aktiv"), QStringLiteral("Beendet"), QStringLiteral("Storniert"),
+                       QStringLiteral("Pausiert")};
+    DbGridColumn leiter = spalte("KURSLEITER_ZEICHEN", "Kursleiter", 10);
+    leiter.ellipsisButton = true;
+    DbGridColumn leiterNr;
+    leiterNr.fieldName = QStringLiteral("KURSLEITER");
+    leiterNr.visible = false;
+    return {nr,
+            art,
+            status,
+            spalte("KURSNAME", "Kursname", 30),
+            spalte("GEBUEHR", "Kursgebühr", 11),
+            leiter,
+            leiterNr,
+            spalte("MAXTEILNEHMER", "max. Teilnehmer", 13),
+            spalte("ANZAHL_TEILNEHMER", "Anz. Teilnehmer", 13)};
 }
 
 }  // namespace
@@ -227,68 +257,27 @@ void Tfrm_kurse::buildUi() {
     Splitter1->setChildrenCollapsible(false);
     root->addWidget(Splitter1);
 
-    // --- course list with the three toggle buttons ---
-    auto* oben = new QWidget(Splitter1);
+    QWidget* oben = buildKursliste(Splitter1);
+    QWidget* mitte = buildBeschreibung(Splitter1);
+    QWidget* unten = buildSeiten(Splitter1);
+    Splitter1->addWidget(oben);
+    Splitter1->addWidget(mitte);
+    Splitter1->addWidget(unten);
+    Splitter1->setStretchFactor(0, 3);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setStretchFactor(2, 6);
+    Splitter1->setSizes({220, 70, 480});
+}
+
+// The course list with the three toggle buttons beside it.
+QWidget* Tfrm_kurse::buildKursliste(QWidget* parent) {
+    auto* oben = new QWidget(parent);
     auto* obenLayout = new QHBoxLayout(oben);
     obenLayout->setContentsMargins(2, 2, 2, 2);
     dbg_kurse = new widgets::DbGrid(oben);
     dbg_kurse->setObjectName(QStringLiteral("dbg_kurse"));
     dbg_kurse->setDataSource(m_dm.ds_kurse);
-    {
-        QList<DbGridColumn> cols;
-        DbGridColumn c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSNR");
-        c.title = QStringLiteral("Kurs-Nr.");
-        c.readOnly = true;
-        c.widthChars = 7;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSART");
-        c.title = QStringLiteral("Kursart");
-        c.pickList = {QStringLiteral("Junghundekurs"), QStringLiteral("Welpenkurs"), QStringLiteral("Agilitykurs"),
-                      QStringLiteral("Familienbegleithund"), QStringLiteral("Obidience"), QStringLiteral("Sonstiges")};
-        c.widthChars = 8;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("STATUS");
-        c.title = QStringLiteral("Status");
-        c.pickList = {QStringLiteral("Aktiv"), QStringLiteral("Beendet"), QStringLiteral("Storniert"),
-                      QStringLiteral("Pausiert")};
-        c.widthChars = 7;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSNAME");
-        c.title = QStringLiteral("Kursname");
-        c.widthChars = 30;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("GEBUEHR");
-        c.title = QStringLiteral("Kursgebühr");
-        c.widthChars = 11;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSLEITER_ZEICHEN");
-        c.title = QStringLiteral("Kursleiter");
-        c.ellipsisButton = true;
-        c.widthChars = 10;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSLEITER");
-        c.visible = false;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("MAXTEILNEHMER");
-        c.title = QStringLiteral("max. Teilnehmer");
-        c.widthChars = 13;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("ANZAHL_TEILNEHMER");
-        c.title = QStringLiteral("Anz. Teilnehmer");
-        c.widthChars = 13;
-        cols << c;
-        dbg_kurse->setColumns(cols);
-    }
+    dbg_kurse->setColumns(kursSpalten());
     connect(dbg_kurse, &widgets::DbGrid::editButtonClicked, this,
             [this](int) { guarded([this] { dbg_kurseEditButtonClick(); }); });
     obenLayout->addWidget(dbg_kurse, 1);
@@ -320,9 +309,12 @@ void Tfrm_kurse::buildUi() {
         connect(b, &QToolButton::clicked, this, [this] { guarded([this] { kursauswahlClick(); }); });
     knoepfe->addStretch(1);
     obenLayout->addLayout(knoepfe);
+    return oben;
+}
 
-    // --- description ---
-    auto* mitte = new QWidget(Splitter1);
+// The course's description under its title bar.
+QWidget* Tfrm_kurse::buildBeschreibung(QWidget* parent) {
+    auto* mitte = new QWidget(parent);
     auto* mitteLayout = new QVBoxLayout(mitte);
     mitteLayout->setContentsMargins(2, 0, 2, 0);
     mitteLayout->setSpacing(0);
@@ -333,9 +325,12 @@ void Tfrm_kurse::buildUi() {
     mitteLayout->addWidget(titel);
     DBMemo1 = widgets::boundMemo(mitte, QStringLiteral("DBMemo1"), m_dm.ds_kurse, QStringLiteral("BESCHREIBUNG"));
     mitteLayout->addWidget(DBMemo1);
+    return mitte;
+}
 
-    // --- pages and the bar under them ---
-    auto* unten = new QWidget(Splitter1);
+// The pages (dates, participants, documents) and the bar of buttons under them.
+QWidget* Tfrm_kurse::buildSeiten(QWidget* parent) {
+    auto* unten = new QWidget(parent);
     auto* untenLayout = new QVBoxLayout(unten);
     untenLayout->setContentsMargins(2, 2, 2, 2);
     pg_kurs = new QTabWidget(unten);
@@ -366,14 +361,7 @@ void Tfrm_kurse::buildUi() {
     connect(BitBtn5, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
     // "Dokumentensatz für Teilnehmer" has no action.
-
-    Splitter1->addWidget(oben);
-    Splitter1->addWidget(mitte);
-    Splitter1->addWidget(unten);
-    Splitter1->setStretchFactor(0, 3);
-    Splitter1->setStretchFactor(1, 1);
-    Splitter1->setStretchFactor(2, 6);
-    Splitter1->setSizes({220, 70, 480});
+    return unten;
 }
 
 QWidget* Tfrm_kurse::buildTerminSeite() {
@@ -381,35 +369,40 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     seite->setObjectName(QStringLiteral("ts_kurstermine"));
     auto* layout = new QVBoxLayout(seite);
     layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(buildTerminGenerator(seite));
+    layout->addWidget(buildTermineUndKalender(seite), 1);
+    return seite;
+}
 
-    // --- roll-out with the generator ---
-    JvRollout1 = new widgets::RolloutPanel(QStringLiteral("Termine hinzufügen: "), seite);
+// The roll-out with the date generator: one row of labelled edits and the
+// button (its context menu takes the dates from a template).
+widgets::RolloutPanel* Tfrm_kurse::buildTerminGenerator(QWidget* parent) {
+    JvRollout1 = new widgets::RolloutPanel(QStringLiteral("Termine hinzufügen: "), parent);
     JvRollout1->setObjectName(QStringLiteral("JvRollout1"));
     JvRollout1->setHint(QStringLiteral("Klicken Sie hier um Termine zu dem Kurs hinzuzufügen."));
     auto* zeile = new QWidget;
     auto* z = new QHBoxLayout(zeile);
     z->setContentsMargins(4, 4, 4, 4);
-    auto edit = [&](const char* name, int breite) {
-        auto* e = new KeyLineEdit(zeile);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setFixedWidth(breite);
-        return e;
-    };
-    z->addWidget(label(QStringLiteral("Anzahl:"), zeile));
-    e_anztermine = edit("e_anztermine", 40);
-    z->addWidget(e_anztermine);
-    z->addSpacing(8);
-    z->addWidget(label(QStringLiteral("Erster Termin am:"), zeile));
-    e_erster_termin_am = edit("e_erster_termin_am", 90);
-    z->addWidget(e_erster_termin_am);
-    z->addWidget(label(QStringLiteral("um:"), zeile));
-    e_uhrzeit = edit("e_uhrzeit", 50);
-    z->addWidget(e_uhrzeit);
-    z->addSpacing(8);
-    z->addWidget(label(QStringLiteral("und dann alle"), zeile));
-    e_alle_x_tage = edit("e_alle_x_tage", 40);
-    z->addWidget(e_alle_x_tage);
-    z->addWidget(label(QStringLiteral("Tage."), zeile));
+    // Each edit with its label before it and the room after it.
+    const struct {
+        KeyLineEdit* Tfrm_kurse::*edit;
+        const char* name;
+        const char* text;
+        int breite;
+        int abstand;
+    } eingaben[] = {{&Tfrm_kurse::e_anztermine, "e_anztermine", "Anzahl:", 40, 8},
+                    {&Tfrm_kurse::e_erster_termin_am, "e_erster_termin_am", "Erster Termin am:", 90, 0},
+                    {&Tfrm_kurse::e_uhrzeit, "e_uhrzeit", "um:", 50, 8},
+                    {&Tfrm_kurse::e_alle_x_tage, "e_alle_x_tage", "und dann alle", 40, 0}};
+    for (const auto& e : eingaben) {
+        auto* edit = new KeyLineEdit(zeile);
+        edit->setObjectName(QString::fromLatin1(e.name));
+        edit->setFixedWidth(e.breite);
+        this->*e.edit = edit;
+        widgets::addLabeled(z, QString::fromUtf8(e.text), edit);
+        if (e.abstand) z->addSpacing(e.abstand);
+    }
+    z->addWidget(widgets::label(zeile, QStringLiteral("Tage.")));
     z->addSpacing(12);
     Button1 = new QPushButton(QStringLiteral("Termine eintragen"), zeile);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -418,7 +411,6 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     JvRollout1->setContentWidget(zeile);
     JvRollout1->setExpandedHeight(widgets::RolloutPanel::HeaderHeight + zeile->sizeHint().height() + 4);
     JvRollout1->expand();
-    layout->addWidget(JvRollout1);
 
     // Keys of the four edits.
     for (KeyLineEdit* e : {e_anztermine, e_erster_termin_am, e_uhrzeit, e_alle_x_tage})
@@ -439,33 +431,22 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     Button1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Button1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { pm_vorlagen->popup(Button1->mapToGlobal(p)); });
+    return JvRollout1;
+}
 
-    // --- dates of the course (left), calendar and day list (right) ---
-    auto* teiler = new QSplitter(Qt::Horizontal, seite);
+// The dates of the course on the left; the calendar and the day list on the right.
+QSplitter* Tfrm_kurse::buildTermineUndKalender(QWidget* parent) {
+    auto* teiler = new QSplitter(Qt::Horizontal, parent);
     teiler->setChildrenCollapsible(false);
     auto* links = new QWidget(teiler);
     auto* linksLayout = new QVBoxLayout(links);
     linksLayout->setContentsMargins(0, 0, 0, 0);
-    linksLayout->addWidget(label(QStringLiteral("Kurstermine:"), links));
+    linksLayout->addWidget(widgets::label(links, QStringLiteral("Kurstermine:")));
     DBGrid2 = new widgets::DbGrid(links);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setDataSource(m_dm.ds_kurstermine);
-    {
-        QList<DbGridColumn> cols;
-        DbGridColumn c;
-        c.fieldName = QStringLiteral("DATUM");
-        c.widthChars = 30;  // "Donnerstag, 10.12.2026" in full
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("UHRZEIT");
-        c.widthChars = 7;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("THEMA");
-        c.widthChars = 40;
-        cols << c;
-        DBGrid2->setColumns(cols);
-    }
+    // "Donnerstag, 10.12.2026" in full; the titles are the fields' labels.
+    DBGrid2->setColumns({spalte("DATUM", "", 30), spalte("UHRZEIT", "", 7), spalte("THEMA", "", 40)});
     linksLayout->addWidget(DBGrid2, 1);
 
     jcp_kalender = new widgets::CaptionPanel(QStringLiteral("Kalender"), teiler);
@@ -488,30 +469,8 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     DBGrid3->setReadOnly(true);
     DBGrid3->setRowSelect(true);
     DBGrid3->setDataSource(m_dm.ds_kursedestages);
-    {
-        QList<DbGridColumn> cols;
-        DbGridColumn c;
-        c.fieldName = QStringLiteral("UHRZEIT");
-        c.title = QStringLiteral("um");
-        c.widthChars = 6;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSNR");
-        c.title = QStringLiteral("Kurs");
-        c.widthChars = 5;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("KURSART");
-        c.title = QStringLiteral("Art");
-        c.widthChars = 4;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("THEMA");
-        c.title = QStringLiteral("Tagesthema");
-        c.widthChars = 36;
-        cols << c;
-        DBGrid3->setColumns(cols);
-    }
+    DBGrid3->setColumns({spalte("UHRZEIT", "um", 6), spalte("KURSNR", "Kurs", 5), spalte("KURSART", "Art", 4),
+                         spalte("THEMA", "Tagesthema", 36)});
     jcp_tagesansicht->setContentWidget(DBGrid3);
     rechtsLayout->addWidget(jcp_tagesansicht, 1);
     jcp_kalender->setContentWidget(rechts);
@@ -519,13 +478,12 @@ QWidget* Tfrm_kurse::buildTerminSeite() {
     teiler->addWidget(jcp_kalender);
     teiler->setStretchFactor(0, 3);
     teiler->setStretchFactor(1, 2);
-    layout->addWidget(teiler, 1);
 
     connect(mc_kursterminplaner, &QCalendarWidget::clicked, this,
             [this](const QDate&) { guarded([this] { mc_kursterminplanerClick(); }); });
     connect(mc_kursterminplaner, &QCalendarWidget::activated, this,
             [this](const QDate&) { guarded([this] { mc_kursterminplanerDblClick(); }); });
-    return seite;
+    return teiler;
 }
 
 QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
@@ -539,22 +497,9 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
     DBGrid1->setReadOnly(true);
     DBGrid1->setRowSelect(true);
     DBGrid1->setDataSource(m_dm.ds_teilnehmer);
-    {
-        QList<DbGridColumn> cols;
-        const char* const spalten[][2] = {{"VNAME", "Vorname"}, {"NAME", "Name"},   {"HUNDNAME", "Hund"},
-                                          {"BEZAHLT", "Bezahlt"}, {"TEL", "Tel."},  {"MOBIL", "Mobil"},
-                                          {"FAX", "Fax"},       {"EMAIL", "E-Mail"}};
-        const int breiten[] = {14, 18, 14, 7, 14, 14, 14, 24};
-        int i = 0;
-        for (const auto& s : spalten) {
-            DbGridColumn c;
-            c.fieldName = QString::fromLatin1(s[0]);
-            c.title = QString::fromUtf8(s[1]);
-            c.widthChars = breiten[i++];
-            cols << c;
-        }
-        DBGrid1->setColumns(cols);
-    }
+    DBGrid1->setColumns({spalte("VNAME", "Vorname", 14), spalte("NAME", "Name", 18), spalte("HUNDNAME", "Hund", 14),
+                         spalte("BEZAHLT", "Bezahlt", 7), spalte("TEL", "Tel.", 14), spalte("MOBIL", "Mobil", 14),
+                         spalte("FAX", "Fax", 14), spalte("EMAIL", "E-Mail", 24)});
     layout->addWidget(DBGrid1, 1);
 
     pm_bezahlt = new QMenu(this);
@@ -577,7 +522,7 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
 
     auto* leiste = new QHBoxLayout;
     auto* kommentar = new QVBoxLayout;
-    kommentar->addWidget(label(QStringLiteral("Kommentar zum Teilnehmer:"), seite));
+    kommentar->addWidget(widgets::label(seite, QStringLiteral("Kommentar zum Teilnehmer:")));
     DBMemo2 = widgets::boundMemo(seite, QStringLiteral("DBMemo2"), m_dm.ds_teilnehmeredit, QStringLiteral("KOMMENTAR"));
     DBMemo2->setFixedHeight(52);
     kommentar->addWidget(DBMemo2);
@@ -613,33 +558,13 @@ QWidget* Tfrm_kurse::buildDokumentSeite() {
     dbg_dokumente = new widgets::DbGrid(seite);
     dbg_dokumente->setObjectName(QStringLiteral("dbg_dokumente"));
     dbg_dokumente->setDataSource(m_dm.ds_kursdokumente);
-    {
-        QList<DbGridColumn> cols;
-        DbGridColumn c;
-        c.fieldName = QStringLiteral("DOKNR");
-        c.title = QStringLiteral("Dok.-Nr.");
-        c.readOnly = true;
-        c.widthChars = 7;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("BEZEICHNUNG");
-        c.title = QStringLiteral("Dokument");
-        c.readOnly = true;
-        c.widthChars = 40;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("ART_ANZEIGE");
-        c.title = QStringLiteral("Art");
-        c.widthChars = 14;
-        cols << c;
-        c = {};
-        c.fieldName = QStringLiteral("VERTEILER");
-        c.title = QStringLiteral("Verteiler");
-        c.pickList = {QStringLiteral("Alle"), QStringLiteral("Kursleiter")};
-        c.widthChars = 12;
-        cols << c;
-        dbg_dokumente->setColumns(cols);
-    }
+    DbGridColumn nr = spalte("DOKNR", "Dok.-Nr.", 7);
+    nr.readOnly = true;
+    DbGridColumn dokument = spalte("BEZEICHNUNG", "Dokument", 40);
+    dokument.readOnly = true;
+    DbGridColumn verteiler = spalte("VERTEILER", "Verteiler", 12);
+    verteiler.pickList = {QStringLiteral("Alle"), QStringLiteral("Kursleiter")};
+    dbg_dokumente->setColumns({nr, dokument, spalte("ART_ANZEIGE", "Art", 14), verteiler});
     layout->addWidget(dbg_dokumente, 1);
 
     auto* leiste = new QHBoxLayout;

@@ -194,7 +194,12 @@ protected:
 
 private:
     void buildUi();
+    QWidget* buildKursliste(QWidget* parent);
+    QWidget* buildBeschreibung(QWidget* parent);
+    QWidget* buildSeiten(QWidget* parent);
     QWidget* buildTerminSeite();
+    widgets::RolloutPanel* buildTerminGenerator(QWidget* parent);
+    QSplitter* buildTermineUndKalender(QWidget* parent);
     QWidget* buildTeilnehmerSeite();
     QWidget* buildDokumentSeite();
     // Writes `anzahl` dates, starting at `erster` and `intervall` days apart,
