@@ -635,81 +635,8 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         f.hundeerziehung(g, w);
         obenAusrichten(p, w);
     }
-    // 5 "Verhalten des Hundes", with its inner sections in a scroll box.
-    jvro_verhaltenhund = rollout(QStringLiteral("Verhalten des Hundes"), QStringLiteral("jvro_verhaltenhund"), 159);
-    {
-        QWidget* p = jvro_verhaltenhund->contentArea();
-        p->layout()->setContentsMargins(0, 0, 0, 0);
-        auto* scroll = new QScrollArea(p);
-        scroll->setObjectName(QStringLiteral("sb_verhalten"));
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setWidgetResizable(true);
-        auto* innen = new QWidget;
-        auto* iv = new QVBoxLayout(innen);
-        iv->setContentsMargins(12, 0, 0, 0);
-        iv->setSpacing(0);
-
-        // The customer window shows each place in a panel of its own.
-        struct Panel {
-            const char* name;
-            int hoehe;
-            widgets::RolloutPanel** ziel;
-        };
-        const Panel panels[] = {{"jvro_verhaltenleine", 108, &jvro_verhaltenleine},
-                                {"jvro_verhaltenfreilauf", 104, &jvro_verhaltenfreilauf},
-                                {"jvro_verhaltenhaus", 106, &jvro_verhaltenhaus},
-                                {"jvro_verhaltengrundstueck", 104, &jvro_verhaltengrundstueck}};
-        for (int i = 0; i < 4; ++i) {
-            const Gegenueber& gg = gegenueber[i];
-            auto* r = rollout(QString::fromUtf8(gg.ueberschrift), QString::fromLatin1(panels[i].name), panels[i].hoehe);
-            *panels[i].ziel = r;
-            auto* w = new QWidget(r->contentArea());
-            f.verhaltenGegenueber(gitter(w), w, gg, 0);
-            obenAusrichten(r->contentArea(), w);
-            iv->addWidget(r);
-        }
-        jvro_verhaltenwild = rollout(QStringLiteral("Verhalten bei Wild..."), QStringLiteral("jvro_verhaltenwild"), 65);
-        {
-            auto* w = new QWidget(jvro_verhaltenwild->contentArea());
-            auto* g = gitter(w);
-            f.reihe(g, w, 0, 0, {"JAGD_BEI_SICHT", "JAGD_AUF_FAEHRTE", "ABRUFBAR"});
-            f.paar(g, w, "JAGD_BESONDERHEITEN", 0, 3);
-            g->setColumnStretch(4, 1);
-            obenAusrichten(jvro_verhaltenwild->contentArea(), w);
-            iv->addWidget(jvro_verhaltenwild);
-        }
-        jvro_verhaltensonst = rollout(QStringLiteral("Sonstiges Verhalten..."), QStringLiteral("jvro_verhaltensonst"), 154);
-        {
-            auto* w = new QWidget(jvro_verhaltensonst->contentArea());
-            auto* g = gitter(w);
-            f.reihe(g, w, 0, 0, {"ANSPRINGEN_BEKANNTE", "ANSPRINGEN_FREMDE"});
-            f.paar(g, w, "ANSPRINGEN_BESONDERHEITEN", 0, 2);
-            f.reihe(g, w, 1, 0, {"ANBELLEN_BEKANNTE", "ANBELLEN_FREMDE"});
-            f.paar(g, w, "ANBELLEN_BESONDERHEITEN", 1, 2);
-            g->addWidget(f.feld(w, "AUTOFAHREN_GERNE"), 2, 0);
-            auto* skala = new QHBoxLayout;
-            skala->addWidget(f.text(w, "VERHALTEN_TIERARZT"));
-            skala->addWidget(f.feld(w, "VERHALTEN_TIERARZT"), 1);
-            skala->addWidget(f.text(w, "VERHALTEN_IMHAUS"));
-            skala->addWidget(f.feld(w, "VERHALTEN_IMHAUS"), 1);
-            g->addLayout(skala, 2, 1, 1, 3);
-            g->addWidget(f.text(w, "IMHAUS_BESONDERHEITEN"), 3, 0, 1, 2);
-            g->addWidget(f.feld(w, "IMHAUS_BESONDERHEITEN"), 3, 2, 1, 2);
-            g->setColumnStretch(3, 1);
-            obenAusrichten(jvro_verhaltensonst->contentArea(), w);
-            iv->addWidget(jvro_verhaltensonst);
-        }
-        iv->addStretch(1);
-        scroll->setWidget(innen);
-        p->layout()->addWidget(scroll);
-
-        widgets::RolloutPanel* innere[] = {jvro_verhaltenleine, jvro_verhaltenfreilauf, jvro_verhaltenhaus,
-                                           jvro_verhaltengrundstueck, jvro_verhaltenwild, jvro_verhaltensonst};
-        for (int i = 0; i < 6; ++i) {
-            connect(innere[i], &widgets::RolloutPanel::expanded, this, [this, i] { verhaltenExpand(i); });
-            connect(innere[i], &widgets::RolloutPanel::collapsed, this, [this, i] { verhaltenCollapse(i); });
-        }
-    }
+    // 5 "Verhalten des Hundes"
+    buildVerhaltenHund(f);
     // 6 "Kommentare, letzter Stand, Therapievorschlag"
     JvRollout5 = rollout(QStringLiteral("Kommentare, letzter Stand, Therapievorschlag"), QStringLiteral("JvRollout5"),
                          217);
@@ -730,8 +657,90 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
     v->addStretch(1);
     sb_anamnese->setWidget(inhalt);
 
-    // Key handling: every bound control of the questionnaire moves on with
-    // Enter and turns a comma into a full stop, except the listed ones.
+    anamneseTasten(inhalt);
+    return sb_anamnese;
+}
+
+// 5 "Verhalten des Hundes": the four places, game and other behaviour, each
+// in a panel of its own inside a scroll box.
+void Tfrm_kunden::buildVerhaltenHund(const Fragebogen& f) {
+    jvro_verhaltenhund = rollout(QStringLiteral("Verhalten des Hundes"), QStringLiteral("jvro_verhaltenhund"), 159);
+    QWidget* p = jvro_verhaltenhund->contentArea();
+    p->layout()->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(p);
+    scroll->setObjectName(QStringLiteral("sb_verhalten"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* innen = new QWidget;
+    auto* iv = new QVBoxLayout(innen);
+    iv->setContentsMargins(12, 0, 0, 0);
+    iv->setSpacing(0);
+
+    // The customer window shows each place in a panel of its own.
+    struct Panel {
+        const char* name;
+        int hoehe;
+        widgets::RolloutPanel** ziel;
+    };
+    const Panel panels[] = {{"jvro_verhaltenleine", 108, &jvro_verhaltenleine},
+                            {"jvro_verhaltenfreilauf", 104, &jvro_verhaltenfreilauf},
+                            {"jvro_verhaltenhaus", 106, &jvro_verhaltenhaus},
+                            {"jvro_verhaltengrundstueck", 104, &jvro_verhaltengrundstueck}};
+    for (int i = 0; i < 4; ++i) {
+        const Gegenueber& gg = gegenueber[i];
+        auto* r = rollout(QString::fromUtf8(gg.ueberschrift), QString::fromLatin1(panels[i].name), panels[i].hoehe);
+        *panels[i].ziel = r;
+        auto* w = new QWidget(r->contentArea());
+        f.verhaltenGegenueber(gitter(w), w, gg, 0);
+        obenAusrichten(r->contentArea(), w);
+        iv->addWidget(r);
+    }
+    jvro_verhaltenwild = rollout(QStringLiteral("Verhalten bei Wild..."), QStringLiteral("jvro_verhaltenwild"), 65);
+    {
+        auto* w = new QWidget(jvro_verhaltenwild->contentArea());
+        auto* g = gitter(w);
+        f.reihe(g, w, 0, 0, {"JAGD_BEI_SICHT", "JAGD_AUF_FAEHRTE", "ABRUFBAR"});
+        f.paar(g, w, "JAGD_BESONDERHEITEN", 0, 3);
+        g->setColumnStretch(4, 1);
+        obenAusrichten(jvro_verhaltenwild->contentArea(), w);
+        iv->addWidget(jvro_verhaltenwild);
+    }
+    jvro_verhaltensonst = rollout(QStringLiteral("Sonstiges Verhalten..."), QStringLiteral("jvro_verhaltensonst"), 154);
+    {
+        auto* w = new QWidget(jvro_verhaltensonst->contentArea());
+        auto* g = gitter(w);
+        f.reihe(g, w, 0, 0, {"ANSPRINGEN_BEKANNTE", "ANSPRINGEN_FREMDE"});
+        f.paar(g, w, "ANSPRINGEN_BESONDERHEITEN", 0, 2);
+        f.reihe(g, w, 1, 0, {"ANBELLEN_BEKANNTE", "ANBELLEN_FREMDE"});
+        f.paar(g, w, "ANBELLEN_BESONDERHEITEN", 1, 2);
+        g->addWidget(f.feld(w, "AUTOFAHREN_GERNE"), 2, 0);
+        auto* skala = new QHBoxLayout;
+        skala->addWidget(f.text(w, "VERHALTEN_TIERARZT"));
+        skala->addWidget(f.feld(w, "VERHALTEN_TIERARZT"), 1);
+        skala->addWidget(f.text(w, "VERHALTEN_IMHAUS"));
+        skala->addWidget(f.feld(w, "VERHALTEN_IMHAUS"), 1);
+        g->addLayout(skala, 2, 1, 1, 3);
+        g->addWidget(f.text(w, "IMHAUS_BESONDERHEITEN"), 3, 0, 1, 2);
+        g->addWidget(f.feld(w, "IMHAUS_BESONDERHEITEN"), 3, 2, 1, 2);
+        g->setColumnStretch(3, 1);
+        obenAusrichten(jvro_verhaltensonst->contentArea(), w);
+        iv->addWidget(jvro_verhaltensonst);
+    }
+    iv->addStretch(1);
+    scroll->setWidget(innen);
+    p->layout()->addWidget(scroll);
+
+    widgets::RolloutPanel* innere[] = {jvro_verhaltenleine, jvro_verhaltenfreilauf, jvro_verhaltenhaus,
+                                       jvro_verhaltengrundstueck, jvro_verhaltenwild, jvro_verhaltensonst};
+    for (int i = 0; i < 6; ++i) {
+        connect(innere[i], &widgets::RolloutPanel::expanded, this, [this, i] { verhaltenExpand(i); });
+        connect(innere[i], &widgets::RolloutPanel::collapsed, this, [this, i] { verhaltenCollapse(i); });
+    }
+}
+
+// Key handling: every bound control of the questionnaire moves on with Enter
+// and turns a comma into a full stop, except the listed ones.
+void Tfrm_kunden::anamneseTasten(QWidget* inhalt) {
     for (QWidget* c : inhalt->findChildren<QWidget*>()) {
         if (!dynamic_cast<widgets::KeyHooks*>(c) || c == DBEdit62) continue;
         const QString n = c->objectName();
@@ -743,7 +752,6 @@ QWidget* Tfrm_kunden::buildAnamnesebogen() {
         tasten(c, !nurKomma, true);
     }
     DBEdit27->onKeyPress = [this](QChar& ch) { DBEdit18KeyPress(ch); };
-    return sb_anamnese;
 }
 
 void Tfrm_kunden::buildAktiveKurse() {

@@ -14,6 +14,9 @@ class Tdm;
 namespace offeneposten {
 class Kundenseite;
 }
+namespace hundefelder {
+class Fragebogen;
+}
 
 class QGroupBox;
 class QLabel;
@@ -186,6 +189,8 @@ private:
     QWidget* buildErreichbarPanel();
     void buildHundeSeite();
     QWidget* buildAnamnesebogen();
+    void buildVerhaltenHund(const hundefelder::Fragebogen& f);
+    void anamneseTasten(QWidget* inhalt);
     void buildAktiveKurse();
     // Attaches the shared key handlers: Enter to the next control (enter),
     // Enter swallowed and comma to full stop (komma).
