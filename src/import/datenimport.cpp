@@ -189,32 +189,62 @@ void Tfrm_datenimport::buildUi() {
     v->setSpacing(3);
 
     // 1. The file.
-    jcp_datei = captionPanel(QStringLiteral("jcp_datei"), QStringLiteral("Wählen Sie die zu importierende Datei:"), this);
-    {
-        auto* box = new QWidget(jcp_datei);
-        auto* bv = new QVBoxLayout(box);
-        bv->setContentsMargins(4, 4, 4, 4);
-        bv->setSpacing(4);
-        auto* h = new QHBoxLayout;
-        jve_filename = new QLineEdit(box);
-        jve_filename->setObjectName(QStringLiteral("jve_filename"));
-        JvBitBtn1 = new QPushButton(QStringLiteral("Datei auswählen"), box);
-        JvBitBtn1->setObjectName(QStringLiteral("JvBitBtn1"));
-        connect(JvBitBtn1, &QPushButton::clicked, this, [this] { JvBitBtn1Click(); });
-        h->addWidget(jve_filename, 1);
-        h->addWidget(JvBitBtn1);
-        bv->addLayout(h);
-        Memo1 = helpMemo(QStringLiteral("Memo1"), box);
-        Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 8);
-        bv->addWidget(Memo1);
-        jcp_datei->setContentWidget(box);
-    }
-    v->addWidget(jcp_datei);
-
-    // 2. The file as read.
+    v->addWidget(buildDateiwahl());
+    // 2. The file as read, 3. the mapping under it.
     const QString darstellung = QStringLiteral(
         "Dies ist die Darstellung der Importdatei. Folgende Felder/Spalten und Daten wurden erkannt:");
-    jcp_importdatei = captionPanel(QStringLiteral("jcp_importdatei"), darstellung, this);
+    v->addWidget(buildDateiansicht(darstellung), 2);
+    v->addWidget(buildZuordnung(darstellung));
+    // The two grids scroll sideways together, so that each mapping cell
+    // stays under its file column.
+    connect(jvsg1->horizontalScrollBar(), &QScrollBar::valueChanged, jvsg2->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(jvsg2->horizontalScrollBar(), &QScrollBar::valueChanged, jvsg1->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(jvsg1->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (section < jvsg2->columnCount()) jvsg2->setColumnWidth(section, size);
+            });
+    buildZuordnungsmenue();
+
+    // 4. How to map.
+    Memo2 = helpMemo(QStringLiteral("Memo2"), this);
+    Memo2->setFixedHeight(Memo2->fontMetrics().lineSpacing() * 3 + 8);
+    v->addWidget(Memo2);
+
+    // 5. The customers and their dogs.
+    v->addWidget(buildKynovia(), 5);
+
+    // 6. The buttons.
+    v->addLayout(buildKnoepfe());
+}
+
+// The file's name with the button that chooses it, and how the file must look.
+widgets::CaptionPanel* Tfrm_datenimport::buildDateiwahl() {
+    jcp_datei = captionPanel(QStringLiteral("jcp_datei"), QStringLiteral("Wählen Sie die zu importierende Datei:"), this);
+    auto* box = new QWidget(jcp_datei);
+    auto* bv = new QVBoxLayout(box);
+    bv->setContentsMargins(4, 4, 4, 4);
+    bv->setSpacing(4);
+    auto* h = new QHBoxLayout;
+    jve_filename = new QLineEdit(box);
+    jve_filename->setObjectName(QStringLiteral("jve_filename"));
+    JvBitBtn1 = new QPushButton(QStringLiteral("Datei auswählen"), box);
+    JvBitBtn1->setObjectName(QStringLiteral("JvBitBtn1"));
+    connect(JvBitBtn1, &QPushButton::clicked, this, [this] { JvBitBtn1Click(); });
+    h->addWidget(jve_filename, 1);
+    h->addWidget(JvBitBtn1);
+    bv->addLayout(h);
+    Memo1 = helpMemo(QStringLiteral("Memo1"), box);
+    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 8);
+    bv->addWidget(Memo1);
+    jcp_datei->setContentWidget(box);
+    return jcp_datei;
+}
+
+// The file's lines under its titles.
+widgets::CaptionPanel* Tfrm_datenimport::buildDateiansicht(const QString& caption) {
+    jcp_importdatei = captionPanel(QStringLiteral("jcp_importdatei"), caption, this);
     jvsg1 = new QTableView(jcp_importdatei);
     jvsg1->setObjectName(QStringLiteral("jvsg1"));
     dateiModell = new ImportFileModel(jvsg1);
@@ -227,10 +257,12 @@ void Tfrm_datenimport::buildUi() {
     jvsg1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     jvsg1->setWordWrap(false);
     jcp_importdatei->setContentWidget(jvsg1);
-    v->addWidget(jcp_importdatei, 2);
+    return jcp_importdatei;
+}
 
-    // 3. The mapping: the file's titles as header, one row of targets.
-    jcp_zuordnung = captionPanel(QStringLiteral("jcp_zuordnung"), darstellung, this);
+// The mapping: the file's titles as header, one row of targets.
+widgets::CaptionPanel* Tfrm_datenimport::buildZuordnung(const QString& caption) {
+    jcp_zuordnung = captionPanel(QStringLiteral("jcp_zuordnung"), caption, this);
     jvsg2 = new QTableWidget(1, 2, jcp_zuordnung);
     jvsg2->setObjectName(QStringLiteral("jvsg2"));
     jvsg2->verticalHeader()->hide();
@@ -248,18 +280,12 @@ void Tfrm_datenimport::buildUi() {
                           jvsg2->horizontalScrollBar()->sizeHint().height() + 2 * jvsg2->frameWidth() + 2);
     connect(jvsg2, &QWidget::customContextMenuRequested, this, &Tfrm_datenimport::showMappingMenu);
     jcp_zuordnung->setContentWidget(jvsg2);
-    v->addWidget(jcp_zuordnung);
-    // The two grids scroll sideways together, so that each mapping cell
-    // stays under its file column.
-    connect(jvsg1->horizontalScrollBar(), &QScrollBar::valueChanged, jvsg2->horizontalScrollBar(),
-            &QScrollBar::setValue);
-    connect(jvsg2->horizontalScrollBar(), &QScrollBar::valueChanged, jvsg1->horizontalScrollBar(),
-            &QScrollBar::setValue);
-    connect(jvsg1->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int section, int, int size) {
-                if (section < jvsg2->columnCount()) jvsg2->setColumnWidth(section, size);
-            });
+    return jcp_zuordnung;
+}
 
+// The mapping cell's menu: the customer's and the dog's fields (filled when
+// the window is first shown) and "Löschen".
+void Tfrm_datenimport::buildZuordnungsmenue() {
     pm = new QMenu(this);
     pm->setObjectName(QStringLiteral("pm"));
     Kunde1 = pm->addMenu(QStringLiteral("Kunde"));
@@ -269,74 +295,71 @@ void Tfrm_datenimport::buildUi() {
     Lschen1 = pm->addAction(QStringLiteral("Löschen"));
     Lschen1->setObjectName(QStringLiteral("Lschen1"));
     connect(Lschen1, &QAction::triggered, this, [this] { Lschen1Click(); });
+}
 
-    // 4. How to map.
-    Memo2 = helpMemo(QStringLiteral("Memo2"), this);
-    Memo2->setFixedHeight(Memo2->fontMetrics().lineSpacing() * 3 + 8);
-    v->addWidget(Memo2);
-
-    // 5. The customers and their dogs.
+// The customers with a navigator and, under them, the current customer's dogs.
+widgets::CaptionPanel* Tfrm_datenimport::buildKynovia() {
     jcp_kynovia = captionPanel(QStringLiteral("jcp_kynovia"), QStringLiteral("Hier sehen Sie die Kynovia Datensätze."), this);
-    {
-        auto* box = new QWidget(jcp_kynovia);
-        auto* bv = new QVBoxLayout(box);
-        bv->setContentsMargins(0, 0, 0, 0);
-        bv->setSpacing(2);
-        dbg_kunde = new widgets::DbGrid(box);
-        dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
-        auto spalte = [](const char* feld, const char* titel, int zeichen) {
+    auto* box = new QWidget(jcp_kynovia);
+    auto* bv = new QVBoxLayout(box);
+    bv->setContentsMargins(0, 0, 0, 0);
+    bv->setSpacing(2);
+    dbg_kunde = new widgets::DbGrid(box);
+    dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
+    auto spalte = [](const char* feld, const char* titel, int zeichen) {
+        widgets::DbGridColumn c;
+        c.fieldName = QString::fromLatin1(feld);
+        c.title = QString::fromUtf8(titel);
+        c.widthChars = zeichen;
+        return c;
+    };
+    widgets::DbGridColumn nr = spalte("KNDNR", "Knd-Nr", 6);
+    nr.readOnly = true;
+    nr.color = widgets::DatasetModel::readOnlyColor();
+    widgets::DbGridColumn anrede = spalte("ANREDE", "Anrede", 8);
+    anrede.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
+    dbg_kunde->setColumns({nr, spalte("NAME", "Name", 16), spalte("VNAME", "Vorname", 12),
+                           spalte("PLZ", "Plz", 6), spalte("ORT", "Ort", 14), spalte("STR", "Strasse", 18),
+                           anrede, spalte("TEL", "Telefon", 13), spalte("MOBIL", "Mobiltelefon", 13),
+                           spalte("FAX", "Fax", 12), spalte("EMAIL", "E-Mail", 20),
+                           spalte("KOMMENTAR", "Kommentar", 30)});
+    bv->addWidget(dbg_kunde, 3);
+
+    DBNavigator1 = new widgets::DbNavigator(box);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setVisibleButtons(widgets::DbNavigator::AllButtons);
+    auto* nh = new QHBoxLayout;
+    nh->addWidget(DBNavigator1);
+    nh->addStretch(1);
+    bv->addLayout(nh);
+
+    DBGrid1 = new widgets::DbGrid(box);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    bv->addWidget(DBGrid1, 2);
+    jcp_kynovia->setContentWidget(box);
+
+    dbg_kunde->setDataSource(m_dm.ds_kunde);
+    DBNavigator1->setDataSource(m_dm.ds_kunde);
+    // Every column of the dogs, the number on button-face background.
+    QList<widgets::DbGridColumn> spalten;
+    try {
+        for (db::Field* f : m_dm.ibt_kunde_hunde->fields()) {
             widgets::DbGridColumn c;
-            c.fieldName = QString::fromLatin1(feld);
-            c.title = QString::fromUtf8(titel);
-            c.widthChars = zeichen;
-            return c;
-        };
-        widgets::DbGridColumn nr = spalte("KNDNR", "Knd-Nr", 6);
-        nr.readOnly = true;
-        nr.color = widgets::DatasetModel::readOnlyColor();
-        widgets::DbGridColumn anrede = spalte("ANREDE", "Anrede", 8);
-        anrede.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
-        dbg_kunde->setColumns({nr, spalte("NAME", "Name", 16), spalte("VNAME", "Vorname", 12),
-                               spalte("PLZ", "Plz", 6), spalte("ORT", "Ort", 14), spalte("STR", "Strasse", 18),
-                               anrede, spalte("TEL", "Telefon", 13), spalte("MOBIL", "Mobiltelefon", 13),
-                               spalte("FAX", "Fax", 12), spalte("EMAIL", "E-Mail", 20),
-                               spalte("KOMMENTAR", "Kommentar", 30)});
-        bv->addWidget(dbg_kunde, 3);
-
-        DBNavigator1 = new widgets::DbNavigator(box);
-        DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-        DBNavigator1->setVisibleButtons(widgets::DbNavigator::AllButtons);
-        auto* nh = new QHBoxLayout;
-        nh->addWidget(DBNavigator1);
-        nh->addStretch(1);
-        bv->addLayout(nh);
-
-        DBGrid1 = new widgets::DbGrid(box);
-        DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-        bv->addWidget(DBGrid1, 2);
-        jcp_kynovia->setContentWidget(box);
-
-        dbg_kunde->setDataSource(m_dm.ds_kunde);
-        DBNavigator1->setDataSource(m_dm.ds_kunde);
-        // Every column of the dogs, the number on button-face background.
-        QList<widgets::DbGridColumn> spalten;
-        try {
-            for (db::Field* f : m_dm.ibt_kunde_hunde->fields()) {
-                widgets::DbGridColumn c;
-                c.fieldName = f->fieldName();
-                if (f->fieldName().compare(QStringLiteral("HUNDNR"), Qt::CaseInsensitive) == 0)
-                    c.color = palette().color(QPalette::Button);
-                spalten << c;
-            }
-        } catch (...) {
-            spalten.clear();  // not connected: the grid shows whatever fields there are
+            c.fieldName = f->fieldName();
+            if (f->fieldName().compare(QStringLiteral("HUNDNR"), Qt::CaseInsensitive) == 0)
+                c.color = palette().color(QPalette::Button);
+            spalten << c;
         }
-        DBGrid1->setColumns(spalten);
-        DBGrid1->setDataSource(m_dm.ds_kunde_hunde);
+    } catch (...) {
+        spalten.clear();  // not connected: the grid shows whatever fields there are
     }
-    v->addWidget(jcp_kynovia, 5);
+    DBGrid1->setColumns(spalten);
+    DBGrid1->setDataSource(m_dm.ds_kunde_hunde);
+    return jcp_kynovia;
+}
 
-    // 6. The buttons.
+// Start the import, take it over, discard it.
+QHBoxLayout* Tfrm_datenimport::buildKnoepfe() {
     auto* leiste = new QHBoxLayout;
     b_import = new QPushButton(QStringLiteral("Datenimport starten"), this);
     b_import->setObjectName(QStringLiteral("b_import"));
@@ -351,7 +374,7 @@ void Tfrm_datenimport::buildUi() {
     leiste->addWidget(b_commit);
     leiste->addWidget(b_rollback);
     leiste->addStretch(1);
-    v->addLayout(leiste);
+    return leiste;
 }
 
 void Tfrm_datenimport::buildMenus() {

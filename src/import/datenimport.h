@@ -31,6 +31,7 @@
 class Tdm;
 
 class QAction;
+class QHBoxLayout;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -166,6 +167,12 @@ private:
         bool ersetztVorgabe;  // a value replaces the insert default
     };
     void buildUi();
+    widgets::CaptionPanel* buildDateiwahl();
+    widgets::CaptionPanel* buildDateiansicht(const QString& caption);
+    widgets::CaptionPanel* buildZuordnung(const QString& caption);
+    void buildZuordnungsmenue();
+    widgets::CaptionPanel* buildKynovia();
+    QHBoxLayout* buildKnoepfe();
     void buildMenus();
     void showMappingMenu(const QPoint& pos);
     void setReady(bool ready);
