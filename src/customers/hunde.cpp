@@ -248,53 +248,62 @@ QWidget* Tfrm_hunde::buildAnamnese() {
     GroupBox4 = gruppe("GroupBox4", QStringLiteral("bisherige Hundeerziehung"));
     f.hundeerziehung(gitter(GroupBox4), GroupBox4);
     GroupBox5 = gruppe("GroupBox5", QStringLiteral("Verhalten des Hundes"));
-    {
-        QGridLayout* g = gitter(GroupBox5);
-        QWidget* w = GroupBox5;
-        int r = 0;
-        auto ueberschrift = [&](const QString& text) {
-            QLabel* l = label(w, text);
-            QFont schrift = l->font();
-            schrift.setBold(true);
-            l->setFont(schrift);
-            g->addWidget(l, r++, 0, 1, 5);
-        };
-        for (const Gegenueber& gg : gegenueber) {
-            ueberschrift(QString::fromUtf8(gg.ueberschrift));
-            r = f.verhaltenGegenueber(g, w, gg, r);
-        }
-        ueberschrift(QStringLiteral("Verhalten bei Wild..."));
-        f.reihe(g, w, r, 0, {"JAGD_BEI_SICHT", "JAGD_AUF_FAEHRTE", "ABRUFBAR"});
-        auto* jagd = new QHBoxLayout;
-        jagd->addWidget(f.text(w, "JAGD_BESONDERHEITEN"));
-        jagd->addWidget(f.feld(w, "JAGD_BESONDERHEITEN"), 1);
-        g->addLayout(jagd, r++, 3, 1, 2);
-        ueberschrift(QStringLiteral("Sonstiges Verhalten:"));
-        f.reihe(g, w, r, 0, {"ANSPRINGEN_BEKANNTE", "ANSPRINGEN_FREMDE"});
-        g->addWidget(f.text(w, "ANSPRINGEN_BESONDERHEITEN"), r, 2);
-        g->addWidget(f.feld(w, "ANSPRINGEN_BESONDERHEITEN"), r++, 3, 1, 2);
-        f.reihe(g, w, r, 0, {"ANBELLEN_BEKANNTE", "ANBELLEN_FREMDE"});
-        g->addWidget(f.text(w, "ANBELLEN_BESONDERHEITEN"), r, 2);
-        g->addWidget(f.feld(w, "ANBELLEN_BESONDERHEITEN"), r++, 3, 1, 2);
-        g->addWidget(f.feld(w, "AUTOFAHREN_GERNE"), r, 0);
-        f.paar(g, w, "VERHALTEN_TIERARZT", r, 1);
-        f.paar(g, w, "VERHALTEN_IMHAUS", r++, 3);
-        g->addWidget(f.text(w, "IMHAUS_BESONDERHEITEN"), r, 0, 1, 2);
-        g->addWidget(f.feld(w, "IMHAUS_BESONDERHEITEN"), r++, 2, 1, 3);
-        g->addWidget(f.text(w, "KOMMENTAR"), r, 0, 1, 2);
-        g->addWidget(f.text(w, "THERAPIEVORSCHLAG"), r++, 2, 1, 3);
-        g->addWidget(memo(w, "KOMMENTAR", 80), r, 0, 1, 2);
-        g->addWidget(memo(w, "THERAPIEVORSCHLAG", 80), r++, 2, 1, 3);
-        auto* datum = new QHBoxLayout;
-        datum->addWidget(f.text(w, "ANAMESE_AUFGENOMMEN_AM"));
-        datum->addWidget(f.feld(w, "ANAMESE_AUFGENOMMEN_AM"));
-        datum->addStretch(1);
-        g->addLayout(datum, r++, 0, 1, 5);
-        for (int k = 0; k < 5; ++k) g->setColumnStretch(k, 1);
-    }
+    buildVerhalten(f);
     v->addStretch(1);
     sb_anamese->setWidget(inhalt);
     return sb_anamese;
+}
+
+// "Verhalten des Hundes": one grid, a bold heading over each part, then the
+// comments and the questionnaire's date.
+void Tfrm_hunde::buildVerhalten(const Fragebogen& f) {
+    QGridLayout* g = gitter(GroupBox5);
+    QWidget* w = GroupBox5;
+    int r = 0;
+    auto memo = [&](const char* spalte) {
+        widgets::DbMemo* m = f.memo(w, spalte);
+        m->setFixedHeight(80);
+        return m;
+    };
+    auto ueberschrift = [&](const QString& text) {
+        QLabel* l = label(w, text);
+        QFont schrift = l->font();
+        schrift.setBold(true);
+        l->setFont(schrift);
+        g->addWidget(l, r++, 0, 1, 5);
+    };
+    for (const Gegenueber& gg : gegenueber) {
+        ueberschrift(QString::fromUtf8(gg.ueberschrift));
+        r = f.verhaltenGegenueber(g, w, gg, r);
+    }
+    ueberschrift(QStringLiteral("Verhalten bei Wild..."));
+    f.reihe(g, w, r, 0, {"JAGD_BEI_SICHT", "JAGD_AUF_FAEHRTE", "ABRUFBAR"});
+    auto* jagd = new QHBoxLayout;
+    jagd->addWidget(f.text(w, "JAGD_BESONDERHEITEN"));
+    jagd->addWidget(f.feld(w, "JAGD_BESONDERHEITEN"), 1);
+    g->addLayout(jagd, r++, 3, 1, 2);
+    ueberschrift(QStringLiteral("Sonstiges Verhalten:"));
+    f.reihe(g, w, r, 0, {"ANSPRINGEN_BEKANNTE", "ANSPRINGEN_FREMDE"});
+    g->addWidget(f.text(w, "ANSPRINGEN_BESONDERHEITEN"), r, 2);
+    g->addWidget(f.feld(w, "ANSPRINGEN_BESONDERHEITEN"), r++, 3, 1, 2);
+    f.reihe(g, w, r, 0, {"ANBELLEN_BEKANNTE", "ANBELLEN_FREMDE"});
+    g->addWidget(f.text(w, "ANBELLEN_BESONDERHEITEN"), r, 2);
+    g->addWidget(f.feld(w, "ANBELLEN_BESONDERHEITEN"), r++, 3, 1, 2);
+    g->addWidget(f.feld(w, "AUTOFAHREN_GERNE"), r, 0);
+    f.paar(g, w, "VERHALTEN_TIERARZT", r, 1);
+    f.paar(g, w, "VERHALTEN_IMHAUS", r++, 3);
+    g->addWidget(f.text(w, "IMHAUS_BESONDERHEITEN"), r, 0, 1, 2);
+    g->addWidget(f.feld(w, "IMHAUS_BESONDERHEITEN"), r++, 2, 1, 3);
+    g->addWidget(f.text(w, "KOMMENTAR"), r, 0, 1, 2);
+    g->addWidget(f.text(w, "THERAPIEVORSCHLAG"), r++, 2, 1, 3);
+    g->addWidget(memo("KOMMENTAR"), r, 0, 1, 2);
+    g->addWidget(memo("THERAPIEVORSCHLAG"), r++, 2, 1, 3);
+    auto* datum = new QHBoxLayout;
+    datum->addWidget(f.text(w, "ANAMESE_AUFGENOMMEN_AM"));
+    datum->addWidget(f.feld(w, "ANAMESE_AUFGENOMMEN_AM"));
+    datum->addStretch(1);
+    g->addLayout(datum, r++, 0, 1, 5);
+    for (int k = 0; k < 5; ++k) g->setColumnStretch(k, 1);
 }
 
 void Tfrm_hunde::FormCreate() { dbcb_rasse->setItems(rassen_fuer_fenster(false)); }

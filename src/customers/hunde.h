@@ -8,6 +8,9 @@
 #include "platform/workingwindow.h"
 
 class Tdm;
+namespace hundefelder {
+class Fragebogen;
+}
 
 class QGroupBox;
 class QLineEdit;
@@ -72,6 +75,7 @@ protected:
 
 private:
     QWidget* buildAnamnese();
+    void buildVerhalten(const hundefelder::Fragebogen& f);
 
     // The data module the window works on.
     Tdm& m_dm;
