@@ -55,7 +55,49 @@ void Tfrm_trainer::aufbauen() {
     Splitter1->setChildrenCollapsible(false);
     outer->addWidget(Splitter1, 1);
 
-    // 1. The list of trainers, editable in place.
+    aufbauenListe(ds);
+    Panel1 = new QWidget(Splitter1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* panel = new QHBoxLayout(Panel1);
+    panel->setContentsMargins(8, 4, 8, 4);
+    panel->setSpacing(12);
+    panel->addLayout(aufbauenAdresse(ds), 3);
+    panel->addWidget(aufbauenErreichbar(ds), 2);
+    panel->addLayout(aufbauenKommentar(ds), 3);
+
+    Splitter1->addWidget(DBGrid1);
+    Splitter1->addWidget(Panel1);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({400, 193});
+
+    // 3. The two course pages at the bottom.
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    ts_aktive_kurse = new QWidget;
+    ts_aktive_kurse->setObjectName(QStringLiteral("ts_aktive_kurse"));
+    ts_abgeschlossene_kurse = new QWidget;
+    ts_abgeschlossene_kurse->setObjectName(QStringLiteral("ts_abgeschlossene_kurse"));
+    PageControl1->addTab(ts_aktive_kurse, QStringLiteral("Aktive Kurse"));
+    PageControl1->addTab(ts_abgeschlossene_kurse, QStringLiteral("Abgeschlossene Kurse"));
+    PageControl1->setFixedHeight(182);
+    outer->addWidget(PageControl1);
+
+    setTabOrder(dbc_anrede, dbe_kurzzeichen);
+    setTabOrder(dbe_kurzzeichen, dbe_vname);
+    setTabOrder(dbe_vname, dbe_name);
+    setTabOrder(dbe_name, dbe_str);
+    setTabOrder(dbe_str, dbe_plz);
+    setTabOrder(dbe_plz, dbe_ort);
+    setTabOrder(dbe_ort, dbe_tel);
+    setTabOrder(dbe_tel, dbe_mobil);
+    setTabOrder(dbe_mobil, dbe_fax);
+    setTabOrder(dbe_fax, dbe_email);
+    setTabOrder(dbe_email, dbm_kommentar);
+}
+
+// 1. The list of trainers, editable in place.
+void Tfrm_trainer::aufbauenListe(db::DataSource* ds) {
     DBGrid1 = new widgets::DbGrid(Splitter1);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     // The number column is narrower than the style's smallest section.
@@ -71,14 +113,10 @@ void Tfrm_trainer::aufbauen() {
                          staff_docs::spalte(QStringLiteral("ORT"), {}, 157)});
     DBGrid1->confirmDelete = staff_docs::loeschenBestaetigen;
     DBGrid1->setDataSource(ds);
+}
 
-    // 2. The detail panel: every field under its label.
-    Panel1 = new QWidget(Splitter1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* panel = new QHBoxLayout(Panel1);
-    panel->setContentsMargins(8, 4, 8, 4);
-    panel->setSpacing(12);
-
+// 2. The detail panel, every field under its label: the address at the left,
+QGridLayout* Tfrm_trainer::aufbauenAdresse(db::DataSource* ds) {
     auto* adresse = new QGridLayout;
     adresse->setHorizontalSpacing(8);
     adresse->setVerticalSpacing(1);
@@ -120,7 +158,11 @@ void Tfrm_trainer::aufbauen() {
     adresse->addWidget(dbe_ort, 7, 1, 1, 2);
     adresse->setColumnStretch(2, 1);
     adresse->setRowStretch(8, 1);
+    return adresse;
+}
 
+// how the trainer is reached in the middle,
+QGroupBox* Tfrm_trainer::aufbauenErreichbar(db::DataSource* ds) {
     gb_erreichbar = new QGroupBox(QStringLiteral("Erreichbar über:"), Panel1);
     gb_erreichbar->setObjectName(QStringLiteral("gb_erreichbar"));
     auto* kontakt = new QGridLayout(gb_erreichbar);
@@ -152,7 +194,11 @@ void Tfrm_trainer::aufbauen() {
     kontakt->addLayout(mail, 7, 0);
     kontakt->setRowStretch(8, 1);
     gb_erreichbar->setMinimumWidth(200);
+    return gb_erreichbar;
+}
 
+// the comment and the navigator at the right.
+QVBoxLayout* Tfrm_trainer::aufbauenKommentar(db::DataSource* ds) {
     auto* rechts = new QVBoxLayout;
     rechts->setSpacing(1);
     dbm_kommentar = widgets::boundMemo(Panel1, QStringLiteral("dbm_kommentar"), ds, QStringLiteral("KOMMENTAR"));
@@ -175,40 +221,7 @@ void Tfrm_trainer::aufbauen() {
     DBNavigator1->setFixedSize(8 * 25, 25);
     rechts->addSpacing(4);
     rechts->addWidget(DBNavigator1, 0, Qt::AlignRight);
-
-    panel->addLayout(adresse, 3);
-    panel->addWidget(gb_erreichbar, 2);
-    panel->addLayout(rechts, 3);
-
-    Splitter1->addWidget(DBGrid1);
-    Splitter1->addWidget(Panel1);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-    Splitter1->setSizes({400, 193});
-
-    // 3. The two course pages at the bottom.
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    ts_aktive_kurse = new QWidget;
-    ts_aktive_kurse->setObjectName(QStringLiteral("ts_aktive_kurse"));
-    ts_abgeschlossene_kurse = new QWidget;
-    ts_abgeschlossene_kurse->setObjectName(QStringLiteral("ts_abgeschlossene_kurse"));
-    PageControl1->addTab(ts_aktive_kurse, QStringLiteral("Aktive Kurse"));
-    PageControl1->addTab(ts_abgeschlossene_kurse, QStringLiteral("Abgeschlossene Kurse"));
-    PageControl1->setFixedHeight(182);
-    outer->addWidget(PageControl1);
-
-    setTabOrder(dbc_anrede, dbe_kurzzeichen);
-    setTabOrder(dbe_kurzzeichen, dbe_vname);
-    setTabOrder(dbe_vname, dbe_name);
-    setTabOrder(dbe_name, dbe_str);
-    setTabOrder(dbe_str, dbe_plz);
-    setTabOrder(dbe_plz, dbe_ort);
-    setTabOrder(dbe_ort, dbe_tel);
-    setTabOrder(dbe_tel, dbe_mobil);
-    setTabOrder(dbe_mobil, dbe_fax);
-    setTabOrder(dbe_fax, dbe_email);
-    setTabOrder(dbe_email, dbm_kommentar);
+    return rechts;
 }
 
 void Tfrm_trainer::datenOeffnen() {

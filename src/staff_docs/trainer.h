@@ -11,11 +11,16 @@
 #include "platform/workingwindow.h"
 
 class Tdm;
+namespace db {
+class DataSource;
+}
 
+class QGridLayout;
 class QGroupBox;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class QVBoxLayout;
 class QCloseEvent;
 namespace widgets {
 class DbComboBox;
@@ -75,6 +80,10 @@ protected:
 
 private:
     void aufbauen();
+    void aufbauenListe(db::DataSource* ds);
+    QGridLayout* aufbauenAdresse(db::DataSource* ds);
+    QGroupBox* aufbauenErreichbar(db::DataSource* ds);
+    QVBoxLayout* aufbauenKommentar(db::DataSource* ds);
 
     // The data module the window works on.
     Tdm& m_dm;
