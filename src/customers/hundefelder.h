@@ -143,7 +143,7 @@ public:
     widgets::DbMemo* memo(QWidget* parent, const char* spalte) const;
     // The caption at (row, column) of `grid`, the control right beside it.
     void paar(QGridLayout* grid, QWidget* parent, const char* spalte, int row, int column) const;
-    // The controls (check boxes) side by side in `row` from `column` on.
+    // The controls (without captions) side by side in `row` from `column` on.
     void reihe(QGridLayout* grid, QWidget* parent, int row, int column, std::initializer_list<const char*> spalten) const;
 
     // The parts both windows lay out alike, into `grid` of `parent`:
