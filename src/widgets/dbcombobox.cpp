@@ -1,11 +1,14 @@
 #include "widgets/dbcombobox.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QWheelEvent>
 
 #include "db/dataset.h"
 #include "db/field.h"
@@ -36,6 +39,9 @@ DbComboBox::DbComboBox(QWidget* parent) : QComboBox(parent), m_link(new FieldDat
     setLineEdit(new ComboLineEdit(this));
     setInsertPolicy(QComboBox::NoInsert);
     setDuplicatesEnabled(true);
+    // The wheel does not take the focus (Qt's default for a combo box would):
+    // see wheelEvent.
+    setFocusPolicy(Qt::StrongFocus);
     m_completer = new QCompleter(model(), this);
     m_completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     m_completer->setCaseSensitivity(Qt::CaseInsensitive);
@@ -64,6 +70,15 @@ DbComboBox::DbComboBox(QWidget* parent) : QComboBox(parent), m_link(new FieldDat
     connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this,
             &DbComboBox::chosen);
     updateEditable();
+}
+
+void DbComboBox::wheelEvent(QWheelEvent* e) {
+    if (!hasFocus()) {
+        // Handed on to the parent: the page scrolls.
+        e->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(e);
 }
 
 void DbComboBox::setItems(const QStringList& items) {
@@ -199,6 +214,22 @@ bool DbComboBox::eventFilter(QObject* watched, QEvent* e) {
                 if (g.left() < avail.left()) g.moveLeft(avail.left());
                 list->setGeometry(g);
             }
+        }
+    }
+    // A click outside the list shown while typing closes it, and the control
+    // clicked gets the focus: the user who typed "Fr" and clicks the next
+    // edit types on there. (A popup's closing click would otherwise be
+    // swallowed, and the next keys would go on into this box.)
+    if (e->type() == QEvent::MouseButtonPress && watched == m_completer->popup()) {
+        auto* list = static_cast<QWidget*>(watched);
+        const QPoint global = static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
+        if (!list->rect().contains(list->mapFromGlobal(global))) {
+            list->hide();
+            QWidget* ziel = QApplication::widgetAt(global);
+            if (ziel && ziel != this && !isAncestorOf(ziel) && ziel->isEnabled() &&
+                (ziel->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus)
+                ziel->setFocus(Qt::MouseFocusReason);
+            return true;
         }
     }
     return QComboBox::eventFilter(watched, e);

@@ -3,10 +3,14 @@
 //
 // Shows the field's text, also when it is none of the items. Typing puts the
 // dataset into edit state and drops the list down as soon as typing starts
-// (the keyboard stays in the box; the list follows the typed text). Choosing
+// (the keyboard stays in the box; the list follows the typed text; a click
+// elsewhere closes it and focuses what was clicked). Choosing
 // an item writes its text into the field at once, where a text field cuts it
 // to its size ("Aktiv" becomes "A" in a one-character column). Typed text is
 // written when the focus leaves and when the dataset posts, as in DbEdit.
+// The mouse wheel changes the value only while the box has the focus: over a
+// box the user merely scrolls past, it scrolls the page (a long questionnaire)
+// instead of choosing another item for the record.
 #include <QComboBox>
 
 #include "widgets/common.h"
@@ -48,6 +52,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     void showField();

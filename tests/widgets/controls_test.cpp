@@ -3,9 +3,11 @@
 #include <QClipboard>
 #include <QCompleter>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "db/error.h"
 #include "db/field.h"
@@ -374,6 +376,50 @@ private slots:
         QCOMPARE(d.scalar("select status from kunde where kndnr = 1").toString(), QString("B"));
     }
 
+    // The wheel over a box the user only scrolls past moves the page and
+    // leaves the record alone; in the box that has the focus it steps
+    // through the items as usual.
+    void comboWheelChangesOnlyWithFocus() {
+        WidgetDb d;
+        d.fillKunden();
+        KundeSet k(d);
+        k.table.open();
+        QScrollArea area;
+        auto* seite = new QWidget;
+        auto* l = new QVBoxLayout(seite);
+        auto* other = new QLineEdit(seite);
+        auto* box = new DbComboBox(seite);
+        l->addWidget(other);
+        l->addWidget(box);
+        l->addSpacing(2000);
+        area.setWidget(seite);
+        area.resize(300, 300);
+        box->setItems({"Frau", "Herr", "Familie"});
+        box->setDataSource(&k.ds);
+        box->setDataField("ANREDE");
+        QVERIFY(showActive(&area));
+        other->setFocus();
+        // Whether the box kept the wheel for itself (an ignored one goes on to
+        // the scroll area).
+        const auto rad = [&] {
+            const QPointF p = box->rect().center();
+            QWheelEvent e(p, box->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &e);
+            return e.isAccepted();
+        };
+        QVERIFY(!rad());
+        QCOMPARE(box->currentText(), QString("Frau"));
+        QCOMPARE(k.table.state(), db::DatasetState::Browse);
+        QCOMPARE(k.table.fieldByName("ANREDE")->asString(), QString("Frau"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(other));
+
+        box->setFocus();
+        QVERIFY(rad());
+        QCOMPARE(box->currentText(), QString("Herr"));
+        QCOMPARE(k.table.fieldByName("ANREDE")->asString(), QString("Herr"));
+    }
+
     // Typing drops the list down; the keyboard stays in the box.
     void comboTypingDropsDown() {
         WidgetDb d;
@@ -409,6 +455,35 @@ private slots:
         if (list->isVisible()) QTest::keyClick(list, Qt::Key_Escape);
         f.other->setFocus();
         QCOMPARE(k.table.fieldByName("ANREDE")->asString(), QString("Dr."));
+    }
+
+    // A click on the next edit while the list shown while typing is open
+    // closes the list and puts the focus there: what the user types next
+    // goes into the edit clicked, not on into the box.
+    void comboClickElsewhereClosesListAndFocuses() {
+        WidgetDb d;
+        d.fillKunden();
+        KundeSet k(d);
+        k.table.open();
+        Form<DbComboBox> f;
+        f.control->setItems({"Frau", "Herr", "Familie"});
+        f.control->setDataSource(&k.ds);
+        f.control->setDataField("ANREDE");
+        QVERIFY(showActive(&f.window));
+        f.control->setFocus();
+        f.control->lineEdit()->selectAll();
+        QTest::keyClicks(f.control, "He");
+        QAbstractItemView* list = f.control->typingList()->popup();
+        QVERIFY(list->isVisible());
+        // Clicks go to the open popup, wherever they are.
+        const QPoint bei = list->mapFromGlobal(f.other->mapToGlobal(f.other->rect().center()));
+        QTest::mousePress(list, Qt::LeftButton, {}, bei);
+        QVERIFY(!list->isVisible());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.other));
+        QCOMPARE(k.table.fieldByName("ANREDE")->asString(), QString("He"));
+        QTest::keyClicks(f.other, "Anna");
+        QCOMPARE(f.other->text(), QString("Anna"));
+        QCOMPARE(f.control->currentText(), QString("He"));
     }
 
     // Enter on the list shown while typing takes the highlighted entry whole,
