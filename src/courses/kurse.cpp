@@ -41,6 +41,7 @@
 QPointer<Tfrm_kurse> frm_kurse;
 
 using widgets::DbGridColumn;
+using widgets::spalte;
 
 using platform::guarded;
 
@@ -65,14 +66,6 @@ bool ganzzahl_lesen(const QString& text, qint64* out) {
     return true;
 }
 
-// A grid column: field, title (empty: the field's label) and width in characters.
-DbGridColumn spalte(const char* feld, const char* titel, int breite) {
-    DbGridColumn c;
-    c.fieldName = QString::fromLatin1(feld);
-    c.title = QString::fromUtf8(titel);
-    c.widthChars = breite;
-    return c;
-}
 
 // The course list's columns; KURSLEITER, hidden, holds the trainer's number.
 QList<DbGridColumn> kursSpalten() {

@@ -40,16 +40,9 @@ using widgets::boundCombo;
 using widgets::boundEdit;
 using widgets::label;
 using widgets::DbNavigator;
+using widgets::spalte;
 
 namespace {
-
-widgets::DbGridColumn spalte(const QString& feld, const QString& titel = QString(), int zeichen = 0) {
-    widgets::DbGridColumn c;
-    c.fieldName = feld;
-    c.title = titel;
-    c.widthChars = zeichen;
-    return c;
-}
 
 bool loeschenBestaetigt(const QString& text) {
     return platform::dialogs().confirm(text, QStringLiteral("Bestätigung"), platform::Buttons::JaNein) ==

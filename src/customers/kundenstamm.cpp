@@ -53,6 +53,7 @@ using widgets::boundEdit;
 using widgets::boundMemo;
 using widgets::label;
 using widgets::DbNavigator;
+using widgets::spalte;
 
 namespace {
 
@@ -92,14 +93,6 @@ widgets::RolloutPanel* rollout(const QString& caption, const QString& name, int 
     r->setCollapsedHeight(widgets::RolloutPanel::HeaderHeight);
     r->collapse();
     return r;
-}
-
-widgets::DbGridColumn spalte(const QString& feld, const QString& titel = QString(), int zeichen = 0) {
-    widgets::DbGridColumn c;
-    c.fieldName = feld;
-    c.title = titel;
-    c.widthChars = zeichen;
-    return c;
 }
 
 // The fields of a section at its top; the room below stays empty.

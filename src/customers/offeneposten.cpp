@@ -21,6 +21,7 @@
 #include "widgets/dbgrid.h"
 
 using platform::guarded;
+using widgets::spalte;
 
 namespace {
 
@@ -129,13 +130,6 @@ Kundenseite::Kundenseite(Tdm& data, QWidget* seite, db::DataSource* kunde)
     dbg_offene_posten->setReadOnly(true);
     dbg_offene_posten->setRowSelect(true);
     dbg_offene_posten->setAutoAppend(false);
-    auto spalte = [](const char* feld, const char* titel, int zeichen) {
-        widgets::DbGridColumn c;
-        c.fieldName = QString::fromLatin1(feld);
-        c.title = QString::fromUtf8(titel);
-        c.widthChars = zeichen;
-        return c;
-    };
     dbg_offene_posten->setColumns({spalte("KURSNR", "Kurs-Nr.", 8), spalte("KURSNAME", "Kursname", 30),
                                    spalte("KURSART", "Kursart", 8), spalte("HUNDNAME", "Hund", 16),
                                    spalte("GEBUEHR", "Kursgebühr", 12), spalte("ERSTER_TERMIN", "erster Termin", 12)});

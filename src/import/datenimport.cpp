@@ -27,6 +27,7 @@
 #include "widgets/dbnavigator.h"
 
 using platform::guarded;
+using widgets::spalte;
 
 QPointer<Tfrm_datenimport> frm_datenimport;
 
@@ -306,13 +307,6 @@ widgets::CaptionPanel* Tfrm_datenimport::buildKynovia() {
     bv->setSpacing(2);
     dbg_kunde = new widgets::DbGrid(box);
     dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
-    auto spalte = [](const char* feld, const char* titel, int zeichen) {
-        widgets::DbGridColumn c;
-        c.fieldName = QString::fromLatin1(feld);
-        c.title = QString::fromUtf8(titel);
-        c.widthChars = zeichen;
-        return c;
-    };
     widgets::DbGridColumn nr = spalte("KNDNR", "Knd-Nr", 6);
     nr.readOnly = true;
     nr.color = widgets::DatasetModel::readOnlyColor();

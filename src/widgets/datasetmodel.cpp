@@ -6,6 +6,14 @@
 
 namespace widgets {
 
+DbGridColumn spalte(const QString& feld, const QString& titel, int zeichen) {
+    DbGridColumn c;
+    c.fieldName = feld;
+    c.title = titel;
+    c.widthChars = zeichen;
+    return c;
+}
+
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DatasetModel::setDataSource(db::DataSource* ds) {

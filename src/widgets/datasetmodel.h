@@ -36,6 +36,10 @@ struct DbGridColumn {
     Qt::Alignment alignment = {};   // 0: numbers right, others left
 };
 
+// A column on `feld` with its title (empty: the field's label) and its width
+// in characters (0: the field's width).
+DbGridColumn spalte(const QString& feld, const QString& titel = QString(), int zeichen = 0);
+
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
