@@ -29,6 +29,7 @@
 QPointer<Tfrm_beratungen> frm_beratungen;
 
 using widgets::DbGridColumn;
+using widgets::spalte;
 
 using platform::guarded;
 
@@ -119,29 +120,15 @@ QWidget* Tfrm_beratungen::buildKundensuche(QWidget* parent) {
     dbg_kunde = new widgets::DbGrid(oben);
     dbg_kunde->setObjectName(QStringLiteral("dbg_kunde"));
     dbg_kunde->setDataSource(m_dm.ds_kunde);
-    {
-        QList<DbGridColumn> cols;
-        struct S {
-            const char* feld;
-            const char* titel;
-            int breite;
-        };
-        const S spalten[] = {{"KNDNR", "Knd-Nr", 6},      {"NAME", "Name", 16},       {"VNAME", "Vorname", 12},
-                             {"PLZ", "Plz", 6},           {"ORT", "Ort", 14},         {"STR", "Strasse", 18},
-                             {"ANREDE", "Anrede", 8},     {"TEL", "Telefon", 13},     {"MOBIL", "Mobiltelefon", 13},
-                             {"FAX", "Fax", 12},          {"EMAIL", "E-Mail", 20},    {"KOMMENTAR", "Kommentar", 30}};
-        for (const S& s : spalten) {
-            DbGridColumn c;
-            c.fieldName = QString::fromLatin1(s.feld);
-            c.title = QString::fromUtf8(s.titel);
-            c.widthChars = s.breite;
-            if (c.fieldName == QLatin1String("KNDNR")) c.readOnly = true;
-            if (c.fieldName == QLatin1String("ANREDE"))
-                c.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
-            cols << c;
-        }
-        dbg_kunde->setColumns(cols);
-    }
+    DbGridColumn nr = spalte("KNDNR", "Knd-Nr", 6);
+    nr.readOnly = true;
+    DbGridColumn anrede = spalte("ANREDE", "Anrede", 8);
+    anrede.pickList = {QStringLiteral("Frau"), QStringLiteral("Herr"), QStringLiteral("Familie")};
+    dbg_kunde->setColumns({nr, spalte("NAME", "Name", 16), spalte("VNAME", "Vorname", 12), spalte("PLZ", "Plz", 6),
+                           spalte("ORT", "Ort", 14), spalte("STR", "Strasse", 18), anrede,
+                           spalte("TEL", "Telefon", 13), spalte("MOBIL", "Mobiltelefon", 13),
+                           spalte("FAX", "Fax", 12), spalte("EMAIL", "E-Mail", 20),
+                           spalte("KOMMENTAR", "Kommentar", 30)});
     connect(dbg_kunde, &widgets::DbGrid::rowDoubleClicked, this, [this] { guarded([this] { dbg_kundeDblClick(); }); });
     obenLayout->addWidget(dbg_kunde, 1);
     DBNavigator1 = new widgets::DbNavigator(oben);
@@ -245,21 +232,9 @@ widgets::CaptionPanel* Tfrm_beratungen::buildTagesliste(QWidget* parent) {
     DBGrid3->setReadOnly(true);
     DBGrid3->setRowSelect(true);
     DBGrid3->setDataSource(m_dm.ds_kursedestages);
-    {
-        QList<DbGridColumn> cols;
-        const char* const spalten[][2] = {{"UHRZEIT", "um"},       {"KURSNR", "Kurs"}, {"KURSART", "Art"},
-                                          {"THEMA", "Tagesthema"}, {"ORT", "Ort"},     {"KONTAKT", "Kontakt"}};
-        const int breiten[] = {6, 5, 4, 34, 30, 30};
-        int i = 0;
-        for (const auto& s : spalten) {
-            DbGridColumn c;
-            c.fieldName = QString::fromLatin1(s[0]);
-            c.title = QString::fromUtf8(s[1]);
-            c.widthChars = breiten[i++];
-            cols << c;
-        }
-        DBGrid3->setColumns(cols);
-    }
+    DBGrid3->setColumns({spalte("UHRZEIT", "um", 6), spalte("KURSNR", "Kurs", 5), spalte("KURSART", "Art", 4),
+                         spalte("THEMA", "Tagesthema", 34), spalte("ORT", "Ort", 30),
+                         spalte("KONTAKT", "Kontakt", 30)});
     jcp_tagesansicht->setContentWidget(DBGrid3);
     return jcp_tagesansicht;
 }

@@ -108,18 +108,9 @@ Tfrm_teilnehmer_add::Tfrm_teilnehmer_add(Tdm& data, QWidget* parent) : QDialog(p
     DBGrid1->setReadOnly(true);
     DBGrid1->setRowSelect(true);
     DBGrid1->setDataSource(ds_suche);
-    {
-        QList<widgets::DbGridColumn> cols;
-        const char* const spalten[] = {"VNAME", "NAME", "HUNDNAME", "TEL"};
-        const int breiten[] = {14, 20, 16, 16};
-        for (int i = 0; i < 4; ++i) {
-            widgets::DbGridColumn c;
-            c.fieldName = QString::fromLatin1(spalten[i]);
-            c.widthChars = breiten[i];
-            cols << c;
-        }
-        DBGrid1->setColumns(cols);
-    }
+    // Titles from the fields' labels.
+    DBGrid1->setColumns({widgets::spalte("VNAME", {}, 14), widgets::spalte("NAME", {}, 20),
+                         widgets::spalte("HUNDNAME", {}, 16), widgets::spalte("TEL", {}, 16)});
     connect(DBGrid1, &widgets::DbGrid::rowDoubleClicked, this, [this] { guarded([this] { DBGrid1DblClick(); }); });
     layout->addWidget(DBGrid1, 1);
 

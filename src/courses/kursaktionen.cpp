@@ -14,7 +14,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <exception>
 
 #include "courses/keyedit.h"
 #include "courses/kurse.h"

@@ -12,7 +12,6 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "customers/qr_datenauskunft.h"
 #include "data/backup.h"
