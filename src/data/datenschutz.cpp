@@ -149,6 +149,15 @@ Auskunft auskunftLesen(db::Connection* c, db::Transaction* t, int kndnr) {
     for (const Datensatz& termin :
          lesen(c, t, QStringLiteral("select * from kurstermine where kursnr = -1 order by datum")))
         if (nenntKunden(a.kunde, termin)) a.beratungstermine.append(termin);
+    for (const Datensatz& r : lesen(c, t, QStringLiteral("select * from rechnungen where kndnr = ? order by renr"), {kndnr})) {
+        Rechnung re;
+        re.rechnung = r;
+        const QVariant renr = wert(r, QStringLiteral("RENR"));
+        re.positionen = lesen(c, t, QStringLiteral("select * from rechnungspositionen where renr = ? order by pos"), {renr});
+        re.zahlungen = lesen(c, t, QStringLiteral("select * from zahlungen where renr = ? order by datum, zahlnr"), {renr});
+        re.mahnungen = lesen(c, t, QStringLiteral("select * from mahnungen where renr = ? order by stufe"), {renr});
+        a.rechnungen.append(re);
+    }
     return a;
 }
 
@@ -175,6 +184,16 @@ QByteArray auskunftJson(const Auskunft& a) {
     }
     o.insert(QStringLiteral("kursteilnahmen"), teilnahmen);
     o.insert(QStringLiteral("beratungstermine"), jsonListe(a.beratungstermine));
+    QJsonArray rechnungen;
+    for (const Rechnung& r : a.rechnungen) {
+        QJsonObject ro;
+        ro.insert(QStringLiteral("rechnung"), jsonObjekt(r.rechnung));
+        ro.insert(QStringLiteral("positionen"), jsonListe(r.positionen));
+        ro.insert(QStringLiteral("zahlungen"), jsonListe(r.zahlungen));
+        ro.insert(QStringLiteral("mahnungen"), jsonListe(r.mahnungen));
+        rechnungen.append(ro);
+    }
+    o.insert(QStringLiteral("rechnungen"), rechnungen);
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 
@@ -268,6 +287,20 @@ QString spaltenname(const QString& tabelle, const QString& spalte) {
         {"KURSTERMINE", "KURSNR", "Kurs-Nr."}, {"KURSTERMINE", "DATUM", "Datum"},
         {"KURSTERMINE", "THEMA", "Thema"}, {"KURSTERMINE", "UHRZEIT", "Uhrzeit"},
         {"KURSTERMINE", "ORT", "Ort"}, {"KURSTERMINE", "KONTAKT", "Kontakt"},
+        {"RECHNUNGEN", "RENR", "Rechnungs-Schlüssel"}, {"RECHNUNGEN", "NUMMER", "Rechnungsnummer"},
+        {"RECHNUNGEN", "ART", "Art"}, {"RECHNUNGEN", "STATUS", "Status"}, {"RECHNUNGEN", "KNDNR", "Kunden-Nr."},
+        {"RECHNUNGEN", "KURSNR", "Kurs-Nr."}, {"RECHNUNGEN", "STORNO_VON", "storniert Rechnung (Schlüssel)"},
+        {"RECHNUNGEN", "RECHNUNGSDATUM", "Rechnungsdatum"}, {"RECHNUNGEN", "FAELLIG_AM", "fällig am"},
+        {"RECHNUNGEN", "LEISTUNG_VON", "Leistung von"}, {"RECHNUNGEN", "LEISTUNG_BIS", "Leistung bis"},
+        {"RECHNUNGEN", "EMPFAENGER", "Empfänger"}, {"RECHNUNGEN", "NETTO", "Netto"}, {"RECHNUNGEN", "UST", "Umsatzsteuer"},
+        {"RECHNUNGEN", "BRUTTO", "Brutto"},
+        {"RECHNUNGSPOSITIONEN", "POS", "Position"}, {"RECHNUNGSPOSITIONEN", "BEZEICHNUNG", "Bezeichnung"},
+        {"RECHNUNGSPOSITIONEN", "MENGE", "Menge"}, {"RECHNUNGSPOSITIONEN", "EINZELPREIS", "Einzelpreis"},
+        {"RECHNUNGSPOSITIONEN", "UST_SATZ", "USt-Satz (%)"}, {"RECHNUNGSPOSITIONEN", "NETTO", "Netto"},
+        {"ZAHLUNGEN", "DATUM", "Zahlungsdatum"}, {"ZAHLUNGEN", "BETRAG", "Betrag"},
+        {"ZAHLUNGEN", "ZAHLUNGSART", "Zahlungsart"}, {"MAHNUNGEN", "STUFE", "Mahnstufe"},
+        {"MAHNUNGEN", "DATUM", "gemahnt am"}, {"MAHNUNGEN", "GEBUEHR", "Mahngebühr"},
+        {"MAHNUNGEN", "FAELLIG_AM", "neu fällig am"},
     };
     for (const Eintrag& e : namen)
         if ((!e.tabelle || tabelle == QLatin1String(e.tabelle)) && spalte == QLatin1String(e.spalte))
@@ -294,7 +327,10 @@ QString anzeigewert(const QString& tabelle, const QString& spalte, const QVarian
         return datumText(v.toDateTime());
     }
     if (v.typeId() == QMetaType::Double) {
-        if (spalte == QLatin1String("GEBUEHR")) return db::fmt::formatCurrency(v.toDouble());
+        static const QSet<QString> geld{QStringLiteral("GEBUEHR"), QStringLiteral("BETRAG"), QStringLiteral("NETTO"),
+                                        QStringLiteral("UST"), QStringLiteral("BRUTTO"), QStringLiteral("EINZELPREIS")};
+        if (geld.contains(spalte)) return db::fmt::formatCurrency(v.toDouble());
+        if (spalte == QLatin1String("MENGE")) return db::fmt::floatToStr(v.toDouble());
         return db::fmt::floatToStr(v.toDouble());
     }
     if (spalte == QLatin1String("KNDNR")) return QStringLiteral("%1").arg(v.toInt(), 4, 10, QLatin1Char('0'));
@@ -350,6 +386,13 @@ Umfang umfangLesen(db::Connection* c, db::Transaction* t, int kndnr) {
     for (const Datensatz& termin :
          lesen(c, t, QStringLiteral("select * from kurstermine where kursnr = -1 order by datum")))
         if (nenntKunden(u.kunde, termin)) u.beratungstermine.append(termin);
+    u.rechnungen = zahl(QStringLiteral("select count(*) from rechnungen where status = 'A' and kndnr = ?"), kndnr);
+    u.entwuerfe = zahl(QStringLiteral("select count(*) from rechnungen where status = 'E' and kndnr = ?"), kndnr);
+    // Open: issued, not a cancellation, not cancelled, less paid than due.
+    u.offeneRechnungen = zahl(QStringLiteral(
+        "select count(*) from rechnungen r where r.kndnr = ? and r.status = 'A' and r.art = 'R' "
+        "and not exists (select 1 from rechnungen s where s.storno_von = r.renr) "
+        "and r.brutto > coalesce((select sum(z.betrag) from zahlungen z where z.renr = r.renr), 0)"), kndnr);
     return u;
 }
 
@@ -362,6 +405,10 @@ void loeschen(db::Connection* c, db::Transaction* t, int kndnr, const QVector<QD
         ausfuehren(c, t, QStringLiteral("delete from teilnehmer where hundnr = ?"), {hund});
     }
     ausfuehren(c, t, QStringLiteral("delete from teilnehmer where kndnr = ?"), {kndnr});
+    // Drafts go; issued invoices (the database refuses to delete them) stay.
+    ausfuehren(c, t, QStringLiteral("delete from rechnungspositionen p where exists (select 1 from rechnungen r "
+                                    "where r.renr = p.renr and r.kndnr = ? and r.status = 'E')"), {kndnr});
+    ausfuehren(c, t, QStringLiteral("delete from rechnungen where kndnr = ? and status = 'E'"), {kndnr});
     ausfuehren(c, t, QStringLiteral("delete from hunde where kndnr = ?"), {kndnr});
     ausfuehren(c, t, QStringLiteral("delete from kunden where kndnr = ?"), {kndnr});
     for (const QDateTime& datum : beratungstermine)

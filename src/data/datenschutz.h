@@ -45,6 +45,14 @@ struct Teilnahme {
     QVector<Datensatz> termine;      // the course's KURSTERMINE, by date
 };
 
+// An invoice of the customer with its lines, payments and reminders.
+struct Rechnung {
+    Datensatz rechnung;              // the RECHNUNGEN row
+    QVector<Datensatz> positionen;   // RECHNUNGSPOSITIONEN, by line
+    QVector<Datensatz> zahlungen;    // ZAHLUNGEN, by date
+    QVector<Datensatz> mahnungen;    // MAHNUNGEN, by level
+};
+
 struct Auskunft {
     int kndnr = 0;
     QDateTime erstellt;              // when the information was read
@@ -52,6 +60,7 @@ struct Auskunft {
     QVector<Hund> hunde;             // by dog number
     QVector<Teilnahme> teilnahmen;   // by participation number
     QVector<Datensatz> beratungstermine;  // KURSTERMINE of course -1 naming the customer
+    QVector<Rechnung> rechnungen;    // by invoice key (drafts included)
 };
 
 // Reads everything stored about the customer. Throws db::Error when there
@@ -89,14 +98,20 @@ struct Umfang {
     int tagebuch = 0;
     int teilnahmen = 0;
     QVector<Datensatz> beratungstermine;  // to be deleted or kept, as the user chooses
+    // Issued invoices (and cancellation invoices) stay with their payments
+    // and reminders: the retention duty of tax law outweighs the erasure.
+    int rechnungen = 0;
+    int offeneRechnungen = 0;  // of them, invoices with a rest to pay
+    int entwuerfe = 0;         // drafts, deleted with the customer
 };
 // What an erasure of the customer removes. Throws db::Error when there is
 // no such customer.
 Umfang umfangLesen(db::Connection* c, db::Transaction* t, int kndnr);
 
 // Deletes the customer with the diary of their dogs, their participations,
-// their dogs and the consultation appointments given by their dates (course
-// -1 only). Runs in `t` and does not commit.
+// their dogs, their draft invoices and the consultation appointments given
+// by their dates (course -1 only). Issued invoices, their payments and
+// reminders stay. Runs in `t` and does not commit.
 void loeschen(db::Connection* c, db::Transaction* t, int kndnr,
               const QVector<QDateTime>& beratungstermine);
 

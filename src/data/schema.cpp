@@ -255,6 +255,134 @@ const char* const kTables[] = {
 ))",
 };
 
+// Invoicing. Amounts are NUMERIC(9,2): dialect 1 keeps them as scaled
+// integers, so cents stay exact (wider NUMERICs would be doubles). An invoice
+// is a draft (STATUS "E") until it is issued ("A"); issuing gives it its
+// NUMMER from RECHNUNGSZAEHLER, whose row of the year is counted up in the
+// issuing transaction: a failed issue rolls the count back with it, and two
+// workstations wait for each other on that row, so the numbers have no gaps
+// and no doubles. The recipient, the school's address and its tax and bank
+// data are copied into the invoice when it is issued, so that it reads the
+// same for ever. ART "S" is a cancellation invoice; STORNO_VON names the
+// invoice it cancels. Generators number the internal keys (gaps there do
+// not matter). Payments and reminders refer to the invoice by RENR; none of
+// these tables refers to KUNDEN by a foreign key, because an erased
+// customer's issued invoices must stay.
+const char* const kBillingTables[] = {
+    R"(create table rechnungsdaten (
+  kleinunternehmer integer,
+  ust_satz integer,
+  steuernummer varchar(30),
+  ust_idnr varchar(20),
+  bank varchar(50),
+  iban varchar(34),
+  bic varchar(11),
+  glaeubiger_id varchar(35),
+  nummernmuster varchar(40),
+  zahlungsziel integer,
+  text_oben varchar(1000),
+  text_unten varchar(1000),
+  mahngebuehr numeric(9,2)
+))",
+    R"(create table rechnungszaehler (
+  jahr integer not null,
+  zaehler integer not null,
+  primary key (jahr)
+))",
+    R"(create table rechnungen (
+  renr integer not null,
+  nummer varchar(40),
+  art char(1) not null,
+  status char(1) not null,
+  kndnr integer,
+  kursnr integer,
+  storno_von integer,
+  rechnungsdatum date,
+  faellig_am date,
+  leistung_von date,
+  leistung_bis date,
+  empfaenger varchar(400),
+  absender varchar(400),
+  kleinunternehmer integer,
+  steuernummer varchar(30),
+  ust_idnr varchar(20),
+  bank varchar(50),
+  iban varchar(34),
+  bic varchar(11),
+  text_oben varchar(1000),
+  text_unten varchar(1000),
+  netto numeric(9,2),
+  ust numeric(9,2),
+  brutto numeric(9,2),
+  erstellt_am date,
+  primary key (renr),
+  constraint rechnungen_nummer unique (nummer)
+))",
+    R"(create table rechnungspositionen (
+  renr integer not null,
+  pos integer not null,
+  teilnehmer_id integer,
+  bezeichnung varchar(200),
+  menge numeric(9,2),
+  einzelpreis numeric(9,2),
+  ust_satz integer,
+  netto numeric(9,2),
+  leistung_von date,
+  leistung_bis date,
+  primary key (renr, pos)
+))",
+    R"(create table zahlungen (
+  zahlnr integer not null,
+  renr integer not null,
+  datum date,
+  betrag numeric(9,2),
+  zahlungsart varchar(20),
+  primary key (zahlnr)
+))",
+    R"(create table mahnungen (
+  renr integer not null,
+  stufe integer not null,
+  datum date,
+  gebuehr numeric(9,2),
+  faellig_am date,
+  primary key (renr, stufe)
+))",
+    "create index rechnungen_kndnr on rechnungen (kndnr)",
+    "create index rechnungen_storno_von on rechnungen (storno_von)",
+    "create index rechnungspositionen_tn on rechnungspositionen (teilnehmer_id)",
+    "create index zahlungen_renr on zahlungen (renr)",
+    "create generator rechnungen_renr",
+    "create generator zahlungen_zahlnr",
+};
+
+// The database itself refuses to change or delete an issued invoice or its
+// lines, whoever asks (the program, isql, a report tool).
+const char* const kBillingTriggers[] = {
+    "create exception rechnung_unveraenderlich 'Eine ausgestellte Rechnung kann nicht "
+    "geändert oder gelöscht werden. Korrigieren Sie sie mit einer Stornorechnung.'",
+    R"(create trigger rechnungen_bu for rechnungen active before update position 0 as
+begin
+  if (old.status = 'A') then exception rechnung_unveraenderlich;
+end)",
+    R"(create trigger rechnungen_bd for rechnungen active before delete position 0 as
+begin
+  if (old.status = 'A') then exception rechnung_unveraenderlich;
+end)",
+    R"(create trigger rechnungspositionen_bi for rechnungspositionen active before insert position 0 as
+begin
+  if (exists(select 1 from rechnungen r where r.renr = new.renr and r.status = 'A')) then
+    exception rechnung_unveraenderlich;
+end)",
+    R"(create trigger rechnungspositionen_bud for rechnungspositionen active before update or delete position 0 as
+begin
+  if (exists(select 1 from rechnungen r where r.renr = old.renr and r.status = 'A')) then
+    exception rechnung_unveraenderlich;
+  if (updating) then
+    if (exists(select 1 from rechnungen r where r.renr = new.renr and r.status = 'A')) then
+      exception rechnung_unveraenderlich;
+end)",
+};
+
 struct IndexSpec {
     const char* table;
     QStringList columns;
@@ -465,8 +593,24 @@ void createComplete(db::Connection& connection) {
                             "values (-1, \"EB\", \"Einzelstunde/Beratung\")"));
         t.commit();
     }
+    for (const QStringList& stage : billingStages()) {
+        db::Transaction t(&connection);
+        t.setDefaultAction(db::Transaction::DefaultAction::Rollback);
+        for (const QString& sql : stage) exec(connection, t, sql);
+        t.commit();
+    }
     ensureDescendingIndexes(connection);
     ensureLookupIndexes(connection);
+}
+
+QVector<QStringList> billingStages() {
+    QStringList tables, triggers;
+    for (const char* sql : kBillingTables) tables << QString::fromUtf8(sql);
+    for (const char* sql : kBillingTriggers) triggers << QString::fromUtf8(sql);
+    const QStringList row{QStringLiteral(
+        "insert into rechnungsdaten (kleinunternehmer, ust_satz, nummernmuster, zahlungsziel, mahngebuehr) "
+        "values (0, 19, 'RE-{JJJJ}-{NNNN}', 14, 0)")};
+    return {tables, triggers, row};
 }
 
 void ensureDescendingIndexes(db::Connection& connection) {

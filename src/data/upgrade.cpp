@@ -146,7 +146,7 @@ private:
         m_pending = false;
     }
 
-    // Steps 11 to 13: any error shows the failure message and ends the
+    // Steps 11 to 14: any error shows the failure message and ends the
     // program. The step's uncommitted statements are rolled back first.
     bool guarded(int step, const std::function<void()>& body) {
         try {
@@ -178,7 +178,7 @@ private:
             const char* table;
             const char* column;
         };
-        static const Mark marks[] = {{13, "HUNDE", "GEBOREN_AM"},      {12, "KURSE", "STATUS"},
+        static const Mark marks[] = {{14, "RECHNUNGSDATEN", "NUMMERNMUSTER"}, {13, "HUNDE", "GEBOREN_AM"},      {12, "KURSE", "STATUS"},
                                      {11, "KURS_DOKUMENTE", "DOKNR"},  {10, "KURSTERMINE", "ORT"},
                                      {9, "SYSTEMDATEN", "ERSTSTARTHILFE"}, {7, "VORLAGEN_KURSE", "RYTHMUS"},
                                      {6, "KURSTERMINE", "UHRZEIT"}};
@@ -380,6 +380,33 @@ private:
                 m.ibt->commit();
                 exec(QStringLiteral("update systemdaten set last_update = ?"), {step13});
                 inform(successText(step13));
+                m.ibt->commit();
+            });
+            if (!ok) return false;
+        }
+
+        // Invoices. Each stage commits on its own; a start after a failure
+        // in a later stage skips the stages already there.
+        const int step14 = 14;
+        if (readVersion(QStringLiteral("select last_update from systemdaten ")) < step14) {
+            if (!ask(step14)) return false;
+            bool ok = guarded(step14, [this, step14] {
+                const QVector<QStringList> stages = schema::billingStages();
+                const bool done[] = {
+                    readVersion(QStringLiteral("select count(*) from rdb$relations where rdb$relation_name = "
+                                               "'MAHNUNGEN'")) > 0,
+                    readVersion(QStringLiteral("select count(*) from rdb$triggers where rdb$trigger_name = "
+                                               "'RECHNUNGSPOSITIONEN_BUD'")) > 0,
+                    false};
+                for (int i = 0; i < 2; ++i) {
+                    if (done[i]) continue;
+                    for (const QString& sql : stages[i]) exec(sql);
+                    m.ibt->commit();
+                }
+                if (readVersion(QStringLiteral("select count(*) from rechnungsdaten")) == 0)
+                    for (const QString& sql : stages[2]) exec(sql);
+                exec(QStringLiteral("update systemdaten set last_update = ?"), {step14});
+                inform(successText(step14));
                 m.ibt->commit();
             });
             if (!ok) return false;

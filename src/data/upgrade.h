@@ -8,11 +8,11 @@
 // server not reachable) ends the start with a German message that names the
 // file and the server's reason.
 //
-// runUpgrade() walks the numbered upgrade steps 1 to 7 and 9 to 13. Each step
+// runUpgrade() walks the numbered upgrade steps 1 to 7 and 9 to 14. Each step
 // checks whether it is still needed, asks the user (ask_for_doing_update),
 // runs its statements, each by a statement of its own, in the
 // transaction `ibt`, reports the result and commits where it must. Declining
-// a step, the restart after step 4 and a failed step 11 to 13 end the
+// a step, the restart after step 4 and a failed step 11 to 14 end the
 // program (false). Afterwards every missing descending key index (and index
 // of a detail link) is created.
 //
@@ -36,7 +36,7 @@ QString confirmationText(const QString& label);
 QString successText();                 // general success message
 QString successText(int step);         // "Das Update 11 wurde erfolgreich durchgeführt."
 QString restartText();                 // step 4
-QString failureText(int step);         // steps 11 to 13
+QString failureText(int step);         // steps 11 to 14
 
 // Messages of opening the database.
 QString missingDatabaseQuestion(const QString& path);

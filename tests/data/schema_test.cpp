@@ -220,6 +220,72 @@ TP_TERMIN
   MAHNZEIT_VOR_TERMIN DATE
   TAETIGKEIT CHAR(30)
   VORLAEUFIG VARCHAR(1)
+RECHNUNGSDATEN +14
+  KLEINUNTERNEHMER INTEGER
+  UST_SATZ INTEGER
+  STEUERNUMMER VARCHAR(30)
+  UST_IDNR VARCHAR(20)
+  BANK VARCHAR(50)
+  IBAN VARCHAR(34)
+  BIC VARCHAR(11)
+  GLAEUBIGER_ID VARCHAR(35)
+  NUMMERNMUSTER VARCHAR(40)
+  ZAHLUNGSZIEL INTEGER
+  TEXT_OBEN VARCHAR(1000)
+  TEXT_UNTEN VARCHAR(1000)
+  MAHNGEBUEHR NUMERIC(9,2)
+RECHNUNGSZAEHLER +14
+  JAHR INTEGER NN
+  ZAEHLER INTEGER NN
+RECHNUNGEN +14
+  RENR INTEGER NN
+  NUMMER VARCHAR(40)
+  ART CHAR(1) NN
+  STATUS CHAR(1) NN
+  KNDNR INTEGER
+  KURSNR INTEGER
+  STORNO_VON INTEGER
+  RECHNUNGSDATUM DATE
+  FAELLIG_AM DATE
+  LEISTUNG_VON DATE
+  LEISTUNG_BIS DATE
+  EMPFAENGER VARCHAR(400)
+  ABSENDER VARCHAR(400)
+  KLEINUNTERNEHMER INTEGER
+  STEUERNUMMER VARCHAR(30)
+  UST_IDNR VARCHAR(20)
+  BANK VARCHAR(50)
+  IBAN VARCHAR(34)
+  BIC VARCHAR(11)
+  TEXT_OBEN VARCHAR(1000)
+  TEXT_UNTEN VARCHAR(1000)
+  NETTO NUMERIC(9,2)
+  UST NUMERIC(9,2)
+  BRUTTO NUMERIC(9,2)
+  ERSTELLT_AM DATE
+RECHNUNGSPOSITIONEN +14
+  RENR INTEGER NN
+  POS INTEGER NN
+  TEILNEHMER_ID INTEGER
+  BEZEICHNUNG VARCHAR(200)
+  MENGE NUMERIC(9,2)
+  EINZELPREIS NUMERIC(9,2)
+  UST_SATZ INTEGER
+  NETTO NUMERIC(9,2)
+  LEISTUNG_VON DATE
+  LEISTUNG_BIS DATE
+ZAHLUNGEN +14
+  ZAHLNR INTEGER NN
+  RENR INTEGER NN
+  DATUM DATE
+  BETRAG NUMERIC(9,2)
+  ZAHLUNGSART VARCHAR(20)
+MAHNUNGEN +14
+  RENR INTEGER NN
+  STUFE INTEGER NN
+  DATUM DATE
+  GEBUEHR NUMERIC(9,2)
+  FAELLIG_AM DATE
 TP_PERSON
   PERSONNR INTEGER
   NAME VARCHAR(50)
@@ -239,6 +305,11 @@ const QMap<QString, QString> kPrimaryKeys = {
     {"DOKUMENTE", "DOKNR"},
     {"KURS_DOKUMENTE", "KURSNR,DOKNR"},
     {"VORLAGEN_DOKUMENTE", "VORLAGENNR,DOKNR"},
+    {"RECHNUNGSZAEHLER", "JAHR"},
+    {"RECHNUNGEN", "RENR"},
+    {"RECHNUNGSPOSITIONEN", "RENR,POS"},
+    {"ZAHLUNGEN", "ZAHLNR"},
+    {"MAHNUNGEN", "RENR,STUFE"},
 };
 
 // Descending indexes for MAX + 1 numbering: table -> columns.
@@ -360,7 +431,8 @@ QList<QVector<QVariant>> rows(Connection& c, const QString& sql) {
 
 void exec(Connection& c, const QString& sql) { c.executeImmediate(sql); }
 
-QString typeText(int fieldType, int length) {
+QString typeText(int fieldType, int length, int scale = 0, int precision = 0) {
+    if (scale < 0) return QStringLiteral("NUMERIC(%1,%2)").arg(precision).arg(-scale);
     switch (fieldType) {
     case 8: return QStringLiteral("INTEGER");
     case 10: return QStringLiteral("FLOAT");
@@ -376,14 +448,16 @@ QMap<QString, QStringList> actualColumns(Connection& c) {
     QMap<QString, QStringList> out;
     const auto r = rows(c, QStringLiteral(
         "select trim(rf.rdb$relation_name), trim(rf.rdb$field_name), f.rdb$field_type, "
-        "f.rdb$character_length, coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0) "
+        "f.rdb$character_length, coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0), f.rdb$field_scale, "
+        "f.rdb$field_precision "
         "from rdb$relation_fields rf "
         "join rdb$relations r on r.rdb$relation_name = rf.rdb$relation_name "
         "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
         "where coalesce(r.rdb$system_flag, 0) = 0 and r.rdb$view_blr is null "
         "order by rf.rdb$relation_name, rf.rdb$field_position"));
     for (const auto& row : r) {
-        QString d = row[1].toString() + QLatin1Char(' ') + typeText(row[2].toInt(), row[3].toInt());
+        QString d = row[1].toString() + QLatin1Char(' ') +
+                    typeText(row[2].toInt(), row[3].toInt(), row[5].toInt(), row[6].toInt());
         if (row[4].toInt() == 1) d += QStringLiteral(" NN");
         out[row[0].toString()].append(d);
     }
@@ -526,7 +600,7 @@ private slots:
         TestEnv env;
         env.createDatabase();
         auto c = env.connect();
-        const auto expected = expectedColumns(13, true);
+        const auto expected = expectedColumns(schema::currentVersion, true);
         const auto actual = actualColumns(*c);
         QCOMPARE(actual.keys(), expected.keys());
         for (auto it = expected.begin(); it != expected.end(); ++it) {
@@ -588,9 +662,9 @@ private slots:
         auto sys = rows(*c, "select hundeschule, strasse, plz, ort, last_update, erststarthilfe from systemdaten");
         QCOMPARE(sys.size(), 1);
         for (int i = 0; i < 4; ++i) QVERIFY(sys[0][i].isNull());
-        QCOMPARE(sys[0][4].toInt(), 13);
+        QCOMPARE(sys[0][4].toInt(), 14);
         QCOMPARE(sys[0][5].toInt(), 1);
-        QCOMPARE(schema::currentVersion, 13);
+        QCOMPARE(schema::currentVersion, 14);
 
         auto kurse = rows(*c, "select kursnr, kursart, kursname, beschreibung, kursleiter, maxteilnehmer, "
                               "anzahl_teilnehmer, gebuehr, status from kurse");
@@ -601,10 +675,19 @@ private slots:
         QCOMPARE(kurse[0][3].toString(), QString("Einzelstunde/Beratung"));
         for (int i = 4; i < 9; ++i) QVERIFY2(kurse[0][i].isNull(), qPrintable(QString::number(i)));
 
-        for (const QString& table : expectedColumns(13, true).keys()) {
-            if (table == "SYSTEMDATEN" || table == "KURSE") continue;
+        for (const QString& table : expectedColumns(schema::currentVersion, true).keys()) {
+            if (table == "SYSTEMDATEN" || table == "KURSE" || table == "RECHNUNGSDATEN") continue;
             QCOMPARE(scalar(*c, "select count(*) from " + table).toInt(), 0);
         }
+        // The billing data's one row with its defaults.
+        auto billing = rows(*c, "select kleinunternehmer, ust_satz, nummernmuster, zahlungsziel, mahngebuehr "
+                                "from rechnungsdaten");
+        QCOMPARE(billing.size(), 1);
+        QCOMPARE(billing[0][0].toInt(), 0);
+        QCOMPARE(billing[0][1].toInt(), 19);
+        QCOMPARE(billing[0][2].toString(), QString("RE-{JJJJ}-{NNNN}"));
+        QCOMPARE(billing[0][3].toInt(), 14);
+        QCOMPARE(billing[0][4].toDouble(), 0.0);
     }
 
     void descendingIndexesServeMax_data() {
@@ -789,7 +872,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(db::Error, schema::createDatabase(path));
         QCOMPARE(fileHash(path), hash);
         auto c = open(path);
-        QCOMPARE(scalar(*c, "select last_update from systemdaten").toInt(), 13);
+        QCOMPARE(scalar(*c, "select last_update from systemdaten").toInt(), 14);
     }
 
     void adminTool_data() {
@@ -799,12 +882,12 @@ private slots:
         QTest::addColumn<QString>("stdoutHas");
         QTest::addColumn<QString>("stderrHas");
         QTest::addColumn<QString>("versionAfter");  // version of @db afterwards, "" = no file
-        QTest::newRow("create") << QStringList{"create", "@db"} << "" << 0 << "wurde angelegt" << "" << "13";
+        QTest::newRow("create") << QStringList{"create", "@db"} << "" << 0 << "wurde angelegt" << "" << "14";
         QTest::newRow("create existing") << QStringList{"create", "@db"} << "exists" << 1 << ""
                                          << "existiert bereits" << "0";
         QTest::newRow("create from KYNOVIA_HOME") << QStringList{"create"} << "" << 0 << "wurde angelegt" << ""
-                                                  << "13";
-        QTest::newRow("version 13") << QStringList{"version", "@db"} << "v13" << 0 << "13\n" << "" << "13";
+                                                  << "14";
+        QTest::newRow("version 14") << QStringList{"version", "@db"} << "v14" << 0 << "14\n" << "" << "14";
         QTest::newRow("version 12") << QStringList{"version", "@db"} << "v12" << 0 << "12\n" << "" << "12";
         QTest::newRow("version base") << QStringList{"version", "@db"} << "base" << 0 << "0\n" << "" << "0";
         QTest::newRow("version missing") << QStringList{"version", "@db"} << "" << 1 << "" << "gibt es nicht"
@@ -838,7 +921,7 @@ private slots:
             createBaseSchemaDatabase(dbPath);
         } else if (prepare == "v12") {
             createDatabaseAtVersion(dbPath, 12);
-        } else if (prepare == "v13") {
+        } else if (prepare == "v14") {
             schema::createDatabase(dbPath);
         }
         for (QString& a : args) a.replace("@db", dbPath);
@@ -875,7 +958,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(env.home() + "/home/db/kynoviadb"));
         r = runAdmin({"version"}, pe);
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QString("13\n"));
+        QCOMPARE(r.out, QString("14\n"));
     }
 };
 

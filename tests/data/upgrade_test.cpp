@@ -93,8 +93,15 @@ private slots:
     void currentDatabaseStartsSilently() {
         QFETCH(bool, fresh);
         TestEnv env;
-        if (fresh) env.createDatabase();
-        else createDatabaseAtVersion(env.databasePath(), 13);
+        if (fresh) {
+            env.createDatabase();
+        } else {
+            // The last release's schema, brought up to date by this one.
+            createDatabaseAtVersion(env.databasePath(), 13);
+            platform::ScopedScriptedDialogs first;
+            QVERIFY(start(first, {Answer::Ja}));
+            QCOMPARE(seen(first), applied({14}));
+        }
         platform::ScopedScriptedDialogs d;
         {
             Tdm m;
@@ -151,16 +158,16 @@ private slots:
             QVERIFY(sqlutil::value(*c, "select last_update from systemdaten").isNull());
         }
 
-        // Second start: 5, 6, 7, 9, 10, 11, 12, 13 in this order.
+        // Second start: 5, 6, 7, 9, 10, 11, 12, 13, 14 in this order.
         {
             platform::ScopedScriptedDialogs d;
-            QVERIFY(start(d, QList<Answer>(8, Answer::Ja)));
+            QVERIFY(start(d, QList<Answer>(9, Answer::Ja)));
             KYN_VERIFY_DIALOGS(d);
-            QCOMPARE(seen(d), applied({5, 6, 7, 9, 10, 11, 12, 13}));
+            QCOMPARE(seen(d), applied({5, 6, 7, 9, 10, 11, 12, 13, 14}));
         }
         {
             auto c = env.connect();
-            QCOMPARE(lastUpdate(*c), 13);
+            QCOMPARE(lastUpdate(*c), 14);
             QCOMPARE(sqlutil::value(*c, "select kursart from kurse where kursnr = -1").toString(), QString("EB"));
             QCOMPARE(sqlutil::value(*c, "select beschreibung from kurse where kursnr = -1").toString(),
                      QString("Einzelstunde/Beratung"));
@@ -172,7 +179,9 @@ private slots:
                  {"select uhrzeit, ort, kontakt from kurstermine", "select rythmus from vorlagen_kurse",
                   "select count(*) from vorlagen_kurstermine", "select count(*) from vorlagen_dokumente",
                   "select count(*) from kurs_dokumente", "select status from kurse",
-                  "select geboren_am from hunde"})
+                  "select geboren_am from hunde", "select count(*) from rechnungen",
+                  "select count(*) from rechnungspositionen", "select count(*) from zahlungen",
+                  "select count(*) from mahnungen", "select zaehler from rechnungszaehler"})
                 QVERIFY2(sqlutil::works(*c, probe), probe);
             QVERIFY(hasDescendingIndex(*c, "TRAINER"));
         }
@@ -216,11 +225,12 @@ private slots:
     void partlyUpgradedDatabasesGetTheRemainingSteps_data() {
         QTest::addColumn<int>("version");
         QTest::addColumn<QList<int>>("steps");
-        QTest::newRow("12") << 12 << QList<int>{13};
-        QTest::newRow("11") << 11 << QList<int>{12, 13};
-        QTest::newRow("10") << 10 << QList<int>{11, 12, 13};
-        QTest::newRow("9") << 9 << QList<int>{10, 11, 12, 13};
-        QTest::newRow("4 (version column still empty)") << 4 << QList<int>{5, 6, 7, 9, 10, 11, 12, 13};
+        QTest::newRow("13") << 13 << QList<int>{14};
+        QTest::newRow("12") << 12 << QList<int>{13, 14};
+        QTest::newRow("11") << 11 << QList<int>{12, 13, 14};
+        QTest::newRow("10") << 10 << QList<int>{11, 12, 13, 14};
+        QTest::newRow("9") << 9 << QList<int>{10, 11, 12, 13, 14};
+        QTest::newRow("4 (version column still empty)") << 4 << QList<int>{5, 6, 7, 9, 10, 11, 12, 13, 14};
     }
     void partlyUpgradedDatabasesGetTheRemainingSteps() {
         QFETCH(int, version);
@@ -232,7 +242,7 @@ private slots:
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(seen(d), applied(steps));
         auto c = env.connect();
-        QCOMPARE(lastUpdate(*c), 13);
+        QCOMPARE(lastUpdate(*c), 14);
         QCOMPARE(sqlutil::value(*c, "select count(*) from kurse where kursnr = -1").toInt(), 1);
     }
 
@@ -242,10 +252,10 @@ private slots:
     void missingSystemRowComesBack_data() {
         QTest::addColumn<int>("version");
         QTest::addColumn<QList<int>>("steps");
-        QTest::newRow("13") << 13 << QList<int>{};
-        QTest::newRow("12") << 12 << QList<int>{13};
-        QTest::newRow("10") << 10 << QList<int>{11, 12, 13};
-        QTest::newRow("4: no version yet") << 4 << QList<int>{5, 6, 7, 9, 10, 11, 12, 13};
+        QTest::newRow("13") << 13 << QList<int>{14};
+        QTest::newRow("12") << 12 << QList<int>{13, 14};
+        QTest::newRow("10") << 10 << QList<int>{11, 12, 13, 14};
+        QTest::newRow("4: no version yet") << 4 << QList<int>{5, 6, 7, 9, 10, 11, 12, 13, 14};
     }
     void missingSystemRowComesBack() {
         QFETCH(int, version);
@@ -265,7 +275,7 @@ private slots:
         {
             auto c = env.connect();
             QCOMPARE(sqlutil::value(*c, "select count(*) from systemdaten").toInt(), 1);
-            QCOMPARE(lastUpdate(*c), 13);
+            QCOMPARE(lastUpdate(*c), 14);
         }
         platform::ScopedScriptedDialogs d;
         QVERIFY(start(d, {}));
@@ -286,19 +296,82 @@ private slots:
         platform::ScopedScriptedDialogs d;
         d.setAcknowledgeMessages(true);
         d.expectConfirm(Answer::Ja);
+        d.expectConfirm(Answer::Ja);
         Tdm m;
         QVERIFY(m.DataModuleCreate());
         KYN_VERIFY_DIALOGS(d);
-        QCOMPARE(seen(d), applied({13}));
+        QCOMPARE(seen(d), applied({13, 14}));
         // Committed by the step itself: another attachment sees it while the
         // program still runs.
         auto c = env.connect();
-        QCOMPARE(lastUpdate(*c), 13);
+        QCOMPARE(lastUpdate(*c), 14);
         QCOMPARE(sqlutil::value(*c, "select geboren_am from hunde where hundnr = 1").toDateTime(),
                  makeDateTime(QDate(1999, 1, 1)));
         QVERIFY(sqlutil::value(*c, "select geboren_am from hunde where hundnr = 2").isNull());
         QCOMPARE(sqlutil::value(*c, "select geboren_am from hunde where hundnr = 3").toDateTime(),
                  makeDateTime(QDate(2003, 1, 1)));
+    }
+
+    // Today's database gets the invoices: the customers stay, the billing
+    // data's row is there, and the database refuses to change an issued
+    // invoice.
+    void step14AddsInvoicesToTodaysDatabase() {
+        TestEnv env;
+        createDatabaseAtVersion(env.databasePath(), 13);
+        {
+            auto c = env.connect();
+            sqlutil::exec(*c, "insert into kunden (kndnr, name) values (1, \"Meier\")");
+        }
+        {
+            platform::ScopedScriptedDialogs d;
+            QVERIFY(start(d, {Answer::Ja}));
+            KYN_VERIFY_DIALOGS(d);
+            QCOMPARE(seen(d), applied({14}));
+        }
+        auto c = env.connect();
+        QCOMPARE(lastUpdate(*c), 14);
+        QCOMPARE(sqlutil::value(*c, "select name from kunden where kndnr = 1").toString(), QString("Meier"));
+        QCOMPARE(sqlutil::value(*c, "select nummernmuster from rechnungsdaten").toString(),
+                 QString("RE-{JJJJ}-{NNNN}"));
+        sqlutil::exec(*c, "insert into rechnungen (renr, nummer, art, status, brutto) values (1, \"RE-2026-0001\", "
+                          "\"R\", \"A\", 10)");
+        QVERIFY(!sqlutil::works(*c, "update rechnungen set brutto = 0 where renr = 1"));
+        QCOMPARE(sqlutil::value(*c, "select brutto from rechnungen").toDouble(), 10.0);
+    }
+
+    // A step 14 that failed after its tables were committed goes on with
+    // the triggers at the next start.
+    void step14GoesOnWhereItFailed() {
+        TestEnv env;
+        createDatabaseAtVersion(env.databasePath(), 13);
+        {
+            auto c = env.connect();
+            sqlutil::exec(*c, "create exception rechnung_unveraenderlich 'alt'");
+        }
+        {
+            platform::ScopedScriptedDialogs d;
+            QVERIFY(!start(d, {Answer::Ja}));
+            KYN_VERIFY_DIALOGS(d);
+            QVERIFY(d.lastText().endsWith("'Update 14 fehlgeschlagen.'"));
+        }
+        {
+            auto c = env.connect();
+            QCOMPARE(lastUpdate(*c), 13);
+            QVERIFY(sqlutil::works(*c, "select count(*) from mahnungen"));
+            sqlutil::exec(*c, "drop exception rechnung_unveraenderlich");
+        }
+        {
+            platform::ScopedScriptedDialogs d;
+            QVERIFY(start(d, {Answer::Ja}));
+            KYN_VERIFY_DIALOGS(d);
+            QCOMPARE(seen(d), applied({14}));
+        }
+        auto c = env.connect();
+        QCOMPARE(lastUpdate(*c), 14);
+        QCOMPARE(sqlutil::value(*c, "select count(*) from rdb$triggers where rdb$trigger_name starting with "
+                                    "'RECHNUNG'").toInt(),
+                 4);
+        QCOMPARE(sqlutil::value(*c, "select count(*) from rechnungsdaten").toInt(), 1);
     }
 
     void failingGuardedStepShowsTheFailureAndEnds_data() {
@@ -310,6 +383,8 @@ private slots:
         // Step 11's third statement fails; the first two are taken back.
         QTest::newRow("11, third statement")
             << 10 << "create table kurs_dokumente (kursnr integer not null, doknr integer not null)" << 11;
+        // Step 14's fifth table is there already: its first stage is taken back.
+        QTest::newRow("14, fifth table") << 13 << "create table zahlungen (x integer)" << 14;
     }
     void failingGuardedStepShowsTheFailureAndEnds() {
         QFETCH(int, version);
@@ -341,6 +416,10 @@ private slots:
             // Rolled back: the database is as before the step.
             QVERIFY(sqlutil::works(*c, "select kursnr from dokumente"));
             QVERIFY(!sqlutil::works(*c, "select count(*) from vorlagen_dokumente"));
+        }
+        if (step == 14) {
+            QVERIFY(!sqlutil::works(*c, "select count(*) from rechnungsdaten"));
+            QVERIFY(!sqlutil::works(*c, "select count(*) from rechnungen"));
         }
     }
 
@@ -422,7 +501,7 @@ private slots:
         QCOMPARE(QFile::exists(path), create);
         if (create) {
             auto c = env.connect();
-            QCOMPARE(lastUpdate(*c), 13);
+            QCOMPARE(lastUpdate(*c), 14);
             QCOMPARE(sqlutil::value(*c, "select count(*) from kurse where kursnr = -1").toInt(), 1);
         } else {
             QVERIFY(d.lastText().contains(path));
@@ -469,7 +548,7 @@ private slots:
         Connection c;
         c.setDatabaseName(standard);
         c.open();
-        QCOMPARE(lastUpdate(c), 13);
+        QCOMPARE(lastUpdate(c), 14);
         // The next start is no first start any more.
         QVERIFY(!upgrade::firstStartOfUser(path));
     }

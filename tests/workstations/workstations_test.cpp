@@ -16,6 +16,7 @@
 
 #include "data/backup.h"
 #include "data/datenmodul.h"
+#include "data/rechnungen.h"
 #include "data/schema.h"
 #include "data/upgrade.h"
 #include "db/error.h"
@@ -46,6 +47,8 @@ const char schulePassword[] = "Hundeschule-7";
 //   aktualisiere       the navigator's refresh
 //   zaehle             customers as the open window sees them
 //   meldungen          the boxes shown since the last time, " | "-separated
+//   rechnungen N KNDNR N invoices to that customer, each drafted and issued
+//                      on its own; "ok" or the first failure
 
 QString reply(const std::function<QString()>& f) {
     try {
@@ -146,6 +149,17 @@ int arbeitsplatz() {
             answer = reply([&] {
                 kunde->fetchAll();
                 return QString::number(kunde->recordCount());
+            });
+        } else if (w[0] == "rechnungen") {
+            answer = reply([&] {
+                rechnungen::Position p;
+                p.text = QStringLiteral("Einzelstunde");
+                p.einzelpreis = 4500;
+                for (int i = 0; i < w[1].toInt(); ++i) {
+                    const int renr = rechnungen::entwurfAnlegen(dm.idb.get(), w[2].toInt(), {p});
+                    rechnungen::ausstellen(dm.idb.get(), renr, QDate::currentDate());
+                }
+                return QStringLiteral("ok");
             });
         } else if (w[0] == "meldungen") {
             answer = dialogs.texts().join(QStringLiteral(" | "));
@@ -316,6 +330,31 @@ private slots:
                      "where c.kursname = h.name and h.name = k.name")
                      .toInt(),
                  2 * n);
+    }
+
+    // Two workstations issue 50 invoices each at the same time: the numbers
+    // of the year are 1 to 100, none missing, none twice.
+    void rechnungsnummernOhneLueckeUndDoppelte() {
+        exec("update systemdaten set hundeschule = \"Hundeschule am Deich\"");
+        exec("update rechnungsdaten set steuernummer = \"15/293/01234\"");
+        exec("insert into kunden (kndnr, name) values (9300, \"Rechnung\")");
+        const int n = 50;
+        Arbeitsplatz a(m_database), b(m_database);
+        QCOMPARE(a.line(), QString("bereit"));
+        QCOMPARE(b.line(), QString("bereit"));
+        a.send(QString("rechnungen %1 9300").arg(n));
+        b.send(QString("rechnungen %1 9300").arg(n));
+        QCOMPARE(a.line(), QString("ok"));
+        QCOMPARE(b.line(), QString("ok"));
+        QCOMPARE(sql("select count(*) from rechnungen where status = 'A'").toInt(), 2 * n);
+        QCOMPARE(sql("select count(distinct nummer) from rechnungen where status = 'A'").toInt(), 2 * n);
+        const QString jahr = QString::number(QDate::currentDate().year());
+        for (int i = 1; i <= 2 * n; ++i) {
+            const QString nummer = QString("RE-%1-%2").arg(jahr).arg(i, 4, 10, QLatin1Char('0'));
+            QVERIFY2(sql("select count(*) from rechnungen where nummer = '" + nummer + "'").toInt() == 1,
+                     qPrintable(nummer));
+        }
+        QCOMPARE(sql("select zaehler from rechnungszaehler where jahr = " + jahr).toInt(), 2 * n);
     }
 
     // What one workstation saved shows on the other after a refresh of the
