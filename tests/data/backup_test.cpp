@@ -770,6 +770,7 @@ private slots:
         d.setAcknowledgeMessages(true);
         d.expectConfirm(Answer::Ja);
         d.expectConfirm(goOn ? Answer::Ja : Answer::Abbrechen);
+        if (goOn) d.expectConfirm(Answer::Ja);  // the next step, 14
         bool started;
         {
             Tdm m;
@@ -783,7 +784,7 @@ private slots:
         QVERIFY(question.text.endsWith("Soll das Update trotzdem durchgeführt werden?"));
         QCOMPARE(question.defaultButton, Answer::Abbrechen);
         auto c = env.connect();
-        QCOMPARE(sqlutil::value(*c, "select last_update from systemdaten").toInt(), goOn ? 13 : 12);
+        QCOMPARE(sqlutil::value(*c, "select last_update from systemdaten").toInt(), goOn ? 14 : 12);
     }
 
     // kynovia-admin backup PATH FILE and restore FILE PATH.
