@@ -108,6 +108,16 @@ w=$("$b/bench_durability" import 10000 "$imp")
 ratio import_commit "$(div "$(get "$w" ms)" "$(get "$p" ms)")" 1.2 \
   "import_ms=$(get "$w" ms) without_first_commit_ms=$(get "$p" ms)"
 
+# --- invoicing (bench_rechnungen; wall-clock times, an issue commits)
+w=$("$b/bench_rechnungen" kurs "$dir")
+ratio rechnungen_kurs_ms "$(get "$w" time_ms)" 2000 "20 invoices issued with PDFs, cpu_ms=$(get "$w" cpu_ms)"
+w=$("$b/bench_rechnungen" pdf "$dir")
+ratio rechnung_pdf_ms "$(get "$w" time_ms)" 150 "one invoice laid out and written as PDF, cpu_ms=$(get "$w" cpu_ms)"
+offen="$dir/rechnungen10000.fdb"
+[ -f "$offen" ] || "$b/bench_rechnungen" build 10000 "$offen" >/dev/null
+w=$("$b/bench_rechnungen" offen "$offen")
+ratio offene_posten_ms "$(get "$w" time_ms)" 300 "10,000 invoices, open=$(get "$w" open) cpu_ms=$(get "$w" cpu_ms)"
+
 # --- start until the main window has painted (bench_fenster)
 home="$dir/home"
 mkdir -p "$home/db"

@@ -7,7 +7,7 @@
 set -euo pipefail
 pkgs=(cmake g++ make ccache pkg-config qt6-base-dev libgl-dev firebird-dev libfbclient2
       firebird3.0-server-core firebird3.0-utils firebird3.0-server fonts-liberation xvfb xauth poppler-utils
-      qt6-translations-l10n dpkg-dev file lintian)
+      qt6-translations-l10n dpkg-dev file lintian libqrencode-dev zbar-tools)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

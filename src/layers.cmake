@@ -14,7 +14,8 @@ set(_layers
   "customers:customers,data,db,widgets,report,platform"
   "courses:courses,data,db,widgets,report,platform"
   "staff_docs:staff_docs,data,db,widgets,report,platform"
-  "shell:shell,customers,courses,staff_docs,import,import/csv,data,db,widgets,report,platform")
+  "billing:billing,data,db,widgets,report,platform"
+  "shell:shell,customers,courses,staff_docs,import,billing,import/csv,data,db,widgets,report,platform")
 
 set(_faults "")
 foreach(_entry ${_layers})

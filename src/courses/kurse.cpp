@@ -26,6 +26,7 @@
 #include "db/error.h"
 #include "db/field.h"
 #include "db/statement.h"
+#include "platform/rechnungswege.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/datei_ausfuehren.h"
@@ -533,6 +534,17 @@ QWidget* Tfrm_kurse::buildTeilnehmerSeite() {
     knoepfe->addWidget(b_add_teilnehmer);
     knoepfe->addWidget(bb_del_teilnehmer);
     knoepfe->addWidget(BitBtn4);
+    bb_rechnung_erstellen = new QPushButton(QStringLiteral("Rechnung erstellen"), seite);
+    bb_rechnung_erstellen->setObjectName(QStringLiteral("bb_rechnung_erstellen"));
+    bb_rechnung_erstellen->setToolTip(QStringLiteral("Rechnungen an alle Teilnehmer, die für diesen Kurs noch keine haben"));
+    knoepfe->addWidget(bb_rechnung_erstellen);
+    connect(bb_rechnung_erstellen, &QPushButton::clicked, this, [this] {
+        guarded([this] {
+            if (!m_dm.ibt_kurse->isActive() || m_dm.ibt_kurse->isEmpty() || !platform::rechnungswege().fuerKurs) return;
+            const int kursnr = m_dm.ibt_kurse->fieldByName(QStringLiteral("KURSNR"))->value().toInt();
+            if (kursnr > 0) platform::rechnungswege().fuerKurs(this, kursnr);
+        });
+    });
     leiste->addLayout(knoepfe);
     layout->addLayout(leiste);
 

@@ -130,6 +130,7 @@ public:
     QPushButton* b_add_teilnehmer = nullptr;
     QPushButton* bb_del_teilnehmer = nullptr;
     QPushButton* BitBtn4 = nullptr;
+    QPushButton* bb_rechnung_erstellen = nullptr;  // participants page: invoices to all not yet invoiced
 
     // page "Dokumente"
     widgets::DbGrid* dbg_dokumente = nullptr;

@@ -216,6 +216,11 @@ bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent) {
                               .arg(umfang.tagebuch)
                               .arg(umfang.teilnahmen)
                               .arg(termine.size()) +
+                   (umfang.rechnungen > 0
+                        ? cr + cr +
+                              QStringLiteral("Aufbewahrt bleiben %1 ausgestellte Rechnung(en) mit ihren Zahlungen.")
+                                  .arg(umfang.rechnungen)
+                        : QString()) +
                    cr + cr + QStringLiteral("Die Datensicherung von vorher liegt in:") + cr + sicherung + cr +
                    QStringLiteral("Sie enthält die gelöschten Daten noch.");
     const QString nachname = datenschutz::wert(umfang.kunde, QStringLiteral("NAME")).toString().trimmed();
@@ -267,6 +272,21 @@ Tdlg_kunde_loeschen::Tdlg_kunde_loeschen(const datenschutz::Umfang& umfang, QWid
                            .arg(umfang.hunde)
                            .arg(umfang.tagebuch)
                            .arg(umfang.teilnahmen));
+    if (umfang.rechnungen > 0 || umfang.entwuerfe > 0) {
+        // Issued invoices stay: tax law's retention duty (Art. 17 (3) b GDPR).
+        QString t = lb_umfang->text() + QStringLiteral("\n\n");
+        if (umfang.rechnungen > 0)
+            t += QStringLiteral("Erhalten bleiben %1 ausgestellte Rechnung(en) mit ihren Zahlungen und Mahnungen%2: "
+                                "Rechnungen müssen acht Jahre aufbewahrt werden (Art. 17 Abs. 3 b DSGVO).")
+                     .arg(umfang.rechnungen)
+                     .arg(umfang.offeneRechnungen > 0
+                              ? QStringLiteral(", davon %1 noch nicht ganz bezahlt").arg(umfang.offeneRechnungen)
+                              : QString());
+        if (umfang.entwuerfe > 0)
+            t += (umfang.rechnungen > 0 ? QStringLiteral(" ") : QString()) +
+                 QStringLiteral("%1 Rechnungsentwurf/-entwürfe werden mit gelöscht.").arg(umfang.entwuerfe);
+        lb_umfang->setText(t);
+    }
     v->addWidget(lb_umfang);
 
     lb_termine = new QLabel(this);

@@ -37,6 +37,7 @@
 #include "widgets/dbcheckbox.h"
 #include "widgets/dbcombobox.h"
 #include "widgets/dbedit.h"
+#include "platform/rechnungswege.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbmemo.h"
 #include "widgets/dbnavigator.h"
@@ -352,6 +353,26 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     bb_kunde_endgueltig_loeschen = new QPushButton(QStringLiteral("Kunde endgültig löschen"), w);
     bb_kunde_endgueltig_loeschen->setObjectName(QStringLiteral("bb_kunde_endgueltig_loeschen"));
     bb_kunde_endgueltig_loeschen->setToolTip(QStringLiteral("Den Kunden mit Hunden, Tagebuch und Kursteilnahmen löschen"));
+    bb_rechnung_erstellen = new QPushButton(QStringLiteral("Rechnung erstellen"), w);
+    bb_rechnung_erstellen->setObjectName(QStringLiteral("bb_rechnung_erstellen"));
+    bb_rechnung_erstellen->setToolTip(QStringLiteral("Eine Rechnung über die noch nicht berechneten Kursteilnahmen und "
+                                                     "weitere Positionen"));
+    bb_rechnungen = new QPushButton(QStringLiteral("Rechnungen"), w);
+    bb_rechnungen->setObjectName(QStringLiteral("bb_rechnungen"));
+    bb_rechnungen->setToolTip(QStringLiteral("Die Rechnungen des Kunden mit Zahlungen und offenen Posten"));
+    connect(bb_rechnung_erstellen, &QPushButton::clicked, this, [this] {
+        platform::guarded([this] {
+            const int kndnr = datenschutz_ui::aktuellerKunde(m_dm);
+            if (kndnr > 0 && platform::rechnungswege().fuerKunden) platform::rechnungswege().fuerKunden(this, kndnr);
+        });
+    });
+    connect(bb_rechnungen, &QPushButton::clicked, this, [this] {
+        platform::guarded([this] {
+            const int kndnr = datenschutz_ui::aktuellerKunde(m_dm);
+            if (kndnr > 0 && platform::rechnungswege().rechnungenDesKunden)
+                platform::rechnungswege().rechnungenDesKunden(this, kndnr);
+        });
+    });
     connect(bb_datenauskunft, &QPushButton::clicked, this,
             [this] { datenschutz_ui::datenauskunft(m_dm, datenschutz_ui::aktuellerKunde(m_dm), this); });
     connect(bb_kunde_endgueltig_loeschen, &QPushButton::clicked, this,
@@ -361,6 +382,8 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     unten->addStretch(1);
     unten->addWidget(bb_kndkarte_drucken);
     unten->addWidget(bb_kndliste_drucken);
+    unten->addWidget(bb_rechnung_erstellen);
+    unten->addWidget(bb_rechnungen);
     unten->addWidget(bb_datenauskunft);
     unten->addWidget(bb_kunde_endgueltig_loeschen);
     g->addLayout(unten, 5, 0, 1, 4);

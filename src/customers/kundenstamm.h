@@ -77,6 +77,8 @@ public:
     QPushButton* bb_kndliste_drucken = nullptr;
     // Data protection: access report and erasure of this customer
     // (datenschutz_ui.h).
+    QPushButton* bb_rechnung_erstellen = nullptr;
+    QPushButton* bb_rechnungen = nullptr;
     QPushButton* bb_datenauskunft = nullptr;
     QPushButton* bb_kunde_endgueltig_loeschen = nullptr;
     widgets::DbEdit* DBEdit11 = nullptr;

@@ -108,6 +108,38 @@ QVector<Tfrm_qr_datenauskunft::Zeile> Tfrm_qr_datenauskunft::zeilen(const datens
     z.append({Art::Abschnitt, QStringLiteral("Beratungstermine, die den Kunden nennen (%1)").arg(a.beratungstermine.size()), {}});
     if (a.beratungstermine.isEmpty()) z.append({Art::Feld, QStringLiteral("keine"), {}});
     for (const auto& t : a.beratungstermine) z.append({Art::Feld, terminDatum(t), terminText(t)});
+
+    z.append({Art::Abschnitt, QStringLiteral("Rechnungen (%1)").arg(a.rechnungen.size()), {}});
+    if (a.rechnungen.isEmpty()) z.append({Art::Feld, QStringLiteral("keine"), {}});
+    for (const auto& r : a.rechnungen) {
+        const QString nummer = w(r.rechnung, "NUMMER");
+        z.append({Art::Unterabschnitt,
+                  (w(r.rechnung, "ART") == QLatin1String("S") ? QStringLiteral("Stornorechnung ") : QStringLiteral("Rechnung ")) +
+                      (nummer.isEmpty() ? QStringLiteral("(Entwurf)") : nummer),
+                  {}});
+        for (const char* s : {"RECHNUNGSDATUM", "FAELLIG_AM", "LEISTUNG_VON", "LEISTUNG_BIS", "EMPFAENGER", "NETTO", "UST",
+                              "BRUTTO"}) {
+            const QVariant v = datenschutz::wert(r.rechnung, QString::fromLatin1(s));
+            if (!v.isValid() || v.isNull()) continue;
+            z.append({Art::Feld, datenschutz::spaltenname(QStringLiteral("RECHNUNGEN"), QString::fromLatin1(s)),
+                      datenschutz::anzeigewert(QStringLiteral("RECHNUNGEN"), QString::fromLatin1(s), v)
+                          .replace(QLatin1Char('\n'), QStringLiteral(", "))});
+        }
+        for (const auto& p : r.positionen)
+            z.append({Art::Feld, QStringLiteral("Position %1").arg(w(p, "POS")),
+                      QStringLiteral("%1 × %2 zu %3").arg(datenschutz::anzeigewert(QStringLiteral("RECHNUNGSPOSITIONEN"), QStringLiteral("MENGE"), datenschutz::wert(p, QStringLiteral("MENGE"))),
+                                                          w(p, "BEZEICHNUNG"),
+                                                          datenschutz::anzeigewert(QStringLiteral("RECHNUNGSPOSITIONEN"), QStringLiteral("EINZELPREIS"), datenschutz::wert(p, QStringLiteral("EINZELPREIS"))))});
+        for (const auto& zahlung : r.zahlungen)
+            z.append({Art::Feld, QStringLiteral("Zahlung"),
+                      datenschutz::anzeigewert(QStringLiteral("ZAHLUNGEN"), QStringLiteral("DATUM"), datenschutz::wert(zahlung, QStringLiteral("DATUM"))) +
+                          QStringLiteral(": ") +
+                          datenschutz::anzeigewert(QStringLiteral("ZAHLUNGEN"), QStringLiteral("BETRAG"), datenschutz::wert(zahlung, QStringLiteral("BETRAG"))) +
+                          QStringLiteral(" ") + w(zahlung, "ZAHLUNGSART")});
+        for (const auto& m : r.mahnungen)
+            z.append({Art::Feld, QStringLiteral("Mahnstufe %1").arg(w(m, "STUFE")),
+                      datenschutz::anzeigewert(QStringLiteral("MAHNUNGEN"), QStringLiteral("DATUM"), datenschutz::wert(m, QStringLiteral("DATUM")))});
+    }
     return z;
 }
 

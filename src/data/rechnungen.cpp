@@ -1147,17 +1147,4 @@ QString archivdatei(const QString& nummer) {
     return archivordner() + QLatin1Char('/') + n + QStringLiteral(".pdf");
 }
 
-// ------------------------------------------------------------- erasure
-
-int ausgestellteRechnungen(db::Connection* c, int kndnr) {
-    Vorgang v(c);
-    const int n = v.wert(QStringLiteral("select count(*) from rechnungen where kndnr = ? and status = 'A'"), {kndnr}).toInt();
-    v.commit();
-    return n;
-}
-
-int offeneRechnungen(db::Connection* c, int kndnr) {
-    return int(offenePosten(c, QDate::currentDate(), kndnr).size());
-}
-
 }  // namespace rechnungen

@@ -263,11 +263,4 @@ QString archivordner();
 // (characters not allowed in file names become "_").
 QString archivdatei(const QString& nummer);
 
-// --- erasure and access ---
-
-// Issued invoices of the customer (kept by an erasure) and their count of
-// open ones.
-int ausgestellteRechnungen(db::Connection* c, int kndnr);
-int offeneRechnungen(db::Connection* c, int kndnr);
-
 }  // namespace rechnungen

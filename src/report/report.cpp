@@ -51,6 +51,12 @@ Item& Band::addFrame(double left, double top, double width, double height, doubl
     return items_.back();
 }
 
+Item& Band::addFill(double left, double top, double width, double height) {
+    Item& it = addFrame(left, top, width, height, 0);
+    it.kind = Item::Kind::Fill;
+    return it;
+}
+
 Item& Band::item(const QString& n) {
     for (Item& it : items_)
         if (it.name == n) return it;
@@ -171,8 +177,10 @@ Prepared prepare(Band& b) {
         st.band = b.name;
         st.color = it.color;
         st.penWidth = it.penWidth;
-        if (it.kind == Item::Kind::Line || it.kind == Item::Kind::Frame) {
-            pi.kind = it.kind == Item::Kind::Line ? PlacedItem::Kind::Line : PlacedItem::Kind::Frame;
+        if (it.kind == Item::Kind::Line || it.kind == Item::Kind::Frame || it.kind == Item::Kind::Fill) {
+            pi.kind = it.kind == Item::Kind::Line    ? PlacedItem::Kind::Line
+                      : it.kind == Item::Kind::Frame ? PlacedItem::Kind::Frame
+                                                     : PlacedItem::Kind::Fill;
             pi.rect = QRectF(it.left, it.top, it.width, it.kind == Item::Kind::Line ? 0 : it.height);
             pi.style = shared(it.placed, st);
             p.items.push_back(std::move(pi));

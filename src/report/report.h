@@ -25,7 +25,7 @@
 namespace report {
 
 struct Item {
-    enum class Kind { Label, Data, Line, Frame };
+    enum class Kind { Label, Data, Line, Frame, Fill };
     Kind kind = Kind::Label;
     QString name;            // to find the item from the callbacks; optional for labels
     QString text;            // labels: fixed; data: set per record by beforePrint
@@ -74,6 +74,8 @@ public:
                   double width = 0, Align align = Align::Left, bool wordWrap = false);
     Item& addLine(double left, double top, double width, double penWidth = 0.2);
     Item& addFrame(double left, double top, double width, double height, double penWidth = 0.2);
+    // A filled rectangle in the item's colour (the modules of a QR code).
+    Item& addFill(double left, double top, double width, double height);
 
     // The item of that name; throws std::invalid_argument when there is none.
     Item& item(const QString& name);

@@ -40,7 +40,7 @@ struct PlacedStyle {
     Align align = Align::Left;
     bool wordWrap = false;
     bool clip = false;       // Text: fixed width, no wrapping: cut at the right edge
-    QColor color;            // Band: background (invalid = none); others: ink
+    QColor color;            // Band: background (invalid = none); Fill: the fill; others: ink
     double penWidth = 0;     // Line, Frame: mm
     double lineSpacing = 0;  // Text: mm from one line's top to the next
     double lineHeight = 0;   // Text: mm of one line
@@ -53,7 +53,7 @@ struct PlacedStyle {
 };
 
 struct PlacedItem {
-    enum class Kind : quint8 { Band, Text, Line, Frame };
+    enum class Kind : quint8 { Band, Text, Line, Frame, Fill };
     Kind kind = Kind::Text;
     QRectF rect;             // mm on the page
     QString text;            // Text: the full text

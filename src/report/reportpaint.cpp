@@ -116,6 +116,13 @@ void paintPage(QPainter& painter, const ReportPage& page, const QRectF& target, 
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(r(it.rect));
             break;
+        case PlacedItem::Kind::Fill:
+            // Without antialiasing: adjoining fills (the modules of a QR
+            // code) leave no light seams between them.
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.fillRect(r(it.rect), it.color().isValid() ? it.color() : QColor(Qt::black));
+            painter.setRenderHint(QPainter::Antialiasing);
+            break;
         case PlacedItem::Kind::Text: {
             painter.setFont(toQFont(it.font()));
             painter.setPen(it.color().isValid() ? it.color() : QColor(Qt::black));

@@ -22,7 +22,9 @@
 #include "courses/kursaktionen.h"
 #include "courses/terminsuche.h"
 #include "customers/datenschutz_ui.h"
+#include "billing/rechnungsfenster.h"
 #include "customers/offeneposten.h"
+#include "platform/rechnungswege.h"
 #include "data/backup.h"
 #include "data/datenmodul.h"
 #include "db/dataset.h"
@@ -191,6 +193,7 @@ Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent) {
 
 Tfrm_main::~Tfrm_main() {
     fensterwahlAbmelden(this);
+    if (m_dm) platform::rechnungswege() = platform::Rechnungswege();
     if (m_hilfeanzeigeInstalled) {
         platform::HelpViewer* current = platform::setHelpViewer(nullptr);
         if (current != &m_hilfeanzeige) platform::setHelpViewer(current);
@@ -219,6 +222,15 @@ void Tfrm_main::buildMenus() {
     OffenePosten1 = menuItem(datei, "OffenePosten1", QStringLiteral("Offene Posten"),
                              QStringLiteral("Zeigt die noch nicht bezahlten Kursteilnahmen aller Kunden mit ihrer Summe."));
     connect(OffenePosten1, &QAction::triggered, this, [this] { OffenePosten1Click(); });
+    ExportSteuerberater1 = menuItem(datei, "ExportSteuerberater1", QStringLiteral("Export für den Steuerberater..."),
+                                    QStringLiteral("Schreibt die Rechnungen, Stornorechnungen und Zahlungen eines "
+                                                   "Zeitraums als CSV-Datei mit den PDF-Dateien in einen Ordner."));
+    connect(ExportSteuerberater1, &QAction::triggered, this, [this] {
+        platform::guarded([this] {
+            hilfeseite_laden(QStringLiteral("\\help\\steuerberater.htm"));
+            billing::exportDialog(*m_dm, this);
+        });
+    });
     datei->addSeparator();
     Datensicherungerstellen1 =
         menuItem(datei, "Datensicherungerstellen1", QStringLiteral("Datensicherung erstellen..."),
@@ -228,6 +240,26 @@ void Tfrm_main::buildMenus() {
         menuItem(datei, "Datensicherungeinspielen1", QStringLiteral("Datensicherung einspielen..."),
                  QStringLiteral("Ersetzt alle Daten durch die Daten einer Datensicherung."));
     connect(Datensicherungeinspielen1, &QAction::triggered, this, [this] { Datensicherungeinspielen1Click(); });
+
+    QMenu* rechnungen = MainMenu->addMenu(QStringLiteral("Rechnungen"));
+    rechnungen->setObjectName(QStringLiteral("Rechnungen1Menu"));
+    Rechnungen1 = menuItem(rechnungen, "Rechnungen1", QStringLiteral("Alle Rechnungen"),
+                           QStringLiteral("Alle Rechnungen und Stornorechnungen mit ihrem Stand."));
+    OffeneRechnungen1 = menuItem(rechnungen, "OffeneRechnungen1", QStringLiteral("Offene Rechnungen und Mahnungen"),
+                                 QStringLiteral("Offene Rechnungen mit Fälligkeit und Tagen im Verzug, daneben die noch "
+                                                "nicht berechneten Kursteilnahmen; Zahlungserinnerung und Mahnungen."));
+    connect(Rechnungen1, &QAction::triggered, this, [this] {
+        platform::guarded([this] {
+            hilfeseite_laden(QStringLiteral("\\help\\rechnungen.htm"));
+            billing::rechnungenZeigen(*m_dm, this, 0);
+        });
+    });
+    connect(OffeneRechnungen1, &QAction::triggered, this, [this] {
+        platform::guarded([this] {
+            hilfeseite_laden(QStringLiteral("\\help\\offenerechnungen.htm"));
+            billing::offenePostenZeigen(*m_dm, this, 0);
+        });
+    });
 
     QMenu* vorlagen = MainMenu->addMenu(QStringLiteral("Vorlagen"));
     vorlagen->setObjectName(QStringLiteral("Vorlagen1"));
@@ -242,6 +274,15 @@ void Tfrm_main::buildMenus() {
     Stammdaten1 = menuItem(konfiguration, "Stammdaten1", QStringLiteral("Stammdaten"),
                            QStringLiteral("Hier tragen Sie die Stammdaten Ihres Unternehmens eins."));
     connect(Stammdaten1, &QAction::triggered, this, [this] { Stammdaten1Click(); });
+    Rechnungsdaten1 = menuItem(konfiguration, "Rechnungsdaten1", QStringLiteral("Rechnungsdaten"),
+                               QStringLiteral("Steuer, Bankverbindung, Rechnungsnummern und Zahlungsziel für Ihre "
+                                              "Rechnungen."));
+    connect(Rechnungsdaten1, &QAction::triggered, this, [this] {
+        platform::guarded([this] {
+            hilfeseite_laden(QStringLiteral("\\help\\rechnungsdaten.htm"));
+            billing::rechnungsdatenBearbeiten(*m_dm, this);
+        });
+    });
 
     QMenu* fenster = MainMenu->addMenu(QStringLiteral("Fenster"));
     fenster->setObjectName(QStringLiteral("Fenster1"));
@@ -462,6 +503,21 @@ void Tfrm_main::datenmodulAnbinden(Tdm& data) {
     if (m_dm) disconnect(m_dm, nullptr, StatusPanel1, nullptr);
     m_dm = &data;
     connect(m_dm, &Tdm::kundenCountChanged, StatusPanel1, &QLabel::setText);
+    // The customer and course windows reach invoicing through these.
+    platform::Rechnungswege& wege = platform::rechnungswege();
+    Tdm* dm = m_dm;
+    wege.fuerKunden = [this, dm](QWidget* parent, int kndnr) {
+        hilfeseite_laden(QStringLiteral("\\help\\rechnungerstellen.htm"));
+        billing::rechnungFuerKunden(*dm, parent, kndnr);
+    };
+    wege.fuerKurs = [this, dm](QWidget* parent, int kursnr) {
+        hilfeseite_laden(QStringLiteral("\\help\\rechnungerstellen.htm"));
+        billing::rechnungenFuerKurs(*dm, parent, kursnr);
+    };
+    wege.rechnungenDesKunden = [this, dm](QWidget* parent, int kndnr) {
+        hilfeseite_laden(QStringLiteral("\\help\\rechnungen.htm"));
+        billing::rechnungenZeigen(*dm, parent, kndnr);
+    };
 }
 
 void Tfrm_main::FormShow() {

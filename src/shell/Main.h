@@ -123,6 +123,10 @@ public:
     QAction* Datensicherungeinspielen1 = nullptr;
     QAction* VorlagenKurse1 = nullptr;
     QAction* Stammdaten1 = nullptr;
+    QAction* Rechnungsdaten1 = nullptr;       // Konfiguration: the school's billing data
+    QAction* ExportSteuerberater1 = nullptr;  // Datei: CSV and PDFs of a period
+    QAction* Rechnungen1 = nullptr;           // Rechnungen: every invoice
+    QAction* OffeneRechnungen1 = nullptr;     // Rechnungen: open invoices, reminders
     QAction* Nebeneinander1 = nullptr;
     QAction* Hintereinander1 = nullptr;
     QAction* AlleAnordnen1 = nullptr;

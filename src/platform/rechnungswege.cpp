@@ -1,0 +1,10 @@
+#include "platform/rechnungswege.h"
+
+namespace platform {
+
+Rechnungswege& rechnungswege() {
+    static Rechnungswege w;
+    return w;
+}
+
+}  // namespace platform
