@@ -81,8 +81,8 @@ private slots:
         QVERIFY(datei);
         QStringList items;
         for (QAction* a : datei->actions()) items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(items, (QStringList{"Datei importieren", "Offene Posten", "-", "Datensicherung erstellen...",
-                                     "Datensicherung einspielen..."}));
+        QCOMPARE(items, (QStringList{"Datei importieren", "Offene Posten", "Export für den Steuerberater...", "-",
+                                     "Datensicherung erstellen...", "Datensicherung einspielen..."}));
         QCOMPARE(f.window->Datensicherungerstellen1->objectName(), QString("Datensicherungerstellen1"));
         QCOMPARE(f.window->Datensicherungeinspielen1->objectName(), QString("Datensicherungeinspielen1"));
     }

@@ -282,10 +282,15 @@ private slots:
         };
         const QList<M> expected = {
             {"Datei", "", {"Datei importieren"}, {""}},
+            {"Rechnungen", "", {"Alle Rechnungen", "Offene Rechnungen und Mahnungen"},
+             {"Alle Rechnungen und Stornorechnungen mit ihrem Stand.",
+              "Offene Rechnungen mit Fälligkeit und Tagen im Verzug, daneben die noch nicht berechneten "
+              "Kursteilnahmen; Zahlungserinnerung und Mahnungen."}},
             {"Vorlagen", "Hier können Sie Vorlagen anlegen.", {"Vorlagen Kurse"},
              {"Definieren Sie hier Vorlagen um Kurse schneller anzulegen."}},
-            {"Konfiguration", "Dies ist das Konfigurationsmenue.", {"Stammdaten"},
-             {"Hier tragen Sie die Stammdaten Ihres Unternehmens eins."}},
+            {"Konfiguration", "Dies ist das Konfigurationsmenue.", {"Stammdaten", "Rechnungsdaten"},
+             {"Hier tragen Sie die Stammdaten Ihres Unternehmens eins.",
+              "Steuer, Bankverbindung, Rechnungsnummern und Zahlungsziel für Ihre Rechnungen."}},
             {"Fenster", "Steuert die Anordnung der Fenster.", {"Nebeneinander", "Hintereinander", "Alle Anordnen"},
              {"Alle Fenster nebeneinander", "Alle Fenster hintereinander", "Automatisch anordnen"}},
             {"&Hilfe", "", {"Inhalt...", "In der Hilfe &Suchen nach...", "", "Über..."},
