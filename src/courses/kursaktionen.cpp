@@ -222,9 +222,8 @@ QString mailtoAlle(const QVector<Teilnehmer>& liste) {
         const QString a = p.email.trimmed();
         if (!a.contains(QLatin1Char('@')) || gesehen.contains(a.toLower())) continue;
         gesehen.insert(a.toLower());
-        // Characters with a meaning in a mailto address ("?", "&", ",", "%",
-        // blanks) are encoded, so an address never adds headers or recipients.
-        adressen << QString::fromLatin1(QUrl::toPercentEncoding(a, "@.-_+!$'*=~"));
+        // Encoded: an address never adds headers or recipients.
+        adressen << platform::mailtoAddress(a);
     }
     if (adressen.isEmpty()) return QString();
     return QStringLiteral("mailto:") + adressen.join(QLatin1Char(','));

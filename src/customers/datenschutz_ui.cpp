@@ -22,6 +22,7 @@
 #include "platform/workingwindow.h"
 #include "platform/dialogs.h"
 #include "platform/meldungen.h"
+#include "platform/paths.h"
 #include "report/reportpaint.h"
 
 using platform::Fehlschlag;
@@ -81,14 +82,19 @@ void datenNeuLesen(Tdm& dm) {
     dm.request_count_kunden();
 }
 
+// The information holds everything about a customer: its files are the
+// user's only (0600), also one that replaces an older file.
 bool schreiben(const QString& datei, const QByteArray& inhalt) {
+    platform::ScopedPrivateUmask nurFuerMich;
     QSaveFile f(datei);
     if (!f.open(QIODevice::WriteOnly)) return false;
     if (f.write(inhalt) != inhalt.size()) {
         f.cancelWriting();
         return false;
     }
-    return f.commit();
+    if (!f.commit()) return false;
+    platform::privateFile(datei);
+    return true;
 }
 
 Tdlg_kunde_loeschen::Antwort& antwort() {
@@ -141,11 +147,27 @@ bool datenauskunft(Tdm& dm, int kndnr, QWidget* parent) {
     if (json.isEmpty()) return false;
     const QFileInfo info(json);
     const QString pdf = info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+    // The file dialog asked about the JSON file only; the PDF beside it is
+    // not replaced unasked.
+    if (QFileInfo::exists(pdf) &&
+        platform::dialogs().confirm(QStringLiteral("Der Ausdruck der Datenauskunft wird als PDF neben der JSON-Datei "
+                                                   "gespeichert. Die Datei \"") +
+                                        pdf + QStringLiteral("\" gibt es schon.") + cr + cr +
+                                        QStringLiteral("Soll sie ersetzt werden?"),
+                                    QStringLiteral("Bestätigung"), platform::Buttons::JaNein, platform::Icon::Question,
+                                    platform::Answer::Nein) != platform::Answer::Ja)
+        return false;
     if (!schreiben(json, datenschutz::auskunftJson(a))) {
         fehlschlagMelden(Fehlschlag::DateiSchreiben, json);
         return false;
     }
-    if (!report::printToPdf(seiten, pdf)) {
+    bool pdfGeschrieben = false;
+    {
+        platform::ScopedPrivateUmask nurFuerMich;
+        pdfGeschrieben = report::printToPdf(seiten, pdf);
+    }
+    if (pdfGeschrieben) platform::privateFile(pdf);
+    if (!pdfGeschrieben) {
         meldung(QStringLiteral("Die Datenauskunft wurde als \"%1\" gespeichert, der Ausdruck als PDF \"%2\" konnte "
                                "aber nicht geschrieben werden.")
                     .arg(json, pdf),
@@ -180,7 +202,7 @@ bool kundeLoeschen(Tdm& dm, int kndnr, QWidget* parent) {
     const QString ordner = backup::backupDirectory();
     const QString sicherung = QDir(ordner).filePath(sicherungsname(kndnr, QDateTime::currentDateTime()));
     try {
-        if (!QDir().mkpath(ordner))
+        if (!platform::privateDirectory(ordner))
             throw db::Error(QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.").arg(ordner));
         dm.ibt->commitRetaining();
         backup::writeBackup(dm.idb->databaseName(), sicherung, dm.idb->user(), dm.idb->password());

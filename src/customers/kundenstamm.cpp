@@ -983,7 +983,7 @@ void Tfrm_kunden::verhaltenCollapse(int i) {
 
 void Tfrm_kunden::SpeedButton1Click() {
     // Nothing is checked first; the shell reports nothing when it fails.
-    platform::shell().openUrl(QStringLiteral("mailto:") + dbe_email->text());
+    platform::shell().openUrl(platform::mailtoUrl(dbe_email->text()));
 }
 
 void Tfrm_kunden::bb_kndkarte_druckenClick() { kundenausdruck(false); }

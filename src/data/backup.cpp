@@ -11,6 +11,8 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QMap>
 #include <QThread>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,6 +21,7 @@
 #include <functional>
 
 #include "data/datenmodul.h"
+#include "data/schema.h"
 #include "data/upgrade.h"
 #include "db/connection.h"
 #include "db/credentials.h"
@@ -30,6 +33,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "platform/shell.h"
 
 using namespace Firebird;
 using db::Error;
@@ -90,6 +94,8 @@ QString gbakReason(const QString& output, const QProcess& p) {
         if (t.isEmpty() || t.startsWith(QLatin1String("Done with volume")) ||
             t.startsWith(QLatin1String("name followed by return")))
             continue;
+        // What gbak reports of its work (-v); its errors say "ERROR".
+        if (t.startsWith(QLatin1String("gbak:")) && !t.contains(QLatin1String("ERROR"))) continue;
         lines << t;
     }
     if (p.exitStatus() != QProcess::NormalExit) lines << QStringLiteral("gbak wurde abgebrochen.");
@@ -132,7 +138,11 @@ void runService(const QString& server, const QString& user, const QString& passw
     db::detail::Builder attach(util->getXpbBuilder(st.get(), IXpbBuilder::SPB_ATTACH, nullptr, 0));
     st.check();
     attach->insertString(st.get(), isc_spb_user_name, user.toUtf8().constData());
-    attach->insertString(st.get(), isc_spb_password, password.toUtf8().constData());
+    // The embedded service manager gets no password and no way to the
+    // network; a server gets the same login rules as a database connection.
+    if (!server.isEmpty()) attach->insertString(st.get(), isc_spb_password, password.toUtf8().constData());
+    const QByteArray config = db::Connection::configFor(!server.isEmpty());
+    attach->insertString(st.get(), isc_spb_config, config.constData());
     st.check();
     const unsigned attachLength = attach->getBufferLength(st.get());
     const unsigned char* attachBuffer = attach->getBuffer(st.get());
@@ -339,6 +349,8 @@ void writeBackup(const QString& database, const QString& file, const QString& us
         throw Error(QStringLiteral("Unter dem Namen \"%1\" liegt ein Ordner.").arg(target));
     const QString temporary = target + QStringLiteral(".entsteht");
     QFile::remove(temporary);
+    // A backup holds every customer: the engine writes it for the user only.
+    platform::ScopedPrivateUmask privateFiles;
     try {
         const db::Credentials login = loginFor(database, user, password);
         if (db::isServerName(database)) {
@@ -380,6 +392,7 @@ void writeBackup(const QString& database, const QString& file, const QString& us
         QFile::remove(temporary);
         throw Error(QStringLiteral("Die Sicherungsdatei \"%1\" wurde nicht geschrieben.").arg(target));
     }
+    platform::privateFile(temporary);
     if (!replaceFile(temporary, target)) {
         QFile::remove(temporary);
         throw Error(QStringLiteral("Die Sicherungsdatei \"%1\" konnte nicht angelegt werden.").arg(target));
@@ -405,14 +418,22 @@ void restoreBackup(const QString& file, const QString& newDatabase, const QStrin
         throw Error(QStringLiteral("Das Programm \"gbak\" (Debian-Paket firebird3.0-utils) ist nicht installiert; "
                                    "ohne es kann keine Datensicherung eingespielt werden."));
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const db::Credentials login = loginFor(target, user, password);
-    env.insert(QStringLiteral("ISC_USER"), login.user);
-    env.insert(QStringLiteral("ISC_PASSWORD"), login.password);
+    // gbak writes a file on this machine with its embedded engine, which
+    // checks no password: it gets the user (who owns the new database) and
+    // no password at all, neither the program's nor one meant for a server.
+    QProcessEnvironment env = platform::childEnvironment();
+    env.insert(QStringLiteral("ISC_USER"), loginFor(target, user, password).user);
     p.setProcessEnvironment(env);
     p.setStandardInputFile(QProcess::nullDevice());
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(gbak, {QStringLiteral("-c"), source, target});
+    // -k: no shadow file is created, wherever the backup would put one.
+    // -v: gbak names every file entry of the backup ("restoring file ..."),
+    // which -k leaves out of the new database; such a backup is refused.
+    {
+        // gbak creates the database with the umask it inherits.
+        platform::ScopedPrivateUmask privateFiles;
+        p.start(gbak, {QStringLiteral("-c"), QStringLiteral("-k"), QStringLiteral("-v"), source, target});
+    }
     if (!p.waitForStarted(30000))
         throw Error(QStringLiteral("Das Programm \"%1\" konnte nicht gestartet werden: %2").arg(gbak, p.errorString()));
     p.waitForFinished(-1);
@@ -423,6 +444,187 @@ void restoreBackup(const QString& file, const QString& newDatabase, const QStrin
     }
     if (!QFileInfo::exists(target))
         throw Error(QStringLiteral("Die Datenbank \"%1\" wurde nicht angelegt.").arg(target));
+
+    QStringList found;
+    static const QRegularExpression fileEntry(QStringLiteral("^gbak:\\s*restoring file (.*)$"),
+                                              QRegularExpression::MultilineOption);
+    for (auto it = fileEntry.globalMatch(output); it.hasNext();)
+        found << QStringLiteral("Datei \"%1\" (Schattendatei oder weitere Datenbankdatei)")
+                     .arg(it.next().captured(1).trimmed());
+    try {
+        found << foreignContent(target, loginFor(target, user, password).user);
+    } catch (...) {
+        QFile::remove(target);
+        throw;
+    }
+    if (!found.isEmpty()) {
+        QFile::remove(target);
+        throw Refused(refusedText(file, found));
+    }
+}
+
+namespace {
+
+// One trigger, procedure, function or package: what makes it what it is.
+struct Routine {
+    QString label;       // "fremder Trigger \"T\"": what the message says when it is not the program's
+    QString external;    // a description when it is external code or a database trigger
+    QByteArray identity; // everything it consists of
+};
+
+QString trimmed(const QVariant& v) { return v.toString().trimmed(); }
+
+// The triggers, procedures, functions and packages of a database, by name.
+// The compiled form (BLR) is what runs, so it is part of the identity: a
+// trigger of the program's name with other code is not the program's.
+QMap<QString, Routine> routinesOf(db::Connection& c) {
+    QMap<QString, Routine> out;
+    db::Transaction t(&c);
+    db::Statement s(&c, &t);
+    auto identity = [&s] {
+        QByteArray id;
+        for (int i = 0; i < s.columnCount(); ++i) {
+            const QVariant v = s.value(i);
+            id += v.isNull() ? QByteArray("\x01") : (v.typeId() == QMetaType::QByteArray ? v.toByteArray()
+                                                                                       : v.toString().toUtf8());
+            id += '\0';
+        }
+        return id;
+    };
+    // A compiled form longer than 32000 bytes cannot be compared here and
+    // counts as foreign (the cast fails and the whole check with it).
+    const QString blr = QStringLiteral("cast(%1 as varchar(32000) character set octets)");
+
+    s.prepare(QStringLiteral("select rdb$trigger_name, rdb$relation_name, rdb$trigger_type, rdb$system_flag, "
+                             "rdb$engine_name, rdb$entrypoint, %1 from rdb$triggers")
+                  .arg(blr.arg(QStringLiteral("rdb$trigger_blr"))));
+    s.open();
+    while (s.fetch()) {
+        Routine r;
+        const QString name = trimmed(s.value(0));
+        r.label = QStringLiteral("fremder Trigger \"%1\"").arg(name);
+        const qint64 type = s.value(2).toLongLong();
+        if (type >= 8192)
+            r.external = QStringLiteral("Datenbank-Trigger \"%1\" (läuft beim Verbinden, bei jeder Transaktion "
+                                        "oder bei Änderungen der Datenbankstruktur)")
+                             .arg(name);
+        else if (!s.value(4).isNull())
+            r.external = QStringLiteral("externer Trigger \"%1\" (Engine \"%2\")").arg(name, trimmed(s.value(4)));
+        r.identity = identity();
+        out.insert(QStringLiteral("T ") + name, r);
+    }
+    s.close();
+
+    s.prepare(QStringLiteral("select rdb$procedure_name, rdb$package_name, rdb$system_flag, rdb$engine_name, "
+                             "rdb$entrypoint, %1 from rdb$procedures")
+                  .arg(blr.arg(QStringLiteral("rdb$procedure_blr"))));
+    s.open();
+    while (s.fetch()) {
+        Routine r;
+        const QString name = (s.value(1).isNull() ? QString() : trimmed(s.value(1)) + QLatin1Char('.')) +
+                             trimmed(s.value(0));
+        r.label = QStringLiteral("fremde Prozedur \"%1\"").arg(name);
+        if (!s.value(3).isNull())
+            r.external = QStringLiteral("externe Prozedur \"%1\" (Engine \"%2\")").arg(name, trimmed(s.value(3)));
+        r.identity = identity();
+        out.insert(QStringLiteral("P ") + name, r);
+    }
+    s.close();
+
+    s.prepare(QStringLiteral("select rdb$function_name, rdb$package_name, rdb$system_flag, rdb$module_name, "
+                             "rdb$engine_name, rdb$entrypoint, %1 from rdb$functions")
+                  .arg(blr.arg(QStringLiteral("rdb$function_blr"))));
+    s.open();
+    while (s.fetch()) {
+        Routine r;
+        const QString name = (s.value(1).isNull() ? QString() : trimmed(s.value(1)) + QLatin1Char('.')) +
+                             trimmed(s.value(0));
+        r.label = QStringLiteral("fremde Funktion \"%1\"").arg(name);
+        if (!s.value(3).isNull())
+            r.external = QStringLiteral("externe Funktion (UDF) \"%1\" (Modul \"%2\")").arg(name, trimmed(s.value(3)));
+        else if (!s.value(4).isNull())
+            r.external = QStringLiteral("externe Funktion \"%1\" (Engine \"%2\")").arg(name, trimmed(s.value(4)));
+        r.identity = identity();
+        out.insert(QStringLiteral("F ") + name, r);
+    }
+    s.close();
+
+    // A package's code is in its procedures and functions (above).
+    s.prepare(QStringLiteral("select rdb$package_name, rdb$system_flag from rdb$packages"));
+    s.open();
+    while (s.fetch()) {
+        Routine r;
+        r.label = QStringLiteral("fremdes Paket \"%1\"").arg(trimmed(s.value(0)));
+        r.identity = identity();
+        out.insert(QStringLiteral("K ") + trimmed(s.value(0)), r);
+    }
+    s.close();
+    t.commit();
+    return out;
+}
+
+// The program's own triggers, procedures, functions and packages (and the
+// engine's): those of a new database made by the program's schema code.
+const QMap<QString, Routine>& ownRoutines() {
+    static QMap<QString, Routine> own;
+    static bool made = false;
+    if (made) return own;
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw Error(QStringLiteral("Für die Prüfung der Datensicherung kann kein temporärer Ordner angelegt werden."));
+    const QString path = dir.filePath(QStringLiteral("vergleich.fdb"));
+    schema::createDatabase(path);
+    db::Connection c;
+    c.setDatabaseName(path);
+    c.open();
+    own = routinesOf(c);
+    c.close();
+    made = true;
+    return own;
+}
+
+}  // namespace
+
+QStringList foreignContent(const QString& database, const QString& user) {
+    db::Connection c;
+    c.setDatabaseName(database);
+    if (!user.isEmpty()) c.setUser(user);
+    // Nothing of the database runs while it is looked into.
+    c.setDatabaseTriggers(false);
+    c.open();
+    QStringList found;
+    {
+        db::Transaction t(&c);
+        db::Statement s(&c, &t);
+        s.prepare(QStringLiteral("select rdb$file_name from rdb$files"));
+        s.open();
+        while (s.fetch())
+            found << QStringLiteral("Datei \"%1\" (Schattendatei oder weitere Datenbankdatei)").arg(trimmed(s.value(0)));
+        s.close();
+        s.prepare(QStringLiteral("select rdb$relation_name, rdb$external_file from rdb$relations "
+                                 "where rdb$external_file is not null"));
+        s.open();
+        while (s.fetch())
+            found << QStringLiteral("externe Tabelle \"%1\" (Datei \"%2\")")
+                         .arg(trimmed(s.value(0)), trimmed(s.value(1)));
+        s.close();
+        s.prepare(QStringLiteral("select rdb$function_name, rdb$module_name from rdb$filters"));
+        s.open();
+        while (s.fetch())
+            found << QStringLiteral("externer Filter \"%1\" (Modul \"%2\")")
+                         .arg(trimmed(s.value(0)), trimmed(s.value(1)));
+        s.close();
+        t.commit();
+    }
+    const QMap<QString, Routine> routines = routinesOf(c);
+    c.close();
+    const QMap<QString, Routine>& own = ownRoutines();
+    for (auto it = routines.cbegin(); it != routines.cend(); ++it) {
+        if (!it->external.isEmpty()) found << it->external;
+        else if (own.value(it.key()).identity != it->identity)
+            found << it->label + QStringLiteral(" (nicht Teil von Kynovia)");
+    }
+    return found;
 }
 
 void checkDatabase(const QString& database, const QString& user, const QString& password) {
@@ -460,6 +662,41 @@ QStringList rotateAutomaticBackups(const QString& dir, int keep) {
     return deleted;
 }
 
+QStringList rotateSafetyBackups(const QString& dir, const QDate& today, int days) {
+    // vor-update-kynovia-JJJJ-MM-TT-hhmmss[-n].fbk,
+    // vor-loeschung-kunde-NNNN-JJJJ-MM-TT-hhmmss.fbk
+    static const QRegularExpression name(QStringLiteral(
+        "^(?:vor-update-kynovia|vor-loeschung-kunde-\\d+)-(\\d{4})-(\\d{2})-(\\d{2})-\\d{6}(?:-\\d+)?\\.fbk$"));
+    QStringList deleted;
+    const QStringList files = QDir(dir).entryList(QDir::Files);
+    for (const QString& f : files) {
+        const QRegularExpressionMatch m = name.match(f);
+        if (!m.hasMatch()) continue;
+        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (!d.isValid() || d.daysTo(today) <= days) continue;
+        if (QFile::remove(QDir(dir).filePath(f))) deleted << f;
+    }
+    return deleted;
+}
+
+void protectPersonalData(const QString& database) {
+    const QString home = QDir::cleanPath(platform::dataDirectory());
+    // A data directory given as the home folder itself (or the root) is not
+    // the program's to lock.
+    if (home != QDir::cleanPath(QDir::homePath()) && home != QStringLiteral("/") && QFileInfo(home).isDir())
+        platform::privateFile(home);
+    const QString dbFolder = QDir(home).filePath(QStringLiteral("db"));
+    if (QFileInfo(dbFolder).isDir()) platform::privateFile(dbFolder);
+    const QString dir = backupDirectory();
+    if (QFileInfo(dir).isDir()) {
+        platform::privateFile(dir);
+        for (const QString& f : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+            platform::privateFile(QDir(dir).filePath(f));
+    }
+    platform::privateFile(database);
+    for (const QString& kept : keptDatabases(database)) platform::privateFile(kept);
+}
+
 // ---------------------------------------------------------------------------
 // Texts
 
@@ -487,6 +724,14 @@ QString notABackupText(const QString& file) {
     return QStringLiteral("Die Datei \"") + file +
            QStringLiteral("\" ist keine Datensicherung von Kynovia und kann nicht eingespielt werden.") + cr + cr +
            QStringLiteral("Die jetzigen Daten bleiben unverändert.");
+}
+
+QString refusedText(const QString& file, const QStringList& found) {
+    return QStringLiteral("Die Datensicherung \"") + file +
+           QStringLiteral("\" wird nicht eingespielt. Sie enthält, was zu keiner Kynovia-Datenbank gehört und beim "
+                          "Öffnen der Datenbank Dateien anlegen, Programme ausführen oder Daten weitergeben "
+                          "könnte:\n- ") +
+           found.join(QStringLiteral("\n- ")) + QStringLiteral("\n\nDie jetzigen Daten bleiben unverändert.");
 }
 
 QString restoreQuestion(const QString& file, const Header& header, const QString& kept) {
@@ -547,7 +792,7 @@ bool createBackupInteractive(Tdm& dm) {
     if (!dm.finishPendingEdits()) return false;
 
     const QString dir = backupDirectory();
-    QDir().mkpath(dir);
+    platform::privateDirectory(dir);
     const QString file = platform::dialogs().saveFileName(
         QStringLiteral("Datensicherung erstellen"), QDir(dir).filePath(backupFileName(QDate::currentDate())),
         QStringLiteral("Datensicherungen (*.fbk);;Alle Dateien (*)"), QStringLiteral("Sichern"),
@@ -616,6 +861,10 @@ RestoreResult restoreInteractive(Tdm& dm) {
     }
     try {
         restoreBackup(file, fresh, dm.idb->user(), dm.idb->password());
+    } catch (const Refused& e) {
+        QFile::remove(fresh);
+        showError(e.message());
+        return RestoreResult::Failed;
     } catch (...) {
         QFile::remove(fresh);
         showError(withReason(QStringLiteral("Die Datensicherung \"") + file +
@@ -700,7 +949,7 @@ bool backupBeforeUpgrade(Tdm& dm) {
         file = QDir(dir).filePath(upgradeFileName(QDateTime::currentDateTime()).replace(
             QStringLiteral(".fbk"), QStringLiteral("-%1.fbk").arg(n)));
     try {
-        if (!QDir().mkpath(dir))
+        if (!platform::privateDirectory(dir))
             throw Error(QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.").arg(dir));
         writeBackup(dm.idb->databaseName(), file, dm.idb->user(), dm.idb->password());
     } catch (...) {
@@ -724,13 +973,14 @@ void automaticBackupAtExit(Tdm& dm) {
     const QString dir = backupDirectory();
     const QString file = QDir(dir).filePath(automaticFileName(QDate::currentDate()));
     try {
-        if (!QDir().mkpath(dir))
+        if (!platform::privateDirectory(dir))
             throw Error(QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.").arg(dir));
         // What was posted is committed now (as it would be when the program
         // ends), so the backup holds the state the user leaves.
         dm.commitNow();
         writeBackup(database, file, dm.idb->user(), dm.idb->password());
         rotateAutomaticBackups(dir, automaticKeep);
+        rotateSafetyBackups(dir, QDate::currentDate());
     } catch (...) {
         platform::dialogs().messageBox(
             withReason(QStringLiteral("Die automatische Datensicherung beim Beenden konnte nicht erstellt werden (\"") +
@@ -805,7 +1055,7 @@ void setRestartHandler(std::function<bool()> handler) { restartHandler() = std::
 bool restartProgram() {
     if (restartHandler()) return restartHandler()();
     const QString program = QCoreApplication::applicationFilePath();
-    if (QProcess::startDetached(program, QCoreApplication::arguments().mid(1))) return true;
+    if (platform::startDetached(program, QCoreApplication::arguments().mid(1))) return true;
     showError(QStringLiteral("Kynovia konnte nicht neu gestartet werden. Bitte starten Sie das Programm selbst "
                              "wieder."));
     return false;

@@ -21,7 +21,14 @@
 //                                      day, the newest 7 kept
 //   vor-update-kynovia-JJJJ-MM-TT-hhmmss.fbk
 //                                      made before the first upgrade step of
-//                                      a start; never deleted
+//                                      a start; deleted after 30 days
+//   vor-loeschung-kunde-NNNN-JJJJ-MM-TT-hhmmss.fbk
+//                                      made before a customer is erased;
+//                                      deleted after 30 days (an erased
+//                                      customer does not stay in them)
+//
+// The folder is the user's only (0700), every backup file too (0600): they
+// hold every customer.
 //
 // Restoring a backup writes a new database file beside the database, checks
 // that it opens as a Kynovia database, flushes it to disk, keeps the old file
@@ -39,6 +46,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+
+#include "db/error.h"
 
 class Tdm;
 
@@ -87,10 +96,34 @@ Header readHeader(const QString& file);
 // was. User and password default to the program's connection parameters.
 void writeBackup(const QString& database, const QString& file, const QString& user = QString(),
                  const QString& password = QString());
+// A backup whose database holds more than a Kynovia database does (see
+// restoreBackup): the message names what was found.
+class Refused : public db::Error {
+public:
+    using db::Error::Error;
+};
+
 // Restores `file` into a new database file `newDatabase`, which must not
 // exist, with gbak. A partly written database is removed again on failure.
+//
+// A backup is data from elsewhere, and a database can hold code and file
+// names that act when it is opened: shadow and secondary files (written
+// wherever the backup says), database triggers (run on every connection),
+// external tables, UDFs and external functions and procedures, and PSQL
+// triggers, procedures and functions that may send data to another server.
+// So the restore creates no shadow (gbak -k), and the new database is then
+// looked into with its database triggers off (foreignContent()). Should it
+// hold any of those, or a trigger, procedure, function or package that is
+// not exactly one of the program's own schema, it is removed again and
+// Refused is thrown.
 void restoreBackup(const QString& file, const QString& newDatabase, const QString& user = QString(),
                    const QString& password = QString());
+// What `database` holds that is not the program's own (empty: nothing),
+// each a German description: files, database triggers, external tables,
+// filters, functions and procedures, and triggers, procedures, functions and
+// packages that differ from those of a new database made by the program's
+// schema code. The database's triggers do not run meanwhile.
+QStringList foreignContent(const QString& database, const QString& user = QString());
 // Attaches to `database` and reads SYSTEMDATEN: throws when that is not
 // possible (not a database, or not one of Kynovia).
 void checkDatabase(const QString& database, const QString& user = QString(),
@@ -100,6 +133,21 @@ void checkDatabase(const QString& database, const QString& user = QString(),
 // except the `keep` newest by their date; other files are never touched.
 // Returns the names deleted.
 QStringList rotateAutomaticBackups(const QString& dir, int keep = automaticKeep);
+
+// How many days the backups before an erasure or an update are kept.
+constexpr int safetyKeepDays = 30;
+// Deletes the backups made before an erasure or an update
+// (vor-loeschung-kunde-..., vor-update-kynovia-...) of `dir` whose date in
+// the name lies more than `days` days before `today`; other files are never
+// touched. Returns the names deleted. Runs with the automatic backup at the
+// end of the program.
+QStringList rotateSafetyBackups(const QString& dir, const QDate& today, int days = safetyKeepDays);
+
+// At the start, for a database file: the data directory, its db/ and
+// sicherungen/ folders (0700), the backups in there, the database and the
+// databases kept by restores (0600) are made the user's only, as far as
+// they are the user's own; what others own is left alone.
+void protectPersonalData(const QString& database);
 
 // --- the program's operations ---
 
@@ -178,6 +226,8 @@ void setRestartHandler(std::function<bool()> handler);
 // --- texts ---
 QString createdText(const QString& file);
 QString notABackupText(const QString& file);
+// The refusal of a backup that holds `found` (see restoreBackup).
+QString refusedText(const QString& file, const QStringList& found);
 // Restore refused for a database on a server.
 QString serverRestoreText(const QString& database);
 QString restoreQuestion(const QString& file, const Header& header, const QString& kept);

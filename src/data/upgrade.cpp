@@ -522,6 +522,7 @@ bool openDatabase(Tdm& dm, const QString& path) {
                 return false;
             }
             try {
+                platform::ScopedPrivateUmask privateFiles;
                 QDir().mkpath(fi.absolutePath());
                 schema::createDatabase(path);
             } catch (...) {
@@ -531,6 +532,7 @@ bool openDatabase(Tdm& dm, const QString& path) {
             }
         }
     }
+    if (isLocalPath(path)) backup::protectPersonalData(QFileInfo(path).absoluteFilePath());
     try {
         dm.idb->open();
     } catch (...) {

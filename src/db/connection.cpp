@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 #include "db/credentials.h"
 #include "db/error.h"
@@ -136,13 +137,25 @@ namespace {
 
 }  // namespace
 
+QByteArray Connection::configFor(bool server) {
+    if (server) return QByteArrayLiteral("AuthClient=Srp256,Srp\nWireCrypt=Required\n");
+    return QByteArrayLiteral("Providers=Engine12\n");
+}
+
 QByteArray Connection::dpb(bool forCreate) const {
     const Login l = login();
+    const bool server = isServerName(m_databaseName);
     detail::Status st;
     detail::Builder b(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
     st.check();
     b->insertString(&st, isc_dpb_user_name, l.user.toUtf8().constData());
-    b->insertString(&st, isc_dpb_password, l.password.toUtf8().constData());
+    // The embedded engine checks no password: none leaves the program.
+    if (server) b->insertString(&st, isc_dpb_password, l.password.toUtf8().constData());
+    b->insertString(&st, isc_dpb_config, configFor(server).constData());
+    if (!m_databaseTriggers) {
+        const unsigned char on = 1;
+        b->insertBytes(&st, isc_dpb_no_db_triggers, &on, 1);
+    }
     b->insertString(&st, isc_dpb_lc_ctype, "UTF8");
     b->insertInt(&st, isc_dpb_sql_dialect, 1);
     if (forCreate) {
@@ -170,8 +183,12 @@ void Connection::create() {
     QByteArray d = dpb(true);
     detail::Status st;
     QByteArray path = m_databaseName.toUtf8();
+    // A database file holds personal data: the engine creates it with the
+    // process's umask, which is made the user's only meanwhile.
+    const mode_t mask = ::umask(077);
     IAttachment* a = provider()->createDatabase(&st, path.constData(), d.size(),
                                          reinterpret_cast<const unsigned char*>(d.constData()));
+    ::umask(mask);
     if (st.failed()) raiseAttachError(st, m_databaseName, login().user);
     m_attachment.reset(a);
 }

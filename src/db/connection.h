@@ -6,9 +6,19 @@
 // WIN1252, the connection works in UTF8 and the program in QString.
 //
 // Without a user set here, the login comes from db::credentialsFor(): the
-// program's own user for a file, the configured user for a server (never the
-// embedded password). A server that refuses the login, or cannot be reached,
-// gives a German message naming the server.
+// program's own user for a file, the configured user for a server. A server
+// that refuses the login, or cannot be reached, gives a German message naming
+// the server.
+//
+// What a login sends, and where to:
+// - a file is opened by the embedded engine only ("Providers=Engine12" in the
+//   connection's configuration): should the engine fail to open the file,
+//   Firebird would otherwise try its network providers and hand the path and
+//   the login to whatever listens on this machine's port 3050. The embedded
+//   engine checks no password, so none is sent.
+// - a server is logged in to with SRP only and over an encrypted line
+//   ("AuthClient=Srp256,Srp", "WireCrypt=Required"): no Legacy_Auth hash of
+//   the password, no unencrypted session.
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -50,6 +60,14 @@ public:
         QString user, password;
     };
     Login login() const;
+    // Attach without running the database's ON CONNECT/ON TRANSACTION
+    // triggers (for looking into a database that is not trusted yet; only
+    // the database's owner or SYSDBA may do that).
+    void setDatabaseTriggers(bool run) { m_databaseTriggers = run; }
+
+    // The per-connection configuration open() and create() send for a
+    // database on a server or in a file (see above).
+    static QByteArray configFor(bool server);
 
     // Attach. Throws db::Error with the server's text.
     void open();
@@ -101,6 +119,7 @@ private:
     QString m_databaseName;
     QString m_user;
     QString m_password;
+    bool m_databaseTriggers = true;
     detail::AttachmentHandle m_attachment;
     Transaction* m_defaultTransaction = nullptr;
     QList<Transaction*> m_transactions;

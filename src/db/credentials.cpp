@@ -6,16 +6,21 @@
 
 #include "db/error.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace db {
 
 namespace {
 
 QString env(const char* name) { return qEnvironmentVariable(name).trimmed(); }
 
-// The program's own user of the embedded engine. The embedded engine checks
-// no password; this one must never reach a server.
+// The program's own user of the embedded engine, which checks no password
+// (and gets none).
 const char embeddedUser[] = "sysdba";
-const char embeddedPassword[] = "quendelix";
 
 QString missingText(const QString& server) {
     return QStringLiteral("Für die Datenbank auf dem Server \"%1\" ist kein Benutzer angegeben.\n\n"
@@ -27,18 +32,37 @@ QString missingText(const QString& server) {
 
 Credentials fromFile(const QString& server) {
     const QString path = connectionFilePath();
-    QFileInfo fi(path);
-    if (!fi.exists()) throw Error(missingText(server));
-    if (fi.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
-                            QFileDevice::WriteOther))
+    // The file is opened first and then checked by what was opened (fstat):
+    // between a check of the name and the opening the name could come to
+    // mean another file. A link is followed, but what it leads to must
+    // still be the user's own file that nobody else may read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) throw Error(missingText(server));
+        throw Error(QStringLiteral("Die Verbindungsdatei \"%1\" kann nicht gelesen werden: %2")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw Error(QStringLiteral("Die Verbindungsdatei \"%1\" kann nicht gelesen werden: %2")
+                        .arg(path, f.errorString()));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw Error(QStringLiteral("Die Verbindungsdatei \"%1\" ist keine gewöhnliche Datei; sie wird nicht "
+                                   "benutzt.")
+                        .arg(path));
+    if (st.st_uid != ::geteuid())
+        throw Error(QStringLiteral("Die Verbindungsdatei \"%1\" gehört nicht Ihnen (sondern einem anderen "
+                                   "Benutzer dieses Rechners); sie wird nicht benutzt.\n\n"
+                                   "Abhilfe: die Datei selbst anlegen, mit chmod 600 \"%1\"")
+                        .arg(path));
+    if (st.st_mode & 077)
         throw Error(QStringLiteral("Die Verbindungsdatei \"%1\" ist auch für andere Benutzer lesbar; das "
                                    "Passwort darin wäre nicht geschützt. Sie wird nicht benutzt.\n\n"
                                    "Abhilfe: chmod 600 \"%1\"")
                         .arg(path));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Die Verbindungsdatei \"%1\" kann nicht gelesen werden: %2")
-                        .arg(path, f.errorString()));
     Credentials c;
     bool havePassword = false;
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
@@ -110,7 +134,7 @@ Credentials serverCredentials(const QString& name) {
 }
 
 Credentials embeddedCredentials() {
-    return {QString::fromLatin1(embeddedUser), QString::fromLatin1(embeddedPassword)};
+    return {QString::fromLatin1(embeddedUser), QString()};
 }
 
 Credentials credentialsFor(const QString& name) {

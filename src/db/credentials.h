@@ -13,7 +13,8 @@
 //      ("#" starts a comment). The file must be readable by its owner only;
 //      a file that others may read is refused, because the password in it
 //      would not be protected.
-// The program's embedded user and password are never sent to a server.
+// The program's embedded user is never sent to a server, and the embedded
+// engine gets no password (it checks none).
 #include <QString>
 
 namespace db {
@@ -37,7 +38,7 @@ QString connectionFilePath();
 // connection file cannot be used.
 Credentials serverCredentials(const QString& name);
 
-// The embedded engine's login (the program's own user).
+// The embedded engine's login (the program's own user, no password).
 Credentials embeddedCredentials();
 
 // The login for `name`: embeddedCredentials() for a file, serverCredentials()

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -128,6 +129,30 @@ QString useEngineLockDirectory() {
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!given) qputenv("FIREBIRD_LOCK", QFile::encodeName(dir));
     return dir;
+}
+
+ScopedPrivateUmask::ScopedPrivateUmask() : m_old(::umask(077)) {}
+ScopedPrivateUmask::~ScopedPrivateUmask() { ::umask(mode_t(m_old)); }
+
+void privateFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || st.st_uid != ::geteuid()) return;
+    if (S_ISDIR(st.st_mode)) {
+        if (st.st_mode & 077) ::chmod(name.constData(), 0700);
+    } else if (S_ISREG(st.st_mode) && (st.st_mode & 077)) {
+        ::chmod(name.constData(), st.st_mode & 0700);
+    }
+}
+
+bool privateDirectory(const QString& dir) {
+    if (dir.isEmpty()) return false;
+    {
+        ScopedPrivateUmask mask;
+        if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir)) return false;
+    }
+    privateFile(dir);
+    return QFileInfo(dir).isDir();
 }
 
 } // namespace platform

@@ -68,6 +68,29 @@ QString engineLockDirectory();
 // missing. Returns the folder in use.
 QString useEngineLockDirectory();
 
+// Personal data are for the user's eyes only: the folders the program keeps
+// them in are 0700, its files 0600.
+//
+// Creates `dir` and its missing parents with no rights for anybody else; an
+// existing folder of the user's own is tightened to 0700 (a folder of
+// somebody else is left alone). False when `dir` is no folder afterwards.
+bool privateDirectory(const QString& dir);
+// An existing file of the user's own gets 0600 (0700 for a folder).
+void privateFile(const QString& path);
+// While it lives, the files and folders this process (or a program it
+// starts) creates get no rights for group and others (umask 077): the
+// database engine and gbak write their files with the process's umask.
+class ScopedPrivateUmask {
+public:
+    ScopedPrivateUmask();
+    ~ScopedPrivateUmask();
+    ScopedPrivateUmask(const ScopedPrivateUmask&) = delete;
+    ScopedPrivateUmask& operator=(const ScopedPrivateUmask&) = delete;
+
+private:
+    unsigned m_old;
+};
+
 // The fixed Windows texts of the program.
 inline constexpr char16_t installDirectoryText[] = u"c:\\kynovia";
 inline constexpr char16_t databaseFileText[] = u"c:\\kynovia\\db\\kynoviadb";

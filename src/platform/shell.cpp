@@ -50,6 +50,12 @@ ShellCommand openUrlCommand(const QString& url) {
     return {QStringLiteral("xdg-open"), {QString::fromLatin1(u.toEncoded())}};
 }
 
+QString mailtoAddress(const QString& address) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(address.trimmed(), "@.-_+!$'*=~"));
+}
+
+QString mailtoUrl(const QString& address) { return QStringLiteral("mailto:") + mailtoAddress(address); }
+
 bool printSystemCanPrint(const QString& file) {
     static const QStringList druckbar{
         QStringLiteral("application/pdf"), QStringLiteral("application/postscript"), QStringLiteral("text/plain"),
@@ -59,6 +65,21 @@ bool printSystemCanPrint(const QString& file) {
     return druckbar.contains(typ.name());
 }
 
+QProcessEnvironment childEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : env.keys())
+        if (name.endsWith(QLatin1String("_PASSWORD"), Qt::CaseInsensitive)) env.remove(name);
+    return env;
+}
+
+bool startDetached(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(arguments);
+    p.setProcessEnvironment(childEnvironment());
+    return p.startDetached();
+}
+
 void reportMissingFile(const QString& path) {
     dialogs().messageBox(QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(path),
                          Icon::Warning);
@@ -66,7 +87,7 @@ void reportMissingFile(const QString& path) {
 
 bool DesktopShell::launch(const ShellCommand& command) {
     if (command.program.isEmpty()) return false;
-    return QProcess::startDetached(command.program, command.arguments);
+    return startDetached(command.program, command.arguments);
 }
 
 bool DesktopShell::openFile(const QString& path) {

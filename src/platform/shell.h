@@ -7,6 +7,7 @@
 // its arguments as a list (xdg-open, lp); no text ever passes through a
 // command interpreter.
 #include <QList>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -59,12 +60,29 @@ ShellCommand printFileCommand(const QString& file);  // lp -- <file>
 // text is no usable address.
 ShellCommand openUrlCommand(const QString& url);
 
+// One e-mail address as it goes into a "mailto:" address: blanks around it
+// dropped, and every character with a meaning there ("?", "&", ",", "%",
+// "#", blanks, ...) percent-encoded, so that an address (typed or imported)
+// never adds headers, recipients or attachments.
+QString mailtoAddress(const QString& address);
+// "mailto:" + mailtoAddress(address).
+QString mailtoUrl(const QString& address);
+
 // Whether the print system prints the existing file `file` as it is: PDF,
 // PostScript, plain text and pictures (PNG, JPEG, GIF, TIFF, BMP), told by
 // its content and name. Anything else (a letter of a word processor, a
 // spreadsheet, a web page, a script) would come out as raw bytes or not at
 // all; such a file is printed from the program it belongs to.
 bool printSystemCanPrint(const QString& file);
+
+// The environment for a program this program starts (viewer, printer, mail
+// program, gbak, the program itself again): this process's environment
+// without any variable whose name ends in "_PASSWORD" (KYNOVIA_PASSWORD,
+// ISC_PASSWORD, ...), so a password given for the database server does not
+// travel on to programs that have no business with it.
+QProcessEnvironment childEnvironment();
+// Starts `program` detached with childEnvironment(); true when it started.
+bool startDetached(const QString& program, const QStringList& arguments);
 
 // "Die Datei <path> wurde nicht gefunden." as a warning box.
 void reportMissingFile(const QString& path);

@@ -236,7 +236,7 @@ bool Tfrm_trainer::check_sichern() {
 void Tfrm_trainer::SpeedButton1Click() {
     // The address as shown, saved or not; an empty edit opens a message
     // without an address.
-    platform::shell().openUrl(QStringLiteral("mailto:") + dbe_email->text());
+    platform::shell().openUrl(platform::mailtoUrl(dbe_email->text()));
 }
 
 bool Tfrm_trainer::FormClose() {

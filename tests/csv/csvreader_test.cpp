@@ -270,7 +270,9 @@ void TestCsvReader::longLine_data() {
 
     QTest::newRow("ein Feld") << QByteArray(kSize, 'x') << qsizetype(1) << kSize;
     QTest::newRow("viele Felder") << QByteArray("0123456789abcde;").repeated(kSize / 16)
-                                  << qsizetype(kSize / 16 + 1) << qsizetype(15);
+                                  << qsizetype(-1) << qsizetype(0);
+    QTest::newRow("1000 Felder") << QByteArray("0123456789abcde;").repeated(999) + "x" << qsizetype(1000)
+                                 << qsizetype(15);
     QTest::newRow("Anführungszeichen mit Semikolons")
         << "\"" + QByteArray("ab\"\";c").repeated(kSize / 6) + "\";x"
         << qsizetype(2) << qsizetype(kSize / 6 * 5);
@@ -281,13 +283,24 @@ void TestCsvReader::longLine_data() {
     QTest::newRow("Anführungszeichen mit Zeilenumbrüchen")
         << "\"" + QByteArray("ab\n").repeated(kSize / 3) + "\";x" << qsizetype(2) << qsizetype(kSize / 3 * 3);
     QTest::newRow("CR statt Zeilenende")
-        << QByteArray("ab;\r").repeated(kSize / 4) << qsizetype(kSize / 4 + 1) << qsizetype(2);
+        << QByteArray("ab;\r").repeated(kSize / 4) << qsizetype(-1) << qsizetype(0);
 }
 
 void TestCsvReader::longLine() {
     QFETCH(QByteArray, line);
     QFETCH(qsizetype, fields);
     QFETCH(qsizetype, firstFieldLength);
+    // fields -1: more fields than any import file has; refused, not read
+    // into the memory.
+    if (fields < 0) {
+        try {
+            csv::parse("Titel\n" + line + "\nEnde");
+            QFAIL("not refused");
+        } catch (const csv::ReadError& e) {
+            QCOMPARE(e.message(), u"Zeile 2 hat mehr als 1000 Felder; so viele Spalten hat keine Importdatei."_s);
+        }
+        return;
+    }
     const csv::Table t = csv::parse("Titel\n" + line + "\nEnde");
     QCOMPARE(t.rowCount(), qsizetype(3));
     QCOMPARE(t.rows[1].size(), fields);
@@ -334,6 +347,8 @@ void TestCsvReader::readFileErrors_data() {
     QTest::newRow("Gerät") << u"device"_s;
     QTest::newRow("kein Dateiname") << u"empty"_s;
     QTest::newRow("keine Leseberechtigung") << u"unreadable"_s;
+    QTest::newRow("zu viele Felder in einer Zeile") << u"wide"_s;
+    QTest::newRow("zu viele Felder in der Datei") << u"many"_s;
 }
 
 void TestCsvReader::readFileErrors() {
@@ -363,6 +378,22 @@ void TestCsvReader::readFileErrors() {
         if (probe.open(QIODevice::ReadOnly))
             QSKIP("This user can read files without read permission (root).");
         expected = "Die Datei " + path + " kann nicht gelesen werden: Keine Leseberechtigung.";
+    } else if (what == "wide" || what == "many") {
+        // 1,001 fields on line 4 (1,000 on line 3 are still read); or 5,001
+        // lines of 1,000 fields each.
+        path = dir.filePath("felder.csv");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (what == "wide") {
+            f.write("Name;Ort\nMeier;Bonn\n" + QByteArray(999, ';') + "\n" + QByteArray(1000, ';') + "\n");
+            expected = "Die Datei " + path + " kann nicht gelesen werden: Zeile 4 hat mehr als 1000 Felder; so "
+                                             "viele Spalten hat keine Importdatei.";
+        } else {
+            f.write((QByteArray(999, ';') + "\n").repeated(5001));
+            expected = "Die Datei " + path + " kann nicht gelesen werden: Die Datei hat mehr als 5.000.000 Felder; "
+                                             "so große Importdateien werden nicht gelesen.";
+        }
+        f.close();
     }
     try {
         csv::readFile(path);

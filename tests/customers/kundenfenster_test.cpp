@@ -841,6 +841,18 @@ private slots:
         QTest::keyClicks(w->dbe_email, "s.m@example.org");
         QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
         QCOMPARE(u.shell.lastPath(), QStringLiteral("mailto:s.m@example.org"));
+        // An imported address that would add a recipient, a header or an
+        // attachment reaches the mail program as one encoded address.
+        const QList<std::pair<QString, QString>> feindlich{
+            {"a@b.de?bcc=x@y.de", "mailto:a@b.de%3Fbcc=x@y.de"},
+            {"?attach=/etc/passwd", "mailto:%3Fattach=%2Fetc%2Fpasswd"},
+            {"a@b.de,c@d.de&body=x", "mailto:a@b.de%2Cc@d.de%26body=x"},
+            {" a b@c.de#x ", "mailto:a%20b@c.de%23x"}};
+        for (const auto& [adresse, url] : feindlich) {
+            dm->ibt_kunde->fieldByName("EMAIL")->setAsString(adresse);
+            QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
+            QCOMPARE(u.shell.lastPath(), url);
+        }
         dm->ibt_kunde->cancel();
         dm->ibt_kunde->locate("KNDNR", 2);
         QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);

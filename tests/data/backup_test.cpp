@@ -591,6 +591,145 @@ private slots:
         compareRows(everyRow(env.databasePath()), before);
     }
 
+    // A backup that holds more than a Kynovia database (made here from a
+    // Kynovia database with isql and gbak) is refused before anything is
+    // replaced: a message names what was found, the database stays in place,
+    // open and unchanged, and nothing of the backup is left behind (no
+    // shadow file at the place the backup names).
+    void craftedBackupsAreRefused_data() {
+        QTest::addColumn<QString>("sql");    // "%1": the test's folder
+        QTest::addColumn<QString>("found");  // the line of the message
+        QTest::newRow("shadow") << "create shadow 1 '%1/schatten.shd';"
+                                << "Datei \"%1/schatten.shd\" (Schattendatei oder weitere Datenbankdatei)";
+        QTest::newRow("database trigger")
+            << "set term ^; create trigger verbinden on connect as begin "
+               "insert into notizblock (notiz) select first 1 name from kunden; "
+               // Should the trigger run while the restored database is
+               // looked into, the check fails with another message.
+               "insert into notizblock (notiz) values (1/0); end^ set term ;^"
+            << "Datenbank-Trigger \"VERBINDEN\" (läuft beim Verbinden, bei jeder Transaktion oder bei Änderungen "
+               "der Datenbankstruktur)";
+        QTest::newRow("external table") << "create table abzug external file '%1/abzug.txt' (zeile char(80));"
+                                        << "externe Tabelle \"ABZUG\" (Datei \"%1/abzug.txt\")";
+        QTest::newRow("UDF") << "declare external function betrag double precision returns double precision by value "
+                                "entry_point 'IB_UDF_abs' module_name 'ib_udf';"
+                             << "externe Funktion (UDF) \"BETRAG\" (Modul \"ib_udf\")";
+        QTest::newRow("foreign procedure")
+            << "set term ^; create procedure weitergeben as declare n varchar(50); begin "
+               "for select name from kunden into n do execute statement 'select 1 from rdb$database' "
+               "on external data source 'localhost:/tmp/anderswo.fdb'; end^ set term ;^"
+            << "fremde Prozedur \"WEITERGEBEN\" (nicht Teil von Kynovia)";
+        QTest::newRow("foreign trigger of a table")
+            << "set term ^; create trigger kunden_weiter for kunden after insert as begin end^ set term ;^"
+            << "fremder Trigger \"KUNDEN_WEITER\" (nicht Teil von Kynovia)";
+        QTest::newRow("foreign function")
+            << "set term ^; create function eins returns integer as begin return 1; end^ set term ;^"
+            << "fremde Funktion \"EINS\" (nicht Teil von Kynovia)";
+    }
+    void craftedBackupsAreRefused() {
+        QFETCH(QString, sql);
+        QFETCH(QString, found);
+        const QString isql = QStandardPaths::findExecutable("isql-fb");
+        const QString gbak = QStandardPaths::findExecutable("gbak");
+        if (isql.isEmpty() || gbak.isEmpty()) QSKIP("isql-fb and gbak (firebird3.0-utils) are needed");
+        TestEnv env;
+        env.createDatabase();
+        {
+            auto c = env.connect();
+            fillEveryTable(*c);
+        }
+        // A copy of the database with the hostile part, and its backup.
+        const QString crafted = env.home() + "/praepariert.fdb";
+        QVERIFY(QFile::copy(env.databasePath(), crafted));
+        QProcessEnvironment sysdba = QProcessEnvironment::systemEnvironment();
+        sysdba.insert("ISC_USER", "SYSDBA");
+        sysdba.remove("ISC_PASSWORD");
+        QProcess p;
+        p.setProcessEnvironment(sysdba);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(isql, {"-q", "-bail", crafted});
+        QVERIFY(p.waitForStarted());
+        sql.replace("%1", env.home());
+        found.replace("%1", env.home());
+        p.write((sql + "\ncommit;\nquit;\n").toUtf8());
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAll().constData());
+        const QString file = env.home() + "/praepariert.fbk";
+        p.start(gbak, {"-b", "-nodbtriggers", crafted, file});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAll().constData());
+        QFile::remove(crafted);
+        QFile::remove(env.home() + "/schatten.shd");
+        const auto before = everyRow(env.databasePath());
+
+        const QString expected =
+            "Die Datensicherung \"" + file +
+            "\" wird nicht eingespielt. Sie enthält, was zu keiner Kynovia-Datenbank gehört und beim Öffnen der "
+            "Datenbank Dateien anlegen, Programme ausführen oder Daten weitergeben könnte:\n- " +
+            found + "\n\nDie jetzigen Daten bleiben unverändert.";
+        {
+            RestartRecorder restart;
+            Tdm m;
+            m.connectTo(env.databasePath());
+            m.ibt_kunde->open();
+            platform::ScopedScriptedDialogs d;
+            d.expectOpenFile(file).expectConfirm(Answer::Ja).expectMessage(expected);
+            QCOMPARE(backup::restoreInteractive(m), backup::RestoreResult::Failed);
+            KYN_VERIFY_DIALOGS(d);
+            QCOMPARE(d.shown().last().icon, platform::Icon::Error);
+            QVERIFY(!backup::restartRequested());
+            QVERIFY(m.idb->isOpen());
+            QVERIFY(m.ibt_kunde->isActive());
+            QVERIFY(backup::keptDatabases(env.databasePath()).isEmpty());
+            QVERIFY(!QFileInfo::exists(backup::restoringDatabasePath(env.databasePath())));
+            QVERIFY(!QFileInfo::exists(env.home() + "/schatten.shd"));
+            QVERIFY(!QFileInfo::exists(env.home() + "/abzug.txt"));
+        }
+        compareRows(everyRow(env.databasePath()), before);
+
+        // kynovia-admin restore refuses it the same way and leaves no file.
+        const QString admin = adminProgram();
+        if (admin.isEmpty()) return;
+        QProcess a;
+        a.setProcessChannelMode(QProcess::MergedChannels);
+        a.start(admin, {"restore", file, env.home() + "/neu.fdb"});
+        QVERIFY(a.waitForFinished(120000));
+        const QString out = QString::fromUtf8(a.readAll());
+        QCOMPARE(a.exitCode(), 1);
+        QVERIFY2(out.contains("- " + found + "\n"), qPrintable(out));
+        QVERIFY(!QFileInfo::exists(env.home() + "/neu.fdb"));
+        QVERIFY(!QFileInfo::exists(env.home() + "/schatten.shd"));
+    }
+
+    // The backups made before an erasure or an update are deleted after 30
+    // days (by the date in their name); nothing else is touched.
+    void safetyBackupsGoAfterThirtyDays() {
+        QTemporaryDir dir;
+        const QDate today(2026, 12, 11);
+        const QStringList old = {"vor-loeschung-kunde-0012-2026-11-10-101500.fbk",
+                                 "vor-update-kynovia-2026-11-01-063633.fbk",
+                                 "vor-update-kynovia-2025-12-11-063633-2.fbk"};
+        const QStringList kept = {"vor-loeschung-kunde-0012-2026-11-11-101500.fbk",
+                                  "vor-loeschung-kunde-0003-2026-12-11-080000.fbk",
+                                  "vor-update-kynovia-2026-12-01-063633.fbk",
+                                  "kynovia-2020-01-01.fbk",
+                                  "auto-kynovia-2020-01-01.fbk",
+                                  "vor-loeschung-kunde-0012-2020-01-01-101500.fbk.txt",
+                                  "vor-update-kynovia-2020-13-01-063633.fbk"};
+        for (const QString& f : old + kept) writeBytes(dir.filePath(f), "x");
+        QStringList deleted = backup::rotateSafetyBackups(dir.path(), today);
+        deleted.sort();
+        QStringList expected = old;
+        expected.sort();
+        QCOMPARE(deleted, expected);
+        QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        left.sort();
+        QStringList expectedLeft = kept;
+        expectedLeft.sort();
+        QCOMPARE(left, expectedLeft);
+    }
+
     void headerOfOtherFiles() {
         TestEnv env;
         env.createDatabase();

@@ -1,6 +1,9 @@
 // Which login a database on a server is opened with.
 #include <QFile>
+#include <QDir>
 #include <QTemporaryDir>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTest>
 
 #include "db/connection.h"
@@ -58,6 +61,52 @@ private slots:
                                << "chmod 600";
         QTest::newRow("incomplete") << none << "benutzer = s\n" << 0600 << "" << "" << "passwort = ...";
     }
+    // The connection file is checked by what was opened: it must be the
+    // user's own regular file with no rights for anybody else, also behind
+    // a link.
+    void connectionFileOfAnother_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");  // empty: accepted
+        QTest::newRow("own") << "own" << "";
+        QTest::newRow("link to own") << "link own" << "";
+        QTest::newRow("another's") << "other" << "gehört nicht Ihnen";
+        QTest::newRow("link to another's") << "link other" << "gehört nicht Ihnen";
+        QTest::newRow("written by others") << "0602" << "chmod 600";
+        QTest::newRow("group bit") << "0610" << "chmod 600";
+        QTest::newRow("a folder") << "folder" << "keine gewöhnliche Datei";
+    }
+    void connectionFileOfAnother() {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        if (::geteuid() != 0 && kind.contains("other")) QSKIP("a file of another user needs root to be made");
+        QTemporaryDir dir;
+        EnvOverride config("KYNOVIA_CONFIG", dir.path().toLocal8Bit());
+        EnvOverride u = EnvOverride::unset("KYNOVIA_USER");
+        EnvOverride iu = EnvOverride::unset("ISC_USER");
+        const QString path = connectionFilePath();
+        const QString real = kind.startsWith("link") ? dir.filePath("woanders.conf") : path;
+        if (kind == "folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else {
+            QFile f(real);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("benutzer = schule\npasswort = geheim\n");
+            f.close();
+            QCOMPARE(::chmod(QFile::encodeName(real).constData(), kind.startsWith("0") ? kind.toInt(nullptr, 8) : 0600),
+                     0);
+            if (kind.endsWith("other")) QCOMPARE(::chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
+            if (kind.startsWith("link")) QVERIFY(QFile::link(real, path));
+        }
+        try {
+            const Credentials c = serverCredentials("schulserver:/srv/kynovia/kynoviadb");
+            QVERIFY2(message.isEmpty(), "not refused");
+            QCOMPARE(c.user, QString("schule"));
+            QCOMPARE(c.password, QString("geheim"));
+        } catch (const Error& e) {
+            QVERIFY2(!message.isEmpty() && e.message().contains(message), qPrintable(e.message()));
+        }
+    }
+
     void sources() {
         QFETCH(QByteArrayList, env);
         QFETCH(QString, file);

@@ -2,6 +2,7 @@
 // starts, which must carry any path as one argument.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -170,6 +171,35 @@ private slots:
     }
 };
 
+// What a started program gets to see: the environment without any
+// *_PASSWORD variable (a password for the database server stays with the
+// program), everything else as it is.
+class TestChildEnvironment : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noPasswords() {
+        EnvOverride a("KYNOVIA_PASSWORD", "geheim-1");
+        EnvOverride b("ISC_PASSWORD", "geheim-2");
+        EnvOverride c("SMTP_PASSWORD", "geheim-3");
+        EnvOverride d("KYNOVIA_USER", "SCHULE");
+        QTemporaryDir dir;
+        const QString out = dir.filePath("env.txt");
+        // The program started as the viewer, printer, mail program or the
+        // restarted program are: detached, through platform::startDetached.
+        QVERIFY(platform::startDetached("/bin/sh", {"-c", "env > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", out}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out), 30000);
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray env = f.readAll();
+        QVERIFY2(!env.contains("_PASSWORD"), env.constData());
+        QVERIFY(!env.contains("geheim"));
+        QVERIFY2(("\n" + env).contains("\nKYNOVIA_USER=SCHULE\n"), env.constData());
+        QVERIFY(!platform::childEnvironment().contains("ISC_PASSWORD"));
+        QCOMPARE(platform::childEnvironment().value("PATH"), qEnvironmentVariable("PATH"));
+    }
+};
+
 class TestHelpViewer : public QObject {
     Q_OBJECT
 
@@ -192,5 +222,6 @@ private slots:
 };
 
 KYN_TEST(TestShell)
+KYN_TEST(TestChildEnvironment)
 KYN_TEST(TestHelpViewer)
 #include "shell_test.moc"

@@ -196,8 +196,14 @@ private slots:
         w.dbe_email->selectAll();
         QTest::keyClicks(w.dbe_email, "a.schmidt@example.org");
         w.SpeedButton1->click();
+        // An address that would add a recipient or an attachment goes out
+        // encoded, as one address.
+        w.dbe_email->selectAll();
+        QTest::keyClicks(w.dbe_email, "a@b.de?attach=/etc/passwd");
+        w.SpeedButton1->click();
         QCOMPARE(shell.calls(), (QList<platform::ShellCall>{{"url", "mailto:anna@schmidt.de"},
-                                                             {"url", "mailto:a.schmidt@example.org"}}));
+                                                             {"url", "mailto:a.schmidt@example.org"},
+                                                             {"url", "mailto:a@b.de%3Fattach=%2Fetc%2Fpasswd"}}));
         KYN_VERIFY_DIALOGS(d);
     }
 

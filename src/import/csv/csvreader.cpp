@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringDecoder>
 
 namespace csv {
@@ -147,6 +148,7 @@ Table parseText(const QString& text) {
 
     qsizetype i = 0;
     qsizetype line = 1;  // the file line the next row begins on
+    qsizetype cells = 0;
     while (i < n) {  // one line per pass
         const qsizetype rowStart = i;
         QStringList fields;
@@ -183,11 +185,24 @@ Table parseText(const QString& text) {
                 }
                 if (i < n && s[i] == semi) {
                     ++i;
+                    // A line of a million ";" would be a million empty
+                    // fields: no import file has so many columns, and the
+                    // table of them would fill the memory.
+                    if (fields.size() >= maxFieldsPerLine)
+                        throw ReadError(QStringLiteral("Zeile %1 hat mehr als %2 Felder; so viele Spalten hat "
+                                                       "keine Importdatei.")
+                                            .arg(line)
+                                            .arg(maxFieldsPerLine));
                     continue;  // another field follows (empty at the line end)
                 }
                 break;
             }
         }
+        cells += fields.size();
+        if (cells > maxFields)
+            throw ReadError(QStringLiteral("Die Datei hat mehr als %1 Felder; so große Importdateien werden nicht "
+                                           "gelesen.")
+                                .arg(QLocale(QLocale::German).toString(maxFields)));
         t.rows.append(fields);
         t.firstLines.append(line);
         // Line breaks inside quoted fields count as lines of the file too.
@@ -223,7 +238,12 @@ Table readFile(const QString& path) {
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) fail(file.errorString());
-    return parse(bytes);
+    try {
+        return parse(bytes);
+    } catch (const ReadError& e) {
+        fail(e.message());
+    }
+    return Table();
 }
 
 }  // namespace csv

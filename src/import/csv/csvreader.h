@@ -21,6 +21,9 @@
 //   never closes ends with its line, and the next line is read as usual.
 // - Lines may hold different numbers of fields. The table is as wide as the
 //   line with the most fields; missing fields read as empty cells.
+// - A line of more than maxFieldsPerLine fields, or a file of more than
+//   maxFields fields, is refused (ReadError): no import file is so wide, and
+//   the table of a file of nothing but ";" would not fit into the memory.
 //
 // Everything here runs in time linear in the size of the input, whatever the
 // input holds.
@@ -31,6 +34,9 @@
 #include <stdexcept>
 
 namespace csv {
+
+constexpr qsizetype maxFieldsPerLine = 1000;
+constexpr qsizetype maxFields = 5'000'000;
 
 // The contents of a file: one entry per line, one string per field.
 struct Table {
@@ -75,7 +81,8 @@ Table readFile(const QString& path);
 // Parses the bytes of a file (decode() followed by parseText()).
 Table parse(const QByteArray& bytes);
 
-// Parses decoded text.
+// Parses decoded text. Throws ReadError (the reason alone) for a line or a
+// file with too many fields.
 Table parseText(const QString& text);
 
 // Turns the bytes of a file into text: UTF-8 when the bytes (after an
