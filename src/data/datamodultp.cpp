@@ -16,6 +16,10 @@ Tdmtp::Tdmtp(Tdm& data, QObject* parent) : QObject(parent) {
     ibt_default = std::make_unique<Transaction>(conn, Transaction::Isolation::Snapshot, false);
     ibt_anzeige = std::make_unique<Transaction>(conn, Transaction::Isolation::Snapshot, false);
     ibt_anzeige->setDefaultAction(Transaction::DefaultAction::CommitRetaining);
+    for (Transaction* t : {ibt_default.get(), ibt_anzeige.get()}) {
+        t->setSeparateReads(true);
+        t->onWrite = [this, t] { commitSoon(t); };
+    }
 
     ibq = new Query(conn, ibt_default.get(), this);
     ibq->setObjectName(QStringLiteral("ibq"));
@@ -74,6 +78,19 @@ Tdmtp::~Tdmtp() {
     }
 }
 
+void Tdmtp::commitSoon(Transaction* t) {
+    QMetaObject::invokeMethod(
+        this,
+        [t] {
+            try {
+                t->commitRetaining();
+            } catch (...) {
+                platform::handleCurrentException();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void Tdmtp::readSettings() {
     // The name carries no directory: the settings directory of the user.
     platform::IniFile ini(QStringLiteral("terminplaner.Ini"));
@@ -91,8 +108,6 @@ void Tdmtp::readSettings() {
 void Tdmtp::DataModuleCreate() {
     readSettings();
     try {
-        ibt_default->start();
-        ibt_anzeige->start();
         ibt_person->open();
         const QString name = terminplaner_einstellungen.standardperson;
         // Exact, case-sensitive comparison of the whole name; without a

@@ -4,9 +4,12 @@
 // the planner settings and the query `ibq` that the course and consultations
 // windows use for the bold days of their month calendars.
 //
-// `ibt_default` takes its snapshot when the module is created (after the
-// schema upgrade) and keeps it for the whole run: course dates written later
-// through the data module's transaction are not seen until the next start.
+// Its transactions hold nothing open: the datasets read in a read-only
+// read-committed transaction (pre-committed for Firebird: it pins no record
+// version and sees what others committed, course dates written later
+// through the data module included); a write starts the snapshot "nowait"
+// write transaction, which is committed when control is back in the event
+// loop.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -38,14 +41,14 @@ public:
     explicit Tdmtp(Tdm& data, QObject* parent = nullptr);
     ~Tdmtp() override;
 
-    // Reads the settings, starts both transactions and opens the persons
-    // (standard person current) and their appointments. A database error is
+    // Reads the settings and opens the persons (standard person current) and
+    // their appointments; no transaction is started for them beforehand. A database error is
     // shown in the standard error box and ends the handler; the start goes on.
     void DataModuleCreate();
 
-    // "concurrency", "nowait"
+    // Writes "concurrency", "nowait"; reads apart (see above).
     std::unique_ptr<db::Transaction> ibt_default;
-    // "concurrency", "nowait"; default action commit retaining
+    // As ibt_default; default action commit retaining.
     std::unique_ptr<db::Transaction> ibt_anzeige;
 
     db::Query* ibq = nullptr;
@@ -58,6 +61,8 @@ public:
 
 private:
     void readSettings();
+    // Commits a transaction's writes once control is back in the event loop.
+    void commitSoon(db::Transaction* t);
 };
 
 // The program-wide reference to the planner data module.

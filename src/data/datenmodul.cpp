@@ -48,6 +48,12 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
     // workstations saved, and the next number (largest + 1) counts their
     // saved rows.
     ibt->setIsolation(Transaction::Isolation::ReadCommitted);
+    // Nothing the program keeps open pins the database's oldest snapshot:
+    // the datasets read in a read-only transaction that Firebird starts
+    // pre-committed, and what they write runs in a short write transaction
+    // that ends with a real commit when the program next waits for the user
+    // (see requestCommit).
+    ibt->setSeparateReads(true);
 
     ibt_kunde = table("ibt_kunde", "KUNDEN", &ds_kunde, "ds_kunde");
     ibt_kunde_hunde = table("ibt_kunde_hunde", "HUNDE", &ds_kunde_hunde, "ds_kunde_hunde");
@@ -101,14 +107,30 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
 
     setupFields();
     setupEvents();
-    // Whatever a dataset saves is committed when the program next waits
-    // for the user.
+    // Whatever a dataset saves, and whatever a statement writes, is
+    // committed when the program next waits for the user.
     ibt->onWrite = [this] { requestCommit(); };
+    // A lost server connection: the windows learn of it (the main window
+    // offers to connect again); once it is back, datasets whose unread rows
+    // went with it are read again.
+    idb->onLost = [this] { emit verbindungGeaendert(true); };
+    idb->onReconnected = [this] {
+        emit verbindungGeaendert(false);
+        if (m_readAgainQueued) return;
+        m_readAgainQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_readAgainQueued = false;
+                platform::guarded([this] { readLostDatasetsAgain(); });
+            },
+            Qt::QueuedConnection);
+    };
 }
 
 Tdm::~Tdm() {
-    // Closing the connection ends the running transaction with its default
-    // action, commit: every posted change is kept.
+    // Closing the connection ends a running write transaction with its
+    // default action, commit: every posted change is kept.
     // The prepared reads go while the connection is still attached.
     m_reads.clear();
     try {
@@ -399,9 +421,39 @@ void Tdm::requestCommit() {
         this,
         [this] {
             m_commitQueued = false;
-            if (m_commitWanted) commitSaved();
+            if (m_commitWanted && commitSaved() && !idb->lost())
+                platform::guarded([this] { readLostDatasetsAgain(); });
         },
         Qt::QueuedConnection);
+}
+
+bool Tdm::verbindungVerloren() const { return idb && idb->lost(); }
+
+bool Tdm::verbindungWiederherstellen() {
+    try {
+        idb->reconnect();
+        return true;
+    } catch (...) {
+        platform::handleCurrentException();
+        return false;
+    }
+}
+
+void Tdm::verwerfeOffeneEingaben() {
+    for (Dataset* d : datasetsDetailsFirst())
+        if (d->isActive() && d->isEditing()) platform::guarded([d] { d->cancel(); });
+}
+
+void Tdm::readLostDatasetsAgain() {
+    // Masters before their details. While an edit is in progress nothing is
+    // read again (a master's refresh would save its details' edits): the
+    // commit after the save comes back here.
+    QList<Dataset*> all = datasetsDetailsFirst();
+    for (Dataset* d : all)
+        if (d->isActive() && d->isEditing()) return;
+    std::reverse(all.begin(), all.end());
+    for (Dataset* d : all)
+        if (d->isActive() && d->restLost()) d->refresh();
 }
 
 void Tdm::commitNow() {

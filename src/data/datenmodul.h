@@ -1,5 +1,6 @@
 #pragma once
 // The data module: the program's one connection `idb`, its transaction `ibt`
+// (reads apart from short writes, see the commits below)
 // and every dataset that more than one window uses, with their master links,
 // orders, fields and insert handlers. One-shot reads and writes run through
 // statements of their own (scalar, nextKey, db::Statement::execute), with
@@ -34,7 +35,7 @@ class Tdm : public QObject {
     Q_OBJECT
 public:
     explicit Tdm(QObject* parent = nullptr);
-    ~Tdm() override;  // closes the connection: the running transaction commits
+    ~Tdm() override;  // closes the connection: a running write transaction commits
 
     // Opens the database (the fixed path mapped onto this machine) and brings
     // the schema up to date. Returns false when the program must end.
@@ -51,14 +52,16 @@ public:
     bool finishPendingEdits();
 
     // --- commits ---
-    // Every successful post or delete of a dataset on `ibt` asks for a
-    // commit; it runs once when control is back in the event loop (before
-    // the program next waits for the user), so an operation of many rows
-    // commits once at its end. Commit retaining: the datasets keep their
-    // rows and current rows.
+    // `ibt` reads in a read-only transaction and writes in a write
+    // transaction of its own (db::Transaction::setSeparateReads). Every
+    // successful post or delete of a dataset on `ibt`, and the start of the
+    // write transaction, asks for a commit; it runs once when control is back
+    // in the event loop (before the program next waits for the user), so an
+    // operation of many rows commits once at its end. It is a real commit of
+    // the write transaction; the datasets keep their rows and current rows.
     void requestCommit();
-    // Commits (retaining) what was saved, now. Nothing happens while commits
-    // are held. Throws db::Error when the commit fails.
+    // Commits what was saved, now. Nothing happens while commits are held.
+    // Throws db::Error when the commit fails.
     void commitNow();
     // commitNow() for the places that wait for the user afterwards: a
     // failure is shown in a German message and false is returned; the work
@@ -74,6 +77,18 @@ public:
     bool commitPending() const { return m_commitWanted; }
     // The text shown when a commit fails ("Meldung des Datenbankservers: ...").
     static QString commitFailedText(const QString& reason);
+
+    // --- a lost connection (server databases) ---
+    // Whether the connection to the database is lost; it attaches again on
+    // the next action that reads or writes, or with verbindungWiederherstellen().
+    bool verbindungVerloren() const;
+    // Attaches again; shows the German message and returns false while the
+    // database cannot be reached. The open datasets are then read again on
+    // their rows (an edit in progress stays, to be saved).
+    bool verbindungWiederherstellen();
+    // Drops every edit in progress (the program ends without what could not
+    // be saved).
+    void verwerfeOffeneEingaben();
 
     // The datasets of the module that are open, with their current rows, and
     // the way back to them after a rollback or a full commit closed them.
@@ -237,6 +252,8 @@ signals:
     void anamneseGeaendert();
     // The second panel of the main window's status bar ("57 Kunden", "1 Kunde").
     void kundenCountChanged(const QString& text);
+    // The connection was lost (true) or is there again (false).
+    void verbindungGeaendert(bool verloren);
 
 private:
     QTimer* m_countTimer = nullptr;
@@ -245,6 +262,10 @@ private:
     bool m_commitWanted = false;
     bool m_commitsHeld = false;
     QList<db::Dataset*> datasetsDetailsFirst();
+    // After the connection came back: datasets whose unread rows were lost
+    // are read again on their rows once they are not edited.
+    void readLostDatasetsAgain();
+    bool m_readAgainQueued = false;
     QVariant m_geloeschtesDokument;  // DOKNR between before and after delete
     // The statements of scalar(), by their text.
     std::map<QString, std::unique_ptr<db::Statement>> m_reads;

@@ -101,6 +101,74 @@ Connection::~Connection() {
     for (Transaction* t : m_transactions) t->connectionClosing();
 }
 
+namespace {
+
+// Codes that say the connection itself is gone (not the statement).
+bool isLoss(long code) {
+    switch (code) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_lost_db_connection:
+    case isc_conn_lost:
+    case isc_att_shutdown:
+    case isc_shutdown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+long lossIn(const ISC_STATUS* v) {
+    for (const ISC_STATUS* p = v; p && *p != isc_arg_end;) {
+        if (*p == isc_arg_gds && isLoss(long(p[1]))) return long(p[1]);
+        p += *p == isc_arg_cstring ? 3 : 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Connection::raise(detail::Status& st, const QString& sql) {
+    const long loss = lossIn(st.get()->getErrors());
+    if (!loss) st.raise(sql);
+    const QString reason = st.text();
+    st.get()->init();
+    markLost();
+    throw ConnectionLost(m_databaseName, reason, loss);
+}
+
+void Connection::markLost() {
+    if (!m_attachment) return;
+    // Every interface of the old attachment goes; what the datasets hold
+    // stays with them.
+    for (Transaction* t : QList<Transaction*>(m_transactions)) t->connectionLost();
+    m_attachment.reset();
+    m_lost = true;
+    ++m_generation;
+    if (onLost) onLost();
+}
+
+void Connection::reconnect() {
+    if (!m_lost) return;
+    QByteArray d = dpb(false);
+    detail::Status st;
+    QByteArray path = m_databaseName.toUtf8();
+    IAttachment* a = provider()->attachDatabase(&st, path.constData(), d.size(),
+                                                reinterpret_cast<const unsigned char*>(d.constData()));
+    if (st.failed()) {
+        const ISC_STATUS* v = st.get()->getErrors();
+        const long gds = (v && v[0] == isc_arg_gds) ? long(v[1]) : 0;
+        const QString reason = st.text();
+        st.get()->init();
+        throw ConnectionLost(m_databaseName, reason, gds);
+    }
+    m_attachment.reset(a);
+    m_lost = false;
+    ++m_generation;
+    if (onReconnected) onReconnected();
+}
+
 void Connection::addTransaction(Transaction* t) {
     if (!m_transactions.contains(t)) m_transactions.append(t);
 }
@@ -168,6 +236,10 @@ QByteArray Connection::dpb(bool forCreate) const {
 }
 
 void Connection::open() {
+    if (m_lost) {
+        reconnect();
+        return;
+    }
     if (m_attachment) return;
     QByteArray d = dpb(false);
     detail::Status st;
@@ -194,6 +266,8 @@ void Connection::create() {
 }
 
 void Connection::close() {
+    // A lost connection has nothing left to end.
+    m_lost = false;
     if (!m_attachment) return;
     // Every transaction ends with its default action (commit for the
     // program's transaction), so posted changes are kept.

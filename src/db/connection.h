@@ -24,6 +24,7 @@
 #include <QSet>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -39,6 +40,9 @@ class IProvider;
 namespace db {
 
 class Transaction;
+namespace detail {
+class Status;
+}
 
 class Connection {
 public:
@@ -75,7 +79,29 @@ public:
     void create();
     // End every transaction with its default action, then detach.
     void close();
-    bool isOpen() const { return bool(m_attachment); }
+    // Attached, or lost and attaching again on the next use (see lost()).
+    bool isOpen() const { return bool(m_attachment) || m_lost; }
+
+    // A lost connection (the server stopped or the network went away): the
+    // first call that meets the loss lets go of every interface of the old
+    // attachment (transactions, cursors, prepared statements) and throws
+    // ConnectionLost; work not yet committed is gone on the server, what the
+    // datasets hold (rows, edits in progress) stays. The next use of the
+    // connection attaches again (reconnect); prepared statements prepare
+    // themselves again.
+    bool lost() const { return m_lost; }
+    void markLost();
+    // Attaches again after a loss (nothing when attached). Throws
+    // ConnectionLost while the database cannot be reached.
+    void reconnect();
+    // Counts the attachments: a statement prepared under an older one
+    // prepares itself again.
+    quint64 generation() const { return m_generation; }
+    // Told after a loss was noticed and after the connection attached again.
+    std::function<void()> onLost, onReconnected;
+    // Internal: raises the status's error; a lost connection is marked and
+    // raised as ConnectionLost.
+    [[noreturn]] void raise(detail::Status& st, const QString& sql = QString());
 
     // The connection's default transaction (created with the connection).
     Transaction* defaultTransaction() const { return m_defaultTransaction; }
@@ -116,6 +142,8 @@ private:
     QByteArray dpb(bool forCreate) const;
     quint64 m_statementsPrepared = 0;
 
+    bool m_lost = false;
+    quint64 m_generation = 1;
     QString m_databaseName;
     QString m_user;
     QString m_password;

@@ -420,6 +420,7 @@ void Dataset::openCursor() {
     m_codec = st->rowCodec();
     m_identityKnown = false;
     m_allFetched = false;
+    m_restLost = false;
 }
 
 void Dataset::closeCursor() {
@@ -515,6 +516,7 @@ void Dataset::clearState() {
     m_current = -1;
     m_eof = m_bof = true;
     m_modified = false;
+    m_restLost = false;
 }
 
 void Dataset::open() {
@@ -557,6 +559,22 @@ void Dataset::close() {
 void Dataset::transactionEnded() {
     // The cursor ended with the transaction; pending edits are gone with it.
     if (isActive()) close();
+}
+
+void Dataset::writeTransactionEnding(Firebird::ITransaction* write) {
+    if (!isActive() || m_allFetched || !m_select || !write || m_select->cursorTransaction() != write) return;
+    if (!readKeyedRest()) fetchAll();
+}
+
+void Dataset::connectionLost() {
+    if (!isActive()) return;
+    // The cursor went with the attachment: the rows read so far stay, and
+    // so does an edit in progress; the rest waits for the next read.
+    if (!m_allFetched) {
+        m_allFetched = true;
+        m_restLost = true;
+    }
+    m_localInserts.clear();
 }
 
 void Dataset::reopen(bool keepPosition) {

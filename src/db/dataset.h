@@ -19,6 +19,10 @@
 
 #include "db/field.h"
 
+namespace Firebird {
+class ITransaction;
+}
+
 namespace db {
 
 class Connection;
@@ -194,6 +198,16 @@ public:
 
     // Called by the transaction when it ends: the dataset closes.
     void transactionEnded();
+    // Called by a transaction with separate reads before its write
+    // transaction `write` ends: a cursor that runs in it is read to its end
+    // (the keys of the rest where the dataset can, else every row), so that
+    // the rows and the position stay.
+    void writeTransactionEnding(Firebird::ITransaction* write);
+    // Called when the connection was lost: the rows read so far and an edit
+    // in progress stay; the rows not read yet are out of reach until the
+    // dataset is read again (restLost()).
+    void connectionLost();
+    bool restLost() const { return m_restLost; }
     // Called by the transaction's destructor.
     void transactionDestroyed();
 
@@ -336,6 +350,7 @@ private:
     QVector<QPair<QString, QVariant>> m_pageParams;
     bool prepareKeyedRead(KeyedRead& read, const QString& sql, int count);
     bool m_dropNoticePending = false;
+    bool m_restLost = false;
     void calculate(Row& r);
     void doScroll(int newRow);
     void checkActive() const;

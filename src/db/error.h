@@ -3,6 +3,9 @@
 //
 // Error        a database error; carries the server's message text and the
 //              statement that failed.
+// ConnectionLost the connection to the database server was lost; the
+//              message is German and the connection attaches again on its
+//              next use.
 // ConvertError a value that cannot be converted ("'abc' ist kein gültiger
 //              Integerwert"); the field keeps its old value.
 // Abort        the silent abort: leaves an event handler without any message
@@ -40,6 +43,17 @@ public:
 
 private:
     QStringList m_columns;
+};
+
+// The connection to the database was lost (the server stopped, the network
+// went away). Nothing was written by the failing operation; the connection
+// attaches again on its next use.
+class ConnectionLost : public Error {
+public:
+    // `reason`: the client library's text; `database`: the database name.
+    ConnectionLost(const QString& database, const QString& reason, long gdsCode);
+    // The German text for a lost connection to `database`.
+    static QString text(const QString& database, const QString& reason);
 };
 
 class ConvertError : public std::runtime_error {

@@ -161,7 +161,7 @@ void Statement::unprepare() {
 }
 
 void Statement::prepare(const QString& sql) {
-    if (m_statement && sql == m_sql) return;
+    if (m_statement && sql == m_sql && m_generation == m_connection->generation()) return;
     unprepare();
     m_sql = sql;
     QStringList names;
@@ -169,11 +169,12 @@ void Statement::prepare(const QString& sql) {
     QByteArray text = positional.toUtf8();
     detail::Status st;
     if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), sql);
-    ITransaction* tra = m_transaction->handle();
+    ITransaction* tra = m_transaction->readHandle();
     IStatement* prepared = m_connection->attachment()->prepare(&st, tra, text.size(), text.constData(),
                                                                kDialect, IStatement::PREPARE_PREFETCH_METADATA);
-    if (st.failed()) st.raise(sql);
+    if (st.failed()) m_connection->raise(st, sql);
     m_statement.reset(prepared);
+    m_generation = m_connection->generation();
     ++m_connection->m_statementsPrepared;
     m_type = m_statement->getType(&st);
     m_inMeta.reset(m_statement->getInputMetadata(&st));
@@ -250,12 +251,16 @@ bool Statement::isSelect() const {
 }
 
 void Statement::setParam(int index, const QVariant& value) {
+    // A text whose preparing failed (the connection was lost) is prepared
+    // now, or the reason is told again.
+    if (!m_statement && !m_sql.isEmpty() && m_params.isEmpty()) prepareAgainIfStale();
     if (index < 0 || index >= m_params.size())
         throw Error(QStringLiteral("Parameter %1 existiert nicht.").arg(index + 1), m_sql);
     m_params[index] = value;
 }
 
 void Statement::setParam(const QString& name, const QVariant& value) {
+    if (!m_statement && !m_sql.isEmpty() && m_paramNames.isEmpty()) prepareAgainIfStale();
     bool any = false;
     for (int i = 0; i < m_paramNames.size(); ++i)
         if (m_paramNames[i].compare(name, Qt::CaseInsensitive) == 0) {
@@ -409,32 +414,63 @@ QByteArray Statement::encodeInput() {
     return buf;
 }
 
+void Statement::prepareAgainIfStale() {
+    if (m_sql.isEmpty() || m_generation == m_connection->generation()) return;
+    // Prepared under an attachment that was lost: the same text again, with
+    // the parameters already set.
+    const QString sql = m_sql;
+    const QVector<QVariant> params = m_params;
+    const QStringList names = m_paramNames;
+    m_sql.clear();
+    try {
+        prepare(sql);
+    } catch (...) {
+        // Still unreachable: the text and the values wait for the next try.
+        m_sql = sql;
+        m_params = params;
+        m_paramNames = names;
+        throw;
+    }
+    if (params.size() == m_params.size()) m_params = params;
+}
+
+void Statement::connectionLost() {
+    m_cursor.reset();
+    m_hasRow = false;
+    m_inMeta.reset();
+    m_outMeta.reset();
+    m_statement.reset();
+}
+
 void Statement::execute() {
+    prepareAgainIfStale();
     if (!m_statement) throw Error(QStringLiteral("Die Anweisung ist nicht vorbereitet."), m_sql);
     close();
     QByteArray in = encodeInput();
     detail::Status st;
     if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), m_sql);
-    ITransaction* tra = m_transaction->handle();
+    ITransaction* tra = isSelect() ? m_transaction->readHandle() : m_transaction->handle();
     bool hasOut = !m_columns.isEmpty();
     m_statement->execute(&st, tra, m_inMeta.get(), in.data(), hasOut ? m_outMeta.get() : nullptr,
                          hasOut ? m_outBuffer.data() : nullptr);
-    if (st.failed()) st.raise(m_sql);
+    if (st.failed()) m_connection->raise(st, m_sql);
     m_hasRow = hasOut;
     ISC_UINT64 n = m_statement->getAffectedRecords(&st);
     m_rowsAffected = st.failed() ? 0 : int(n);
 }
 
 void Statement::open() {
+    prepareAgainIfStale();
     if (!m_statement) throw Error(QStringLiteral("Die Anweisung ist nicht vorbereitet."), m_sql);
     close();
     QByteArray in = encodeInput();
     detail::Status st;
     if (!m_transaction) throw Error(QStringLiteral("Keine Transaktion."), m_sql);
-    ITransaction* tra = m_transaction->handle();
+    ITransaction* tra = m_transaction->readHandle();
     IResultSet* cursor = m_statement->openCursor(&st, tra, m_inMeta.get(), in.data(), m_outMeta.get(), 0);
-    if (st.failed()) st.raise(m_sql);
+    if (st.failed()) m_connection->raise(st, m_sql);
     m_cursor.reset(cursor);
+    m_cursorTransaction = tra;
     m_hasRow = false;
 }
 
@@ -445,7 +481,7 @@ bool Statement::fetch() {
     if (st.failed()) {
         m_cursor.reset();
         m_hasRow = false;
-        st.raise(m_sql);
+        m_connection->raise(st, m_sql);
     }
     if (r == IStatus::RESULT_OK) {
         m_hasRow = true;
@@ -465,9 +501,9 @@ void Statement::transactionDestroyed() {
     m_transaction = nullptr;
 }
 
-void Statement::transactionEnding() {
+void Statement::transactionEnding(ITransaction* ending) {
     // The cursor dies with the transaction; release it while it still can close.
-    close();
+    if (!ending || cursorTransaction() == ending) close();
 }
 
 namespace {

@@ -21,6 +21,7 @@ namespace Firebird {
 class IStatement;
 class IResultSet;
 class IMessageMetadata;
+class ITransaction;
 }
 
 namespace db {
@@ -131,14 +132,24 @@ public:
     // row); the cursor is closed.
     QVariant scalar(const QString& sql, const QVariantList& params = {});
 
-    // Called by the transaction when it ends (the cursor is gone then).
-    void transactionEnding();
+    // Called by the transaction when it ends (the cursor is gone then); with
+    // `ending` only when the cursor runs in that transaction.
+    void transactionEnding(Firebird::ITransaction* ending = nullptr);
+    // The transaction the open cursor runs in (nullptr without a cursor).
+    Firebird::ITransaction* cursorTransaction() const { return m_cursor ? m_cursorTransaction : nullptr; }
     // Called by the transaction's destructor.
     void transactionDestroyed();
+    // Called when the connection was lost: the cursor is gone, the statement
+    // prepares itself again when it next runs.
+    void connectionLost();
 
 private:
     QByteArray encodeInput();
     void decodeColumns();
+    // Prepares the text again when it was prepared under an earlier
+    // attachment (after a lost connection); the parameters stay.
+    void prepareAgainIfStale();
+    quint64 m_generation = 0;
 
     Connection* m_connection;
     Transaction* m_transaction;
@@ -152,6 +163,7 @@ private:
     detail::Metadata m_inMeta;
     detail::Metadata m_outMeta;
     detail::Cursor m_cursor;
+    Firebird::ITransaction* m_cursorTransaction = nullptr;
     struct Layout {
         unsigned offset = 0, nullOffset = 0, type = 0, length = 0, charset = 0;
         int scale = 0;

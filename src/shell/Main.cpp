@@ -147,6 +147,16 @@ Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent) {
     StatusPanel1->setMinimumWidth(50);  // the last panel takes the rest of the bar
     StatusLine->addWidget(StatusPanel0, 0);
     StatusLine->addWidget(StatusPanel1, 1);
+    b_wiederverbinden = new QPushButton(QStringLiteral("Erneut verbinden"), StatusLine);
+    b_wiederverbinden->setObjectName(QStringLiteral("b_wiederverbinden"));
+    b_wiederverbinden->setToolTip(QStringLiteral("Die Verbindung zur Datenbank wieder herstellen"));
+    b_wiederverbinden->hide();
+    StatusLine->addPermanentWidget(b_wiederverbinden);
+    connect(b_wiederverbinden, &QPushButton::clicked, this, [this] {
+        platform::guarded([this] {
+            if (m_dm) m_dm->verbindungWiederherstellen();
+        });
+    });
     setStatusBar(StatusLine);
 
     auto* mitte = new QWidget(this);
@@ -503,6 +513,8 @@ void Tfrm_main::datenmodulAnbinden(Tdm& data) {
     if (m_dm) disconnect(m_dm, nullptr, StatusPanel1, nullptr);
     m_dm = &data;
     connect(m_dm, &Tdm::kundenCountChanged, StatusPanel1, &QLabel::setText);
+    connect(m_dm, &Tdm::verbindungGeaendert, b_wiederverbinden, &QWidget::setVisible);
+    b_wiederverbinden->setVisible(m_dm->verbindungVerloren());
     // The customer and course windows reach invoicing through these.
     platform::Rechnungswege& wege = platform::rechnungswege();
     Tdm* dm = m_dm;
@@ -545,8 +557,9 @@ void Tfrm_main::closeEvent(QCloseEvent* e) {
             return;
         }
         // Every open dataset back to browse state; a failure has been shown
-        // and the program keeps running with the edit pending.
-        if (!m_dm->finishPendingEdits()) {
+        // and the program keeps running with the edit pending - unless the
+        // connection is lost and the user ends without the edits.
+        if (!m_dm->finishPendingEdits() && !ohneVerbindungBeenden()) {
             e->ignore();
             return;
         }
@@ -592,6 +605,25 @@ bool Tfrm_main::endCommit() {
         }
         return beenden;
     }
+}
+
+bool Tfrm_main::ohneVerbindungBeenden() {
+    if (!m_dm || !m_dm->verbindungVerloren()) return false;
+    if (platform::dialogs().confirm(frageVerbindungVerlorenBeenden(), QStringLiteral("Bestätigung"),
+                                    platform::Buttons::JaNein, platform::Icon::Warning,
+                                    platform::Answer::Nein) != platform::Answer::Ja)
+        return false;
+    m_dm->verwerfeOffeneEingaben();
+    m_dm->ibt->setDefaultAction(db::Transaction::DefaultAction::Rollback);
+    m_endeOhneSpeichern = true;
+    return true;
+}
+
+QString Tfrm_main::frageVerbindungVerlorenBeenden() {
+    return QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen; Ihre letzten Eingaben konnten nicht "
+                          "gespeichert werden.\r\rSoll Kynovia trotzdem beendet werden? Die nicht gespeicherten "
+                          "Eingaben gehen dann verloren. Mit \"Nein\" bleibt Kynovia geöffnet; sobald die "
+                          "Datenbank wieder erreichbar ist, können Sie erneut speichern.");
 }
 
 QString Tfrm_main::endCommitFailedText(const QString& reason) {

@@ -107,6 +107,8 @@ public:
     QStatusBar* StatusLine = nullptr;
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
+    // "Erneut verbinden": shown while the connection to the database is lost.
+    QPushButton* b_wiederverbinden = nullptr;
     widgets::CaptionPanel* jcp_navigator = nullptr;
     QPushButton* JvHTButton1 = nullptr;  // "Inhalt"
     QPushButton* JvHTButton2 = nullptr;  // "Assistent"
@@ -178,6 +180,9 @@ public:
     bool endeOhneSpeichern() const { return m_endeOhneSpeichern; }
     // The question shown when the commit at the end fails.
     static QString endCommitFailedText(const QString& reason);
+    // The question shown when the program is closed while the connection to
+    // the database is lost and typed changes could not be saved.
+    static QString frageVerbindungVerlorenBeenden();
 
 signals:
     // Every call of an open function, before it does anything: the
@@ -201,6 +206,9 @@ private:
     // Commits what was saved before the program ends; false when the commit
     // failed and the user wants to stay.
     bool endCommit();
+    // The connection is lost and pending edits could not be saved: asks
+    // whether to end without them; true (edits dropped) when the user says so.
+    bool ohneVerbindungBeenden();
     void erststarthilfeSpeichern();
 
     // The shared first steps of an open function: the window (created when

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # A Firebird server of its own for the workstation tests and the benchmark.
 #
-#   testserver.sh start DIR USER PASSWORD   prints the port it listens on
+#   testserver.sh start DIR USER PASSWORD [PORT]
+#                                           prints the port it listens on
+#                                           (PORT: that port, e.g. to start
+#                                           a stopped server again)
 #   testserver.sh stop DIR
 #
 # The server is Debian's (/usr/sbin/firebird, package firebird3.0-server),
@@ -71,9 +74,10 @@ commit;
 EOF
 fi
 
+wanted="${5:-}"
 # A free port: the first that nobody answers on and on which the server stays up.
 for _ in $(seq 1 20); do
-  port=$((20000 + RANDOM % 30000))
+  port=${wanted:-$((20000 + RANDOM % 30000))}
   listening "$port" && continue
   sed -i '/^RemoteServicePort/d' "$dir/firebird.conf"
   echo "RemoteServicePort = $port" >> "$dir/firebird.conf"
@@ -85,6 +89,7 @@ for _ in $(seq 1 20); do
     sleep 0.1
   done
   stop
+  [ -n "$wanted" ] && sleep 1
 done
 echo "Der Firebird-Server startet nicht; siehe $dir/server.log" >&2
 exit 1

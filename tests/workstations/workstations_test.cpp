@@ -8,6 +8,8 @@
 // a line, on its standard input. What they saved is checked with SQL.
 #include <QDir>
 #include <QProcess>
+#include <QPushButton>
+#include <memory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "data/rechnungen.h"
 #include "data/schema.h"
 #include "data/upgrade.h"
+#include "shell/Main.h"
 #include "db/error.h"
 #include "db/statement.h"
 #include "platform/application.h"
@@ -43,12 +46,22 @@ const char schulePassword[] = "Hundeschule-7";
 //   gehe KNDNR         makes that customer current
 //   setze FELD WERT    edits the current customer (not saved)
 //   speichere          saves ("ok" or the message)
+//   speichere_oft N    N saves of the current customer's phone number, each
+//                      an edit and a post with the event loop after it
 //   wert FELD          the current customer's value
 //   aktualisiere       the navigator's refresh
 //   zaehle             customers as the open window sees them
 //   meldungen          the boxes shown since the last time, " | "-separated
 //   rechnungen N KNDNR N invoices to that customer, each drafted and issued
 //                      on its own; "ok" or the first failure
+//   hauptfenster       makes the program's main window (not shown)
+//   verbindung         "da" or "verloren" (the connection to the server)
+//   knopf              whether the main window offers "Erneut verbinden"
+//                      ("sichtbar" or "versteckt")
+//   verbinde           clicks "Erneut verbinden"; answers as verbindung
+//   schliesse          closes the main window, answering "Ja" to the question
+//                      whether to end without what could not be saved;
+//                      "beendet" ends the workstation
 
 QString reply(const std::function<QString()>& f) {
     try {
@@ -62,12 +75,10 @@ QString reply(const std::function<QString()>& f) {
     }
 }
 
-// The program commits every save before it waits for the user again; the
-// workstation does the same after each save.
-void gespeichert(Tdm& dm) {
-    QCoreApplication::processEvents();
-    if (dm.ibt->inTransaction()) dm.ibt->commitRetaining();
-}
+// The program commits every save before it waits for the user again: the
+// workstation goes back to its event loop, and the program's own commit
+// runs (or does not).
+void gespeichert(Tdm&) { QCoreApplication::processEvents(); }
 
 int arbeitsplatz() {
     platform::ScopedScriptedDialogs dialogs;
@@ -80,6 +91,7 @@ int arbeitsplatz() {
         return 1;
     }
     Table* kunde = dm.ibt_kunde;
+    std::unique_ptr<Tfrm_main> haupt;
     std::printf("bereit\n");
     std::fflush(stdout);
     std::string line;
@@ -136,6 +148,16 @@ int arbeitsplatz() {
                 gespeichert(dm);
                 return QStringLiteral("ok");
             });
+        } else if (w[0] == "speichere_oft") {
+            answer = reply([&] {
+                for (int i = 0; i < w[1].toInt(); ++i) {
+                    kunde->edit();
+                    kunde->fieldByName("TEL")->setAsString(QString::number(i));
+                    kunde->post();
+                    gespeichert(dm);
+                }
+                return QStringLiteral("ok");
+            });
         } else if (w[0] == "wert") {
             answer = reply([&] { return kunde->fieldByName(w[1])->asString(); });
         } else if (w[0] == "zustand") {
@@ -161,6 +183,27 @@ int arbeitsplatz() {
                 }
                 return QStringLiteral("ok");
             });
+        } else if (w[0] == "hauptfenster") {
+            haupt = std::make_unique<Tfrm_main>(dm);
+            haupt->beenden = [] {};
+            answer = QStringLiteral("ok");
+        } else if (w[0] == "verbindung") {
+            answer = dm.verbindungVerloren() ? QStringLiteral("verloren") : QStringLiteral("da");
+        } else if (w[0] == "knopf") {
+            answer = haupt && !haupt->b_wiederverbinden->isHidden() ? QStringLiteral("sichtbar")
+                                                                   : QStringLiteral("versteckt");
+        } else if (w[0] == "verbinde") {
+            if (haupt) haupt->b_wiederverbinden->click();
+            answer = dm.verbindungVerloren() ? QStringLiteral("verloren") : QStringLiteral("da");
+        } else if (w[0] == "schliesse") {
+            dialogs.expectConfirm(platform::Answer::Ja, Tfrm_main::frageVerbindungVerlorenBeenden());
+            const bool zu = haupt && haupt->close();
+            answer = zu ? QStringLiteral("beendet") : QStringLiteral("offen");
+            if (zu) {
+                std::printf("%s\n", answer.toUtf8().constData());
+                std::fflush(stdout);
+                break;
+            }
         } else if (w[0] == "meldungen") {
             answer = dialogs.texts().join(QStringLiteral(" | "));
             dialogs.clear();
@@ -193,13 +236,17 @@ public:
         m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_p.start(QCoreApplication::applicationFilePath(), QStringList());
     }
-    ~Arbeitsplatz() {
+    ~Arbeitsplatz() { beenden(); }
+    // Ends the workstation as the user closes the program.
+    void beenden() {
         if (m_p.state() == QProcess::NotRunning) return;
         m_p.write("ende\n");
         m_p.closeWriteChannel();
         if (!m_p.waitForFinished(30000)) m_p.kill();
         m_p.waitForFinished(5000);
     }
+    // Whether the workstation ended by itself (within half a minute).
+    bool endetVonSelbst() { return m_p.waitForFinished(30000) && m_p.exitCode() == 0; }
     // The next line the workstation writes (empty after two minutes of silence).
     QString line() {
         while (!m_p.canReadLine()) {
@@ -225,6 +272,7 @@ class WorkstationsTest : public QObject {
     QString m_script;
     QString m_database;
     QString m_server;
+    QString m_port;
     bool m_started = false;
 
     QVariant sql(const QString& text) {
@@ -256,6 +304,7 @@ private slots:
         QVERIFY2(p.exitCode() == 0, "der Firebird-Server startet nicht");
         m_started = true;
         const QString port = QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+        m_port = port;
         m_server = "127.0.0.1/" + port;
         m_database = m_server + ":" + m_dir.path() + "/data/kynoviadb";
         qputenv("KYNOVIA_USER", schuleUser);
@@ -263,6 +312,20 @@ private slots:
         qputenv("KYNOVIA_CONFIG", m_dir.path().toLocal8Bit());
         schema::createDatabase(m_database);
         QCOMPARE(sql("select mon$owner from mon$database").toString().trimmed(), QString(schuleUser));
+    }
+
+    void stopServer() {
+        QProcess p;
+        p.start("bash", {m_script, "stop", m_dir.path()});
+        QVERIFY(p.waitForFinished(60000));
+    }
+    void startServer() {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start("bash", {m_script, "start", m_dir.path(), schuleUser, schulePassword, m_port});
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() == 0, "der Firebird-Server startet nicht wieder");
+        QCOMPARE(QString::fromLatin1(p.readAllStandardOutput()).trimmed(), m_port);
     }
 
     void cleanupTestCase() {
@@ -409,6 +472,101 @@ private slots:
         QCOMPARE(b.befehl("setze ORT Bonn"), QString("ok"));
         QCOMPARE(b.befehl("speichere"), QString("ok"));
         QCOMPARE(sql("select vname || \" \" || ort from kunden where kndnr = 9001").toString(), QString("Berta Bonn"));
+    }
+
+    // Two workstations save all day: a thousand saves each, with the event
+    // loop between them, and the database header, read while both still
+    // run, shows the oldest snapshot close behind the next transaction.
+    // Nothing a workstation keeps open keeps the server from collecting old
+    // record versions.
+    void nichtsHaeltDieDatenbankFest() {
+        exec("insert into kunden (kndnr, name) values (9201, \"Tag A\")");
+        exec("insert into kunden (kndnr, name) values (9202, \"Tag B\")");
+        Arbeitsplatz a(m_database), b(m_database);
+        QCOMPARE(a.line(), QString("bereit"));
+        QCOMPARE(b.line(), QString("bereit"));
+        QCOMPARE(a.befehl("oeffne"), QString("ok"));
+        QCOMPARE(b.befehl("oeffne"), QString("ok"));
+        QCOMPARE(a.befehl("gehe 9201"), QString("ok"));
+        QCOMPARE(b.befehl("gehe 9202"), QString("ok"));
+        const auto kopf = [&] {
+            return QStringLiteral("Next %1, Oldest active %2, Oldest snapshot %3")
+                .arg(sql("select mon$next_transaction from mon$database").toLongLong())
+                .arg(sql("select mon$oldest_active from mon$database").toLongLong())
+                .arg(sql("select mon$oldest_snapshot from mon$database").toLongLong());
+        };
+        qInfo("vorher: %s", qPrintable(kopf()));
+        a.send("speichere_oft 1000");
+        b.send("speichere_oft 1000");
+        QCOMPARE(a.line(), QString("ok"));
+        QCOMPARE(b.line(), QString("ok"));
+        qInfo("nachher: %s", qPrintable(kopf()));
+        const qint64 next = sql("select mon$next_transaction from mon$database").toLongLong();
+        const qint64 snapshot = sql("select mon$oldest_snapshot from mon$database").toLongLong();
+        const qint64 active = sql("select mon$oldest_active from mon$database").toLongLong();
+        QVERIFY2(next - snapshot < 50, qPrintable(kopf()));
+        QVERIFY2(next - active < 50, qPrintable(kopf()));
+        QCOMPARE(sql("select tel from kunden where kndnr = 9201").toString(), QString("999"));
+        QCOMPARE(sql("select tel from kunden where kndnr = 9202").toString(), QString("999"));
+        // One workstation closed: the other still holds nothing.
+        a.beenden();
+        QCOMPARE(b.befehl("speichere_oft 10"), QString("ok"));
+        QVERIFY2(sql("select mon$next_transaction - mon$oldest_snapshot from mon$database").toLongLong() < 50,
+                 qPrintable(kopf()));
+    }
+
+    // The server goes away while a user has typed a change: the save says
+    // in German that the connection is lost, the change stays in the form,
+    // and every later try says the same. Once the server is back, the
+    // program connects again ("Erneut verbinden", or by itself on the next
+    // save) and the change is saved. With the server gone again, the program
+    // can still be closed: it asks whether to end without the change.
+    void verbindungVerloren() {
+        exec("insert into kunden (kndnr, name) values (9301, \"Vorher\")");
+        Arbeitsplatz a(m_database);
+        QCOMPARE(a.line(), QString("bereit"));
+        QCOMPARE(a.befehl("hauptfenster"), QString("ok"));
+        QCOMPARE(a.befehl("oeffne"), QString("ok"));
+        QCOMPARE(a.befehl("gehe 9301"), QString("ok"));
+        QCOMPARE(a.befehl("setze NAME Getippt"), QString("ok"));
+        QCOMPARE(a.befehl("knopf"), QString("versteckt"));
+        stopServer();
+        const QString verloren = "fehler Die Verbindung zur Datenbank \"" + m_database + "\" ist unterbrochen.";
+        for (int versuch = 0; versuch < 2; ++versuch) {
+            const QString antwort = a.befehl("speichere");
+            QVERIFY2(antwort.startsWith(verloren), qPrintable(antwort));
+            QVERIFY2(antwort.contains("Was Sie eingegeben haben, bleibt im Fenster erhalten."), qPrintable(antwort));
+            QCOMPARE(a.befehl("zustand"), QString("bearbeiten"));
+            QCOMPARE(a.befehl("wert NAME"), QString("Getippt"));
+            QCOMPARE(a.befehl("verbindung"), QString("verloren"));
+            QCOMPARE(a.befehl("knopf"), QString("sichtbar"));
+        }
+        // Asked to connect while the server is still away: the same message.
+        QCOMPARE(a.befehl("verbinde"), QString("verloren"));
+        QVERIFY2(a.befehl("meldungen").contains("ist unterbrochen"), "keine Meldung");
+        startServer();
+        QCOMPARE(a.befehl("verbinde"), QString("da"));
+        QCOMPARE(a.befehl("knopf"), QString("versteckt"));
+        QCOMPARE(a.befehl("wert NAME"), QString("Getippt"));
+        QCOMPARE(a.befehl("speichere"), QString("ok"));
+        QCOMPARE(sql("select name from kunden where kndnr = 9301").toString(), QString("Getippt"));
+        // Without the button: the next save connects by itself.
+        stopServer();
+        QCOMPARE(a.befehl("setze NAME Zweimal"), QString("ok"));
+        QVERIFY(a.befehl("speichere").startsWith(verloren));
+        startServer();
+        QCOMPARE(a.befehl("speichere"), QString("ok"));
+        QCOMPARE(sql("select name from kunden where kndnr = 9301").toString(), QString("Zweimal"));
+        QCOMPARE(a.befehl("aktualisiere"), QString("ok"));
+        QVERIFY(a.befehl("zaehle").toInt() > 0);
+        // Gone again, with a change typed: closing ends the program.
+        QCOMPARE(a.befehl("setze NAME Verworfen"), QString("ok"));
+        a.befehl("meldungen");
+        stopServer();
+        QCOMPARE(a.befehl("schliesse"), QString("beendet"));
+        QVERIFY(a.endetVonSelbst());
+        startServer();
+        QCOMPARE(sql("select name from kunden where kndnr = 9301").toString(), QString("Zweimal"));
     }
 
     // The backup menu on a workstation: the server's backup service writes
