@@ -95,6 +95,21 @@ private slots:
         QVERIFY(folge(texte, {"Schröder, Jörg", "Rocky", "0004 Ohne Gebühr", "So", "Summe (4 Posten)", "1.241,00 €"}));
     }
 
+    // A course without a status, as older databases hold them, is no
+    // cancelled course: its unpaid participations are open items.
+    void courseWithoutStatusStillOwes() {
+        Umgebung u;
+        beispieldaten(u);
+        u.exec("insert into kurse (kursnr, kursart, kursname, gebuehr, status) values (5, \"Al\", \"Altbestand\", 60, null)");
+        u.exec("insert into kurse (kursnr, kursart, kursname, gebuehr, status) values (6, \"We\", \"Abgesagt\", 70, \"S\")");
+        u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (1, 5, 1, 1, \"N\")");
+        u.exec("insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (2, 6, 1, 1, \"N\")");
+        const auto liste = offeneposten::lesen(dm->idb.get(), dm->ibt);
+        QCOMPARE(liste.size(), 1);
+        QCOMPARE(liste[0].kursname, QStringLiteral("Altbestand"));
+        QCOMPARE(offeneposten::lesen(dm->idb.get(), dm->ibt, 1).size(), 1);
+    }
+
     void longListPrintsHeadingsOnEveryPage() {
         QVector<offeneposten::Posten> liste;
         for (int i = 0; i < 120; ++i) {

@@ -261,6 +261,24 @@ private slots:
         QCOMPARE(andere(m), vorher);
     }
 
+    // Her dog entered in a course under another customer's number: the
+    // erasure takes that participation too, and only that one of his.
+    void erasureTakesHerDogsParticipationsUnderAnotherName() {
+        TestEnv env;
+        env.createDatabase();
+        Tdm m;
+        m.connectTo(env.databasePath());
+        schule(m);
+        run(m, "insert into teilnehmer (id, kursnr, kndnr, hundnr, bezahlt) values (4, 2, 2, 1, \"N\")");
+        m.ibt->commit();
+        QCOMPARE(datenschutz::umfangLesen(m.idb.get(), m.ibt, 1).teilnahmen, 3);
+        datenschutz::loeschen(m.idb.get(), m.ibt, 1, {});
+        m.ibt->commit();
+        QCOMPARE(rows(m, "select count(*) from teilnehmer where hundnr in (1, 2)")[0][0].toInt(), 0);
+        QCOMPARE(rows(m, "select id from teilnehmer where kndnr = 2")[0][0].toInt(), 3);
+        QCOMPARE(rows(m, "select count(*) from teilnehmer")[0][0].toInt(), 1);
+    }
+
     void erasureKeepsTheAppointmentsTheUserKeeps() {
         TestEnv env;
         env.createDatabase();

@@ -2,8 +2,10 @@
 // confirmations, the customer saved before a new dog, the course leader's
 // sign, the document kind as a word, the document picked for a new course
 // document, and bringing every dataset back to browse state at the end.
+#include <QSet>
 #include <QTest>
 #include <functional>
+#include <iterator>
 
 #include "data/datenmodul.h"
 #include "db/statement.h"
@@ -32,6 +34,32 @@ QVariant ask(Tdm& m, const QString& text) {
 bool aroundNow(const QDateTime& v, const QDateTime& before, const QDateTime& after) {
     return v.isValid() && v >= before.addSecs(-1) && v <= after.addSecs(1);
 }
+
+// Every dataset of the data module that numbers its new rows (largest + 1)
+// and passes over a number another workstation took meanwhile: its master
+// row where it has one, the question it asks, and how the other workstation
+// saves a row with the number.
+struct Nummerierung {
+    const char* dataset;
+    const char* key;
+    const char* master;    // dataset whose row 1 is made current first, or nullptr
+    const char* question;  // asked by the insert, or nullptr
+    const char* fremd;     // the other workstation's row with number %1
+};
+const Nummerierung kNummerierungen[] = {
+    {"ibt_kunde", "KNDNR", nullptr, nullptr, "insert into kunden (kndnr, name) values (%1, 'Fremd')"},
+    {"ibt_kunde_hunde", "HUNDNR", "ibt_kunde", nullptr,
+     "insert into hunde (hundnr, kndnr, name) values (%1, 1, 'Fremd')"},
+    {"ibt_hunde", "HUNDNR", nullptr, nullptr, "insert into hunde (hundnr, kndnr, name) values (%1, 1, 'Fremd')"},
+    {"ibt_trainer", "TRAINERNR", nullptr, nullptr, "insert into trainer (trainernr, name) values (%1, 'Fremd')"},
+    {"ibt_kurse", "KURSNR", nullptr, "Neuen Kurs einfügen ?",
+     "insert into kurse (kursnr, kursname) values (%1, 'Fremd')"},
+    {"ibt_vorlagen_kurse", "VORLAGENNR", nullptr, "Neue Vorlage einfügen ?",
+     "insert into vorlagen_kurse (vorlagennr, bezeichnung) values (%1, 'Fremd')"},
+    {"ibt_vorlagen_kurstermine", "TERMINNR", "ibt_vorlagen_kurse", nullptr,
+     "insert into vorlagen_kurstermine (vorlagennr, terminnr, thema) values (1, %1, 'Fremd')"},
+    {"ibt_dokumente", "DOKNR", nullptr, nullptr, "insert into dokumente (doknr, dokumentname) values (%1, 'Fremd')"},
+};
 
 }  // namespace
 
@@ -90,6 +118,66 @@ private slots:
         QCOMPARE(m.ibt_kunde->fieldByName("KNDNR")->asInteger(), 1);
         QVERIFY(aroundNow(m.ibt_kunde->fieldByName("AUFGENOMMEN_AM")->asDateTime(), before, after));
         m.ibt_kunde->cancel();
+    }
+
+    // A new row whose number another workstation saved meanwhile (after
+    // this one was numbered) is numbered again and saved; the other row
+    // stays. Every dataset with such a hook is in the table.
+    void numberTakenMeanwhileIsPassedOver_data() {
+        QTest::addColumn<int>("fall");
+        for (int i = 0; i < int(std::size(kNummerierungen)); ++i)
+            QTest::newRow(kNummerierungen[i].dataset) << i;
+    }
+    void numberTakenMeanwhileIsPassedOver() {
+        QFETCH(int, fall);
+        const Nummerierung& n = kNummerierungen[fall];
+        TestEnv env;
+        env.createDatabase();
+        {
+            auto c = env.connect();
+            c->executeImmediate("insert into kunden (kndnr, name) values (1, 'Meier')");
+            c->executeImmediate("insert into hunde (hundnr, kndnr, name) values (1, 1, 'Rex')");
+            c->executeImmediate("insert into vorlagen_kurse (vorlagennr, bezeichnung) values (1, 'Welpen')");
+            c->executeImmediate("insert into vorlagen_kurstermine (vorlagennr, terminnr) values (1, 1)");
+        }
+        Tdm m;
+        m.connectTo(env.databasePath());
+        auto* ds = m.findChild<Dataset*>(QString::fromLatin1(n.dataset));
+        QVERIFY(ds);
+        if (n.master) {
+            auto* master = m.findChild<Dataset*>(QString::fromLatin1(n.master));
+            master->open();
+            QVERIFY(master->locate(master == m.ibt_kunde ? "KNDNR" : "VORLAGENNR", 1));
+        }
+        ds->open();
+        platform::ScopedScriptedDialogs d;
+        if (n.question) d.expectConfirm(Answer::Ja, QString::fromUtf8(n.question));
+        ds->append();
+        QCOMPARE(ds->state(), DatasetState::Insert);
+        const int nummer = ds->fieldByName(n.key)->asInteger();
+        // A dog of the dog search belongs to a customer all the same.
+        if (Field* kunde = ds->findField("KNDNR"); kunde && kunde->isNull()) kunde->setAsInteger(1);
+        {
+            auto c = env.connect();
+            c->executeImmediate(QString::fromUtf8(n.fremd).arg(nummer));
+        }
+        ds->post();
+        m.commitNow();
+        KYN_VERIFY_DIALOGS(d);
+        const int neu = ds->fieldByName(n.key)->asInteger();
+        QVERIFY2(neu > nummer, qPrintable(QString("%1 -> %2").arg(nummer).arg(neu)));
+        const QString tabelle = static_cast<Table*>(ds)->tableName();
+        const QString filter = tabelle == "VORLAGEN_KURSTERMINE" ? " and vorlagennr = 1" : "";
+        QCOMPARE(ask(m, QString("select count(*) from %1 where %2 = %3%4").arg(tabelle, n.key).arg(neu).arg(filter)).toInt(), 1);
+        QCOMPARE(ask(m, QString("select count(*) from %1 where %2 = %3%4").arg(tabelle, n.key).arg(nummer).arg(filter)).toInt(), 1);
+    }
+    void everyNumberingDatasetIsInTheTable() {
+        Tdm m;
+        QSet<QString> hooked, listed;
+        for (Dataset* ds : m.findChildren<Dataset*>())
+            if (ds->onKeyTaken) hooked << ds->objectName();
+        for (const Nummerierung& n : kNummerierungen) listed << QString::fromLatin1(n.dataset);
+        QCOMPARE(hooked, listed);
     }
 
     void courseNumbersCountOnlyAboveZero_data() {

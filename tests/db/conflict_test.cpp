@@ -45,7 +45,6 @@ private slots:
         save(a, "NAME", "Erster");
         b.edit();
         b.fieldByName("NAME")->setAsString("Zweiter");
-        b.fieldByName("BETRAG")->setAsFloat(7.25);
         try {
             b.post();
             QFAIL("overwritten without a word");
@@ -56,12 +55,10 @@ private slots:
         QCOMPARE(stored("name").toString(), QString("Erster"));
         QCOMPARE(b.state(), DatasetState::Edit);
         QCOMPARE(b.fieldByName("NAME")->asString(), QString("Zweiter"));
-        QCOMPARE(b.fieldByName("BETRAG")->asFloat(), 7.25);
         // Saving again takes the user's change.
         b.post();
         tb->commitRetaining();
         QCOMPARE(stored("name").toString(), QString("Zweiter"));
-        QCOMPARE(stored("betrag").toDouble(), 7.25);
 
         // Different columns: both are kept.
         save(a, "DATUM", QDateTime(QDate(2021, 2, 3), QTime(0, 0)));

@@ -339,6 +339,24 @@ private slots:
         QVERIFY(dm->scalar("select anamese_aufgenommen_am from hunde where hundnr = 2").toDateTime().date() >= today);
     }
 
+    // The intake date and its time in two columns of the file: one value,
+    // the date of the first column with the time of the second (the
+    // default of "now" is replaced, not joined).
+    void intakeDateAndTimeInTwoColumns() {
+        Fixture x;
+        Tfrm_datenimport* f = x.f;
+        x.choose(x.file("z.csv", "Name;Kunde seit;um\nMeier;01.02.2003;10:30\n"));
+        x.map(0, "kunde.NAME");
+        x.map(1, "kunde.AUFGENOMMEN_AM");
+        x.map(2, "kunde.AUFGENOMMEN_AM");
+        platform::ScopedScriptedDialogs d;
+        f->b_importClick();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f->importierteZeilen(), 1);
+        QCOMPARE(dm->scalar("select aufgenommen_am from kunden where kndnr = 1").toDateTime(),
+                 QDateTime(QDate(2003, 2, 1), QTime(10, 30), Qt::UTC));
+    }
+
     void keyColumnStopsAtFirstRow() {
         Fixture x;
         Tfrm_datenimport* f = x.f;
