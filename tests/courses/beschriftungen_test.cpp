@@ -83,6 +83,7 @@ private slots:
                                               "e_alle_x_tage", "Button1",
                                               "DBGrid2", "mc_kursterminplaner", "DBGrid3",
                                               "DBGrid1", "DBMemo2", "b_add_teilnehmer", "bb_del_teilnehmer", "BitBtn4",
+                                              "bb_rechnung_erstellen",
                                               "dbg_dokumente", "bb_anzeigen", "bb_this_dok_print",
                                               "BitBtn1", "BitBtn2", "BitBtn3", "BitBtn5"};
     }
