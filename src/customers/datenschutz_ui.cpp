@@ -75,6 +75,7 @@ bool importOffen() {
 void datenNeuLesen(Tdm& dm) {
     for (db::Dataset* ds : {static_cast<db::Dataset*>(dm.ibt_kunde), static_cast<db::Dataset*>(dm.ibt_kunde_hunde),
                             static_cast<db::Dataset*>(dm.ibt_hundetagebuch), static_cast<db::Dataset*>(dm.ibt_hunde),
+                            static_cast<db::Dataset*>(dm.ibt_hundesuche_tagebuch),
                             static_cast<db::Dataset*>(dm.ibq_aktive_kurse), static_cast<db::Dataset*>(dm.ibq_teilnehmer),
                             static_cast<db::Dataset*>(dm.ibt_teilnehmeredit), static_cast<db::Dataset*>(dm.ibt_kurstermine),
                             static_cast<db::Dataset*>(dm.ibq_kursedestages)})
@@ -136,14 +137,11 @@ bool datenauskunft(Tdm& dm, int kndnr, QWidget* parent) {
         return false;
     }
     const QString name = bezeichnung(kndnr, a.kunde);
-    // The documents folder may not exist yet on a fresh desktop.
-    const QString ordner = datenschutz::dokumentenordner();
-    QDir().mkpath(ordner);
-    const QString vorschlag = QDir(ordner)
-                                  .filePath(datenschutz::dateiname(kndnr, QDate::currentDate()) + QStringLiteral(".json"));
-    QString json = platform::dialogs().saveFileName(QStringLiteral("Datenauskunft für ") + name + QStringLiteral(" speichern"),
-                                                    vorschlag, QStringLiteral("JSON-Dateien (*.json)"), QString(),
-                                                    QStringLiteral("json"));
+    // In the documents folder (made when a fresh desktop has none yet).
+    QString json = platform::dialogs().saveFileIn(
+        QStringLiteral("Datenauskunft für ") + name + QStringLiteral(" speichern"), datenschutz::dokumentenordner(),
+        datenschutz::dateiname(kndnr, QDate::currentDate()) + QStringLiteral(".json"),
+        QStringLiteral("JSON-Dateien (*.json)"), QString(), QStringLiteral("json"));
     if (json.isEmpty()) return false;
     const QFileInfo info(json);
     const QString pdf = info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "customers/hundefelder.h"
+#include "customers/tagebuchseite.h"
 #include "data/kundensuche.h"
 #include "data/datenmodul.h"
 #include "db/error.h"
@@ -145,21 +146,12 @@ Tfrm_hunde::Tfrm_hunde(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data)
     auto* av = new QVBoxLayout(ts_anamesebogen);
     av->setContentsMargins(0, 0, 0, 0);
     av->addWidget(buildAnamnese());
-    auto* tv = new QVBoxLayout(TabSheet1);
-    tv->setContentsMargins(0, 0, 0, 0);
-    dbg_tagebuch = new widgets::DbGrid(TabSheet1);
-    dbg_tagebuch->setObjectName(QStringLiteral("dbg_tagebuch"));
-    widgets::DbGridColumn art = spalte(QStringLiteral("TERMINART"), QString(), 14);
-    art.pickList = {QStringLiteral("Einzelstunde"), QStringLiteral("Welpenkurs"), QStringLiteral("Junghundekurs"),
-                    QStringLiteral("Gruppenkurs")};
-    dbg_tagebuch->setColumns({spalte(QStringLiteral("DATUM"), QString(), 11), art,
-                              spalte(QStringLiteral("GEPLANT"), QString(), 28),
-                              spalte(QStringLiteral("DURCHGEFUEHRT"), QString(), 28),
-                              spalte(QStringLiteral("BEURTEILUNG"), QString(), 28),
-                              spalte(QStringLiteral("VORAUSPLANUNG"), QString(), 28)});
-    dbg_tagebuch->confirmDelete = loeschenBestaetigt;
-    dbg_tagebuch->setDataSource(m_dm.ds_hunde_tagebuch);
-    tv->addWidget(dbg_tagebuch);
+    // The diary of the dog shown here, not of the customer window's dog.
+    const tagebuchseite::Tagebuchseite tagebuch =
+        tagebuchseite::bauen(TabSheet1, m_dm.ds_hundesuche_tagebuch, loeschenBestaetigt);
+    dbg_tagebuch = tagebuch.grid;
+    DBNavigator4 = tagebuch.navigator;
+    lb_tagebuchhinweis = tagebuch.hinweis;
     uv->addWidget(PageControl1, 1);
     Splitter1->addWidget(unten);
     Splitter1->setStretchFactor(0, 2);
@@ -302,11 +294,16 @@ void Tfrm_hunde::buildVerhalten(const Fragebogen& f) {
 void Tfrm_hunde::FormCreate() { dbcb_rasse->setItems(rassen_fuer_fenster(false)); }
 
 void Tfrm_hunde::datenOeffnen() {
-    // All dogs.
-    oeffnen({m_dm.ibt_hunde});
+    // All dogs, and the diary of the dog shown.
+    oeffnen({m_dm.ibt_hunde, m_dm.ibt_hundesuche_tagebuch});
 }
 
 bool Tfrm_hunde::check_sichern() {
+    // The diary's row before its dog.
+    if (m_dm.ibt_hundesuche_tagebuch->isActive() &&
+        !platform::sichern(*m_dm.ibt_hundesuche_tagebuch, platform::Daten::Hundedaten, platform::Icon::Warning,
+                           platform::Abbruch::Still))
+        return false;
     return platform::sichern(*m_dm.ibt_hunde, platform::Daten::Hundedaten, platform::Icon::Warning,
                              platform::Abbruch::Still);
 }

@@ -13,6 +13,7 @@ class Fragebogen;
 }
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -57,7 +58,10 @@ public:
     QGroupBox* GroupBox6 = nullptr;
     QGroupBox* GroupBox4 = nullptr;
     QGroupBox* GroupBox5 = nullptr;
+    // The "Trainingsprotokoll" page: the diary of the dog shown here.
     widgets::DbGrid* dbg_tagebuch = nullptr;
+    widgets::DbNavigator* DBNavigator4 = nullptr;
+    QLabel* lb_tagebuchhinweis = nullptr;
 
     // --- handlers ---
     void FormCreate();

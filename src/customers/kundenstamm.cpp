@@ -27,6 +27,7 @@
 #include "data/kundensuche.h"
 #include "customers/offeneposten.h"
 #include "customers/qr_kundenkarte.h"
+#include "customers/tagebuchseite.h"
 #include "data/datenmodul.h"
 #include "db/error.h"
 #include "platform/application.h"
@@ -511,47 +512,10 @@ void Tfrm_kunden::buildHundeSeite() {
     qb->setContentsMargins(0, 0, 0, 0);
     qb->addWidget(buildAnamnesebogen());
 
-    auto* tb = new QVBoxLayout(TabSheet1);
-    tb->setContentsMargins(0, 0, 0, 0);
-    dbg_tagebuch = new widgets::DbGrid(TabSheet1);
-    dbg_tagebuch->setObjectName(QStringLiteral("dbg_tagebuch"));
-    widgets::DbGridColumn datum = spalte(QStringLiteral("DATUM"), QString(), 11);
-    widgets::DbGridColumn art = spalte(QStringLiteral("TERMINART"));
-    art.pickList = {QStringLiteral("Einzelstunde"), QStringLiteral("Welpenkurs"), QStringLiteral("Junghundekurs"),
-                    QStringLiteral("Gruppenkurs")};
-    art.widthChars = 14;
-    auto text = [](const char* f) { return spalte(QString::fromLatin1(f), QString(), 28); };
-    dbg_tagebuch->setColumns({datum, art, text("GEPLANT"), text("DURCHGEFUEHRT"), text("BEURTEILUNG"),
-                              text("VORAUSPLANUNG")});
-    dbg_tagebuch->confirmDelete = loeschenBestaetigt;
-    dbg_tagebuch->setDataSource(m_dm.ds_hunde_tagebuch);
-    dbg_tagebuch->onKeyPress = [this](QChar& ch) { dbg_tagebuchKeyPress(ch); };
-
-    // How a new entry comes into the diary: the navigator's "+" beside a hint.
-    auto* leiste = new QWidget(TabSheet1);
-    leiste->setObjectName(QStringLiteral("pn_tagebuch"));
-    auto* hl = new QHBoxLayout(leiste);
-    hl->setContentsMargins(2, 2, 2, 2);
-    DBNavigator4 = new DbNavigator(leiste);
-    DBNavigator4->setObjectName(QStringLiteral("DBNavigator4"));
-    DBNavigator4->setVisibleButtons(DbNavigator::Insert | DbNavigator::Delete | DbNavigator::Post |
-                                    DbNavigator::Cancel);
-    DBNavigator4->setHint(DbNavigator::Insert, QStringLiteral("Neuer Eintrag im Trainingsprotokoll"));
-    DBNavigator4->setHint(DbNavigator::Delete, QStringLiteral("Eintrag löschen"));
-    DBNavigator4->setHint(DbNavigator::Post, QStringLiteral("Eintrag speichern"));
-    DBNavigator4->setHint(DbNavigator::Cancel, QStringLiteral("Änderung am Eintrag verwerfen"));
-    DBNavigator4->setShowHints(true);
-    DBNavigator4->setDataSource(m_dm.ds_hunde_tagebuch);
-    navigatorOhneFokus(DBNavigator4);
-    lb_tagebuchhinweis = new QLabel(
-        QStringLiteral("Neuer Eintrag: auf + klicken oder in der letzten Zeile die Taste Pfeil nach unten drücken."),
-        leiste);
-    lb_tagebuchhinweis->setObjectName(QStringLiteral("lb_tagebuchhinweis"));
-    lb_tagebuchhinweis->setWordWrap(true);
-    hl->addWidget(DBNavigator4);
-    hl->addWidget(lb_tagebuchhinweis, 1);
-    tb->addWidget(leiste);
-    tb->addWidget(dbg_tagebuch, 1);
+    const tagebuchseite::Tagebuchseite tagebuch = tagebuchseite::bauen(TabSheet1, m_dm.ds_hunde_tagebuch, loeschenBestaetigt);
+    dbg_tagebuch = tagebuch.grid;
+    DBNavigator4 = tagebuch.navigator;
+    lb_tagebuchhinweis = tagebuch.hinweis;
 }
 
 QWidget* Tfrm_kunden::buildAnamnesebogen() {
@@ -940,28 +904,6 @@ void Tfrm_kunden::DBEdit26KeyPress(QChar& ch) { dbc_anredeKeyPress(ch); }
 
 // ---------------------------------------------------------------------------
 // Diary date keys
-
-void Tfrm_kunden::dbg_tagebuchKeyPress(QChar& ch) {
-    if (dbg_tagebuch->selectedFieldName().compare(QLatin1String("DATUM"), Qt::CaseInsensitive) != 0) return;
-    if (ch == QLatin1Char(',')) {
-        ch = QLatin1Char('.');
-        return;
-    }
-    if (ch != QLatin1Char('+') && ch != QLatin1Char('-')) return;
-    const int tage = ch == QLatin1Char('+') ? 1 : -1;
-    // The step replaces the character: it never reaches the cell.
-    ch = QChar();
-    db::Dataset* d = m_dm.ibt_hundetagebuch;
-    guarded([&] {
-        if (!d->isActive()) return;
-        // A date typed into the open cell counts first.
-        if (dbg_tagebuch->cellEditor()) dbg_tagebuch->commitEditor();
-        d->edit();
-        db::Field* f = d->fieldByName(QStringLiteral("DATUM"));
-        if (f->isNull()) return;
-        f->setAsDateTime(f->asDateTime().addDays(tage));
-    });
-}
 
 // ---------------------------------------------------------------------------
 // Sections of "Verhalten des Hundes"

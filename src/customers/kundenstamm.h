@@ -154,7 +154,6 @@ public:
     void DBEdit26KeyPress(QChar& ch);
     void bb_kndkarte_druckenClick();
     void bb_kndliste_druckenClick();
-    void dbg_tagebuchKeyPress(QChar& ch);
     // Inner sections of "Verhalten des Hundes": i is 0 (5a) to 5 (5f).
     void verhaltenExpand(int i);
     void verhaltenCollapse(int i);

@@ -791,10 +791,11 @@ bool createBackupInteractive(Tdm& dm) {
     // Posted changes belong into the backup: first every pending edit.
     if (!dm.finishPendingEdits()) return false;
 
+    // The folder only for the user (backups hold every customer's data).
     const QString dir = backupDirectory();
     platform::privateDirectory(dir);
-    const QString file = platform::dialogs().saveFileName(
-        QStringLiteral("Datensicherung erstellen"), QDir(dir).filePath(backupFileName(QDate::currentDate())),
+    const QString file = platform::dialogs().saveFileIn(
+        QStringLiteral("Datensicherung erstellen"), dir, backupFileName(QDate::currentDate()),
         QStringLiteral("Datensicherungen (*.fbk);;Alle Dateien (*)"), QStringLiteral("Sichern"),
         QStringLiteral("fbk"));
     if (file.isEmpty()) return false;

@@ -64,6 +64,10 @@ Tdm::Tdm(QObject* parent) : QObject(parent) {
     ibt_hundetagebuch->setIndexFieldNames("HUNDNR");
     ibt_hunde = table("ibt_hunde", "HUNDE", &ds_hunde, "ds_hunde");
     ibt_hunde->setExcludedFieldNames({QStringLiteral("GEBOREN_AM")});
+    ibt_hundesuche_tagebuch =
+        table("ibt_hundesuche_tagebuch", "HUNDE_TAGEBUCH", &ds_hundesuche_tagebuch, "ds_hundesuche_tagebuch");
+    ibt_hundesuche_tagebuch->setMasterSource(ds_hunde, "HUNDNR", "HUNDNR");
+    ibt_hundesuche_tagebuch->setIndexFieldNames("HUNDNR");
     ibt_systemdaten = table("ibt_systemdaten", "SYSTEMDATEN", &ds_systemdaten, "ds_systemdaten");
     ibt_trainer = table("ibt_trainer", "TRAINER", &ds_trainer, "ds_trainer");
     ibt_kurse = table("ibt_kurse", "KURSE", &ds_kurse, "ds_kurse");
@@ -195,15 +199,17 @@ void Tdm::setupFields() {
                        {"NAME", "Name"},
                        {"RASSE", "Rasse"}});
     };
-    ibt_hundetagebuch->onFieldsCreated = [](Dataset* d) {
-        applyProps(d, {{"HUNDNR", nullptr, "00"},
-                       {"DATUM", "Datum"},
-                       {"TERMINART", "Terminart"},
-                       {"GEPLANT", "Geplant"},
-                       {"DURCHGEFUEHRT", "Durchgeführt"},
-                       {"BEURTEILUNG", "Beurteilung"},
-                       {"VORAUSPLANUNG", "Vorausplanung"}});
-    };
+    // Both diaries show their columns alike.
+    for (Table* tagebuch : {ibt_hundetagebuch, ibt_hundesuche_tagebuch})
+        tagebuch->onFieldsCreated = [](Dataset* d) {
+            applyProps(d, {{"HUNDNR", nullptr, "00"},
+                           {"DATUM", "Datum"},
+                           {"TERMINART", "Terminart"},
+                           {"GEPLANT", "Geplant"},
+                           {"DURCHGEFUEHRT", "Durchgeführt"},
+                           {"BEURTEILUNG", "Beurteilung"},
+                           {"VORAUSPLANUNG", "Vorausplanung"}});
+        };
     ibt_trainer->onFieldsCreated = [](Dataset* d) {
         applyProps(d, {{"TRAINERNR", "Nr.", "00", true},
                        {"KURZZEICHEN", "Kurzzeichen"},
@@ -308,6 +314,7 @@ void Tdm::setupEvents() {
     ibt_kunde_hunde->afterInsert = [this](Dataset* d) { ibt_kunde_hundeAfterInsert(d); };
     connect(ds_kunde_hunde, &DataSource::dataChange, this, [this](Field* f) { ds_kunde_hundeDataChange(f); });
     ibt_hundetagebuch->afterInsert = [this](Dataset* d) { ibt_hundetagebuchAfterInsert(d); };
+    ibt_hundesuche_tagebuch->afterInsert = [this](Dataset* d) { ibt_hundesuche_tagebuchAfterInsert(d); };
     ibt_hunde->afterInsert = [this](Dataset* d) {
         // The dog search offers no command that inserts. A row inserted here
         // anyway gets what a new dog gets: its number and the intake date
@@ -373,7 +380,7 @@ bool Tdm::DataModuleCreate() {
 }
 
 QList<Dataset*> Tdm::datasetsDetailsFirst() {
-    Dataset* const order[] = {ibt_hundetagebuch, ibt_kunde_hunde, ibt_kunde, ibt_hunde,
+    Dataset* const order[] = {ibt_hundetagebuch, ibt_kunde_hunde, ibt_kunde, ibt_hundesuche_tagebuch, ibt_hunde,
                               ibt_teilnehmeredit, ibq_teilnehmer, ibq_aktive_kurse, ibt_kurstermine,
                               IBT_kursdokumente, ibt_kurse, ibt_trainer, ibt_dokumente,
                               ibt_vorlagen_kurstermine, ibt_vorlagen_kurse, ibt_notizblock,
@@ -634,11 +641,20 @@ void Tdm::ibt_kunde_hundeAfterInsert(Dataset* d) {
     d->fieldByName(QStringLiteral("ANAMESE_AUFGENOMMEN_AM"))->setAsDateTime(currentDateTime());
 }
 
-void Tdm::ibt_hundetagebuchAfterInsert(Dataset* d) {
-    d->fieldByName(QStringLiteral("HUNDNR"))->setValue(ibt_kunde_hunde->fieldByName(QStringLiteral("HUNDNR"))->value());
+namespace {
+
+// A new diary row belongs to the dog current in `hund` and is dated today.
+void neuerTagebucheintrag(Dataset* d, Dataset* hund) {
+    d->fieldByName(QStringLiteral("HUNDNR"))->setValue(hund->fieldByName(QStringLiteral("HUNDNR"))->value());
     d->fieldByName(QStringLiteral("DATUM"))
         ->setAsString(fmt::formatDateTime(currentDateTime(), QStringLiteral("dd.mm.yyyy")));
 }
+
+}  // namespace
+
+void Tdm::ibt_hundetagebuchAfterInsert(Dataset* d) { neuerTagebucheintrag(d, ibt_kunde_hunde); }
+
+void Tdm::ibt_hundesuche_tagebuchAfterInsert(Dataset* d) { neuerTagebucheintrag(d, ibt_hunde); }
 
 void Tdm::ibt_trainerAfterInsert(Dataset* d) {
     d->fieldByName(QStringLiteral("TRAINERNR"))

@@ -117,6 +117,10 @@ public:
     db::DataSource* ds_hunde_tagebuch = nullptr;
     db::Table* ibt_hunde = nullptr;
     db::DataSource* ds_hunde = nullptr;
+    // The diary of the dog current in the dog search (ibt_hunde), beside the
+    // customer window's diary of its current dog (ibt_hundetagebuch).
+    db::Table* ibt_hundesuche_tagebuch = nullptr;
+    db::DataSource* ds_hundesuche_tagebuch = nullptr;
     db::Table* ibt_systemdaten = nullptr;
     db::DataSource* ds_systemdaten = nullptr;
     db::Table* ibt_trainer = nullptr;
@@ -163,6 +167,7 @@ public:
     void ibt_kunde_hundeBeforeInsert(db::Dataset* ds);
     void ibt_kunde_hundeAfterInsert(db::Dataset* ds);
     void ibt_hundetagebuchAfterInsert(db::Dataset* ds);
+    void ibt_hundesuche_tagebuchAfterInsert(db::Dataset* ds);
     void ibt_trainerAfterInsert(db::Dataset* ds);
     void ibt_kurseAfterInsert(db::Dataset* ds);
     void ibt_kurseCalcFields(db::Dataset* ds);

@@ -3,7 +3,9 @@
 #include "paths.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -20,6 +22,12 @@ bool offers(Buttons buttons, Answer answer) {
     case Answer::Abbrechen: return buttons != Buttons::JaNein;
     }
     return false;
+}
+
+QString Dialogs::saveFileIn(const QString& caption, const QString& folder, const QString& name,
+                            const QString& filter, const QString& acceptLabel, const QString& defaultSuffix) {
+    QDir().mkpath(folder);
+    return showSaveFile(caption, QDir(folder).filePath(name), filter, acceptLabel, defaultSuffix);
 }
 
 namespace {
@@ -147,7 +155,17 @@ std::unique_ptr<QFileDialog> QtDialogs::buildFileDialog(bool save, const QString
     // which a desktop's own dialog would ignore.
     dlg->setOption(QFileDialog::DontUseNativeDialog, true);
     if (!caption.isEmpty()) dlg->setWindowTitle(caption);
-    if (!dir.isEmpty()) dlg->setDirectory(mapPath(dir));
+    if (!dir.isEmpty()) {
+        // A folder is where the dialog opens; a file path (that need not
+        // exist) opens its folder with the file's name filled in.
+        const QFileInfo ort(mapPath(dir));
+        if (ort.isDir()) {
+            dlg->setDirectory(ort.absoluteFilePath());
+        } else {
+            dlg->setDirectory(ort.absolutePath());
+            dlg->selectFile(ort.fileName());
+        }
+    }
     if (!filter.isEmpty()) dlg->setNameFilter(qtFilter(filter));
     dlg->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

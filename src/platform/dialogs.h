@@ -57,11 +57,21 @@ public:
                          const QString& defaultSuffix = QString()) {
         return showOpenFile(caption, dir, filter, acceptLabel, defaultSuffix);
     }
+    // Save-file dialog. `dir` is the folder it opens in, or a file path: the
+    // dialog then opens in that file's folder with its name filled in.
     QString saveFileName(const QString& caption = QString(), const QString& dir = QString(),
                          const QString& filter = QString(), const QString& acceptLabel = QString(),
                          const QString& defaultSuffix = QString()) {
         return showSaveFile(caption, dir, filter, acceptLabel, defaultSuffix);
     }
+    // The save dialog of a file the program proposes: it opens in `folder`
+    // (made first when it is missing) with `name` filled in; the user may
+    // change both. Returns the chosen file, empty when cancelled.
+    //   dialogs().saveFileIn("Datensicherung erstellen", dataDirectory() + "/sicherungen",
+    //                        "kynovia-2026-12-11.fbk", "Datensicherungen (*.fbk)", "Sichern", "fbk");
+    QString saveFileIn(const QString& caption, const QString& folder, const QString& name,
+                       const QString& filter = QString(), const QString& acceptLabel = QString(),
+                       const QString& defaultSuffix = QString());
 
     // The application's standard error box: the error text, title "Kynovia",
     // error icon, OK.

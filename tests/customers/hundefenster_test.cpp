@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "customers/hundefelder.h"
 #include "data/kundensuche.h"
@@ -310,6 +311,55 @@ private slots:
         QTest::mouseClick(h->bb_zumkunden, Qt::LeftButton);
         QCOMPARE(dm->ibt_kunde->fieldByName("KNDNR")->asInteger(), 2);
         QCOMPARE(dm->ibt_kunde_hunde->fieldByName("HUNDNR")->asInteger(), 3);
+        KYN_VERIFY_DIALOGS(f.dialoge);
+    }
+
+    // The dog search's "Trainingsprotokoll" is the diary of the dog shown
+    // there, whatever dog the customer window shows; its "+" adds a row to
+    // that dog.
+    void diaryOfTheDogShown() {
+        MitHauptfenster f;
+        f.exec("insert into hunde_tagebuch (hundnr, datum, terminart, geplant) values (3, \"02.06.2023\", "
+               "\"Einzelstunde\", \"Begegnungen\")");
+        f.haupt->kundenanzeigen(Fenstermodus::Bearbeiten);
+        QVERIFY(dm->ibt_kunde->locate("KNDNR", 1));
+        QVERIFY(dm->ibt_kunde_hunde->locate("HUNDNR", 1));
+        f.haupt->hundeanzeigen(Fenstermodus::Suchen);
+        Tfrm_hunde* h = frm_hunde;
+        QVERIFY(dm->ibt_hunde->locate("HUNDNR", 3));
+        h->PageControl1->setCurrentWidget(h->TabSheet1);
+        QApplication::processEvents();
+        auto zeilen = [](widgets::DbGrid* g) {
+            QStringList r;
+            for (int i = 0; i < g->datasetModel()->rowCount(); ++i)
+                r << g->datasetModel()->index(i, 2).data().toString();
+            return r;
+        };
+        QCOMPARE(zeilen(h->dbg_tagebuch), QStringList{"Begegnungen"});
+        // The customer window still shows Balu's diary.
+        QCOMPARE(zeilen(frm_kunden->dbg_tagebuch), (QStringList{"Leinenführigkeit", "Rückruf"}));
+        // Another dog in the dog search, another diary.
+        QVERIFY(dm->ibt_hunde->locate("HUNDNR", 2));
+        QCOMPARE(zeilen(h->dbg_tagebuch), QStringList{});
+        QVERIFY(dm->ibt_hunde->locate("HUNDNR", 3));
+        QCOMPARE(zeilen(h->dbg_tagebuch), QStringList{"Begegnungen"});
+
+        // The same "+" and hint as in the customer window.
+        QVERIFY(h->lb_tagebuchhinweis->isVisible());
+        QCOMPARE(h->lb_tagebuchhinweis->text(), QStringLiteral("Neuer Eintrag: auf + klicken oder in der letzten "
+                                                               "Zeile die Taste Pfeil nach unten drücken."));
+        QToolButton* plus = h->DBNavigator4->button(DbNavigator::Insert);
+        QVERIFY(plus->isVisible() && plus->isEnabled());
+        QCOMPARE(plus->toolTip(), QStringLiteral("Neuer Eintrag im Trainingsprotokoll"));
+        QTest::mouseClick(plus, Qt::LeftButton);
+        QCOMPARE(dm->ibt_hundesuche_tagebuch->state(), db::DatasetState::Insert);
+        dm->ibt_hundesuche_tagebuch->fieldByName("GEPLANT")->setAsString("Neu in der Hundesuche");
+        QTest::mouseClick(h->DBNavigator4->button(DbNavigator::Post), Qt::LeftButton);
+        QCOMPARE(f.wert("select hundnr from hunde_tagebuch where geplant = 'Neu in der Hundesuche'").toInt(), 3);
+        QCOMPARE(f.wert("select datum from hunde_tagebuch where geplant = 'Neu in der Hundesuche'").toDateTime().date(),
+                 QDate::currentDate());
+        QCOMPARE(zeilen(h->dbg_tagebuch), (QStringList{"Begegnungen", "Neu in der Hundesuche"}));
+        QCOMPARE(zeilen(frm_kunden->dbg_tagebuch), (QStringList{"Leinenführigkeit", "Rückruf"}));
         KYN_VERIFY_DIALOGS(f.dialoge);
     }
 

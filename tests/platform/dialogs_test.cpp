@@ -1,5 +1,8 @@
 // The dialog seam: the scripted double that tests use, and the real boxes.
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -216,6 +219,42 @@ private slots:
         QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
         QCOMPARE(save->windowTitle(), QStringLiteral("Speichern unter"));
         QCOMPARE(save->nameFilters(), QStringList({"CSV-Dateien (*.csv)"}));
+    }
+
+    // A file path as the place: the dialog opens in its folder with the
+    // name filled in (the folder need not hold the file yet); a folder is
+    // only where it opens.
+    void fileDialogProposesFolderAndName() {
+        QTemporaryDir tmp;
+        const QString ordner = tmp.path() + "/sicherungen";
+        QVERIFY(QDir().mkpath(ordner));
+        const QString datei = ordner + "/kynovia-2026-12-11.fbk";
+        auto save = platform::QtDialogs::buildFileDialog(true, "Datensicherung erstellen", datei,
+                                                         "Datensicherungen (*.fbk)", "Sichern", "fbk");
+        QCOMPARE(QDir(save->directory()).absolutePath(), QDir(ordner).absolutePath());
+        QCOMPARE(save->selectedFiles(), QStringList{datei});
+        auto nurOrdner = platform::QtDialogs::buildFileDialog(true, "Speichern", ordner, QString(), QString(),
+                                                              QString());
+        QCOMPARE(QDir(nurOrdner->directory()).absolutePath(), QDir(ordner).absolutePath());
+    }
+
+    // The helper of the proposed files: the folder is made and the dialog
+    // gets folder and name as one path.
+    void saveFileInProposesFolderAndName() {
+        QTemporaryDir tmp;
+        const QString ordner = tmp.path() + "/neu/sicherungen";
+        platform::ScopedScriptedDialogs d;
+        d.expectSaveFile(ordner + "/anders.fbk");
+        QCOMPARE(platform::dialogs().saveFileIn("Datensicherung erstellen", ordner, "kynovia-2026-12-11.fbk",
+                                                "Datensicherungen (*.fbk)", "Sichern", "fbk"),
+                 ordner + "/anders.fbk");
+        QVERIFY(QFileInfo(ordner).isDir());
+        QCOMPARE(d.shown().size(), 1);
+        QCOMPARE(d.shown().first().kind, platform::BoxKind::SaveFile);
+        QCOMPARE(d.shown().first().text, QStringLiteral("Datensicherung erstellen"));
+        QCOMPARE(d.shown().first().dir, ordner + "/kynovia-2026-12-11.fbk");
+        QCOMPARE(d.shown().first().acceptLabel, QStringLiteral("Sichern"));
+        KYN_VERIFY_DIALOGS(d);
     }
 
     void filters_data() {

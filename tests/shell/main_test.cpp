@@ -50,7 +50,7 @@ namespace {
 // in its order; datasetsOfEachWindow checks the real windows against it.
 const QMap<WindowKind, QStringList> datenJeFenster = {
     {WindowKind::Kunden, {"ibt_kunde", "ibt_kunde_hunde", "ibt_hundetagebuch"}},
-    {WindowKind::Hunde, {"ibt_hunde"}},
+    {WindowKind::Hunde, {"ibt_hunde", "ibt_hundesuche_tagebuch"}},
     {WindowKind::Kurse, {"ibt_kurse", "ibt_kurstermine", "ibt_trainer"}},
     {WindowKind::Beratungen, {"ibt_kunde", "ibt_kurstermine", "ibt_trainer"}},
     {WindowKind::Trainer, {"ibt_trainer"}},
