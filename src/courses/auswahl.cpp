@@ -14,7 +14,7 @@
 #include "db/datasource.h"
 #include "db/field.h"
 
-QPointer<Tfrm_auswahl> frm_auswahl;
+platform::BeiBedarf<Tfrm_auswahl> frm_auswahl;
 
 using namespace db;
 

@@ -7,6 +7,7 @@
 // label of each field by position (the column titles); exec() the dialog;
 // on QDialog::Accepted read the chosen row from the fields of `ibq_suche`,
 // which stays open and current on that row.
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
@@ -63,7 +64,7 @@ private:
 };
 
 // The program-wide reference to the pick-list dialog.
-extern QPointer<Tfrm_auswahl> frm_auswahl;
+extern platform::BeiBedarf<Tfrm_auswahl> frm_auswahl;
 
 // Lets the data module ask for a row through `frm_auswahl` (the document
 // of a new course-document row).

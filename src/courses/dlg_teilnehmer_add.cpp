@@ -16,7 +16,7 @@
 #include "platform/application.h"
 #include "widgets/dbgrid.h"
 
-QPointer<Tfrm_teilnehmer_add> frm_teilnehmer_add;
+platform::BeiBedarf<Tfrm_teilnehmer_add> frm_teilnehmer_add;
 
 using platform::guarded;
 

@@ -6,6 +6,7 @@
 //
 // The dialog lives for the whole run; its search text and its last statement
 // survive between showings.
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -64,4 +65,4 @@ private:
 };
 
 // The program-wide reference to the dialog; created at start.
-extern QPointer<Tfrm_teilnehmer_add> frm_teilnehmer_add;
+extern platform::BeiBedarf<Tfrm_teilnehmer_add> frm_teilnehmer_add;

@@ -9,7 +9,7 @@
 #include "db/field.h"
 #include "report/reportpaint.h"
 
-QPointer<Tfrm_qr_teilnehmerliste> frm_qr_teilnehmerliste;
+platform::BeiBedarf<Tfrm_qr_teilnehmerliste> frm_qr_teilnehmerliste;
 
 using report::Align;
 using report::Band;

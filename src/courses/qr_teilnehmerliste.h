@@ -8,6 +8,7 @@
 // course of `ibt_kurse`, its participants `ibq_teilnehmer` from the first to
 // the last row (and leaves them on the last), and each participant's own row
 // `ibt_teilnehmeredit` for the comment.
+#include "platform/beibedarf.h"
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
@@ -44,4 +45,4 @@ private:
 
 // The program-wide reference to the report form (made by Programm); empty
 // until it exists.
-extern QPointer<Tfrm_qr_teilnehmerliste> frm_qr_teilnehmerliste;
+extern platform::BeiBedarf<Tfrm_qr_teilnehmerliste> frm_qr_teilnehmerliste;

@@ -9,7 +9,7 @@
 #include "db/field.h"
 #include "report/reportpaint.h"
 
-QPointer<Tfrm_qr_terminliste> frm_qr_terminliste;
+platform::BeiBedarf<Tfrm_qr_terminliste> frm_qr_terminliste;
 
 using report::Align;
 using report::Band;

@@ -7,6 +7,7 @@
 // The report reads the data module's datasets where they stand: the current
 // course of `ibt_kurse` and its dates `ibt_kurstermine` from the first to the
 // last row (and leaves them on the last).
+#include "platform/beibedarf.h"
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
@@ -40,4 +41,4 @@ private:
 
 // The program-wide reference to the report form (made by Programm); empty
 // until it exists.
-extern QPointer<Tfrm_qr_terminliste> frm_qr_terminliste;
+extern platform::BeiBedarf<Tfrm_qr_terminliste> frm_qr_terminliste;

@@ -12,7 +12,7 @@
 #include "db/statement.h"
 #include "report/reportpaint.h"
 
-QPointer<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;
+platform::BeiBedarf<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;
 
 using report::Align;
 using report::Band;

@@ -7,6 +7,7 @@
 // The report reads the data module's customer table `ibt_kunde`, its dogs
 // `ibt_kunde_hunde` (which follow the current customer) and the school's
 // master data `ibt_systemdaten` where they stand.
+#include "platform/beibedarf.h"
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
@@ -91,4 +92,4 @@ private:
 
 // The program-wide reference to the report form (made by Programm); empty
 // until it exists.
-extern QPointer<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;
+extern platform::BeiBedarf<Tfrm_qr_kundenkarte> frm_qr_kundenkarte;

@@ -5,7 +5,7 @@
 #include "platform/application.h"
 #include "platform/settings.h"
 
-QPointer<Tdmtp> dmtp;
+platform::BeiBedarf<Tdmtp> dmtp;
 TerminplanerEinstellungen terminplaner_einstellungen;
 
 using namespace db;

@@ -10,6 +10,7 @@
 // through the data module included); a write starts the snapshot "nowait"
 // write transaction, which is committed when control is back in the event
 // loop.
+#include "platform/beibedarf.h"
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -66,4 +67,4 @@ private:
 };
 
 // The program-wide reference to the planner data module.
-extern QPointer<Tdmtp> dmtp;
+extern platform::BeiBedarf<Tdmtp> dmtp;

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <iterator>
 
@@ -424,56 +426,11 @@ void exec(db::Connection& c, db::Transaction& t, const QString& sql) {
     s.execute();
 }
 
-bool tableExists(db::Connection& c, db::Transaction& t, const QString& table) {
-    db::Statement s(&c, &t);
-    s.prepare(QStringLiteral("select count(*) from rdb$relations where rdb$relation_name = ?"));
-    s.setParam(0, table);
-    s.open();
-    bool found = s.fetch() && s.value(0).toInt() > 0;
-    s.close();
-    return found;
-}
-
-bool columnExists(db::Connection& c, db::Transaction& t, const QString& table, const QString& column) {
-    db::Statement s(&c, &t);
-    s.prepare(QStringLiteral("select count(*) from rdb$relation_fields "
-                             "where rdb$relation_name = ? and rdb$field_name = ?"));
-    s.setParam(0, table);
-    s.setParam(1, column);
-    s.open();
-    bool found = s.fetch() && s.value(0).toInt() > 0;
-    s.close();
-    return found;
-}
-
 struct IndexInfo {
     QString name;
     bool descending = false;
     QStringList segments;
 };
-
-QList<IndexInfo> indexesOf(db::Connection& c, db::Transaction& t, const QString& table) {
-    db::Statement s(&c, &t);
-    s.prepare(QStringLiteral(
-        "select trim(i.rdb$index_name), i.rdb$index_type, trim(sg.rdb$field_name) "
-        "from rdb$indices i join rdb$index_segments sg on sg.rdb$index_name = i.rdb$index_name "
-        "where i.rdb$relation_name = ? "
-        "order by i.rdb$index_name, sg.rdb$field_position"));
-    s.setParam(0, table);
-    s.open();
-    QList<IndexInfo> out;
-    while (s.fetch()) {
-        const QString name = s.value(0).toString();
-        if (out.isEmpty() || out.last().name != name) {
-            IndexInfo info;
-            info.name = name;
-            info.descending = s.value(1).toInt() == 1;  // NULL or 0: ascending
-            out.append(info);
-        }
-        out.last().segments.append(s.value(2).toString());
-    }
-    return out;
-}
 
 bool indexNameTaken(db::Connection& c, db::Transaction& t, const QString& name) {
     db::Statement s(&c, &t);
@@ -498,20 +455,62 @@ QString freeIndexName(db::Connection& c, db::Transaction& t, const QString& want
 
 enum class Need { Descending, Lookup };
 
+// The columns and indexes of the user tables, read with two statements (the
+// start checks every index it needs; one statement per table and column
+// made that a noticeable part of the start).
+struct Catalog {
+    QSet<QString> columns;                     // "TABLE.COLUMN"
+    QHash<QString, QList<IndexInfo>> indexes;  // by table
+    bool hasTable(const QString& table) const { return tables.contains(table); }
+    QSet<QString> tables;
+};
+
+Catalog readCatalog(db::Connection& c, db::Transaction& t) {
+    Catalog k;
+    db::Statement s(&c, &t);
+    s.prepare(QStringLiteral("select trim(rdb$relation_name), trim(rdb$field_name) from rdb$relation_fields "
+                             "where coalesce(rdb$system_flag, 0) = 0"));
+    s.open();
+    while (s.fetch()) {
+        const QString table = s.value(0).toString();
+        k.tables.insert(table);
+        k.columns.insert(table + QLatin1Char('.') + s.value(1).toString());
+    }
+    s.prepare(QStringLiteral(
+        "select trim(i.rdb$relation_name), trim(i.rdb$index_name), i.rdb$index_type, trim(sg.rdb$field_name) "
+        "from rdb$indices i join rdb$index_segments sg on sg.rdb$index_name = i.rdb$index_name "
+        "where coalesce(i.rdb$system_flag, 0) = 0 "
+        "order by i.rdb$relation_name, i.rdb$index_name, sg.rdb$field_position"));
+    s.open();
+    while (s.fetch()) {
+        QList<IndexInfo>& list = k.indexes[s.value(0).toString()];
+        const QString name = s.value(1).toString();
+        if (list.isEmpty() || list.last().name != name) {
+            IndexInfo info;
+            info.name = name;
+            info.descending = s.value(2).toInt() == 1;  // NULL or 0: ascending
+            list.append(info);
+        }
+        list.last().segments.append(s.value(3).toString());
+    }
+    return k;
+}
+
 void ensureIndexes(db::Connection& connection, const IndexSpec* begin, const IndexSpec* end, Need need) {
     db::Transaction t(&connection);
     t.setDefaultAction(db::Transaction::DefaultAction::Rollback);
+    const Catalog catalog = readCatalog(connection, t);
     bool created = false;
     for (const IndexSpec* spec = begin; spec != end; ++spec) {
         const QString table = QString::fromLatin1(spec->table);
-        if (!tableExists(connection, t, table)) continue;
+        if (!catalog.hasTable(table)) continue;
         bool columnsPresent = true;
         for (const QString& col : spec->columns)
-            columnsPresent = columnsPresent && columnExists(connection, t, table, col);
+            columnsPresent = columnsPresent && catalog.columns.contains(table + QLatin1Char('.') + col);
         if (!columnsPresent) continue;
 
         bool present = false;
-        for (const IndexInfo& ix : indexesOf(connection, t, table)) {
+        for (const IndexInfo& ix : catalog.indexes.value(table)) {
             if (need == Need::Descending) {
                 // Exactly these columns in this order, descending.
                 present = ix.descending && ix.segments == spec->columns;

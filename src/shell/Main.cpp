@@ -42,6 +42,7 @@
 #include "shell/ressourcen.h"
 #include "shell/stammdaten.h"
 #include "widgets/captionpanel.h"
+#include "widgets/icon.h"
 
 using widgets::CaptionPanel;
 
@@ -130,7 +131,7 @@ void NavigatorTree::mouseReleaseEvent(QMouseEvent* e) {
 Tfrm_main::Tfrm_main(QWidget* parent) : QMainWindow(parent) {
     ressourcenLaden();
     setObjectName(QStringLiteral("frm_main"));
-    setWindowIcon(QIcon(QStringLiteral(":/kynovia.png")));
+    setWindowIcon(widgets::iconBeiBedarf(QStringLiteral(":/kynovia.png")));
     beenden = [] { QCoreApplication::quit(); };
 
     // FormCreate: caption and first status panel.
@@ -324,7 +325,7 @@ void Tfrm_main::buildMenus() {
     // on every window manager, so it sits at the right end of the menu row.
     JvaCaptionButton1 = new QToolButton(menuZeile);
     JvaCaptionButton1->setObjectName(QStringLiteral("JvaCaptionButton1"));
-    JvaCaptionButton1->setIcon(QIcon(QStringLiteral(":/icons/16/notizblock.png")));
+    JvaCaptionButton1->setIcon(widgets::iconBeiBedarf(QStringLiteral(":/icons/16/notizblock.png")));
     JvaCaptionButton1->setAutoRaise(true);
     JvaCaptionButton1->setToolTip(QStringLiteral("Notizblock"));
     JvaCaptionButton1->setStatusTip(QStringLiteral("Notizblock"));
@@ -361,10 +362,10 @@ void Tfrm_main::buildNavigator() {
     auto* h = new QHBoxLayout(leiste);
     h->setContentsMargins(2, 2, 2, 2);
     h->setSpacing(2);
-    JvHTButton2 = new QPushButton(QIcon(QStringLiteral(":/icons/16/hilfe.png")), QStringLiteral("Assistent"), leiste);
+    JvHTButton2 = new QPushButton(widgets::iconBeiBedarf(QStringLiteral(":/icons/16/hilfe.png")), QStringLiteral("Assistent"), leiste);
     JvHTButton2->setObjectName(QStringLiteral("JvHTButton2"));
     setHinweis(JvHTButton2, QStringLiteral("Ruft den Assistenten auf."));
-    JvHTButton1 = new QPushButton(QIcon(QStringLiteral(":/icons/16/inhalt.png")), QStringLiteral("Inhalt"), leiste);
+    JvHTButton1 = new QPushButton(widgets::iconBeiBedarf(QStringLiteral(":/icons/16/inhalt.png")), QStringLiteral("Inhalt"), leiste);
     JvHTButton1->setObjectName(QStringLiteral("JvHTButton1"));
     setHinweis(JvHTButton1, QStringLiteral("Zeigt die Hilfe im Assistenten an."));
     for (QPushButton* b : {JvHTButton2, JvHTButton1}) {
@@ -433,7 +434,8 @@ void Tfrm_main::buildTree() {
         {"Dokumente", "dokumente", {{"Verwaltung", "verwaltung"}}},
     };
     auto icon = [](const char* name) {
-        return QIcon(QStringLiteral(":/icons/16/") + QLatin1String(name) + QStringLiteral(".png"));
+        // Read when drawn: the entries of the collapsed groups are not drawn at the start.
+        return widgets::iconBeiBedarf(QStringLiteral(":/icons/16/") + QLatin1String(name) + QStringLiteral(".png"));
     };
     for (const Gruppe& g : baum) {
         auto* gi = new QTreeWidgetItem(tv_navigator, {QString::fromUtf8(g.text)});

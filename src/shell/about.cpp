@@ -12,7 +12,7 @@
 #include "shell/globals.h"
 #include "shell/ressourcen.h"
 
-QPointer<Tfrm_about> frm_about;
+platform::BeiBedarf<Tfrm_about> frm_about;
 
 namespace {
 const QColor kNavy(0x00, 0x00, 0x80);

@@ -1,6 +1,7 @@
 #pragma once
 // The about window: a scrolling line with the product's slogan, the maker's
 // contact lines and "Schliessen".
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QPointer>
 
@@ -45,4 +46,4 @@ public:
     void Button1Click();
 };
 
-extern QPointer<Tfrm_about> frm_about;
+extern platform::BeiBedarf<Tfrm_about> frm_about;

@@ -19,7 +19,7 @@
 #include "shell/ressourcen.h"
 #include "shell/wb_hilfe.h"
 
-QPointer<Tfrm_hilfesuche> frm_hilfesuche;
+platform::BeiBedarf<Tfrm_hilfesuche> frm_hilfesuche;
 
 namespace {
 

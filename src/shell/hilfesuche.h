@@ -3,6 +3,7 @@
 // window, "In der Hilfe Suchen nach..." opens a search over the text of all
 // help pages. The help file the menu names only tells where the pages are:
 // its directory holds them (*.htm).
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -54,7 +55,7 @@ private:
     QList<Seite> m_seiten;
 };
 
-extern QPointer<Tfrm_hilfesuche> frm_hilfesuche;
+extern platform::BeiBedarf<Tfrm_hilfesuche> frm_hilfesuche;
 
 // The viewer the help menu uses (installed by the main window).
 class Hilfeanzeige : public platform::HelpViewer {

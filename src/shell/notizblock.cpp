@@ -13,7 +13,7 @@
 
 using platform::guarded;
 
-QPointer<Tfrm_notizblock> frm_notizblock;
+platform::BeiBedarf<Tfrm_notizblock> frm_notizblock;
 
 Tfrm_notizblock::Tfrm_notizblock(Tdm& data, QWidget* parent)
     // A dialog border, always on top; only the close button.

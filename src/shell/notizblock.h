@@ -1,6 +1,7 @@
 #pragma once
 // The notepad: dated free-text notes in a small window that stays on top of
 // the others. Not modal; closing only hides it.
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QPointer>
 
@@ -32,4 +33,4 @@ private:
     void binden();
 };
 
-extern QPointer<Tfrm_notizblock> frm_notizblock;
+extern platform::BeiBedarf<Tfrm_notizblock> frm_notizblock;

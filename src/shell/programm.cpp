@@ -22,8 +22,10 @@
 Programm::Programm() = default;
 
 Programm::~Programm() {
-    // Last created first; the main window last of all. The data module's
-    // connection commits its running transaction when it goes.
+    macherLoeschen();
+    // Last created first (those made on first use in the order of their
+    // makers); the main window last of all. The data module's connection
+    // commits its running transaction when it goes.
     m_stammdaten.reset();
     m_about.reset();
     m_dmtp.reset();
@@ -58,59 +60,100 @@ bool Programm::starten() {
     dm = m_dm.get();
     if (!m_dm->DataModuleCreate()) return false;
     m_main->datenmodulAnbinden(*m_dm);
-
-    // 3. frm_wb_hilfe: the separate help window, and frm_hilfesuche: the
-    //    search over the help pages, kept in front of the main window.
-    m_wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
-    frm_wb_hilfe = m_wbHilfe.get();
-    m_hilfesuche = std::make_unique<Tfrm_hilfesuche>(m_main.get());
-    frm_hilfesuche = m_hilfesuche.get();
-
-    // 4. frm_teilnehmer_add: the add-participant dialog of the course window.
-    m_teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(*m_dm);
-    frm_teilnehmer_add = m_teilnehmerAdd.get();
-
-    // 5. frm_auswahl: the pick-list dialog; the data module asks through it
-    //    for the document of a new course-document row.
-    m_auswahl = std::make_unique<Tfrm_auswahl>(*m_dm);
-    frm_auswahl = m_auswahl.get();
+    // The pick-list dialog answers the data module's questions (the document
+    // of a new course-document row); it is made when first asked.
     connectAuswahl(*m_dm);
 
+    // The main window with its navigator and quick help is the first screen;
+    // everything else is made here, on first use, and owned here.
+    macherSetzen();
+    return true;
+}
+
+void Programm::macherSetzen() {
+    Tdm& data = *m_dm;
+    // 3. frm_wb_hilfe: the separate help window, and frm_hilfesuche: the
+    //    search over the help pages, kept in front of the main window.
+    frm_wb_hilfe.setMacher([this] {
+        m_wbHilfe = std::make_unique<Tfrm_wb_hilfe>();
+        return m_wbHilfe.get();
+    });
+    frm_hilfesuche.setMacher([this] {
+        m_hilfesuche = std::make_unique<Tfrm_hilfesuche>(m_main.get());
+        return m_hilfesuche.get();
+    });
+    // 4. frm_teilnehmer_add: the add-participant dialog of the course window.
+    frm_teilnehmer_add.setMacher([this, &data] {
+        m_teilnehmerAdd = std::make_unique<Tfrm_teilnehmer_add>(data);
+        return m_teilnehmerAdd.get();
+    });
+    // 5. frm_auswahl: the pick-list dialog.
+    frm_auswahl.setMacher([this, &data] {
+        m_auswahl = std::make_unique<Tfrm_auswahl>(data);
+        return m_auswahl.get();
+    });
     // 6. frm_qr_teilnehmerliste: the participant list printout.
-    m_qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>(*m_dm);
-    frm_qr_teilnehmerliste = m_qrTeilnehmerliste.get();
+    frm_qr_teilnehmerliste.setMacher([this, &data] {
+        m_qrTeilnehmerliste = std::make_unique<Tfrm_qr_teilnehmerliste>(data);
+        return m_qrTeilnehmerliste.get();
+    });
     // 7. frm_qr_kundenkarte: the customer card and list printout, and
     //    frm_qr_terminliste: the course date list printout.
-    m_qrKundenkarte = std::make_unique<Tfrm_qr_kundenkarte>(*m_dm);
-    frm_qr_kundenkarte = m_qrKundenkarte.get();
-    m_qrTerminliste = std::make_unique<Tfrm_qr_terminliste>(*m_dm);
-    frm_qr_terminliste = m_qrTerminliste.get();
+    frm_qr_kundenkarte.setMacher([this, &data] {
+        m_qrKundenkarte = std::make_unique<Tfrm_qr_kundenkarte>(data);
+        return m_qrKundenkarte.get();
+    });
+    frm_qr_terminliste.setMacher([this, &data] {
+        m_qrTerminliste = std::make_unique<Tfrm_qr_terminliste>(data);
+        return m_qrTerminliste.get();
+    });
     // 8. frm_vorlagen_kurse: the course template window, shown modally from
     //    the menu.
-    m_vorlagen = std::make_unique<Tfrm_vorlagen_kurse>(*m_dm);
-    frm_vorlagen_kurse = m_vorlagen.get();
+    frm_vorlagen_kurse.setMacher([this, &data] {
+        m_vorlagen = std::make_unique<Tfrm_vorlagen_kurse>(data);
+        return m_vorlagen.get();
+    });
     // 9. frm_notizblock: the notepad.
-    m_notizblock = std::make_unique<Tfrm_notizblock>(*m_dm);
-    frm_notizblock = m_notizblock.get();
-
+    frm_notizblock.setMacher([this, &data] {
+        m_notizblock = std::make_unique<Tfrm_notizblock>(data);
+        return m_notizblock.get();
+    });
     // 10. dmtp: the planner data module on dm's connection.
-    m_dmtp = std::make_unique<Tdmtp>(*m_dm);
-    dmtp = m_dmtp.get();
-    m_dmtp->DataModuleCreate();
-
+    dmtp.setMacher([this, &data] {
+        m_dmtp = std::make_unique<Tdmtp>(data);
+        m_dmtp->DataModuleCreate();
+        return m_dmtp.get();
+    });
     // 11.-14. The appointment planner's dialogs and printout forms are not
-    //    created: nothing in the program shows them.
-
+    //    made: nothing in the program shows them.
     // 15. frm_about: the about window.
-    m_about = std::make_unique<Tfrm_about>();
-    frm_about = m_about.get();
-
+    frm_about.setMacher([this] {
+        m_about = std::make_unique<Tfrm_about>();
+        return m_about.get();
+    });
     // 16. frm_stammdaten: the master data dialog.
-    m_stammdaten = std::make_unique<Tfrm_stammdaten>(*m_dm, m_main.get());
-    frm_stammdaten = m_stammdaten.get();
+    frm_stammdaten.setMacher([this, &data] {
+        m_stammdaten = std::make_unique<Tfrm_stammdaten>(data, m_main.get());
+        return m_stammdaten.get();
+    });
     // 17. frm_datenimport: made by its menu item on first use, because the
     //     window closes itself for good like the other working windows.
-    return true;
+}
+
+void Programm::macherLoeschen() {
+    // Nothing is made any more while the objects go.
+    frm_wb_hilfe.setMacher({});
+    frm_hilfesuche.setMacher({});
+    frm_teilnehmer_add.setMacher({});
+    frm_auswahl.setMacher({});
+    frm_qr_teilnehmerliste.setMacher({});
+    frm_qr_kundenkarte.setMacher({});
+    frm_qr_terminliste.setMacher({});
+    frm_vorlagen_kurse.setMacher({});
+    frm_notizblock.setMacher({});
+    dmtp.setMacher({});
+    frm_about.setMacher({});
+    frm_stammdaten.setMacher({});
 }
 
 void Programm::beiSignalenBeenden() {

@@ -29,7 +29,9 @@ public:
     Programm(const Programm&) = delete;
     Programm& operator=(const Programm&) = delete;
 
-    // Creates the objects in their fixed order. False when the database
+    // Creates the main window and the data module; the other objects are
+    // made here too, in their fixed order of destruction, when first used.
+    // False when the database
     // cannot be used or an upgrade step was declined or needs a restart:
     // the program then ends without any window (the reason has been shown).
     bool starten();
@@ -46,6 +48,11 @@ public:
     Tfrm_main* hauptfenster() const { return m_main.get(); }
 
 private:
+    // Hands each program-wide reference of what is made on first use its
+    // maker, which makes the object here and keeps it; and takes them back.
+    void macherSetzen();
+    void macherLoeschen();
+
     std::unique_ptr<Tfrm_main> m_main;
     std::unique_ptr<Tdm> m_dm;
     std::unique_ptr<Tfrm_wb_hilfe> m_wbHilfe;

@@ -13,7 +13,7 @@
 #include "widgets/feldbau.h"
 #include "widgets/dbtext.h"
 
-QPointer<Tfrm_stammdaten> frm_stammdaten;
+platform::BeiBedarf<Tfrm_stammdaten> frm_stammdaten;
 
 namespace {
 

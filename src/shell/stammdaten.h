@@ -1,6 +1,7 @@
 #pragma once
 // The master data dialog: the school's own name and address (the one row of
 // SYSTEMDATEN), shown modally from "Konfiguration" -> "Stammdaten".
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QPointer>
 
@@ -40,4 +41,4 @@ private:
     void binden();
 };
 
-extern QPointer<Tfrm_stammdaten> frm_stammdaten;
+extern platform::BeiBedarf<Tfrm_stammdaten> frm_stammdaten;

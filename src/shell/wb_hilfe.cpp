@@ -7,7 +7,7 @@
 #include "shell/htmlbrowser.h"
 #include "shell/ressourcen.h"
 
-QPointer<Tfrm_wb_hilfe> frm_wb_hilfe;
+platform::BeiBedarf<Tfrm_wb_hilfe> frm_wb_hilfe;
 
 Tfrm_wb_hilfe::Tfrm_wb_hilfe(QWidget* parent) : QWidget(parent, Qt::Window) {
     ressourcenLaden();

@@ -1,6 +1,7 @@
 #pragma once
 // The separate help window: an ordinary resizable window whose whole client
 // area is an HTML view. It serves the help menu (contents and search).
+#include "platform/beibedarf.h"
 #include <QPointer>
 #include <QWidget>
 
@@ -17,4 +18,4 @@ public:
     HtmlBrowser* wb_hilfe = nullptr;
 };
 
-extern QPointer<Tfrm_wb_hilfe> frm_wb_hilfe;
+extern platform::BeiBedarf<Tfrm_wb_hilfe> frm_wb_hilfe;

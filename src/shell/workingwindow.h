@@ -48,6 +48,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "platform/beibedarf.h"
 #include "platform/workingwindow.h"
 
 struct WindowPlug {
@@ -82,3 +83,15 @@ class Tfrm_main;
 // Plugs every existing working window into the main window (called by its
 // constructor).
 void plugWorkingWindows(Tfrm_main& m);
+
+// The same for a window the program makes on first use (platform::BeiBedarf):
+// made by its maker where the program makes its objects, else by `make`.
+template <class W, class Make>
+WindowPlug plugWindow(platform::BeiBedarf<W>& ref, Make make) {
+    return {[&ref]() -> QWidget* { return ref.data(); },
+            [&ref, make]() -> QWidget* {
+                if (W* w = ref.get()) return w;
+                ref = make();
+                return ref.data();
+            }};
+}

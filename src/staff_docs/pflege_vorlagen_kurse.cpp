@@ -15,7 +15,7 @@
 
 using platform::guarded;
 
-QPointer<Tfrm_vorlagen_kurse> frm_vorlagen_kurse;
+platform::BeiBedarf<Tfrm_vorlagen_kurse> frm_vorlagen_kurse;
 
 namespace {
 

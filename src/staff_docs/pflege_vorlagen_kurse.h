@@ -11,6 +11,7 @@
 // template numbers are handed out as the largest plus one, so a template
 // created later under the number of a deleted one would otherwise show the
 // old dates as its own.
+#include "platform/beibedarf.h"
 #include <QDialog>
 #include <QPointer>
 #include <functional>
@@ -69,4 +70,4 @@ private:
     bool m_loeschenLaeuft = false;
 };
 
-extern QPointer<Tfrm_vorlagen_kurse> frm_vorlagen_kurse;
+extern platform::BeiBedarf<Tfrm_vorlagen_kurse> frm_vorlagen_kurse;
