@@ -78,6 +78,10 @@ private slots:
         bild("hunde");
         frm_hunde->sb_anamese->ensureWidgetVisible(frm_hunde->GroupBox5);
         bild("hunde2");
+        // The diary of the dog shown in the dog search (Balu's has two rows).
+        dm->ibt_hunde->locate("HUNDNR", 1);
+        frm_hunde->PageControl1->setCurrentWidget(frm_hunde->TabSheet1);
+        bild("hunde_tagebuch");
     }
 
     void datenschutz() {

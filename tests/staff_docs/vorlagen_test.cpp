@@ -294,14 +294,14 @@ private slots:
                  QStringLiteral("Treffpunkt Parkplatz"));
 
         // Shown again: the same window; closed by its frame, the edit stays pending.
-        QPointer<Tfrm_vorlagen_kurse> first = frm_vorlagen_kurse;
+        QPointer<Tfrm_vorlagen_kurse> first = frm_vorlagen_kurse.data();
         QTimer::singleShot(0, [&] {
             dm->ibt_vorlagen_kurse->edit();
             dm->ibt_vorlagen_kurse->fieldByName("BEZEICHNUNG")->setAsString("Welpenkurs kompakt");
             frm_vorlagen_kurse->close();
         });
         frm_main->VorlagenKurse1->trigger();
-        QCOMPARE(frm_vorlagen_kurse, first);
+        QCOMPARE(frm_vorlagen_kurse.data(), first.data());
         QCOMPARE(dm->ibt_vorlagen_kurse->state(), db::DatasetState::Edit);
         QCOMPARE(f.scalar("select bezeichnung from vorlagen_kurse where vorlagennr = 1").toString(),
                  QStringLiteral("Welpenkurs"));
