@@ -266,6 +266,9 @@ void Tfrm_beratungen::buildKalender() {
 
 void Tfrm_beratungen::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    // Back in front: the day list shows the day it is headed with again,
+    // also after the course window loaded another day into the shared list.
+    beimAktivieren(this, [this] { tagesliste_sicherstellen(m_dm, jcp_tagesansicht, m_tag, true); });
     if (m_formShown) return;
     m_formShown = true;
     guarded([this] { FormShow(); });
@@ -438,7 +441,10 @@ void Tfrm_beratungen::fettTageSpaeter() {
     if (m_formShown && m_fettTimer) m_fettTimer->start();
 }
 
-void Tfrm_beratungen::tagesliste(const QDate& tag) { tagesliste_laden(m_dm, jcp_tagesansicht, tag, true); }
+void Tfrm_beratungen::tagesliste(const QDate& tag) {
+    m_tag = tag;
+    tagesliste_laden(m_dm, jcp_tagesansicht, tag, true);
+}
 
 void Tfrm_beratungen::mc_kursterminplanerClick() { tagesliste(mc_kursterminplaner->selectedDate()); }
 
@@ -456,6 +462,10 @@ bool Tfrm_beratungen::terminZeigen(const QDateTime& datum) {
     if (!tag->locate(QStringLiteral("KURSNR;UHRZEIT"), QVariantList{-1, datum})) return false;
     DBNavigator2->setEnabled(true);
     DBNavigator2Click();
+    // Opened from the appointment search: the date as a date and the time in
+    // its own edit, so that the appointment can be saved again as shown.
+    e_termin_am->setText(datumText(datum.date()));
+    e_uhrzeit->setText(datum.time().toString(QStringLiteral("HH:mm")));
     return true;
 }
 

@@ -81,6 +81,8 @@ public:
 
     // Loads the day list for a date (caption and statement).
     void tagesliste(const QDate& tag);
+    // The day the window's day list shows (the last one loaded).
+    QDate tag() const { return m_tag; }
 
     // Shows the appointment with this key (course -1, day and time): the
     // calendar on its day, the day list of that day with the appointment
@@ -102,6 +104,7 @@ private:
     void fettTageSpaeter();
 
     bool m_formShown = false;
+    QDate m_tag;
     QTimer* m_fettTimer = nullptr;
 
     // The data module the window works on.

@@ -203,8 +203,10 @@ void Tfrm_teilnehmer_add::b_hinzufuegenClick() {
     if (kndnr->isNull() || hundnr->isNull()) return;
     db::Table* kurse = m_dm.ibt_kurse;
     if (!kurse->isActive() || kurse->isEmpty()) return;
-    // A new course not yet saved is saved with its first participant.
-    if (kurse->state() == db::DatasetState::Insert) kurse->post();
+    // Every pending edit of the course is saved before the limit is checked,
+    // so that a maximum just typed counts; a new course not yet saved is
+    // saved with its first participant.
+    if (kurse->isEditing()) kurse->post();
     db::Field* kursnr = kurse->fieldByName(QStringLiteral("KURSNR"));
     if (kursnr->isNull()) return;
     // A course that has as many participants as it takes asks first.

@@ -6,9 +6,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
@@ -142,6 +144,20 @@ void tagesliste_laden(Tdm& data, widgets::CaptionPanel* caption, const QDate& ta
     data.ibq_kursedestages->open();
 }
 
+void tagesliste_sicherstellen(Tdm& data, widgets::CaptionPanel* caption, const QDate& tag, bool klammern) {
+    if (!tag.isValid()) return;
+    db::Query* q = data.ibq_kursedestages;
+    if (q->isActive() && q->sqlText() == tagesliste_sql(datumText(tag), klammern)) return;
+    tagesliste_laden(data, caption, tag, klammern);
+}
+
+void beimAktivieren(QWidget* window, std::function<void()> handler) {
+    auto* sub = window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+    if (!sub || sub->property("kynoviaTageslisteVerbunden").toBool()) return;
+    sub->setProperty("kynoviaTageslisteVerbunden", true);
+    QObject::connect(sub, &QMdiSubWindow::aboutToActivate, window, [handler] { guarded(handler); });
+}
+
 bool datum_lesen(const QString& text, QDate* out) {
     static const QRegularExpression blank(QStringLiteral("\\s"));
     const QString t = text.trimmed();
@@ -233,6 +249,13 @@ Tfrm_kurse::Tfrm_kurse(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(data)
     // Dates written or removed (here, in the consultations window or by a
     // grid) change the bold days at once.
     connect(m_dm.ds_kurstermine, &db::DataSource::dataSetChanged, this, [this] { fettTageSpaeter(); });
+    // Another course: the generator proposes from that course's dates.
+    for (auto signal : {&db::DataSource::dataSetChanged, &db::DataSource::dataSetScrolled})
+        connect(m_dm.ds_kurse, signal, this, [this] { guarded([this] { generatorZumKurs(); }); });
+    connect(m_dm.ds_kurse, &db::DataSource::recordChanged, this, [this](db::Field* f) {
+        if (!f || f->fieldName().compare(QLatin1String("KURSNR"), Qt::CaseInsensitive) == 0)
+            guarded([this] { generatorZumKurs(); });
+    });
 }
 
 Tfrm_kurse::~Tfrm_kurse() {
@@ -597,6 +620,8 @@ QWidget* Tfrm_kurse::buildDokumentSeite() {
 
 void Tfrm_kurse::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    // Back in front: the day list shows this window's day again.
+    beimAktivieren(this, [this] { tagesliste_sicherstellen(m_dm, jcp_tagesansicht, m_tag, false); });
     if (m_formShown) return;
     m_formShown = true;
     guarded([this] { FormShow(); });
@@ -713,12 +738,11 @@ bool Tfrm_kurse::datumsbereich_ok(const QDate& erster, qint64 intervall, qint64 
     return true;
 }
 
-void Tfrm_kurse::termine_schreiben(QDate d, qint64 intervall, qint64 anzahl, const QVariantList* themen) {
+void Tfrm_kurse::termine_schreiben(QDate d, const QTime& t, qint64 intervall, qint64 anzahl,
+                                   const QVariantList* themen) {
     db::Table* termine = m_dm.ibt_kurstermine;
     if (!termine->isActive()) termine->open();
     const int kursnr = m_dm.ibt_kurse->fieldByName(QStringLiteral("KURSNR"))->asInteger();
-    // The time was checked before: no row is appended without it.
-    const QTime t = uhrzeit_lesen(e_uhrzeit->text());
     for (qint64 i = 0; i < anzahl; ++i) {
         if (termine->state() == db::DatasetState::Insert) termine->cancel();
         termine->append();
@@ -767,8 +791,13 @@ void Tfrm_kurse::Button1Click() {
     if (anzahl <= 0) return;
     if (!uhrzeit_pruefen()) return;
     if (!datumsbereich_ok(erster, intervall, anzahl)) return;
+    // The inputs are read before the course is saved: saving a new course
+    // does not make it another course for the generator.
+    const QTime t = uhrzeit_lesen(e_uhrzeit->text());
+    m_generatorFest = true;
+    auto los = qScopeGuard([this] { m_generatorFest = false; });
     if (!kurs_fuer_termine()) return;
-    termine_schreiben(erster, intervall, anzahl, nullptr);
+    termine_schreiben(erster, t, intervall, anzahl, nullptr);
 }
 
 void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
@@ -810,8 +839,11 @@ void Tfrm_kurse::erminlisteausVorlagenholen1Click() {
     }
     if (themen.isEmpty()) return;
     if (!datumsbereich_ok(erster, intervall, themen.size())) return;
+    const QTime t = uhrzeit_lesen(e_uhrzeit->text());
+    m_generatorFest = true;
+    auto los = qScopeGuard([this] { m_generatorFest = false; });
     if (!kurs_fuer_termine()) return;
-    termine_schreiben(erster, intervall, themen.size(), &themen);
+    termine_schreiben(erster, t, intervall, themen.size(), &themen);
 }
 
 void Tfrm_kurse::e_anztermineKeyDown(int& key) {
@@ -840,11 +872,56 @@ bool Tfrm_kurse::e_uhrzeitExit() {
     QTime t;
     if (db::fmt::parseTime(text, &t)) {
         e_uhrzeit->setText(t.toString(QStringLiteral("HH:mm")));
+        m_uhrzeitGemeldet.clear();
         return true;
     }
-    platform::dialogs().messageBox(meldungUhrzeit());
-    e_uhrzeit->setFocus(Qt::OtherFocusReason);
+    // Reported once; the focus goes where the user sent it (the calendar,
+    // the course list), and leaving the edit again with the same text asks
+    // nothing. "Termine eintragen" checks the time again.
+    if (text != m_uhrzeitGemeldet) {
+        m_uhrzeitGemeldet = text;
+        platform::dialogs().messageBox(meldungUhrzeit());
+    }
     return false;
+}
+
+void Tfrm_kurse::generatorZumKurs() {
+    if (m_generatorFest) return;
+    db::Table* kurse = m_dm.ibt_kurse;
+    if (!kurse->isActive()) return;
+    db::Field* nr = kurse->isEmpty() ? nullptr : kurse->findField(QStringLiteral("KURSNR"));
+    // A new row gets its number from the data module; until then it is no
+    // course of its own.
+    if (nr && nr->isNull() && kurse->state() == db::DatasetState::Insert) return;
+    const QVariant kurs = nr && !nr->isNull() ? nr->value() : QVariant(0);
+    if (m_generatorKurs.isValid() && m_generatorKurs == kurs) return;
+    m_generatorKurs = kurs;
+
+    e_anztermine->clear();
+    e_erster_termin_am->clear();
+    e_uhrzeit->clear();
+    e_alle_x_tage->clear();
+    m_uhrzeitGemeldet.clear();
+    if (kurs.toInt() == 0 || kurse->state() == db::DatasetState::Insert) return;
+    // The course's last two dates, as saved.
+    QList<QDateTime> letzte;
+    {
+        db::Statement st(m_dm.idb.get(), m_dm.ibt);
+        st.prepare(QStringLiteral("select datum from kurstermine where kursnr = ? order by datum desc"));
+        st.setParam(0, kurs);
+        st.open();
+        while (letzte.size() < 2 && st.fetch())
+            if (st.value(0).toDateTime().isValid()) letzte << st.value(0).toDateTime();
+    }
+    if (letzte.isEmpty()) return;
+    e_uhrzeit->setText(letzte.first().time().toString(QStringLiteral("HH:mm")));
+    if (letzte.size() < 2) return;
+    const qint64 rhythmus = letzte.at(1).date().daysTo(letzte.first().date());
+    if (rhythmus <= 0) return;
+    const QDate naechster = letzte.first().date().addDays(rhythmus);
+    if (!naechster.isValid() || naechster.year() > 9999) return;
+    e_erster_termin_am->setText(datumText(naechster));
+    e_alle_x_tage->setText(QString::number(rhythmus));
 }
 
 // ---------------------------------------------------------------------------
@@ -856,7 +933,10 @@ void Tfrm_kurse::fettTageSpaeter() {
     if (m_formShown && m_fettTimer) m_fettTimer->start();
 }
 
-void Tfrm_kurse::tagesliste(const QDate& tag) { tagesliste_laden(m_dm, jcp_tagesansicht, tag, false); }
+void Tfrm_kurse::tagesliste(const QDate& tag) {
+    m_tag = tag;
+    tagesliste_laden(m_dm, jcp_tagesansicht, tag, false);
+}
 
 void Tfrm_kurse::mc_kursterminplanerClick() { tagesliste(mc_kursterminplaner->selectedDate()); }
 
@@ -887,6 +967,15 @@ void Tfrm_kurse::dbg_kurseEditButtonClick() {
 // Participants
 
 void Tfrm_kurse::b_add_teilnehmerClick() {
+    // What the course row shows is what the dialog checks the limit against:
+    // a value still open in the grid's cell goes into the row, and a changed
+    // course is saved first (a new course is saved by the dialog with its
+    // first participant). When it cannot be saved, the course's message says
+    // so and no dialog opens.
+    if (dbg_kurse->cellEditor()) dbg_kurse->commitEditor();
+    if (m_dm.ibt_kurse->isActive() && m_dm.ibt_kurse->state() == db::DatasetState::Edit &&
+        !platform::sichern(*m_dm.ibt_kurse, platform::Daten::Kursdaten))
+        return;
     if (frm_teilnehmer_add) frm_teilnehmer_add->exec();
 }
 
@@ -914,12 +1003,16 @@ void Tfrm_kurse::bezahlt_setzen(const QString& code) {
     db::Table* edit = m_dm.ibt_teilnehmeredit;
     // Without a selected participant there is nothing to set.
     if (!tn->isActive() || tn->isEmpty() || !edit->isActive() || edit->isEmpty()) return;
+    // The participant acted on stays selected after the list is read again,
+    // so that the next click marks the same person, not the first one.
+    const QVariant id = tn->fieldByName(QStringLiteral("ID"))->value();
     edit->edit();
     edit->fieldByName(QStringLiteral("BEZAHLT"))->setAsString(code);
     edit->post();
     m_dm.commitNow();
     tn->close();
     tn->open();
+    if (id.isValid() && !id.isNull()) tn->locate(QStringLiteral("ID"), id);
 }
 
 void Tfrm_kurse::BitBtn4Click() { bezahlt_setzen(QStringLiteral("B")); }

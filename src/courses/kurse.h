@@ -14,8 +14,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <QVariant>
 #include <QVariantList>
 #include <QWidget>
+#include <functional>
 
 #include "courses/kursbelegung.h"
 #include "platform/workingwindow.h"
@@ -58,6 +60,18 @@ QString tagesliste_sql(const QString& datum, bool klammern);
 // "dd.mm.yyyy", `ibq_kursedestages` is closed, given the statement and
 // opened again.
 void tagesliste_laden(Tdm& data, widgets::CaptionPanel* caption, const QDate& tag, bool klammern);
+
+// The day list belongs to the window that shows it, but its query is the
+// data module's, shared by the course and the consultations window: when
+// the other window loaded it for another day meanwhile (the course window
+// opened for a move loads today), it is loaded again for `tag`. Called when
+// a window comes to the front.
+void tagesliste_sicherstellen(Tdm& data, widgets::CaptionPanel* caption, const QDate& tag, bool klammern);
+
+// Runs `handler` whenever the child window (QMdiSubWindow) holding `window`
+// is about to become the active one. Does nothing for a window that is not
+// (yet) a child window; safe to call on every show.
+void beimAktivieren(QWidget* window, std::function<void()> handler);
 
 // A date typed as "dd.mm.yyyy" (also "d.m.yy", "dd.mm."); a text with a time
 // of day is no date.
@@ -188,6 +202,14 @@ public:
 
     // Loads the day list for a date (caption and statement).
     void tagesliste(const QDate& tag);
+    // The day the window's day list shows (the last one loaded).
+    QDate tag() const { return m_tag; }
+
+    // The date generator belongs to the current course: when another course
+    // becomes current, its edits propose the course's next date (its last
+    // date plus the distance of its last two, at the last date's time, that
+    // distance as the rhythm) or stay empty; the count is always empty.
+    void generatorZumKurs();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -207,7 +229,7 @@ private:
     // with the topics `themen` (one per date) when given.
     // The time of day in e_uhrzeit; false after the message.
     bool uhrzeit_pruefen();
-    void termine_schreiben(QDate erster, qint64 intervall, qint64 anzahl, const QVariantList* themen);
+    void termine_schreiben(QDate erster, const QTime& t, qint64 intervall, qint64 anzahl, const QVariantList* themen);
     bool kurs_fuer_termine();
     bool datumsbereich_ok(const QDate& erster, qint64 intervall, qint64 anzahl);
     void bezahlt_setzen(const QString& code);
@@ -219,6 +241,14 @@ private:
     bool m_formShown = false;
     QTimer* m_fettTimer = nullptr;
     KursAuswahl m_kursauswahl = KursAuswahl::Aktive;
+    // The course the generator's edits belong to (its KURSNR; invalid before
+    // the first course); while dates are written the generator stays as it is.
+    QDate m_tag;
+    QVariant m_generatorKurs;
+    bool m_generatorFest = false;
+    // The time text last reported as unreadable when the time edit was left:
+    // the same text is not reported again, so the user can go elsewhere.
+    QString m_uhrzeitGemeldet;
 
     // The data module the window works on.
     Tdm& m_dm;

@@ -4,6 +4,9 @@
 // date message (also for a date text with a time), the refused second
 // appointment at the same time, and the day list with its bracketed join.
 #include <QAbstractItemModel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <memory>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTest>
@@ -348,6 +351,59 @@ private slots:
     }
 };
 
+// Both windows show the school's day in one shared list; each shows its own
+// day when it comes to the front (the course window, opened to move a
+// course, loads today into the list).
+class SharedDayListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachWindowShowsItsDayWhenInFront() {
+        Fixture f;
+        f.kurs(1, "Ju", "Junghunde");
+        f.termin(1, "05.12.2005 19:00:00", "Welpenspiel");
+        f.run("insert into kurstermine (kursnr, datum, uhrzeit, thema, ort) values "
+              "(-1, \"05.12.2005 12:00:00\", \"05.12.2005 12:00:00\", \"Beratung\", \"Meier, 12345 Berlin\")");
+        f.module->ibt_kunde->open();
+        auto bereich = std::make_unique<QMdiArea>();
+        bereich->resize(1200, 800);
+        QVERIFY(zeigeAktiv(bereich.get()));
+        auto* b = new Tfrm_beratungen(*f.module);
+        f.beratungen = b;
+        QMdiSubWindow* bSub = bereich->addSubWindow(b);
+        b->show();
+        bSub->showMaximized();
+        b->mc_kursterminplaner->setSelectedDate(QDate(2005, 12, 5));
+        emit b->mc_kursterminplaner->clicked(QDate(2005, 12, 5));
+        QCOMPARE(b->jcp_tagesansicht->caption(), QStringLiteral("05.12.2005"));
+        QCOMPARE(f.module->ibq_kursedestages->recordCount(), 2);
+
+        // The course window comes: its day list is today's.
+        auto* k = new Tfrm_kurse(*f.module);
+        f.kurse = k;
+        QMdiSubWindow* kSub = bereich->addSubWindow(k);
+        k->show();
+        kSub->showMaximized();
+        bereich->setActiveSubWindow(kSub);
+        QCOMPARE(k->tag(), QDate::currentDate());
+        QCOMPARE(f.module->ibq_kursedestages->sqlText(),
+                 tagesliste_sql(QDate::currentDate().toString("dd.MM.yyyy"), false));
+
+        // Back to the consultations: the list is the day it is headed with.
+        bereich->setActiveSubWindow(bSub);
+        QCOMPARE(b->jcp_tagesansicht->caption(), QStringLiteral("05.12.2005"));
+        QCOMPARE(f.module->ibq_kursedestages->sqlText(), tagesliste_sql("05.12.2005", true));
+        QCOMPARE(f.module->ibq_kursedestages->recordCount(), 2);
+        QVERIFY(f.module->ibq_kursedestages->locate("THEMA", "Beratung"));
+        // And the course window again: its own day.
+        bereich->setActiveSubWindow(kSub);
+        QCOMPARE(f.module->ibq_kursedestages->sqlText(),
+                 tagesliste_sql(QDate::currentDate().toString("dd.MM.yyyy"), false));
+        delete k;
+        delete b;
+    }
+};
+
 KYN_TEST(ConsultationsTest)
+KYN_TEST(SharedDayListTest)
 
 #include "beratungen_test.moc"

@@ -143,6 +143,64 @@ private slots:
         dlg.hide();
     }
 
+    // "max. Teilnehmer" typed into the course list and not saved yet counts:
+    // the course is saved before the limit is checked.
+    void unsavedMaximumCounts_data() {
+        QTest::addColumn<bool>("imDialog");  // the dialog's button, else the course window's
+        QTest::newRow("course window") << false;
+        QTest::newRow("dialog") << true;
+    }
+    void unsavedMaximumCounts() {
+        QFETCH(bool, imDialog);
+        Fixture f;
+        f.kurs(1, "Ju", "Junghunde");
+        for (int i = 1; i <= 3; ++i) {
+            f.kunde(i, QString("Kunde%1").arg(i));
+            f.hund(i, i, QString("Hund%1").arg(i));
+        }
+        f.teilnehmer(1, 1, 1, 1);
+        f.teilnehmer(2, 1, 2, 2);
+        f.module->ibt->commitRetaining();
+        Tfrm_kurse* w = f.kursfenster();
+        QVERIFY(f.zuKurs(1));
+        // Typed into the grid's cell, as the user does; the cell stays open.
+        QAbstractItemModel* m = w->dbg_kurse->model();
+        int spalte = -1;
+        for (int c = 0; c < m->columnCount(); ++c)
+            if (m->headerData(c, Qt::Horizontal).toString() == "max. Teilnehmer") spalte = c;
+        QVERIFY(spalte >= 0);
+        w->dbg_kurse->setFocus();
+        w->dbg_kurse->setCurrentIndex(m->index(0, spalte));
+        QTest::keyClicks(w->dbg_kurse, "2");
+        platform::ScopedScriptedDialogs d;
+        d.expectConfirm(Answer::Nein, "Der Kurs ist mit 2 Teilnehmern voll. Trotzdem aufnehmen?");
+        if (imDialog) {
+            // The dialog on its own (the cell's value went into the row when
+            // the focus left the grid).
+            if (w->dbg_kurse->cellEditor()) w->dbg_kurse->commitEditor();
+            QVERIFY(f.module->ibt_kurse->isEditing());
+            Tfrm_teilnehmer_add& dlg = *f.teilnehmerAdd;
+            dlg.show();
+            dlg.e_suchtext->setText("Kunde3");
+            QTest::keyClick(dlg.e_suchtext, Qt::Key_Return);
+            QTest::mouseClick(dlg.b_hinzufuegen, Qt::LeftButton);
+            dlg.hide();
+        } else {
+            w->pg_kurs->setCurrentWidget(w->ts_teilnehmer);
+            wennSichtbar([&f] { return static_cast<QDialog*>(f.teilnehmerAdd.get()); }, [](QDialog* dlg) {
+                auto* t = static_cast<Tfrm_teilnehmer_add*>(dlg);
+                t->e_suchtext->setText("Kunde3");
+                QTest::keyClick(t->e_suchtext, Qt::Key_Return);
+                QTest::mouseClick(t->b_hinzufuegen, Qt::LeftButton);
+            });
+            QTest::mouseClick(w->b_add_teilnehmer, Qt::LeftButton);
+        }
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(f.ask("select maxteilnehmer from kurse where kursnr=1").toInt(), 2);
+        QVERIFY(!f.module->ibt_kurse->isEditing());
+        QCOMPARE(f.askCommitted("select count(*) from teilnehmer where kursnr=1").toInt(), 2);
+    }
+
     void questionText() {
         QCOMPARE(kurs_voll_frage(8), QString("Der Kurs ist mit 8 Teilnehmern voll. Trotzdem aufnehmen?"));
     }

@@ -422,8 +422,120 @@ private slots:
         QTest::keyClick(w->e_uhrzeit, Qt::Key_Tab);
         KYN_VERIFY_DIALOGS(d);
         QCOMPARE(w->e_uhrzeit->text(), danach);
-        if (meldung) QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->e_uhrzeit));
-        else QVERIFY(QApplication::focusWidget() != w->e_uhrzeit);
+        // The focus goes on where the user sent it, also after the message.
+        QVERIFY(QApplication::focusWidget() != w->e_uhrzeit);
+        if (!meldung) return;
+        // Back into the edit and out again without a correction: reported
+        // once is enough.
+        w->e_uhrzeit->setFocus();
+        QTest::keyClick(w->e_uhrzeit, Qt::Key_Tab);
+        KYN_VERIFY_DIALOGS(d);
+        QVERIFY(QApplication::focusWidget() != w->e_uhrzeit);
+        // A corrected text is normalised, a new wrong one reported again.
+        w->e_uhrzeit->setFocus();
+        w->e_uhrzeit->setText("18:3");
+        QTest::keyClick(w->e_uhrzeit, Qt::Key_Tab);
+        QCOMPARE(w->e_uhrzeit->text(), QString("18:03"));
+        d.expectMessage(meldungen::uhrzeitKurs);
+        w->e_uhrzeit->setFocus();
+        w->e_uhrzeit->setText(text);
+        QTest::keyClick(w->e_uhrzeit, Qt::Key_Tab);
+        KYN_VERIFY_DIALOGS(d);
+    }
+};
+
+class GeneratorPerCourseTest : public QObject {
+    Q_OBJECT
+private slots:
+    // What the generator shows when a course becomes current.
+    void proposesFromTheCoursesOwnDates_data() {
+        QTest::addColumn<int>("kurs");
+        QTest::addColumn<QStringList>("felder");  // Anzahl, erster Termin, um, alle x Tage
+        QTest::newRow("weekly, last two dates") << 1 << QStringList{"", "19.12.2026", "18:30", "7"};
+        QTest::newRow("every 14 days") << 2 << QStringList{"", "31.12.2026", "09:15", "14"};
+        QTest::newRow("one date: its time") << 3 << QStringList{"", "", "10:00", ""};
+        QTest::newRow("no dates: empty") << 4 << QStringList{"", "", "", ""};
+    }
+    void proposesFromTheCoursesOwnDates() {
+        QFETCH(int, kurs);
+        QFETCH(QStringList, felder);
+        Fixture f;
+        f.kurs(1, "Ju", "Junghunde");
+        f.kurs(2, "We", "Welpen");
+        f.kurs(3, "Ag", "Agility");
+        f.kurs(4, "So", "Sonstiges");
+        f.termin(1, "28.11.2026 18:30:00");
+        f.termin(1, "05.12.2026 18:30:00");
+        f.termin(1, "12.12.2026 18:30:00");
+        f.termin(2, "03.12.2026 09:15:00");
+        f.termin(2, "17.12.2026 09:15:00");
+        f.termin(3, "10.12.2026 10:00:00");
+        Tfrm_kurse* w = f.kursfenster();
+        platform::ScopedScriptedDialogs d;
+        // Something typed for another course first, with a time that is none.
+        QVERIFY(f.zuKurs(kurs == 1 ? 2 : 1));
+        eingaben(w, "12", "24.12.2026", "abends", "3");
+        QVERIFY(f.zuKurs(kurs));
+        const QStringList ist{w->e_anztermine->text(), w->e_erster_termin_am->text(), w->e_uhrzeit->text(),
+                              w->e_alle_x_tage->text()};
+        QCOMPARE(ist, felder);
+        // Leaving the time edit asks nothing about the other course's text.
+        w->e_uhrzeit->setFocus();
+        QTest::keyClick(w->e_uhrzeit, Qt::Key_Tab);
+        KYN_VERIFY_DIALOGS(d);
+    }
+
+    void typingAfterASwitchStartsAfresh() {
+        Fixture f;
+        f.kurs(1, "Ju", "Junghunde");
+        f.kurs(2, "We", "Welpen");
+        f.termin(2, "05.12.2026 18:30:00");
+        f.termin(2, "12.12.2026 18:30:00");
+        Tfrm_kurse* w = f.kursfenster();
+        platform::ScopedScriptedDialogs d;
+        QVERIFY(f.zuKurs(1));
+        eingaben(w, "3", "12.", "18:30", "7");
+        // The user picks the other course in the list and types a count and
+        // a day: the proposal is replaced, nothing is appended to the old
+        // course's texts.
+        QVERIFY(f.zuKurs(2));
+        w->e_anztermine->setFocus();
+        QTest::keyClicks(w->e_anztermine, "2");
+        QCOMPARE(w->e_anztermine->text(), QString("2"));
+        QCOMPARE(w->e_erster_termin_am->text(), QString("19.12.2026"));
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(termine(f, 1), QStringList{});
+        QCOMPARE(termine(f, 2), (QStringList{"05.12.2026 18:30:00|05.12.2026 18:30:00|",
+                                             "12.12.2026 18:30:00|12.12.2026 18:30:00|",
+                                             "19.12.2026 18:30:00|19.12.2026 18:30:00|",
+                                             "26.12.2026 18:30:00|26.12.2026 18:30:00|"}));
+        // The dates written change nothing in the edits of the same course.
+        QCOMPARE(w->e_anztermine->text(), QString("2"));
+        QCOMPARE(w->e_erster_termin_am->text(), QString("19.12.2026"));
+    }
+
+    void newCourseKeepsWhatWasTypedForIt() {
+        Fixture f;
+        f.kurs(1, "Ju", "Junghunde");
+        f.termin(1, "05.12.2026 18:30:00");
+        Tfrm_kurse* w = f.kursfenster();
+        platform::ScopedScriptedDialogs d;
+        // A new course: the generator is empty; what the user types for it
+        // stays when the course is saved by "Termine eintragen".
+        d.expectConfirm(Answer::Ja, "Neuen Kurs einfügen ?");
+        f.module->ibt_kurse->append();
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(w->e_uhrzeit->text(), QString());
+        f.module->ibt_kurse->fieldByName("KURSNAME")->setAsString("Neu");
+        eingaben(w, "2", "07.01.2027", "19:00", "7");
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        const int neu = f.ask("select max(kursnr) from kurse").toInt();
+        QCOMPARE(termine(f, neu), (QStringList{"07.01.2027 19:00:00|07.01.2027 19:00:00|",
+                                               "14.01.2027 19:00:00|14.01.2027 19:00:00|"}));
+        QCOMPARE(w->e_anztermine->text(), QString("2"));
+        QCOMPARE(w->e_uhrzeit->text(), QString("19:00"));
     }
 };
 
@@ -724,6 +836,7 @@ private slots:
 
 KYN_TEST(CourseDatesTest)
 KYN_TEST(TimeEntryTest)
+KYN_TEST(GeneratorPerCourseTest)
 KYN_TEST(DayListTest)
 KYN_TEST(BoldDaysTest)
 KYN_TEST(CourseWindowTest)

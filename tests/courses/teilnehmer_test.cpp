@@ -1,6 +1,6 @@
 // The course window's participants and documents, and the add-participant
-// dialog: removing with its question, the payment codes and the jump to the
-// first participant, the comment, enrolment by largest ID + 1 with its
+// dialog: removing with its question, the payment codes on the participant
+// that stays selected, the comment, enrolment by largest ID + 1 with its
 // commit, the dialog's search statement with hostile texts, the document
 // pick on insert and the shell actions on a course document.
 #include <QAbstractItemModel>
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(f.askCommitted("select count(*) from teilnehmer").toInt(), 3);
     }
 
-    void paymentCodesAndTheJumpToTheFirst_data() {
+    void paymentCodesKeepTheSelectedParticipant_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("code");
         QTest::newRow("button") << "BitBtn4" << "B";
@@ -103,7 +103,7 @@ private slots:
         QTest::newRow("Lastschrift") << "Lastschrift1" << "L";
         QTest::newRow("Gutschrift") << "Gutschrift1" << "G";
     }
-    void paymentCodesAndTheJumpToTheFirst() {
+    void paymentCodesKeepTheSelectedParticipant() {
         QFETCH(QString, control);
         QFETCH(QString, code);
         Fixture f;
@@ -131,14 +131,24 @@ private slots:
         QCOMPARE(f.askCommitted("select kommentar from teilnehmer where id=3").toString(),
                  QString("zahlt immer spät"));
         QCOMPARE(f.ask("select count(*) from teilnehmer where bezahlt <> 'N'").toInt(), 1);
-        // The list was read again: the first participant by name is current,
-        // and the grid shows the new code.
-        QCOMPARE(tn->fieldByName("NAME")->asString(), QString("Albers"));
-        QVERIFY(tn->locate("NAME", "Zorn"));
+        // The list was read again and the participant acted on is still the
+        // selected one (the next click marks the same person), with the new
+        // code in the grid.
+        QCOMPARE(tn->fieldByName("NAME")->asString(), QString("Zorn"));
         QCOMPARE(tn->fieldByName("BEZAHLT")->asString(), code);
+        QCOMPARE(f.module->ibt_teilnehmeredit->fieldByName("ID")->asInteger(), 3);
         QAbstractItemModel* m = w->DBGrid1->model();
         QCOMPARE(m->headerData(3, Qt::Horizontal).toString(), QString("Bezahlt"));
         QCOMPARE(m->index(2, 3).data().toString(), code);
+        QCOMPARE(w->DBGrid1->currentIndex().row(), 2);
+        // A second participant, marked next: that one gets the code, the
+        // first keeps its own.
+        QVERIFY(tn->locate("NAME", "Meier"));
+        QTest::mouseClick(w->BitBtn4, Qt::LeftButton);
+        KYN_VERIFY_DIALOGS(d);
+        QCOMPARE(tn->fieldByName("NAME")->asString(), QString("Meier"));
+        QCOMPARE(f.askCommitted("select bezahlt from teilnehmer where id=1").toString(), QString("B"));
+        QCOMPARE(f.askCommitted("select bezahlt from teilnehmer where id=3").toString(), code);
     }
 
     void withoutParticipantNothingHappens() {

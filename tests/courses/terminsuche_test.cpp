@@ -138,6 +138,8 @@ private slots:
         QCOMPARE(b->jcp_tagesansicht->caption(), QStringLiteral("06.01.2027"));
         QCOMPARE(f.module->ibq_kursedestages->fieldByName("THEMA")->asString(), QStringLiteral("Rückruf üben mit Luna"));
         QCOMPARE(b->e_thema->text(), QStringLiteral("Rückruf üben mit Luna"));
+        // The date shown as a date, the time in its own edit.
+        QCOMPARE(b->e_termin_am->text(), QStringLiteral("06.01.2027"));
         QCOMPARE(b->e_uhrzeit->text(), QStringLiteral("15:30"));
         QCOMPARE(b->e_kontakt->text(), QStringLiteral("Tel:0171 555, "));
 
