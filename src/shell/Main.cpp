@@ -10,6 +10,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -18,6 +20,7 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "courses/kursaktionen.h"
 #include "courses/terminsuche.h"
@@ -120,9 +123,58 @@ void modalZeigen(QWidget* w) {
 
 NavigatorTree::NavigatorTree(QWidget* parent) : QTreeWidget(parent) {}
 
+QTreeWidgetItem* NavigatorTree::eintragBei(const QPoint& pos) const {
+    QTreeWidgetItem* it = itemAt(pos);
+    if (!it) return nullptr;
+    // The rectangle of an item starts right of its expand button.
+    const QRect r = visualItemRect(it);
+    return pos.x() >= r.left() ? it : nullptr;
+}
+
+void NavigatorTree::mousePressEvent(QMouseEvent* e) {
+    m_gedrueckt = e->button() == Qt::LeftButton ? eintragBei(e->position().toPoint()) : nullptr;
+    QTreeWidget::mousePressEvent(e);
+}
+
+void NavigatorTree::mouseDoubleClickEvent(QMouseEvent* e) {
+    // The release after a double click is no second order to run the entry.
+    m_doppelklick = true;
+    QTreeWidget::mouseDoubleClickEvent(e);
+}
+
 void NavigatorTree::mouseReleaseEvent(QMouseEvent* e) {
     QTreeWidget::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton) emit mouseClicked();
+    const bool doppelklick = std::exchange(m_doppelklick, false);
+    QTreeWidgetItem* gedrueckt = std::exchange(m_gedrueckt, nullptr);
+    if (e->button() != Qt::LeftButton || doppelklick || !gedrueckt) return;
+    QTreeWidgetItem* it = eintragBei(e->position().toPoint());
+    if (it != gedrueckt || it != currentItem()) return;
+    // A group opens on a click on its name, also when it was selected
+    // already (and closed with its button meanwhile).
+    if (!it->parent() && it->childCount() > 0) it->setExpanded(true);
+    emit mouseClicked();
+}
+
+void NavigatorTree::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentItem()) {
+        e->accept();
+        if (!currentItem()->parent()) currentItem()->setExpanded(!currentItem()->isExpanded());
+        else emit mouseClicked();
+        return;
+    }
+    QTreeWidget::keyPressEvent(e);
+}
+
+void NavigatorTree::focusInEvent(QFocusEvent* e) {
+    // An item view makes its first item current when it gets the focus
+    // without one; the navigator then would open "Kunden" at the start.
+    // Only a click or a key selects here.
+    if (!currentItem()) {
+        QAbstractScrollArea::focusInEvent(e);
+        viewport()->update();
+        return;
+    }
+    QTreeWidget::focusInEvent(e);
 }
 
 // ---------------------------------------------------------------------------

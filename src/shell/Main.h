@@ -27,10 +27,12 @@ namespace widgets {
 class CaptionPanel;
 }
 
-// The navigator tree: reports every left mouse click anywhere in the tree
-// (on an item, its expand button or the empty area) after the tree has
+// The navigator tree. It reports a left click on an item itself (its icon
+// or text; pressed and released on the same item) after the tree has
 // handled it, so that a selection change caused by the same click comes
-// first.
+// first, and Enter on the current item. A click on a group's expand button
+// or on the empty area reports nothing, and neither does the second click of
+// a double click. Taking the focus selects nothing.
 class NavigatorTree : public QTreeWidget {
     Q_OBJECT
 public:
@@ -39,7 +41,18 @@ signals:
     void mouseClicked();
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+
+private:
+    // The item under the mouse, when the point lies on the item's own
+    // rectangle (not on the expand button to its left).
+    QTreeWidgetItem* eintragBei(const QPoint& pos) const;
+    QTreeWidgetItem* m_gedrueckt = nullptr;
+    bool m_doppelklick = false;
 };
 
 class Tfrm_main : public QMainWindow, public Fensterwahl {

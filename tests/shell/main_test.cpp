@@ -442,28 +442,75 @@ private slots:
         QVERIFY(f.calls().isEmpty());
     }
 
-    void clickWithoutSelectionChangeRepeats() {
+    void clickOnTheEntryItselfRunsIt() {
         Fixture f;
         f.clickEntry("Kunden", "Suchen");
         QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 5}}));
         auto* tree = f.window->tv_navigator;
-        // The expand button of a collapsed group.
+        // The entry selected already, clicked again: it runs again.
+        f.click(f.item("Kunden", "Suchen"));
+        QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 5}}));
+        // The expand button of a collapsed group opens the group and runs
+        // nothing, neither the group nor the entry selected before.
         QTreeWidgetItem* trainer = f.item("Trainer");
         QVERIFY(!trainer->isExpanded());
         const QRect r = tree->visualItemRect(trainer);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() - tree->indentation() / 2, r.center().y()));
+        const QPoint knopf(r.left() - tree->indentation() / 2, r.center().y());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, knopf);
         QVERIFY(trainer->isExpanded());
         QCOMPARE(tree->currentItem(), f.item("Kunden", "Suchen"));
-        QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 5}}));
-        // The empty area below the items.
+        QVERIFY(f.calls().isEmpty());
+        // Closing it again runs nothing either.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, knopf);
+        QVERIFY(!trainer->isExpanded());
+        QVERIFY(f.calls().isEmpty());
+        // The empty area below the items: nothing.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(60, tree->viewport()->height() - 3));
-        QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 5}}));
+        QVERIFY(f.calls().isEmpty());
         // The right button is no click.
-        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, QPoint(60, tree->viewport()->height() - 3));
+        f.click(f.item("Kunden", "Suchen"));
+        f.calls();
+        QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
+                          tree->visualItemRect(f.item("Kunden", "Suchen")).center());
         QVERIFY(f.calls().isEmpty());
     }
 
-    void arrowKeysRecordButOpenNothing() {
+    void doubleClickRunsTheEntryOnce() {
+        Fixture f;
+        platform::ScopedScriptedDialogs d;
+        // "Neuen Kurs einfügen ?" would be asked twice if it ran twice.
+        d.answer(platform::Answer::Nein);
+        QTreeWidgetItem* kurse = f.item("Kurse");
+        f.click(kurse);
+        auto* tree = f.window->tv_navigator;
+        const QRect r = tree->visualItemRect(f.item("Kurse", "Neu anlegen"));
+        const QPoint p(r.left() + 30, r.center().y());
+        // As the window system delivers a double click: press, release,
+        // press, double click, release.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, p);
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, p);
+        QCOMPARE(f.calls(), (QList<Call>{{"kurseanzeigen", 4}}));
+        KYN_VERIFY_DIALOGS(d);
+    }
+
+    void startsCollapsedWithNothingSelected() {
+        Fixture f;
+        auto* tree = f.window->tv_navigator;
+        // The tree takes the focus as the first control of the window.
+        tree->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(tree->hasFocus());
+        QCOMPARE(tree->currentItem(), nullptr);
+        QVERIFY(tree->selectedItems().isEmpty());
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            QVERIFY2(!tree->topLevelItem(i)->isExpanded(), qPrintable(tree->topLevelItem(i)->text(0)));
+        QVERIFY(f.window->nav_eintrag.isEmpty());
+        QVERIFY(f.window->nav_gruppe.isEmpty());
+        QVERIFY(f.calls().isEmpty());
+    }
+
+    void arrowKeysRecordAndEnterRuns() {
         Fixture f;
         f.clickEntry("Kunden", "Übersicht");
         QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 0}}));
@@ -475,9 +522,18 @@ private slots:
         QCOMPARE(f.window->nav_eintrag, QStringLiteral("Bearbeiten"));
         QCOMPARE(f.window->nav_gruppe, QStringLiteral("Kunden"));
         QVERIFY(f.calls().isEmpty());
-        // The next click anywhere in the tree opens what was selected last.
+        // A click on the empty area opens nothing; Enter runs the entry.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(60, tree->viewport()->height() - 3));
+        QVERIFY(f.calls().isEmpty());
+        QTest::keyClick(tree, Qt::Key_Return);
         QCOMPARE(f.calls(), (QList<Call>{{"kundenanzeigen", 1}}));
+        // Enter on a group opens or closes it and runs nothing.
+        tree->setCurrentItem(f.item("Hunde"));
+        f.calls();
+        const bool offen = f.item("Hunde")->isExpanded();
+        QTest::keyClick(tree, Qt::Key_Enter);
+        QCOMPARE(f.item("Hunde")->isExpanded(), !offen);
+        QVERIFY(f.calls().isEmpty());
     }
 
     void selectionChangeEndsEditingInChildWindow() {
