@@ -148,11 +148,14 @@ Tfrm_kunden::Tfrm_kunden(Tdm& data, QWidget* parent) : QWidget(parent), m_dm(dat
     // The dog's summary is shown again whenever the dog or its data change.
     connect(&m_dm, &Tdm::anamneseGeaendert, this, &Tfrm_kunden::anamneseZeigen);
 
-    // Tab order of the record as it is filled in: the customer, the print
-    // buttons, then the contact data (the navigators take no focus).
-    QWidget* reihe[] = {DBEdit1, dbc_anrede, DBEdit2,  DBEdit3,  DBEdit12, DBEdit4,   DBEdit5,
-                        DBEdit6, bb_kndkarte_drucken, bb_kndliste_drucken, DBEdit11, DBEdit10, DBEdit9, dbe_email,
-                        DBMemo1};
+    // Tab order of the record as it is filled in: the customer, the contact
+    // data, the comment, then the buttons (the navigators take no focus).
+    // Enter walks the same way, so a typist goes from "Ort" on to "Telefon"
+    // and never presses a print button by the next Enter.
+    QWidget* reihe[] = {DBEdit1,  dbc_anrede, DBEdit2, DBEdit3,  DBEdit12,
+                        DBEdit4,  DBEdit5,    DBEdit6, DBEdit11, DBEdit10,
+                        DBEdit9,  dbe_email,  DBMemo1, bb_kndkarte_drucken, bb_kndliste_drucken,
+                        bb_datenauskunft, bb_kunde_endgueltig_loeschen};
     for (size_t i = 0; i + 1 < std::size(reihe); ++i) setTabOrder(reihe[i], reihe[i + 1]);
 
     FormCreate();
@@ -390,9 +393,11 @@ QWidget* Tfrm_kunden::buildKundePanel() {
     g->addLayout(unten, 5, 0, 1, 4);
     g->setRowStretch(6, 1);
 
+    // Enter moves on in every edit, "aufgenommen am" included.
     for (QWidget* c : {static_cast<QWidget*>(dbc_anrede), static_cast<QWidget*>(DBEdit2),
-                       static_cast<QWidget*>(DBEdit3), static_cast<QWidget*>(DBEdit4),
-                       static_cast<QWidget*>(DBEdit5), static_cast<QWidget*>(DBEdit6)})
+                       static_cast<QWidget*>(DBEdit3), static_cast<QWidget*>(DBEdit12),
+                       static_cast<QWidget*>(DBEdit4), static_cast<QWidget*>(DBEdit5),
+                       static_cast<QWidget*>(DBEdit6)})
         tasten(c, true, true);
     DBEdit12->onKeyPress = [this](QChar& ch) { DBEdit12KeyPress(ch); };
 
@@ -719,17 +724,15 @@ void Tfrm_kunden::buildVerhaltenHund(const Fragebogen& f) {
 }
 
 // Key handling: every bound control of the questionnaire moves on with Enter
-// and turns a comma into a full stop, except the listed ones.
+// and turns a comma into a full stop; the three memos keep both keys for
+// their text, and the check box "Verteidigt Futter" keeps Enter.
 void Tfrm_kunden::anamneseTasten(QWidget* inhalt) {
     for (QWidget* c : inhalt->findChildren<QWidget*>()) {
         if (!dynamic_cast<widgets::KeyHooks*>(c) || c == DBEdit62) continue;
         const QString n = c->objectName();
         if (n == QLatin1String("DBMemo2") || n == QLatin1String("DBMemo5") || n == QLatin1String("DBMemo7"))
             continue;
-        const bool nurKomma = n == QLatin1String("DBEdit49") || n == QLatin1String("DBEdit50") ||
-                              n == QLatin1String("DBCheckBox1") || n == QLatin1String("DBComboBox30") ||
-                              n == QLatin1String("DBComboBox33");
-        tasten(c, !nurKomma, true);
+        tasten(c, n != QLatin1String("DBCheckBox1"), true);
     }
     DBEdit27->onKeyPress = [this](QChar& ch) { DBEdit18KeyPress(ch); };
 }
