@@ -57,6 +57,6 @@ ls "$data"/sicherungen/* >/dev/null 2>&1 || fail "no automatic backup in $data/s
 [ -d "$home/.cache/kynovia/firebird" ] || fail "no lock folder $home/.cache/kynovia/firebird"
 version=$("${as_user[@]}" PATH=/usr/bin:/bin /usr/bin/kynovia-admin version) \
   || fail "kynovia-admin version failed"
-[ "$version" = 13 ] || fail "schema version $version, expected 13"
+[ "$version" = 14 ] || fail "schema version $version, expected 14"
 echo "check-package: /usr/bin/kynovia started as $user, database $data/db/kynoviadb created"
 rm -rf "$home"
